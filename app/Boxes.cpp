@@ -1,0 +1,52 @@
+#include "app/Boxes.h"
+
+#include "app/Application.h"
+#include "app/Errors.h"
+#include "app/NoticeBox.h"
+
+#include <QMessageBox>
+
+namespace {
+
+class DialogPresenter : public BoxPresenter {
+public:
+    void PresentNotice(const QString& caption, const QString& text) override
+    {
+        TNoticeBox box(caption, text);
+        box.exec();
+    }
+
+    void PresentError(const QString& caption, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+};
+
+DialogPresenter dialogs;
+BoxPresenter* current = &dialogs;
+
+}  // namespace
+
+void SetBoxPresenter(BoxPresenter* presenter)
+{
+    current = presenter ? presenter : &dialogs;
+}
+
+void ShowNotice(const QString& text)
+{
+    current->PresentNotice(ApplicationTitle(), text);
+}
+
+void ReportError(const Exception& error)
+{
+    current->PresentError(ApplicationTitle(), ErrorBoxText(error.Message));
+}
+
+QString ErrorBoxText(const QString& message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The two boxes through which the program speaks to the user: the message box for its own
+// notices and the error box for an error that ended a handler. Both reach the screen through
+// one replaceable presenter, so that tests can record what would have been shown.
+
+#include <QString>
+
+class Exception;
+
+class BoxPresenter {
+public:
+    virtual ~BoxPresenter() = default;
+    // Shows the message box and returns once the user has closed it.
+    virtual void PresentNotice(const QString& caption, const QString& text) = 0;
+    // Shows the error box (stop icon, one OK) and returns once the user has closed it.
+    virtual void PresentError(const QString& caption, const QString& text) = 0;
+};
+
+// Installs a presenter (not owned); nullptr puts back the real dialogs.
+void SetBoxPresenter(BoxPresenter* presenter);
+
+void ShowNotice(const QString& text);
+// Called by the dispatch guard only, never by a handler.
+void ReportError(const Exception& error);
+
+// The error box's text: the message, with a full stop added when it ends in a character that
+// comes after the full stop in character-code order (a letter or a digit, for instance).
+QString ErrorBoxText(const QString& message);

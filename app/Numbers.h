@@ -1,0 +1,23 @@
+#pragma once
+// Number entry and number text, as the edit boxes and the results grid show them.
+
+#include <QChar>
+#include <QString>
+#include <cstdint>
+
+// Text to a 32-bit signed integer: leading spaces, one sign, then decimal digits or a
+// hexadecimal number ($, x, X, 0x, 0X) running to the very end. Raises EConvertError.
+int32_t ParseInteger(const QString& text);
+
+QString IntegerText(int32_t value);
+
+// General format with 15 significant digits, from the 80-bit extended value, with the
+// regional decimal separator.
+QString RealText(long double value);
+
+// The regional decimal separator used by RealText.
+QChar DecimalSeparator();
+void SetDecimalSeparator(QChar separator);
+// Reads the separator from the user's regional settings: the full stop when the setting is
+// missing or longer than one character.
+void ReadDecimalSeparator();

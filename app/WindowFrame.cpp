@@ -1,0 +1,82 @@
+#include "app/WindowFrame.h"
+
+#include "app/Artwork.h"
+
+#include <QAbstractItemView>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QShortcut>
+
+void SetUpWindow(QWidget* window, const QString& caption, int left, int top, int outerWidth,
+                 int outerHeight, const QFont& font, const QColor& textColour)
+{
+    window->setWindowTitle(caption);
+    window->setWindowIcon(ApplicationIcon());
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    palette.setColor(QPalette::WindowText, textColour);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    window->setFont(font);
+    window->resize(outerWidth - FrameLeft - FrameRight, outerHeight - FrameTop - FrameBottom);
+    window->move(left, top);
+    window->hide();
+}
+
+QFont PixelFont(const QString& family, int pixelHeight, bool bold)
+{
+    QFont font(family);
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
+    return font;
+}
+
+void SetTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font,
+                  const QColor& textColour)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    SetTextColour(label, textColour);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+TCloseButton::TCloseButton(QWidget* window, const QString& caption, int left, int top, int width,
+                           int height)
+    : QPushButton(caption, window)
+{
+    setIcon(CloseGlyph());
+    setIconSize(CloseGlyph().size());
+    setGeometry(left, top, width, height);
+    connect(this, &QPushButton::clicked, window, &QWidget::close);
+
+    // Alt+letter comes with the '&' of the caption. The letter alone must also press the
+    // button, in either case, but an edit box keeps it as typed text: line and text edits
+    // claim printable keys before any shortcut sees them.
+    const qsizetype amp = caption.indexOf(QLatin1Char('&'));
+    if (amp < 0 || amp + 1 >= caption.size())
+        return;
+    const QChar letter = caption[amp + 1].toUpper();
+    for (const QKeySequence& key :
+         {QKeySequence(letter.unicode()), QKeySequence(Qt::SHIFT | letter.unicode())}) {
+        auto* shortcut = new QShortcut(key, window);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            QWidget* focus = QApplication::focusWidget();
+            if (qobject_cast<QAbstractButton*>(focus) || qobject_cast<QAbstractItemView*>(focus))
+                click();
+        });
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+// What the five windows share: their place on the screen, their background, their fonts and
+// labels, and the close button with its glyph and its "F" mnemonic.
+
+#include <QColor>
+#include <QFont>
+#include <QPushButton>
+
+class QLabel;
+class QWidget;
+
+// The frame our layouts were designed for: a 4-pixel border and a 19-pixel title bar. A
+// window's client area is its designed outer size less this frame.
+inline constexpr int FrameLeft = 4;
+inline constexpr int FrameTop = 23;
+inline constexpr int FrameRight = 4;
+inline constexpr int FrameBottom = 4;
+
+// Sets a top-level window's caption, outer position and outer size, button-face background and
+// font, and leaves it hidden.
+void SetUpWindow(QWidget* window, const QString& caption, int left, int top, int outerWidth,
+                 int outerHeight, const QFont& font, const QColor& textColour);
+
+// A font by face name and pixel height; the faces are mapped to installed ones at start-up.
+QFont PixelFont(const QString& family, int pixelHeight, bool bold = false);
+
+// A label that sizes itself to its text, at (left, top) in its parent.
+QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font,
+                  const QColor& textColour);
+
+// Text colour of a widget and its children.
+void SetTextColour(QWidget* widget, const QColor& colour);
+
+// The push button that closes its window, with the stock close glyph left of its caption.
+// Its mnemonic works as Alt+letter anywhere in the window and as the letter alone while the
+// focus is on a control that takes no typed text.
+class TCloseButton : public QPushButton {
+    Q_OBJECT
+public:
+    TCloseButton(QWidget* window, const QString& caption, int left, int top, int width, int height);
+};

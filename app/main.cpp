@@ -1,0 +1,20 @@
+// Sondelio: areal point sampling of land use, for teaching.
+
+#include "app/Application.h"
+#include "app/SurveyTally.h"
+#include "app/WindowSet.h"
+#include "windows/Fich_1.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    SetUpApplication(application);
+    SurveyTally.Reset();
+    CreateWindowSet();
+    ShowWindow(Page_1);
+    application.exec();
+    DestroyWindowSet();
+    return 0;
+}

@@ -1,0 +1,109 @@
+#include "windows/Fich_1.h"
+
+#include "app/Application.h"
+#include "app/Boxes.h"
+#include "app/Dispatch.h"
+#include "app/Numbers.h"
+#include "app/SurveyTally.h"
+#include "app/WindowFrame.h"
+#include "windows/Carte2.h"
+#include "windows/Explic.h"
+#include "windows/TabResultats.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TPage_1* Page_1 = nullptr;
+
+namespace {
+
+const QColor blue(0, 0, 255);
+
+QLineEdit* MakeEditBox(QWidget* parent, int left, int top, int width, int height)
+{
+    auto* box = new QLineEdit(parent);
+    box->setGeometry(left, top, width, height);
+    return box;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int top, int width,
+                        int height)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setFont(PixelFont(QStringLiteral("Times New Roman"), 19));
+    button->setGeometry(left, top, width, height);
+    return button;
+}
+
+// The credit lines were laid out centred on the title; texts of other lengths keep that centre.
+QLabel* MakeCreditLine(QWidget* parent, const QString& text, int designedLeft, int designedWidth,
+                       int top)
+{
+    QLabel* label = MakeLabel(parent, text, designedLeft, top,
+                              PixelFont(QStringLiteral("Times New Roman"), 16), blue);
+    label->move(designedLeft + (designedWidth - label->width()) / 2, top);
+    return label;
+}
+
+}  // namespace
+
+TPage_1::TPage_1()
+{
+    SetUpWindow(this, QStringLiteral("rizo0346.bmp"), 218, 97, 702, 506,
+                PixelFont(QStringLiteral("MS Sans Serif"), 11), palette().color(QPalette::WindowText));
+    const QFont times19 = PixelFont(QStringLiteral("Times New Roman"), 19);
+
+    Label2 = MakeLabel(this, QStringLiteral("Sondelio"), 168, 8,
+                       PixelFont(QStringLiteral("Old English Text MT"), 37), blue);
+    Label8 = MakeCreditLine(this, QStringLiteral("Sondelio : apprendre le sondage aréolaire de l'usage du sol"),
+                            176, 395, 64);
+    Label3 = MakeCreditLine(this, QStringLiteral("Logiciel libre d'enseignement"), 304, 127, 88);
+    Label9 = MakeCreditLine(this, QStringLiteral("Projet Sondelio, 2026"), 272, 187, 112);
+    Label7 = MakeLabel(this, QString(32, QLatin1Char('_')), 184, 136,
+                       PixelFont(QStringLiteral("MS Sans Serif"), 19, true), blue);
+    Label6 = MakeLabel(this,
+                       QStringLiteral("Cette application vous permet de sonder sur une image Bitmap "
+                                      "(photo ou carte scannée)"),
+                       16, 184, times19, blue);
+    Label5 = MakeLabel(this, QStringLiteral("1)- Carte sur quel fichier .bmp ? "), 112, 224, times19, blue);
+    Label1 = MakeLabel(this, QStringLiteral("2)- Combien de points d'échantillonnage voulez-vous ?"),
+                       112, 256, times19, blue);
+
+    // Created in tab order: the focus chain follows creation.
+    EdFich = MakeEditBox(this, 360, 224, 265, 21);
+    EdNPoints = MakeEditBox(this, 528, 256, 57, 21);
+    BtnDessine = MakeButton(this, QStringLiteral("3)- Cliquez pour dessiner la carte"), 104, 280, 265, 41);
+    BitBtn1 = new TCloseButton(this, QStringLiteral("&Fermer"), 312, 431, 75, 25);
+    Button1 = MakeButton(this, QStringLiteral("4)- Afficher les résultats"), 80, 328, 241, 25);
+    ButtExplic = MakeButton(this, QStringLiteral("Explications"), 272, 360, 153, 57);
+
+    connect(BtnDessine, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnDessineClick));
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &TPage_1::Button1Click));
+    connect(ButtExplic, &QPushButton::clicked, this, Guarded(this, &TPage_1::ButtExplicClick));
+}
+
+void TPage_1::BtnDessineClick()
+{
+    SurveyTally.SampleSize = ParseInteger(EdNPoints->text());
+    ShowWindow(Form2);
+    if (SurveyTally.SampleSize == 0)
+        ShowNotice(QStringLiteral("Vous devez entrer le nombre de points d'echantillon !"));
+}
+
+void TPage_1::Button1Click()
+{
+    ShowWindow(TabRes);
+}
+
+void TPage_1::ButtExplicClick()
+{
+    ShowWindow(Form3);
+}
+
+void TPage_1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Terminate();
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The main window: presents the tool, takes the map file and the sample size, and opens the
+// other windows. Closing it ends the program.
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TCloseButton;
+
+class TPage_1 : public QWidget {
+    Q_OBJECT
+public:
+    TPage_1();
+
+    TCloseButton* BitBtn1;
+    QPushButton* BtnDessine;
+    QLabel* Label1;
+    QLineEdit* EdNPoints;
+    QLabel* Label2;
+    QLabel* Label5;
+    QLineEdit* EdFich;
+    QPushButton* Button1;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label8;
+    QLabel* Label9;
+    QLabel* Label3;
+    QPushButton* ButtExplic;
+
+    void BtnDessineClick();
+    void Button1Click();
+    void ButtExplicClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+extern TPage_1* Page_1;
