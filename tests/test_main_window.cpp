@@ -1,0 +1,278 @@
+// The main window: its layout, the sample size it takes, the windows it opens, and the ways it
+// ends the program.
+
+#include "BoxRecorder.h"
+#include "Program.h"
+
+#include "app/Application.h"
+#include "app/SurveyTally.h"
+#include "app/WindowFrame.h"
+#include "windows/Abaquez.h"
+#include "windows/Carte2.h"
+#include "windows/Explic.h"
+#include "windows/Fich_1.h"
+#include "windows/TabResultats.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+QWidget* MainWindowControl(const QString& name)
+{
+    const QMap<QString, QWidget*> controls{
+        {"EdFich", Page_1->EdFich},       {"EdNPoints", Page_1->EdNPoints},
+        {"BtnDessine", Page_1->BtnDessine}, {"Button1", Page_1->Button1},
+        {"ButtExplic", Page_1->ButtExplic}, {"BitBtn1", Page_1->BitBtn1},
+        {"Label2", Page_1->Label2},       {"Label7", Page_1->Label7},
+        {"Label6", Page_1->Label6},       {"Label5", Page_1->Label5},
+        {"Label1", Page_1->Label1}};
+    return controls.value(name);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        StartProgram();
+        QVERIFY(QTest::qWaitForWindowActive(Page_1));
+    }
+    void cleanup() { EndProgram(); }
+
+    void startsWithOnlyTheMainWindowShown()
+    {
+        QVERIFY(Page_1->isVisible());
+        for (QWidget* window : {static_cast<QWidget*>(Form2), static_cast<QWidget*>(TabRes),
+                                static_cast<QWidget*>(Form3), static_cast<QWidget*>(Abaque)})
+            QVERIFY(window && window->isHidden());
+        QCOMPARE(Page_1->pos(), QPoint(218, 97));
+        QCOMPARE(Page_1->windowTitle(), QStringLiteral("rizo0346.bmp"));
+        QCOMPARE(QApplication::focusWidget(), Page_1->EdFich);
+    }
+
+    void windowsHaveTheirCaptionsAndPlaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QRect>("outer");
+        QTest::newRow("main") << "Page_1" << "rizo0346.bmp" << QRect(218, 97, 702, 506);
+        QTest::newRow("map") << "Form2" << "Fond de Carte" << QRect(224, 115, 1042, 779);
+        QTest::newRow("results") << "TabRes" << "Résultats" << QRect(549, 191, 362, 377);
+        QTest::newRow("explanations") << "Form3" << "Form3" << QRect(195, 143, 791, 642);
+        QTest::newRow("chart") << "Abaque" << "Abaque" << QRect(191, 187, 970, 849);
+    }
+    void windowsHaveTheirCaptionsAndPlaces()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QRect, outer);
+        const QMap<QString, QWidget*> windows{{"Page_1", Page_1}, {"Form2", Form2}, {"TabRes", TabRes},
+                                              {"Form3", Form3}, {"Abaque", Abaque}};
+        QWidget* window = windows.value(name);
+        QCOMPARE(window->windowTitle(), caption);
+        QCOMPARE(window->pos(), outer.topLeft());
+        QCOMPARE(window->size(), QSize(outer.width() - FrameLeft - FrameRight,
+                                       outer.height() - FrameTop - FrameBottom));
+        // Every control is wholly visible at the designed size.
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(window->rect().contains(child->geometry()), qPrintable(child->objectName()));
+    }
+
+    void controlsStandWhereDesigned_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("EdFich") << "EdFich" << QRect(360, 224, 265, 21) << "";
+        QTest::newRow("EdNPoints") << "EdNPoints" << QRect(528, 256, 57, 21) << "";
+        QTest::newRow("BtnDessine") << "BtnDessine" << QRect(104, 280, 265, 41)
+                                    << "3)- Cliquez pour dessiner la carte";
+        QTest::newRow("Button1") << "Button1" << QRect(80, 328, 241, 25)
+                                 << "4)- Afficher les résultats";
+        QTest::newRow("ButtExplic") << "ButtExplic" << QRect(272, 360, 153, 57)
+                                    << "Explications";
+        QTest::newRow("BitBtn1") << "BitBtn1" << QRect(312, 431, 75, 25) << "&Fermer";
+    }
+    void controlsStandWhereDesigned()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, text);
+        QWidget* control = MainWindowControl(name);
+        QCOMPARE(control->geometry(), geometry);
+        if (auto* box = qobject_cast<QLineEdit*>(control))
+            QCOMPARE(box->text(), text);
+        else
+            QCOMPARE(qobject_cast<QPushButton*>(control)->text(), text);
+    }
+
+    void labelsShowTheirTexts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QPoint>("place");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("title") << "Label2" << QPoint(168, 8) << "Sondelio";
+        QTest::newRow("rule") << "Label7" << QPoint(184, 136) << QString(32, '_');
+        QTest::newRow("introduction") << "Label6" << QPoint(16, 184)
+            << "Cette application vous permet de sonder sur une image Bitmap (photo ou carte scannée)";
+        QTest::newRow("step 1") << "Label5" << QPoint(112, 224)
+                                << "1)- Carte sur quel fichier .bmp ? ";
+        QTest::newRow("step 2") << "Label1" << QPoint(112, 256)
+                                << "2)- Combien de points d'échantillonnage voulez-vous ?";
+    }
+    void labelsShowTheirTexts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QPoint, place);
+        QFETCH(QString, text);
+        QWidget* label = MainWindowControl(name);
+        QCOMPARE(label->pos(), place);
+        QCOMPARE(qobject_cast<QLabel*>(label)->text(), text);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    }
+
+    void tabRunsInDesignedOrder()
+    {
+        const QList<QWidget*> order{Page_1->EdNPoints, Page_1->BtnDessine, Page_1->BitBtn1,
+                                    Page_1->Button1, Page_1->ButtExplic, Page_1->EdFich};
+        for (QWidget* expected : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), expected);
+        }
+    }
+
+    void drawButtonTakesSampleSize_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("sampleSize");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("mapShown");
+        QTest::newRow("empty") << "" << 77 << "'' n'est pas une valeur entière correcte." << false;
+        QTest::newRow("letters") << "abc" << 77 << "'abc' n'est pas une valeur entière correcte." << false;
+        QTest::newRow("trailing blank") << "25 " << 77 << "'25 ' n'est pas une valeur entière correcte."
+                                        << false;
+        QTest::newRow("beyond 32 bits") << "2147483648" << 77
+                                        << "'2147483648' n'est pas une valeur entière correcte." << false;
+        QTest::newRow("leading blank") << " 25" << 25 << "" << true;
+        QTest::newRow("dollar hex") << "$1F" << 31 << "" << true;
+        QTest::newRow("0x hex") << "0x1F" << 31 << "" << true;
+        QTest::newRow("negative kept as typed") << "-4" << -4 << "" << true;
+        QTest::newRow("large kept as typed") << "300" << 300 << "" << true;
+    }
+    void drawButtonTakesSampleSize()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, sampleSize);
+        QFETCH(QString, error);
+        QFETCH(bool, mapShown);
+        BoxRecorder boxes;
+        SurveyTally.SampleSize = 77;
+        Page_1->EdNPoints->setText(typed);
+        QTest::mouseClick(Page_1->BtnDessine, Qt::LeftButton);
+        QCOMPARE(SurveyTally.SampleSize, sampleSize);
+        QCOMPARE(boxes.Errors, error.isEmpty() ? QStringList() : QStringList{error});
+        QVERIFY(boxes.Notices.isEmpty());
+        QCOMPARE(Form2->isVisible(), mapShown);
+        if (!error.isEmpty())
+            QCOMPARE(boxes.Captions, QStringList{QStringLiteral("Test_main_window")});
+    }
+
+    void zeroSampleSizeWarnsOverTheShownMap()
+    {
+        BoxRecorder boxes;
+        bool mapVisibleBehindNotice = false;
+        boxes.WhileNoticeOpen = [&] { mapVisibleBehindNotice = Form2->isVisible(); };
+        Page_1->EdNPoints->setText(QStringLiteral("0"));
+        QTest::mouseClick(Page_1->BtnDessine, Qt::LeftButton);
+        QCOMPARE(boxes.Notices,
+                 QStringList{QStringLiteral("Vous devez entrer le nombre de points d'echantillon !")});
+        QVERIFY(mapVisibleBehindNotice);
+        QCOMPARE(SurveyTally.SampleSize, 0);
+    }
+
+    void drawButtonBringsAnOpenMapForward()
+    {
+        BoxRecorder boxes;
+        Page_1->EdNPoints->setText(QStringLiteral("10"));
+        QTest::mouseClick(Page_1->BtnDessine, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(Form2));
+        QApplication::setActiveWindow(Page_1);
+        Page_1->EdNPoints->setText(QStringLiteral("30"));
+        QTest::mouseClick(Page_1->BtnDessine, Qt::LeftButton);
+        QCOMPARE(SurveyTally.SampleSize, 30);
+        QVERIFY(Form2->isVisible());
+        QTRY_COMPARE(QApplication::activeWindow(), Form2);
+    }
+
+    void otherButtonsOpenTheirWindows()
+    {
+        BoxRecorder boxes;
+        QTest::mouseClick(Page_1->ButtExplic, Qt::LeftButton);
+        QVERIFY(Form3->isVisible());
+        QTest::mouseClick(Page_1->Button1, Qt::LeftButton);
+        QVERIFY(TabRes->isVisible());
+        QVERIFY(!Terminated());
+    }
+
+    void closingASecondaryWindowOnlyHidesIt()
+    {
+        BoxRecorder boxes;
+        Page_1->EdNPoints->setText(QStringLiteral("10"));
+        QTest::mouseClick(Page_1->BtnDessine, Qt::LeftButton);
+        Form2->close();
+        QVERIFY(Form2->isHidden());
+        QVERIFY(Page_1->isVisible());
+        QVERIFY(!Terminated());
+    }
+
+    void everyWayOfClosingEndsTheProgram_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("title bar") << "close";
+        QTest::newRow("Fermer clicked") << "click";
+        QTest::newRow("Alt+F in an edit box") << "alt-f";
+        QTest::newRow("F on a push button") << "f-on-button";
+        QTest::newRow("shift+F on a push button") << "shift-f-on-button";
+    }
+    void everyWayOfClosingEndsTheProgram()
+    {
+        QFETCH(QString, how);
+        BoxRecorder boxes;
+        QTest::mouseClick(Page_1->ButtExplic, Qt::LeftButton);  // another window open meanwhile
+        QApplication::setActiveWindow(Page_1);
+        QVERIFY(QTest::qWaitForWindowActive(Page_1));
+        if (how == "close") {
+            Page_1->close();
+        } else if (how == "click") {
+            QTest::mouseClick(Page_1->BitBtn1, Qt::LeftButton);
+        } else if (how == "alt-f") {
+            Page_1->EdFich->setFocus();
+            QTest::keyClick(Page_1->EdFich, Qt::Key_F, Qt::AltModifier);
+        } else {
+            Page_1->Button1->setFocus();
+            QTest::keyClick(Page_1->Button1, Qt::Key_F,
+                            how == "shift-f-on-button" ? Qt::ShiftModifier : Qt::NoModifier);
+        }
+        QTRY_VERIFY(Terminated());  // a mnemonic presses its button after a short flash
+        QVERIFY(Page_1->isHidden());
+        QVERIFY(Form3->isHidden());
+    }
+
+    void letterFInAnEditBoxIsTyped()
+    {
+        Page_1->EdNPoints->setFocus();
+        QTest::keyClicks(Page_1->EdNPoints, QStringLiteral("fF"));
+        QCOMPARE(Page_1->EdNPoints->text(), QStringLiteral("fF"));
+        QVERIFY(!Terminated());
+        QVERIFY(Page_1->isVisible());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
