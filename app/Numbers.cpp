@@ -69,7 +69,7 @@ int32_t ParseInteger(const QString& text)
     return static_cast<int32_t>(negative ? 0 - value : value);
 }
 
-QString IntegerText(int32_t value)
+QString IntegerText(int64_t value)
 {
     return QString::number(value);
 }

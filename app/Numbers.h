@@ -9,7 +9,7 @@
 // hexadecimal number ($, x, X, 0x, 0X) running to the very end. Raises EConvertError.
 int32_t ParseInteger(const QString& text);
 
-QString IntegerText(int32_t value);
+QString IntegerText(int64_t value);
 
 // General format with 15 significant digits, from the 80-bit extended value, with the
 // regional decimal separator.
