@@ -1,0 +1,116 @@
+#pragma once
+// The drawing surface of a window: its pen and brush, its current position, filled ellipses and
+// pictures scaled into rectangles.
+//
+// Qt lets a window draw only inside its paintEvent, so every window that draws owns one TCanvas
+// for its whole life and paints through it:
+//
+//     class TAbaque : public QWidget {
+//     public:
+//         TCanvas Canvas{this};
+//         void FormPaint();                 // e.g. Canvas.DrawScaled(rect, picture)
+//     protected:
+//         void paintEvent(QPaintEvent*) override { Canvas.Paint([this] { FormPaint(); }); }
+//     };
+//
+// Paint() runs the window's paint handler through the dispatch guard (an error there is
+// reported once the paint is over, never from inside it) and then draws again, on top, every
+// figure that a handler drew outside a paint. Those figures are kept, in the order drawn, until
+// the window calls ClearFigures(): a window passing over the map cannot wipe out the sample
+// points. A figure drawn outside a paint asks for a repaint of its box, so it shows as soon as
+// the handler returns to the event loop.
+//
+// Pixels are exact: no antialiasing. Rectangles exclude their right column and bottom row.
+
+#include "picture/TColor.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <functional>
+#include <vector>
+
+class QPainter;
+class QWidget;
+class TBitmap;
+
+// Left, Top, Right, Bottom: Right and Bottom are the first column and row outside.
+struct TRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    bool operator==(const TRect&) const = default;
+};
+
+// Outlines are solid and one pixel wide; only the colour is ever set.
+struct TPen {
+    TColor Color = clBlack;
+};
+
+struct TBrush {
+    TColor Color = clWhite;
+};
+
+class TCanvas {
+public:
+    explicit TCanvas(QWidget* owner);
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+
+    // Colours set here hold for the window's life, from one handler to the next.
+    TPen Pen;
+    TBrush Brush;
+
+    // For the owner's paintEvent only: see the example at the top of this file.
+    void Paint(const std::function<void()>& paintHandler);
+
+    // Sets the current position; nothing is drawn and no drawing uses it.
+    void MovePenTo(int x, int y);
+    QPoint PenPos() const { return penPos; }
+
+    // The ellipse inscribed in the box from (x1, y1) to (x2, y2), outlined with the pen and
+    // filled with the brush: columns x1 to x2 - 1, rows y1 to y2 - 1. A reversed box is drawn
+    // as its normalised form; a box with no width or no height draws nothing.
+    void DrawEllipse(int x1, int y1, int x2, int y2);
+
+    // The whole picture, scaled to the rectangle by dropping or repeating whole rows and
+    // columns. An empty picture or rectangle draws nothing. The scaled copy is kept and made
+    // again only when the picture or the rectangle changes. Only a paint handler can draw a
+    // picture: anywhere else this raises EInvalidOperation.
+    void DrawScaled(const TRect& rect, const TBitmap& picture);
+
+    // Forgets the figures drawn outside a paint; they disappear at the next paint.
+    void ClearFigures();
+
+private:
+    struct Figure {
+        QRect Box;
+        TColor PenColour;
+        TColor BrushColour;
+    };
+
+    void KeepFigure(const Figure& figure);
+    void DrawFiguresOnTop(QPainter& painter);
+    void BringLayerUpToDate();
+
+    QWidget* owner;
+    QPainter* painting = nullptr;
+    QPoint penPos;
+
+    // The last scaled copy of a picture and what it was made from.
+    qint64 scaledSourceKey = 0;
+    QSize scaledSize;
+    QImage scaled;
+
+    // Figures drawn outside a paint, and a transparent layer holding the first layeredCount of
+    // them, so that a repaint of many thousand points costs one blend of pixels.
+    std::vector<Figure> figures;
+    QImage layer;
+    QRect layerArea;
+    QRect layerReach;  // the window's extent when the layer was drawn: figures are clipped to it
+    size_t layeredCount = 0;
+};
