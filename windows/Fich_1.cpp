@@ -94,7 +94,7 @@ void TPage_1::BtnDessineClick()
 
 void TPage_1::Button1Click()
 {
-    ShowWindow(TabRes);
+    ShowWindow(TabRes, [] { TabRes->FormShow(); });
 }
 
 void TPage_1::ButtExplicClick()

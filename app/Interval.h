@@ -1,0 +1,22 @@
+#pragma once
+// The exact 95 % confidence limits of a share estimated from a sample (Clopper and Pearson's
+// binomial limits). The chart's belts and the hint of each frequency in the results grid come
+// from here, so the figure read by eye on the chart and the one shown in the grid agree.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+struct ShareLimits {
+    double Lower;  // shares from 0 to 1
+    double Upper;
+};
+
+// The limits for `successes` points out of `trials`. The count may be fractional: the chart
+// draws its belts through every observed percentage, not only through whole counts. Nothing
+// when there is no sample (trials below 1) or the count lies outside 0 to trials.
+std::optional<ShareLimits> ExactLimits95(double successes, int64_t trials);
+
+// "Intervalle de confiance à 95 % : 6,7 % à 65,2 %" for 3 points out of 10, with the regional
+// decimal separator; empty when there is no interval to give (no sample, or an over-count).
+QString IntervalHint(int64_t count, int64_t sampleSize);
