@@ -33,7 +33,7 @@ void MapLayoutFaces()
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
     QFont::insertSubstitution(QStringLiteral("Garamond"), QStringLiteral("EB Garamond"));
-    QFont::insertSubstitution(QStringLiteral("Old English Text MT"), QStringLiteral("Blankenburg"));
+    QFont::insertSubstitution(QStringLiteral("Old English Text MT"), QStringLiteral("Blankenburg_UNZ1A"));
 }
 
 }  // namespace

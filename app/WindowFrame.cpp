@@ -42,11 +42,16 @@ void SetTextColour(QWidget* widget, const QColor& colour)
 }
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font,
-                  const QColor& textColour)
+                  const QColor& textColour, int designedWidth)
 {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
+    QFont fitted = font;
+    const int naturalWidth = QFontMetrics(font).horizontalAdvance(text);
+    if (designedWidth > 0 && naturalWidth > designedWidth && text.size() > 1)
+        fitted.setLetterSpacing(QFont::AbsoluteSpacing,
+                                qreal(designedWidth - naturalWidth) / (text.size() - 1));
+    label->setFont(fitted);
     SetTextColour(label, textColour);
     label->move(left, top);
     label->adjustSize();

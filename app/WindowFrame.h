@@ -24,9 +24,11 @@ void SetUpWindow(QWidget* window, const QString& caption, int left, int top, int
 // A font by face name and pixel height; the faces are mapped to installed ones at start-up.
 QFont PixelFont(const QString& family, int pixelHeight, bool bold = false);
 
-// A label that sizes itself to its text, at (left, top) in its parent.
+// A label that sizes itself to its text, at (left, top) in its parent. Given the width the
+// layout was designed for, a text that the installed face sets wider is drawn a little tighter,
+// so that it never runs into the control beside it.
 QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font,
-                  const QColor& textColour);
+                  const QColor& textColour, int designedWidth = 0);
 
 // Text colour of a widget and its children.
 void SetTextColour(QWidget* widget, const QColor& colour);

@@ -117,7 +117,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QPoint>("place");
         QTest::addColumn<QString>("text");
-        QTest::newRow("title") << "Label2" << QPoint(168, 8) << "Sondelio";
         QTest::newRow("rule") << "Label7" << QPoint(184, 136) << QString(32, '_');
         QTest::newRow("introduction") << "Label6" << QPoint(16, 184)
             << "Cette application vous permet de sonder sur une image Bitmap (photo ou carte scannée)";
@@ -135,6 +134,28 @@ private slots:
         QCOMPARE(label->pos(), place);
         QCOMPARE(qobject_cast<QLabel*>(label)->text(), text);
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    }
+
+    void noControlOverlapsAnother()
+    {
+        const auto controls = Page_1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* a : controls)
+            for (QWidget* b : controls)
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->metaObject()->className() + QStringLiteral(" / ") +
+                                    b->metaObject()->className()));
+    }
+
+    void titleAndCreditsStayCentredOnTheirDesign()
+    {
+        for (auto [label, left, width] : {std::tuple{Page_1->Label2, 168, 415},
+                                          std::tuple{Page_1->Label8, 176, 395},
+                                          std::tuple{Page_1->Label3, 304, 127},
+                                          std::tuple{Page_1->Label9, 272, 187}}) {
+            QVERIFY(!label->text().isEmpty());
+            QVERIFY(qAbs(2 * label->x() + label->width() - (2 * left + width)) <= 1);
+        }
+        QCOMPARE(Page_1->Label2->text(), QStringLiteral("Sondelio"));
     }
 
     void tabRunsInDesignedOrder()

@@ -37,12 +37,12 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int t
     return button;
 }
 
-// The credit lines were laid out centred on the title; texts of other lengths keep that centre.
-QLabel* MakeCreditLine(QWidget* parent, const QString& text, int designedLeft, int designedWidth,
-                       int top)
+// The title and the credit lines were laid out centred on the window; texts and faces of
+// other widths keep that centre.
+QLabel* MakeCentredLabel(QWidget* parent, const QString& text, int designedLeft, int designedWidth,
+                         int top, const QFont& font)
 {
-    QLabel* label = MakeLabel(parent, text, designedLeft, top,
-                              PixelFont(QStringLiteral("Times New Roman"), 16), blue);
+    QLabel* label = MakeLabel(parent, text, designedLeft, top, font, blue);
     label->move(designedLeft + (designedWidth - label->width()) / 2, top);
     return label;
 }
@@ -55,21 +55,24 @@ TPage_1::TPage_1()
                 PixelFont(QStringLiteral("MS Sans Serif"), 11), palette().color(QPalette::WindowText));
     const QFont times19 = PixelFont(QStringLiteral("Times New Roman"), 19);
 
-    Label2 = MakeLabel(this, QStringLiteral("Sondelio"), 168, 8,
-                       PixelFont(QStringLiteral("Old English Text MT"), 37), blue);
-    Label8 = MakeCreditLine(this, QStringLiteral("Sondelio : apprendre le sondage aréolaire de l'usage du sol"),
-                            176, 395, 64);
-    Label3 = MakeCreditLine(this, QStringLiteral("Logiciel libre d'enseignement"), 304, 127, 88);
-    Label9 = MakeCreditLine(this, QStringLiteral("Projet Sondelio, 2026"), 272, 187, 112);
+    const QFont times16 = PixelFont(QStringLiteral("Times New Roman"), 16);
+
+    Label2 = MakeCentredLabel(this, QStringLiteral("Sondelio"), 168, 415, 8,
+                              PixelFont(QStringLiteral("Old English Text MT"), 37));
+    Label8 = MakeCentredLabel(this, QStringLiteral("Sondelio : apprendre le sondage aréolaire de l'usage du sol"),
+                              176, 395, 64, times16);
+    Label3 = MakeCentredLabel(this, QStringLiteral("Logiciel libre d'enseignement"), 304, 127, 88, times16);
+    Label9 = MakeCentredLabel(this, QStringLiteral("Projet Sondelio, 2026"), 272, 187, 112, times16);
     Label7 = MakeLabel(this, QString(32, QLatin1Char('_')), 184, 136,
                        PixelFont(QStringLiteral("MS Sans Serif"), 19, true), blue);
     Label6 = MakeLabel(this,
                        QStringLiteral("Cette application vous permet de sonder sur une image Bitmap "
                                       "(photo ou carte scannée)"),
-                       16, 184, times19, blue);
-    Label5 = MakeLabel(this, QStringLiteral("1)- Carte sur quel fichier .bmp ? "), 112, 224, times19, blue);
+                       16, 184, times19, blue, 656);
+    Label5 = MakeLabel(this, QStringLiteral("1)- Carte sur quel fichier .bmp ? "), 112, 224, times19,
+                       blue, 243);
     Label1 = MakeLabel(this, QStringLiteral("2)- Combien de points d'échantillonnage voulez-vous ?"),
-                       112, 256, times19, blue);
+                       112, 256, times19, blue, 408);
 
     // Created in tab order: the focus chain follows creation.
     EdFich = MakeEditBox(this, 360, 224, 265, 21);
