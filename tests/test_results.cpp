@@ -1,0 +1,433 @@
+// The results window: the table it fills from the survey tally at each showing, what it shows
+// when the sample size is missing, the look of its grid, copying and the interval hints.
+
+#include "BoxRecorder.h"
+#include "Program.h"
+
+#include "app/Interval.h"
+#include "app/Numbers.h"
+#include "app/SurveyTally.h"
+#include "windows/Fich_1.h"
+#include "windows/TabResultats.h"
+#include "windows/TextGrid.h"
+#include "app/WindowFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolTip>
+
+struct Use {
+    QString Name;
+    int Count;
+};
+Q_DECLARE_METATYPE(Use)
+
+namespace {
+
+void SetSurvey(int sampleSize, const QList<Use>& uses, int pointsProbed)
+{
+    SurveyTally.SampleSize = sampleSize;
+    SurveyTally.LandUseCount = int(uses.size());
+    for (int i = 0; i < uses.size(); ++i) {
+        SurveyTally.SetLandUseName(i + 1, uses[i].Name);
+        SurveyTally.LandUse(i + 1).Count = uses[i].Count;
+    }
+    SurveyTally.PointsProbed = pointsProbed;
+}
+
+// What the main window's results button does.
+void PressResults()
+{
+    QTest::mouseClick(Page_1->Button1, Qt::LeftButton);
+    ProcessEvents();
+}
+
+void CloseResults()
+{
+    QTest::mouseClick(TabRes->BitBtn1, Qt::LeftButton);
+    ProcessEvents();
+}
+
+// The rows the grid shows, each as its cells joined by '|'.
+QStringList ShownRows()
+{
+    QStringList rows;
+    for (int row = 0; row < TabRes->GridResults->RowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < TabRes->GridResults->ColCount(); ++column)
+            cells << TabRes->GridResults->Cell(column, row);
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QStringList Table(std::initializer_list<const char*> rows)
+{
+    QStringList table{QStringLiteral("Usages|Nombre|Fréquence")};
+    for (const char* row : rows)
+        table << QString::fromUtf8(row);
+    return table;
+}
+
+// The middle of a cell, in the coordinates of the grid's viewport (body cells only).
+QPoint BodyCellCentre(int column, int row)
+{
+    const TTextGrid* grid = TabRes->GridResults;
+    return grid->visualRect(grid->model()->index(row - 1, column - 1)).center();
+}
+
+bool IsDark(QRgb pixel)
+{
+    return qGray(pixel) < 100;
+}
+
+}  // namespace
+
+class ResultsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        StartProgram();
+        SetDecimalSeparator(QLatin1Char(','));
+    }
+    void cleanup() { EndProgram(); }
+
+    void fillsTheTableFromTheTally_data()
+    {
+        QTest::addColumn<int>("sampleSize");
+        QTest::addColumn<QList<Use>>("uses");
+        QTest::addColumn<int>("pointsProbed");
+        QTest::addColumn<QStringList>("table");
+
+        QTest::newRow("no land use") << 10 << QList<Use>{} << 0
+                                     << Table({"Autres|10|1", "Total|0|"});
+        QTest::newRow("one use, 3 of 10")
+            << 10 << QList<Use>{{"Espaces verts", 3}} << 3
+            << Table({"Espaces verts|3|0,3", "Autres|7|0,7", "Total|3|"});
+        QTest::newRow("12 of 17 in extended precision")
+            << 17 << QList<Use>{{"Bâti", 12}} << 12
+            << Table({"Bâti|12|0,705882352941176", "Autres|5|0,294117647058824", "Total|12|"});
+        QTest::newRow("more than 255 points")
+            << 300 << QList<Use>{{"Rues", 45}, {"Parkings", 55}} << 100
+            << Table({"Rues|45|0,15", "Parkings|55|0,183333333333333",
+                      "Autres|200|0,666666666666667", "Total|100|"});
+        QTest::newRow("over-count stays visible")
+            << 10 << QList<Use>{{"Rues", 12}} << 12
+            << Table({"Rues|12|1,2", "Autres|-2|-0,2", "Total|12|"});
+        QTest::newRow("use begun but never counted")
+            << 4 << QList<Use>{{"Vignes", 0}} << 0
+            << Table({"Vignes|0|0", "Autres|4|1", "Total|0|"});
+        QTest::newRow("negative sample size")
+            << -5 << QList<Use>{} << 0 << Table({"Autres|-5|1", "Total|0|"});
+        QTest::newRow("difference beyond 32 bits")
+            << int(-2147483648ll) << QList<Use>{} << 10
+            << Table({"Autres|-2147483658|1,00000000465661", "Total|10|"});
+    }
+    void fillsTheTableFromTheTally()
+    {
+        QFETCH(int, sampleSize);
+        QFETCH(QList<Use>, uses);
+        QFETCH(int, pointsProbed);
+        QFETCH(QStringList, table);
+        BoxRecorder boxes;
+        SetSurvey(sampleSize, uses, pointsProbed);
+        PressResults();
+        QVERIFY(TabRes->isVisible());
+        QCOMPARE(boxes.Errors, QStringList());
+        QCOMPARE(ShownRows(), table);
+    }
+
+    void fiftyCharacterNameIsKeptWholeAndClipped()
+    {
+        const QString name(50, QLatin1Char('W'));
+        SetSurvey(10, {{"Rues", 1}, {name, 1}}, 2);
+        PressResults();
+        QCOMPARE(TabRes->GridResults->Cell(0, 2), name);
+        // The text stops at its cell: the fixed column's black line, then blank window colour.
+        const QImage grid = Grab(TabRes->GridResults);
+        const int edge = TabRes->GridResults->frameWidth();
+        const int rowMiddle = edge + 24 + 1 + 19 + 1 + 12;
+        QCOMPARE(QColor(grid.pixel(edge + 93, rowMiddle)), QColor(Qt::black));
+        for (int x = edge + 94; x < edge + 94 + 10; ++x)
+            QVERIFY2(!IsDark(grid.pixel(x, rowMiddle)), qPrintable(QString::number(x)));
+    }
+
+    void twentyUsesScrollUnderTheFixedRow()
+    {
+        QList<Use> uses;
+        for (int i = 1; i <= 20; ++i)
+            uses << Use{QStringLiteral("Usage %1").arg(i), 1};
+        SetSurvey(40, uses, 20);
+        PressResults();
+        TTextGrid* grid = TabRes->GridResults;
+        QCOMPARE(grid->RowCount(), 23);
+        QCOMPARE(grid->Cell(0, 21), QStringLiteral("Autres"));
+        QCOMPARE(grid->Cell(0, 22), QStringLiteral("Total"));
+        QVERIFY(grid->verticalScrollBar()->isVisible());
+
+        const QImage before = Grab(grid);
+        grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+        ProcessEvents();
+        const QImage after = Grab(grid);
+        // The fixed row, left of the scroll bar, has not moved; the cells under it have.
+        const QRect fixedRow(0, 0, grid->viewport()->geometry().right(),
+                             grid->horizontalHeader()->height());
+        QCOMPARE(after.copy(fixedRow), before.copy(fixedRow));
+        const QRect firstRows = fixedRow.translated(0, fixedRow.height());
+        QVERIFY(after.copy(firstRows) != before.copy(firstRows));
+        // The last row has come into view.
+        QVERIFY(grid->viewport()->rect().contains(BodyCellCentre(1, 22)));
+    }
+
+    void rowsAreNineteenThenTwentyFourPixelsHigh()
+    {
+        SetSurvey(10, {{"Rues", 2}, {"Jardins", 3}}, 5);
+        PressResults();
+        TTextGrid* grid = TabRes->GridResults;
+        QCOMPARE(grid->RowHeight(0), 24);
+        QCOMPARE(grid->RowHeight(1), 19);
+        for (int row = 2; row < grid->RowCount(); ++row)
+            QCOMPARE(grid->RowHeight(row), 24);
+
+        // Lines follow each cell: black in the fixed column, silver between the other cells.
+        const QImage image = Grab(grid);
+        const int edge = grid->frameWidth();
+        QList<int> blackRows;
+        for (int y = edge; y < edge + 120; ++y)
+            if (QColor(image.pixel(edge + 90, y)) == QColor(Qt::black))
+                blackRows << y - edge;
+        QCOMPARE(blackRows, (QList<int>{24, 44, 69, 94, 119}));
+        QCOMPARE(QColor(image.pixel(edge + 94 + 90, edge + 69)), QColor(192, 192, 192));
+        QCOMPARE(QColor(image.pixel(edge + 94 + 93, edge + 60)), QColor(192, 192, 192));
+        QCOMPARE(QColor(image.pixel(edge + 93, edge + 60)), QColor(Qt::black));
+        // Button face for the fixed cells, window colour for the others.
+        QCOMPARE(QColor(image.pixel(edge + 88, edge + 12)),
+                 grid->palette().color(QPalette::Button));
+        QCOMPARE(QColor(image.pixel(edge + 94 + 88, edge + 60)),
+                 grid->palette().color(QPalette::Base));
+    }
+
+    void textStandsTwoPixelsIn()
+    {
+        SetSurvey(10, {}, 0);
+        PressResults();
+        const QImage image = Grab(TabRes->GridResults);
+        const int edge = TabRes->GridResults->frameWidth();
+        // "Nombre" in the fixed row, from the cell's inner corner (94, 0).
+        int left = 1000, top = 1000;
+        for (int y = edge + 1; y < edge + 23; ++y)
+            for (int x = edge + 94 + 1; x < edge + 94 + 92; ++x)
+                if (IsDark(image.pixel(x, y))) {
+                    left = std::min(left, x - edge - 94);
+                    top = std::min(top, y - edge);
+                }
+        QVERIFY2(left >= 2 && left <= 4, qPrintable(QString::number(left)));
+        QVERIFY2(top >= 2 && top <= 6, qPrintable(QString::number(top)));
+    }
+
+    void laterShowingWithFewerRowsLeavesNoStaleText()
+    {
+        SetSurvey(20, {{"Rues", 2}, {"Jardins", 3}, {"Bâti", 4}}, 9);
+        PressResults();
+        CloseResults();
+        QVERIFY(TabRes->isHidden());
+        SetSurvey(20, {{"Parcs", 5}}, 5);
+        PressResults();
+        QCOMPARE(ShownRows(), Table({"Parcs|5|0,25", "Autres|15|0,75", "Total|5|"}));
+        QCOMPARE(TabRes->GridResults->model()->rowCount(), 3);
+    }
+
+    void resultsButtonWhileOpenDoesNotRefresh()
+    {
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        PressResults();
+        const QStringList first = ShownRows();
+        SetSurvey(10, {{"Rues", 4}, {"Parcs", 1}}, 5);
+        PressResults();
+        QVERIFY(TabRes->isVisible());
+        QCOMPARE(ShownRows(), first);
+    }
+
+    void missingSampleSizeStopsAtTheFirstDivision_data()
+    {
+        QTest::addColumn<QList<Use>>("uses");
+        QTest::addColumn<int>("pointsProbed");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QStringList>("table");
+        QTest::newRow("no land use: 0 ÷ 0")
+            << QList<Use>{} << 0 << "Opération en virgule flottante incorrecte."
+            << Table({"Autres|0|", "Total|0|"});
+        QTest::newRow("count 5: 5 ÷ 0")
+            << QList<Use>{{"Rues", 5}} << 5 << "Division par zéro en virgule flottante."
+            << Table({"Rues|5|", "Autres||", "Total|5|"});
+    }
+    void missingSampleSizeStopsAtTheFirstDivision()
+    {
+        QFETCH(QList<Use>, uses);
+        QFETCH(int, pointsProbed);
+        QFETCH(QString, error);
+        QFETCH(QStringList, table);
+        BoxRecorder boxes;
+        SetSurvey(0, uses, pointsProbed);
+        PressResults();
+        QCOMPARE(boxes.Errors, QStringList{error});
+        QVERIFY(TabRes->isVisible());
+        QCOMPARE(ShownRows(), table);
+        QCOMPARE(SurveyTally.SampleSize, 0);
+    }
+
+    void landUseCountBeyondTheTableStopsAtTwenty()
+    {
+        SetSurvey(40, {}, 0);
+        SurveyTally.LandUseCount = 25;
+        PressResults();
+        QCOMPARE(TabRes->GridResults->RowCount(), 23);
+        QCOMPARE(TabRes->GridResults->Cell(0, 21), QStringLiteral("Autres"));
+    }
+
+    void fixedCellsCannotBeSelected()
+    {
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        PressResults();
+        TTextGrid* grid = TabRes->GridResults;
+        grid->selectAll();
+        QCOMPARE(grid->SelectionText(), QStringLiteral("3\t0,3\n7\t0,7\n3\t\n"));
+        grid->clearSelection();
+        QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+        QTest::mouseClick(grid->verticalHeader()->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+        QVERIFY(grid->selectionModel()->selectedIndexes().isEmpty());
+    }
+
+    void copiesTheSelectedCellsAsTabSeparatedLines_data()
+    {
+        QTest::addColumn<bool>("byMenu");
+        QTest::newRow("Ctrl+C") << false;
+        QTest::newRow("context menu") << true;
+    }
+    void copiesTheSelectedCellsAsTabSeparatedLines()
+    {
+        QFETCH(bool, byMenu);
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        PressResults();
+        TTextGrid* grid = TabRes->GridResults;
+        QVERIFY(QTest::qWaitForWindowActive(TabRes));
+        grid->setFocus();
+        QApplication::clipboard()->clear();
+        grid->selectionModel()->select(
+            QItemSelection(grid->model()->index(0, 0), grid->model()->index(1, 1)),
+            QItemSelectionModel::ClearAndSelect);
+        if (byMenu) {
+            QCOMPARE(grid->contextMenuPolicy(), Qt::ActionsContextMenu);
+            QCOMPARE(grid->actions(), QList<QAction*>{grid->CopyAction});
+            QCOMPARE(grid->CopyAction->text(), QStringLiteral("Copier"));
+            grid->CopyAction->trigger();
+        } else {
+            QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+        }
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("3\t0,3\n7\t0,7\n"));
+    }
+
+    void letterFClosesWhileTheGridHasTheFocus_data()
+    {
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("F alone") << Qt::KeyboardModifiers();
+        QTest::newRow("Shift+F") << Qt::KeyboardModifiers(Qt::ShiftModifier);
+        QTest::newRow("Alt+F") << Qt::KeyboardModifiers(Qt::AltModifier);
+    }
+    void letterFClosesWhileTheGridHasTheFocus()
+    {
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        SetSurvey(10, {}, 0);
+        PressResults();
+        QVERIFY(QTest::qWaitForWindowActive(TabRes));
+        QCOMPARE(QApplication::focusWidget(), TabRes->GridResults);
+        QTest::keyClick(TabRes->GridResults, Qt::Key_F, modifiers);
+        QTRY_VERIFY(TabRes->isHidden());  // a mnemonic presses its button after a short flash
+        QVERIFY(Page_1->isVisible());
+    }
+
+    void otherLettersLeaveTheCurrentCell()
+    {
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        PressResults();
+        QVERIFY(QTest::qWaitForWindowActive(TabRes));
+        TTextGrid* grid = TabRes->GridResults;
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
+        QTest::keyClicks(grid, QStringLiteral("7"));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
+        QVERIFY(TabRes->isVisible());
+    }
+
+    void frequencyHintGivesTheExactInterval()
+    {
+        SetSurvey(10, {{"Espaces verts", 3}, {"Rues", 12}}, 15);
+        PressResults();
+        TTextGrid* grid = TabRes->GridResults;
+        QCOMPARE(grid->CellHint(2, 1), QStringLiteral("Intervalle de confiance à 95 % : 6,7 % à 65,2 %"));
+        QCOMPARE(grid->CellHint(2, 2), QString());  // 12 out of 10 has no interval
+        QCOMPARE(grid->CellHint(2, 3), QString());  // nor has a negative "Autres"
+
+        const QPoint where = BodyCellCentre(2, 1);
+        QHelpEvent help(QEvent::ToolTip, where, grid->viewport()->mapToGlobal(where));
+        QApplication::sendEvent(grid->viewport(), &help);
+        QCOMPARE(QToolTip::text(), grid->CellHint(2, 1));
+        QToolTip::hideText();
+    }
+
+    void hintFollowsItsCellAcrossShowings()
+    {
+        SetSurvey(10, {{"Rues", 3}, {"Parcs", 2}}, 5);
+        PressResults();
+        CloseResults();
+        SetSurvey(10, {}, 0);
+        PressResults();
+        // Row 2 was a land use; now it is "Total", whose blank frequency has nothing to explain.
+        QCOMPARE(TabRes->GridResults->Cell(2, 2), QString());
+        QCOMPARE(TabRes->GridResults->CellHint(2, 2), QString());
+        QCOMPARE(TabRes->GridResults->CellHint(2, 1),
+                 QStringLiteral("Intervalle de confiance à 95 % : 69,2 % à 100,0 %"));
+    }
+
+    void intervalHint_data()
+    {
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<qint64>("sampleSize");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("3 of 10") << 3ll << 10ll << "Intervalle de confiance à 95 % : 6,7 % à 65,2 %";
+        QTest::newRow("none of 10") << 0ll << 10ll << "Intervalle de confiance à 95 % : 0,0 % à 30,8 %";
+        QTest::newRow("all of 10") << 10ll << 10ll << "Intervalle de confiance à 95 % : 69,2 % à 100,0 %";
+        QTest::newRow("50 of 100") << 50ll << 100ll << "Intervalle de confiance à 95 % : 39,8 % à 60,2 %";
+        QTest::newRow("over-count") << 11ll << 10ll << "";
+        QTest::newRow("negative count") << -1ll << 10ll << "";
+        QTest::newRow("no sample") << 0ll << 0ll << "";
+        QTest::newRow("negative sample") << 0ll << -5ll << "";
+    }
+    void intervalHint()
+    {
+        QFETCH(qint64, count);
+        QFETCH(qint64, sampleSize);
+        QFETCH(QString, hint);
+        QCOMPARE(IntervalHint(count, sampleSize), hint);
+    }
+
+    void cellsOutsideTheCountsAreKeptUnseen()
+    {
+        TTextGrid* grid = TabRes->GridResults;
+        grid->SetRowCount(3);
+        grid->SetCell(1, 6, QStringLiteral("plus loin"));
+        QCOMPARE(grid->model()->rowCount(), 2);
+        grid->SetRowCount(8);
+        QCOMPARE(grid->model()->index(5, 0).data().toString(), QStringLiteral("plus loin"));
+        QCOMPARE(grid->RowHeight(1), 19);
+        QCOMPARE(grid->RowHeight(7), 24);
+    }
+};
+
+QTEST_MAIN(ResultsTest)
+#include "test_results.moc"
