@@ -1,0 +1,22 @@
+#include "picture/BmpMasks.h"
+
+#include <bit>
+
+ChannelMask::ChannelMask(quint32 mask)
+{
+    if (mask == 0)
+        return;
+    shift = std::countr_zero(mask);
+    maximum = mask >> shift;
+    contiguous = (maximum & (maximum + 1)) == 0;
+}
+
+MaskConverter::MaskConverter(const ColourMasks& masks)
+    : red(masks.red), green(masks.green), blue(masks.blue)
+{
+}
+
+bool MaskConverter::Valid() const
+{
+    return red.Contiguous() && green.Contiguous() && blue.Contiguous();
+}
