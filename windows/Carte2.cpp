@@ -1,11 +1,292 @@
 #include "windows/Carte2.h"
 
+#include "app/Boxes.h"
+#include "app/Dispatch.h"
+#include "app/FloatArith.h"
+#include "app/Numbers.h"
+#include "app/SurveyTally.h"
 #include "app/WindowFrame.h"
+#include "windows/Fich_1.h"
+#include "windows/SampleGenerator.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
 
 TForm2* Form2 = nullptr;
+
+namespace {
+
+const QColor blue(0, 0, 255);
+
+// "Go" runs its loop to the end inside the handler: beyond this many points the wait would be
+// felt, and no class counts that many by hand.
+constexpr int32_t MaxSampleSize = 10000;
+// A point's corner lies right of column 20 and below row 60, inside the map.
+constexpr int MinMapWidth = 22;
+constexpr int MinMapHeight = 62;
+
+QFrame* MakePanel(QWidget* window, int left, int top, int width, int height, TColor colour)
+{
+    auto* panel = new QFrame(window);
+    panel->setGeometry(left, top, width, height);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(1);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, ColourToRGB(colour));
+    panel->setPalette(palette);
+    panel->setAutoFillBackground(true);
+    // A press on a panel, or on a label or a disabled button in it, is not a press on the map.
+    panel->setAttribute(Qt::WA_NoMousePropagation);
+    // The crosshair belongs to the map's surface only.
+    panel->setCursor(CursorOf(crDefault));
+    return panel;
+}
+
+QLineEdit* MakeEditBox(QWidget* panel, int left, int top, int width, int height)
+{
+    auto* box = new QLineEdit(panel);
+    box->setGeometry(left, top, width, height);
+    SetTextColour(box, blue);
+    return box;
+}
+
+QPushButton* MakeButton(QWidget* panel, const QString& caption, int left, int top, int width,
+                        int height)
+{
+    auto* button = new QPushButton(caption, panel);
+    button->setGeometry(left, top, width, height);
+    return button;
+}
+
+// The edges of a point's box, kept in range whatever size was typed.
+int Saturated(int64_t value)
+{
+    return static_cast<int>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                std::numeric_limits<int32_t>::max()));
+}
+
+int32_t RoundHalfEven(long double value)
+{
+    return static_cast<int32_t>(std::nearbyint(value));
+}
+
+}  // namespace
 
 TForm2::TForm2()
 {
     SetUpWindow(this, QStringLiteral("Fond de Carte"), 224, 115, 1042, 779,
-                PixelFont(QStringLiteral("MS Sans Serif"), 11, false), QColor(0, 0, 255));
+                PixelFont(QStringLiteral("MS Sans Serif"), 11), blue);
+    const QFont times13 = PixelFont(QStringLiteral("Times New Roman"), 13);
+    const QFont times16Bold = PixelFont(QStringLiteral("Times New Roman"), 16, true);
+    const QFont sans13 = PixelFont(QStringLiteral("MS Sans Serif"), 13);
+
+    BitBtnFermer = new TCloseButton(this, QStringLiteral("Pour voir les résultats"), 880, 712, 145, 25);
+    BitBtnFermer->setCursor(CursorOf(crDefault));
+
+    Panel1 = MakePanel(this, 816, 144, 209, 273, clSkyBlue);
+    Label4 = MakeLabel(Panel1, QStringLiteral("2 - Pour chaque usage du sol"), 8, 8, times16Bold, blue);
+    Label5 = MakeLabel(Panel1, QStringLiteral("1)- Indiquez le type sondé"), 26, 32, times13, blue);
+    Label2 = MakeLabel(Panel1, QStringLiteral(" Quel usage du sol ?"), 56, 48,
+                       PixelFont(QStringLiteral("MS Sans Serif"), 11), blue);
+    EdLandUse = MakeEditBox(Panel1, 32, 64, 137, 21);
+    Label6 = MakeLabel(Panel1, QStringLiteral("2)-  cliquez sur \"Sonder\""), 26, 96, times13, blue);
+    ButtSonder = MakeButton(Panel1, QStringLiteral("Sonder"), 64, 120, 65, 25);
+    Label9 = MakeLabel(Panel1, QStringLiteral("3 - Cliquez sur les points "), 24, 152, times13, blue);
+    Label3 = MakeLabel(Panel1, QStringLiteral("Points relevés :"), 8, 176, sans13, blue);
+    EdNBPoints = MakeEditBox(Panel1, 112, 176, 49, 21);
+    Label8 = MakeLabel(Panel1, QStringLiteral("4)- autre usage ?"), 26, 208, times13, blue);
+    ButtFini = MakeButton(Panel1, QStringLiteral("Autre usage ou Terminer"), 32, 232, 137, 25);
+
+    Panel2 = MakePanel(this, 816, 8, 209, 129, clSilver);
+    Label10 = MakeLabel(Panel2, QStringLiteral("1 - Echantillonner "), 8, 8, times16Bold, blue);
+    Label1 = MakeLabel(Panel2, QStringLiteral("Taille des Points (en pixels)"), 8, 32, sans13, blue);
+    TaillePt = MakeEditBox(Panel2, 72, 56, 41, 21);
+    BtnCalcul = MakeButton(Panel2, QStringLiteral("Go"), 48, 88, 97, 25);
+    BtnCalcul->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 16));
+
+    // The close button first, then step 2, then step 1; in step 2 the count box comes last.
+    setTabOrder(BitBtnFermer, EdLandUse);
+    setTabOrder(EdLandUse, ButtSonder);
+    setTabOrder(ButtSonder, ButtFini);
+    setTabOrder(ButtFini, EdNBPoints);
+    setTabOrder(EdNBPoints, TaillePt);
+    setTabOrder(TaillePt, BtnCalcul);
+
+    connect(BtnCalcul, &QPushButton::clicked, this, Guarded(this, &TForm2::BtnCalculClick));
+    connect(EdLandUse, &QLineEdit::textChanged, this, Guarded(this, &TForm2::EdLandUseChange));
+    connect(ButtSonder, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtSonderClick));
+    connect(ButtFini, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtFiniClick));
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    // A show asked by the program, not a restore from minimised: a new survey on a fresh map.
+    if (!event->spontaneous()) {
+        surveyDue = true;
+        retryFailure = true;
+    }
+    QWidget::showEvent(event);
+}
+
+void TForm2::paintEvent(QPaintEvent*)
+{
+    Canvas.Paint([this] { FormPaint(); });
+}
+
+void TForm2::FormPaint()
+{
+    const QString fileName = Page_1->EdFich->text();
+    const TFileStamp stamp = StampOf(fileName);
+    if (!std::exchange(retryFailure, false) && failureReported == stamp)
+        return;
+    // Until the map is drawn, whatever fails from here on is reported this once.
+    failureReported = stamp;
+    if (mapRead != stamp) {
+        mapRead.reset();
+        map = TBitmap();
+        map.LoadPictureFile(fileName);
+        mapRead = stamp;
+    }
+    ScaleToMap(map.Width(), map.Height());
+    MapRect = {10, 10, 10 + SurveyTally.MapWidth, 10 + SurveyTally.MapHeight};
+    Canvas.DrawScaled(MapRect, map);
+    failureReported.reset();
+
+    // Any other repaint (a window passing over, a box closing) leaves the survey as it is.
+    if (surveyDue || mapDrawn != stamp)
+        BeginSurvey();
+    mapDrawn = stamp;
+}
+
+void TForm2::ScaleToMap(int pictureWidth, int pictureHeight)
+{
+    // The ratio passes through a double, the fixed side is divided in extended precision; both
+    // divisions come before anything is stored, so a failing one leaves the old size.
+    if (pictureWidth > pictureHeight) {
+        const double ratio = static_cast<double>(Divide(pictureWidth, pictureHeight));
+        const int32_t height = RoundHalfEven(Divide(600, ratio));
+        SurveyTally.MapWidth = 600;
+        SurveyTally.MapHeight = height;
+    } else {
+        const double ratio = static_cast<double>(Divide(pictureHeight, pictureWidth));
+        const int32_t width = RoundHalfEven(Divide(700, ratio));
+        SurveyTally.MapHeight = 700;
+        SurveyTally.MapWidth = width;
+    }
+}
+
+void TForm2::BeginSurvey()
+{
+    TaillePt->setText(IntegerText(5));
+    SurveyTally.LandUseCount = 0;
+    ButtSonder->setEnabled(false);
+    Canvas.ClearFigures();
+    surveyDue = false;
+}
+
+void TForm2::BtnCalculClick()
+{
+    const int32_t sampleSize = SurveyTally.SampleSize;
+    if (sampleSize <= 0) {
+        ShowNotice(QStringLiteral("Vous devez entrer le nombre de points d'echantillon !"));
+        return;
+    }
+    if (sampleSize > MaxSampleSize) {
+        ShowNotice(QStringLiteral("Vous devez entrer un nombre de points d'échantillon compris "
+                                  "entre 1 et 10000 !"));
+        return;
+    }
+    const int32_t mapWidth = SurveyTally.MapWidth;
+    const int32_t mapHeight = SurveyTally.MapHeight;
+    if (mapWidth < MinMapWidth || mapHeight < MinMapHeight) {
+        ShowNotice(QStringLiteral("La carte doit être dessinée et mesurer au moins 22 × 62 pixels !"));
+        return;
+    }
+
+    SurveyTally.PointsProbed = 0;
+    int32_t placed = 0;
+    SeedGenerator();
+    do {
+        const auto x = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapWidth)));
+        const auto y = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapHeight)));
+        if (x > 20 && x < mapWidth && y > 60 && y < mapHeight) {
+            DrawSamplePoint(x, y);
+            ++placed;
+        }
+    } while (placed != sampleSize);
+    EdLandUse->setText(QString());
+}
+
+void TForm2::DrawSamplePoint(int x, int y)
+{
+    const QString size = TaillePt->text();
+    SurveyTally.PointSize = size.isEmpty() ? 5 : ParseInteger(size);
+    Canvas.Brush.Color = clRed;
+    Canvas.Pen.Color = clRed;
+    Canvas.MovePenTo(x, y);
+    Canvas.DrawEllipse(x, y, Saturated(int64_t{x} + SurveyTally.PointSize),
+                       Saturated(int64_t{y} + SurveyTally.PointSize));
+}
+
+void TForm2::EdLandUseChange()
+{
+    ButtSonder->setEnabled(true);
+}
+
+void TForm2::ButtSonderClick()
+{
+    if (SurveyTally.LandUseCount >= TSurveyTally::MaxLandUses) {
+        ShowNotice(QStringLiteral("Vous ne pouvez pas sonder plus de 20 usages du sol !"));
+        return;
+    }
+    ++SurveyTally.LandUseCount;
+    SurveyTally.ProbingOn = true;
+    SurveyTally.PointsThisUse = 0;
+    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    SurveyTally.SetLandUseName(SurveyTally.LandUseCount, EdLandUse->text());
+}
+
+void TForm2::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    RunHandler([this, at] { Image1MouseDown(at.x(), at.y()); });
+}
+
+void TForm2::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Qt reports the second press of a double-click here: it is a press like any other.
+    mousePressEvent(event);
+}
+
+void TForm2::Image1MouseDown(int x, int y)
+{
+    if (!SurveyTally.ProbingOn) {
+        ShowNotice(QStringLiteral("Appuyez sur le bouton \"Sonder\""));
+        return;
+    }
+    setCursor(CursorOf(crCross));
+    Canvas.Pen.Color = clBlue;
+    Canvas.Brush.Color = clBlue;
+    Canvas.MovePenTo(x - 2, y - 2);
+    Canvas.DrawEllipse(x - 2, y - 2, x + 5, y + 5);
+    ++SurveyTally.PointsThisUse;
+    ++SurveyTally.PointsProbed;
+    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+}
+
+void TForm2::ButtFiniClick()
+{
+    // Before any "Sonder" of this survey there is no land use to give the count to.
+    if (SurveyTally.LandUseCount >= 1)
+        SurveyTally.LandUse(SurveyTally.LandUseCount).Count = SurveyTally.PointsThisUse;
+    EdNBPoints->setText(IntegerText(0));
+    EdLandUse->setText(QString());
+    ButtSonder->setEnabled(false);
 }

@@ -1,0 +1,19 @@
+#include "windows/SampleGenerator.h"
+
+#include <chrono>
+
+uint32_t GeneratorState = 0;
+std::function<void()> SeedGenerator = SeedFromClock;
+
+void SeedFromClock()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    GeneratorState = static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+}
+
+uint32_t RandomBelow(uint32_t n)
+{
+    GeneratorState = GeneratorState * 134775813u + 1u;
+    return static_cast<uint32_t>((static_cast<uint64_t>(GeneratorState) * n) >> 32);
+}

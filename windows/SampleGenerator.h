@@ -1,0 +1,18 @@
+#pragma once
+// The program's own pseudo-random generator, which places the sample points: a 32-bit linear
+// congruential generator seeded from the clock at every press of "Go".
+
+#include <cstdint>
+#include <functional>
+
+// The whole state of the generator; 0 at start-up.
+extern uint32_t GeneratorState;
+
+// The low 32 bits of a monotonic nanosecond clock: different at every press of "Go".
+void SeedFromClock();
+
+// Advances the generator one step and returns a number from 0 to n - 1 (0 when n is 0).
+uint32_t RandomBelow(uint32_t n);
+
+// How "Go" seeds the generator: SeedFromClock, unless a test puts a known state in its place.
+extern std::function<void()> SeedGenerator;
