@@ -1,11 +1,49 @@
 #include "windows/Abaquez.h"
 
+#include "app/Dispatch.h"
 #include "app/WindowFrame.h"
 
+#include <QPlainTextEdit>
+#include <QPushButton>
+
 TAbaque* Abaque = nullptr;
+
+namespace {
+
+const QStringList note{
+    QStringLiteral("Tout échantillon est affecté de fluctuations qu'un abaque permet d'évaluer. "
+                   "Supposons que vous ayez projeté 10 points aléatoires, dont 3 tombent sur les "
+                   "espaces verts,soit 30 %."),
+    QStringLiteral("Sur l'abaque, joignez le long de la ligne verticale 30 les deux intersections "
+                   "avec les courbes n=10. Il y a 95 chances sur 100 pour que les espace verts "
+                   "occupent entre 8 % et 65 % du sol :"),
+    QStringLiteral("évaluer un pourcentage réclame de gros échantillons ..."),
+    QStringLiteral("Source : C. J. Clopper et E. S. Pearson (1934), \"The use of confidence or "
+                   "fiducial limits illustrated in the case of the binomial\", Biometrika, vol. 26, "
+                   "p. 404-413."),
+};
+
+}  // namespace
 
 TAbaque::TAbaque()
 {
     SetUpWindow(this, QStringLiteral("Abaque"), 191, 187, 970, 849,
                 PixelFont(QStringLiteral("MS Sans Serif"), 11, false), palette().color(QPalette::WindowText));
+
+    // Created in tab order. The note lies over the chart's top rows; the user may write in it.
+    ButtFermer = new QPushButton(QStringLiteral("Fermer"), this);
+    ButtFermer->setGeometry(864, 784, 75, 25);
+    Memo1 = new QPlainTextEdit(note.join(QLatin1Char('\n')), this);
+    Memo1->setGeometry(16, 8, 921, 65);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setWordWrapMode(QTextOption::WordWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    connect(ButtFermer, &QPushButton::clicked, this, Guarded(this, &TAbaque::ButtFermerClick));
+}
+
+void TAbaque::ButtFermerClick()
+{
+    close();
 }
