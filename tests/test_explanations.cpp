@@ -1,0 +1,168 @@
+// The explanations window: its fixed text, which can be copied but not changed, and the way to
+// the chart window.
+
+#include "BoxRecorder.h"
+#include "Program.h"
+
+#include "windows/Abaquez.h"
+#include "windows/Explic.h"
+#include "windows/Fich_1.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+
+const QStringList expectedLines{
+    "Les statistiques sur l'usage du sol sont très rares : quelle proportion du sol ",
+    "occupent les rues et les parkings, les espaces verts, les grands immeubles, ",
+    "les jardins privés, ou bien, en milieu rural, telle culture ?",
+    "Les mesures exactes sur cartes sont longues et pénibles. La meilleure ",
+    "manière de les connaître est de procéder à un \"sondage aréolaire\".",
+    "Il s'agit de projeter sur l'espace étudié  un nuage de points localisés ",
+    "aléatoirement. Il suffit alors de compter le pourcentage de points tombant ",
+    "sur un usage particulier.",
+    "Comme tout sondage, cette évaluation est affectée de fluctuations aléatoires ",
+    "dépendant de la taille de l'échantillon.",
+    "Un abaque permet de calculer la marge de fluctuation à 95 % .",
+    "____________________________________",
+    "1 - Fixer la taille des points, en pixels (5 par exemple)",
+    "2 - Echantillonner",
+    "3 - Indiquer un usage du sol (ex : trafic)",
+    "4 - cliquer sur les points rouges correspondant à cet usage (rues, parkings, ...)",
+    "          Les points deviennent bleu pour éviter de cliquer deux fois.",
+    "5 - indiquer un autre usage ...",
+    "6 - lire les résultats.",
+    "7 - utiliser l'abaque pour évaluer la marge de fluctuation.",
+};
+
+void ShowExplanations()
+{
+    QTest::mouseClick(Page_1->ButtExplic, Qt::LeftButton);
+    ProcessEvents();
+    QVERIFY(QTest::qWaitForWindowExposed(Form3));
+}
+
+}  // namespace
+
+class ExplanationsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { StartProgram(); }
+    void cleanup() { EndProgram(); }
+
+    void textIsShownLetterForLetter()
+    {
+        ShowExplanations();
+        const QStringList lines = Form3->Memo1->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), expectedLines.size());
+        for (int i = 0; i < lines.size(); ++i)
+            QCOMPARE(lines[i], expectedLines[i]);
+        QCOMPARE(Form3->Label1->text(), QStringLiteral("Effectuer un sondage aréolaire"));
+    }
+
+    void everyLetterHasItsGlyphInTheFacesUsed()
+    {
+        for (QWidget* widget : {static_cast<QWidget*>(Form3->Memo1), static_cast<QWidget*>(Form3->Label1)}) {
+            const QFontMetrics metrics(widget->font());
+            for (const QChar letter : expectedLines.join(QString()))
+                QVERIFY2(metrics.inFont(letter), qPrintable(QString(letter)));
+        }
+    }
+
+    void wholeTextFitsWithoutScrolling()
+    {
+        ShowExplanations();
+        QVERIFY(!Form3->Memo1->verticalScrollBar()->isVisible());
+        QCOMPARE(Form3->Memo1->verticalScrollBar()->maximum(), 0);
+    }
+
+    void typingChangesNothing_data()
+    {
+        QTest::addColumn<QString>("typing");
+        QTest::newRow("letters") << "abc";
+        QTest::newRow("backspace") << "\b";
+        QTest::newRow("delete") << "\x7f";
+        QTest::newRow("paste") << "paste";
+        QTest::newRow("cut") << "cut";
+    }
+    void typingChangesNothing()
+    {
+        QFETCH(QString, typing);
+        ShowExplanations();
+        QPlainTextEdit* memo = Form3->Memo1;
+        memo->setFocus();
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+        QApplication::clipboard()->setText(QStringLiteral("collé"));
+        if (typing == "paste")
+            QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+        else if (typing == "cut")
+            QTest::keyClick(memo, Qt::Key_X, Qt::ControlModifier);
+        else if (typing == "\b")
+            QTest::keyClick(memo, Qt::Key_Backspace);
+        else if (typing == "\x7f")
+            QTest::keyClick(memo, Qt::Key_Delete);
+        else
+            QTest::keyClicks(memo, typing);
+        QCOMPARE(memo->toPlainText(), expectedLines.join(QLatin1Char('\n')));
+    }
+
+    void textCanBeSelectedAndCopied()
+    {
+        ShowExplanations();
+        QPlainTextEdit* memo = Form3->Memo1;
+        QCOMPARE(QApplication::focusWidget(), memo);
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(memo, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), expectedLines.join(QLatin1Char('\n')));
+        // The caret moves through the text.
+        QTest::keyClick(memo, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(memo, Qt::Key_Down);
+        QCOMPARE(memo->textCursor().blockNumber(), 1);
+    }
+
+    void showingTwiceLeavesOneWindowWithTheSameText()
+    {
+        ShowExplanations();
+        ShowExplanations();
+        QVERIFY(Form3->isVisible());
+        QCOMPARE(Form3->Memo1->toPlainText(), expectedLines.join(QLatin1Char('\n')));
+        int shown = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            shown += window->isVisible() && window->windowTitle() == QStringLiteral("Form3");
+        QCOMPARE(shown, 1);
+    }
+
+    void fermerHidesOnlyThisWindow()
+    {
+        ShowExplanations();
+        QTest::mouseClick(Form3->Buttfermer, Qt::LeftButton);
+        QVERIFY(Form3->isHidden());
+        QVERIFY(Page_1->isVisible());
+        ShowExplanations();
+        QCOMPARE(Form3->Memo1->toPlainText(), expectedLines.join(QLatin1Char('\n')));
+    }
+
+    void voirAbaqueShowsTheChartAgainAfterItsFermer()
+    {
+        BoxRecorder boxes;  // the chart file may be missing where the tests run
+        ShowExplanations();
+        QTest::mouseClick(Form3->ButtVoirAbaque, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowExposed(Abaque));
+        QTest::mouseClick(Abaque->ButtFermer, Qt::LeftButton);
+        QVERIFY(Abaque->isHidden());
+        QVERIFY(Form3->isVisible());
+        QTest::mouseClick(Form3->ButtVoirAbaque, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowExposed(Abaque));
+        QVERIFY(Form3->isVisible());
+    }
+};
+
+QTEST_MAIN(ExplanationsTest)
+#include "test_explanations.moc"
