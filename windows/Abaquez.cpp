@@ -3,12 +3,21 @@
 #include "app/Dispatch.h"
 #include "app/WindowFrame.h"
 
+#include "picture/TBitmap.h"
+
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 TAbaque* Abaque = nullptr;
 
 namespace {
+
+// Looked up in the current directory at every paint.
+const QString chartFileName = QStringLiteral("Abaque_bon.bmp");
+// The chart fills this rectangle whatever its own size; its top rows lie under the note.
+const TRect chartRect{110, 60, 800, 800};
 
 const QStringList note{
     QStringLiteral("Tout échantillon est affecté de fluctuations qu'un abaque permet d'évaluer. "
@@ -43,7 +52,38 @@ TAbaque::TAbaque()
     connect(ButtFermer, &QPushButton::clicked, this, Guarded(this, &TAbaque::ButtFermerClick));
 }
 
+// A chart file that failed is read, and reported, again once the window is shown anew.
+void TAbaque::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        failedFile.reset();
+    QWidget::showEvent(event);
+}
+
+void TAbaque::paintEvent(QPaintEvent*)
+{
+    Canvas.Paint([this] { FormPaint(); });
+}
+
+void TAbaque::FormPaint()
+{
+    const FileStamp stamp = StampOf(chartFileName);
+    if (failedFile == stamp)
+        return;
+    failedFile = stamp;  // stays marked if the reading below fails
+    TBitmap chart;
+    chart.LoadPictureFile(chartFileName);
+    failedFile.reset();
+    Canvas.DrawScaled(chartRect, chart);
+}
+
 void TAbaque::ButtFermerClick()
 {
     close();
+}
+
+TAbaque::FileStamp TAbaque::StampOf(const QString& fileName)
+{
+    const QFileInfo file(fileName);
+    return {file.absoluteFilePath(), file.exists(), file.size(), file.lastModified()};
 }

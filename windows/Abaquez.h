@@ -1,7 +1,11 @@
 #pragma once
 // The chart window: the fluctuation chart and how to read it.
 
+#include "picture/TCanvas.h"
+
+#include <QDateTime>
 #include <QWidget>
+#include <optional>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -13,8 +17,27 @@ public:
 
     QPushButton* ButtFermer;
     QPlainTextEdit* Memo1;
+    TCanvas Canvas{this};
 
+    void FormPaint();
     void ButtFermerClick();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // What the chart file looked like when it last failed to read: while it stays so, a paint
+    // draws no chart and reports nothing, since an error box closing over the window repaints it.
+    struct FileStamp {
+        QString Path;
+        bool Exists = false;
+        qint64 Size = 0;
+        QDateTime Modified;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp StampOf(const QString& fileName);
+    std::optional<FileStamp> failedFile;
 };
 
 extern TAbaque* Abaque;
