@@ -1,0 +1,72 @@
+#include "MapSession.h"
+
+#include "BmpWriter.h"
+#include "Program.h"
+#include "windows/Carte2.h"
+#include "windows/Fich_1.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+QString WriteMap(const QString& path, int width, int height, const QColor& colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    WriteBmpFile(path, image);
+    return path;
+}
+
+void OpenMap(const QString& fileName, const QString& sampleSize)
+{
+    Page_1->EdFich->setText(fileName);
+    Page_1->EdNPoints->setText(sampleSize);
+    Click(Page_1->BtnDessine);
+    QVERIFY(QTest::qWaitForWindowExposed(Form2));
+    ProcessEvents();
+}
+
+void Uncover()
+{
+    Form2->repaint();
+    ProcessEvents();
+}
+
+void PressOnMap(QPoint at, Qt::MouseButton button)
+{
+    QTest::mouseClick(Form2->windowHandle(), button, {}, at);
+    ProcessEvents();
+}
+
+void DoubleClickOnMap(QPoint at)
+{
+    QTest::mouseDClick(Form2->windowHandle(), Qt::LeftButton, {}, at);
+    ProcessEvents();
+}
+
+void Click(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+    ProcessEvents();
+}
+
+QRect Extent(const QImage& image, QRgb colour, const QRect& within)
+{
+    const QRect area = within.isNull() ? image.rect() : within & image.rect();
+    QRect extent;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) == colour)
+                extent |= QRect(x, y, 1, 1);
+    return extent;
+}
+
+int Count(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
+}

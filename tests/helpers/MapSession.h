@@ -1,0 +1,35 @@
+#pragma once
+// Drives the map window as a user does: maps written as BMP files, the main window's boxes and
+// draw button, presses on the map window's surface, and what its pixels show.
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class QAbstractButton;
+
+// A picture of one colour written as a 24-bit BMP file; returns the path.
+QString WriteMap(const QString& path, int width, int height, const QColor& colour = Qt::white);
+
+// Types the map file and the sample size into the main window and presses its draw button;
+// returns once the map window has painted.
+void OpenMap(const QString& fileName, const QString& sampleSize = QStringLiteral("4"));
+
+// The whole map window painted again, as when a window passing over it goes away.
+void Uncover();
+
+// A press of a mouse button on the map window, through the window system's path.
+void PressOnMap(QPoint at, Qt::MouseButton button = Qt::LeftButton);
+void DoubleClickOnMap(QPoint at);
+
+void Click(QAbstractButton* button);
+
+// The pixels of one colour in an image, as the smallest rectangle holding them all (empty when
+// there are none), and their number.
+QRect Extent(const QImage& image, QRgb colour, const QRect& within = QRect());
+int Count(const QImage& image, QRgb colour);
+
+inline constexpr QRgb Red = 0xFFFF0000;
+inline constexpr QRgb Blue = 0xFF0000FF;

@@ -1,0 +1,303 @@
+// The drawing surface: exact ellipse coverage, pen and brush colours that outlive a handler,
+// pictures scaled into rectangles, and figures drawn outside a paint that come back at every
+// repaint until the window clears them.
+
+#include "helpers/BmpWriter.h"
+#include "helpers/MapSession.h"
+#include "helpers/Program.h"
+#include "app/Errors.h"
+#include "picture/TBitmap.h"
+#include "picture/TCanvas.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <algorithm>
+
+namespace {
+
+constexpr QRgb White = 0xFFFFFFFF;
+
+// A window that paints through its canvas, on a white background.
+class Surface : public QWidget {
+public:
+    Surface()
+    {
+        QPalette palette;
+        palette.setColor(QPalette::Window, Qt::white);
+        setPalette(palette);
+        setAutoFillBackground(true);
+        resize(700, 500);
+    }
+    TCanvas Canvas{this};
+    std::function<void()> PaintHandler;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        Canvas.Paint([this] {
+            if (PaintHandler)
+                PaintHandler();
+        });
+    }
+};
+
+TBitmap Picture(const QImage& image)
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("picture.bmp"));
+    WriteBmpFile(path, image);
+    TBitmap picture;
+    picture.LoadPictureFile(path);
+    return picture;
+}
+
+// Four distinct corners, so that a scaled copy shows whether the whole picture arrived. They
+// are 4 pixels square: shrinking drops whole rows and columns, never all of a corner.
+QImage Cornered(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    const int side = std::min({4, width / 2, height / 2});
+    const auto corner = [&](int left, int top, QRgb colour) {
+        for (int y = top; y < top + side; ++y)
+            for (int x = left; x < left + side; ++x)
+                image.setPixel(x, y, colour);
+    };
+    corner(0, 0, qRgb(255, 0, 0));
+    corner(width - side, 0, qRgb(0, 255, 0));
+    corner(0, height - side, qRgb(0, 0, 255));
+    corner(width - side, height - side, qRgb(255, 255, 0));
+    return image;
+}
+
+}  // namespace
+
+class CanvasTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ellipseCoversItsBoxExactly_data()
+    {
+        QTest::addColumn<QRect>("box");  // x1, y1, x2, y2 as left, top, right, bottom
+        QTest::addColumn<QRect>("covered");
+        QTest::addColumn<bool>("inPaint");
+        const QList<std::pair<const char*, std::pair<QRect, QRect>>> cases = {
+            {"1x1", {QRect(QPoint(40, 40), QPoint(41, 41)), QRect(40, 40, 1, 1)}},
+            {"2x2", {QRect(QPoint(40, 40), QPoint(42, 42)), QRect(40, 40, 2, 2)}},
+            {"3x3", {QRect(QPoint(40, 40), QPoint(43, 43)), QRect(40, 40, 3, 3)}},
+            {"red point 5x5", {QRect(QPoint(100, 200), QPoint(105, 205)), QRect(100, 200, 5, 5)}},
+            {"blue dot 7x7", {QRect(QPoint(98, 98), QPoint(105, 105)), QRect(98, 98, 7, 7)}},
+            {"12x12", {QRect(QPoint(40, 40), QPoint(52, 52)), QRect(40, 40, 12, 12)}},
+            {"wide 9x5", {QRect(QPoint(40, 40), QPoint(49, 45)), QRect(40, 40, 9, 5)}},
+            {"tall 4x11", {QRect(QPoint(40, 40), QPoint(44, 51)), QRect(40, 40, 4, 11)}},
+            {"one row", {QRect(QPoint(40, 40), QPoint(46, 41)), QRect(40, 40, 6, 1)}},
+            {"reversed", {QRect(QPoint(105, 205), QPoint(100, 200)), QRect(100, 200, 5, 5)}},
+            {"no width", {QRect(QPoint(100, 200), QPoint(100, 205)), QRect()}},
+            {"no height", {QRect(QPoint(100, 200), QPoint(105, 200)), QRect()}},
+            {"reaching past the window", {QRect(QPoint(697, 497), QPoint(702, 502)), QRect(697, 497, 3, 3)}},
+        };
+        for (const auto& [name, boxes] : cases) {
+            QTest::addRow("%s, kept", name) << boxes.first << boxes.second << false;
+            QTest::addRow("%s, in paint", name) << boxes.first << boxes.second << true;
+        }
+    }
+    void ellipseCoversItsBoxExactly()
+    {
+        QFETCH(QRect, box);
+        QFETCH(QRect, covered);
+        QFETCH(bool, inPaint);
+        // QRect(QPoint, QPoint) holds x2, y2 one past, as the canvas takes them.
+        const int x1 = box.left(), y1 = box.top(), x2 = box.right(), y2 = box.bottom();
+        Surface surface;
+        auto draw = [&] {
+            surface.Canvas.Pen.Color = clRed;
+            surface.Canvas.Brush.Color = clRed;
+            surface.Canvas.DrawEllipse(x1, y1, x2, y2);
+        };
+        if (inPaint)
+            surface.PaintHandler = draw;
+        else
+            draw();
+        const QImage shown = Grab(&surface);
+        QCOMPARE(Extent(shown, Red), covered);
+        if (covered.width() >= 3 && covered.height() >= 3)
+            QCOMPARE(shown.pixel(covered.center()), Red);
+    }
+
+    void outlineTakesThePenAndInsideTheBrush()
+    {
+        Surface surface;
+        surface.Canvas.Pen.Color = clRed;
+        surface.Canvas.Brush.Color = clBlue;
+        surface.Canvas.DrawEllipse(40, 40, 60, 60);
+        const QImage shown = Grab(&surface);
+        QCOMPARE(Extent(shown, Red), QRect(40, 40, 20, 20));
+        QCOMPARE(Extent(shown, Blue), QRect(41, 41, 18, 18));
+        QCOMPARE(shown.pixel(50, 40), Red);
+        QCOMPARE(shown.pixel(50, 50), Blue);
+    }
+
+    void coloursOutliveTheHandlerThatSetThem()
+    {
+        Surface surface;
+        surface.Canvas.Pen.Color = clBlue;
+        surface.Canvas.Brush.Color = clBlue;
+        surface.PaintHandler = [&] { surface.Canvas.DrawEllipse(10, 10, 20, 20); };
+        QCOMPARE(Extent(Grab(&surface), Blue), QRect(10, 10, 10, 10));
+        QCOMPARE(Extent(Grab(&surface), Blue), QRect(10, 10, 10, 10));
+    }
+
+    void movingThePenDrawsNothing()
+    {
+        Surface alone;
+        alone.Canvas.DrawEllipse(30, 30, 37, 37);
+        Surface moved;
+        moved.Canvas.MovePenTo(5, 5);
+        moved.Canvas.DrawEllipse(30, 30, 37, 37);
+        QCOMPARE(moved.Canvas.PenPos(), QPoint(5, 5));
+        QCOMPARE(Grab(&moved), Grab(&alone));
+    }
+
+    void keptFiguresComeBackUntilCleared()
+    {
+        Surface surface;
+        surface.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&surface));
+        surface.Canvas.Pen.Color = clRed;
+        surface.Canvas.Brush.Color = clRed;
+        surface.Canvas.DrawEllipse(10, 10, 15, 15);
+        surface.repaint();
+        // Beyond the first figures: the kept layer has to grow.
+        surface.Canvas.DrawEllipse(600, 400, 605, 405);
+        surface.repaint();
+        QImage shown = Grab(&surface);
+        QCOMPARE(Extent(shown, Red, QRect(0, 0, 100, 100)), QRect(10, 10, 5, 5));
+        QCOMPARE(Extent(shown, Red, QRect(500, 300, 200, 200)), QRect(600, 400, 5, 5));
+
+        surface.Canvas.ClearFigures();
+        QCOMPARE(Count(Grab(&surface), Red), 0);
+    }
+
+    void keptFiguresDrawOverThePaintHandler()
+    {
+        Surface surface;
+        QImage grey(50, 50, QImage::Format_RGB32);
+        grey.fill(Qt::gray);
+        const TBitmap picture = Picture(grey);
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture); };
+        surface.Canvas.Pen.Color = clBlue;
+        surface.Canvas.Brush.Color = clBlue;
+        surface.Canvas.DrawEllipse(20, 20, 27, 27);
+        QCOMPARE(Extent(Grab(&surface), Blue), QRect(20, 20, 7, 7));
+    }
+
+    void aFigureBeyondAWindowShowsWhenTheWindowGrows()
+    {
+        Surface surface;
+        surface.resize(100, 100);
+        surface.Canvas.Pen.Color = clRed;
+        surface.Canvas.Brush.Color = clRed;
+        surface.Canvas.DrawEllipse(150, 150, 155, 155);
+        QCOMPARE(Count(Grab(&surface), Red), 0);
+        surface.resize(200, 200);
+        QCOMPARE(Extent(Grab(&surface), Red), QRect(150, 150, 5, 5));
+    }
+
+    void scaledPictureFillsTheRectangle_data()
+    {
+        QTest::addColumn<QSize>("pictureSize");
+        QTest::newRow("shrunk 1200x800") << QSize(1200, 800);
+        QTest::newRow("enlarged 300x200") << QSize(300, 200);
+        QTest::newRow("same size") << QSize(600, 400);
+        QTest::newRow("proportions follow the rectangle") << QSize(100, 700);
+    }
+    void scaledPictureFillsTheRectangle()
+    {
+        QFETCH(QSize, pictureSize);
+        Surface surface;
+        const TBitmap picture = Picture(Cornered(pictureSize.width(), pictureSize.height()));
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({10, 10, 610, 410}, picture); };
+        const QImage shown = Grab(&surface);
+        QCOMPARE(shown.pixel(10, 10), qRgb(255, 0, 0));
+        QCOMPARE(shown.pixel(609, 10), qRgb(0, 255, 0));
+        QCOMPARE(shown.pixel(10, 409), qRgb(0, 0, 255));
+        QCOMPARE(shown.pixel(609, 409), qRgb(255, 255, 0));
+        QCOMPARE(shown.pixel(610, 409), White);
+        QCOMPARE(shown.pixel(609, 410), White);
+        QCOMPARE(shown.pixel(9, 9), White);
+    }
+
+    void aNewPictureReplacesTheScaledCopy()
+    {
+        Surface surface;
+        TBitmap picture = Picture(Cornered(40, 30));
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 80, 60}, picture); };
+        QCOMPARE(Grab(&surface).pixel(0, 0), qRgb(255, 0, 0));
+        QImage green(40, 30, QImage::Format_RGB32);
+        green.fill(qRgb(0, 128, 0));
+        picture = Picture(green);
+        QCOMPARE(Grab(&surface).pixel(0, 0), qRgb(0, 128, 0));
+    }
+
+    void nothingToScaleDrawsNothing_data()
+    {
+        QTest::addColumn<bool>("emptyPicture");
+        QTest::addColumn<QRect>("rect");  // left, top, right, bottom in x, y, width, height
+        QTest::newRow("empty picture") << true << QRect(10, 10, 100, 100);
+        QTest::newRow("rectangle without width") << false << QRect(10, 10, 10, 100);
+        QTest::newRow("reversed rectangle") << false << QRect(100, 100, 10, 10);
+    }
+    void nothingToScaleDrawsNothing()
+    {
+        QFETCH(bool, emptyPicture);
+        QFETCH(QRect, rect);
+        Surface surface;
+        const TBitmap picture = emptyPicture ? TBitmap() : Picture(Cornered(20, 20));
+        const TRect into{rect.x(), rect.y(), rect.width(), rect.height()};
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled(into, picture); };
+        const QImage shown = Grab(&surface);
+        QCOMPARE(Count(shown, White), shown.width() * shown.height());
+    }
+
+    void scalingOutsideAPaintIsRefused()
+    {
+        Surface surface;
+        try {
+            surface.Canvas.DrawScaled({0, 0, 10, 10}, Picture(Cornered(4, 4)));
+            QFAIL("drew outside a paint");
+        } catch (const EInvalidOperation& error) {
+            QCOMPARE(error.Message, QStringLiteral("Le canevas ne permet pas de dessiner"));
+        }
+    }
+
+    void colourValues_data()
+    {
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<QColor>("rgb");
+        QTest::newRow("clRed") << int(clRed) << QColor(255, 0, 0);
+        QTest::newRow("clBlue") << int(clBlue) << QColor(0, 0, 255);
+        QTest::newRow("clNavy") << int(clNavy) << QColor(0, 0, 128);
+        QTest::newRow("clYellow") << int(clYellow) << QColor(255, 255, 0);
+        QTest::newRow("clGreen") << int(clGreen) << QColor(0, 128, 0);
+        QTest::newRow("clSkyBlue") << int(clSkyBlue) << QColor(166, 202, 240);
+        QTest::newRow("clBtnFace") << int(clBtnFace) << QGuiApplication::palette().color(QPalette::Button);
+        QTest::newRow("clWindow") << int(clWindow) << QGuiApplication::palette().color(QPalette::Base);
+    }
+    void colourValues()
+    {
+        QFETCH(int, colour);
+        QFETCH(QColor, rgb);
+        QCOMPARE(ColourToRGB(colour), rgb);
+    }
+
+    void crossIsTheCrosshair()
+    {
+        QCOMPARE(int(crCross), -3);
+        QCOMPARE(CursorOf(crCross).shape(), Qt::CrossCursor);
+        QCOMPARE(CursorOf(crDefault).shape(), Qt::ArrowCursor);
+    }
+};
+
+QTEST_MAIN(CanvasTest)
+#include "test_canvas.moc"
