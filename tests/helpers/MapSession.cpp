@@ -62,11 +62,12 @@ QRect Extent(const QImage& image, QRgb colour, const QRect& within)
     return extent;
 }
 
-int Count(const QImage& image, QRgb colour)
+int Count(const QImage& image, QRgb colour, const QRect& within)
 {
+    const QRect area = within.isNull() ? image.rect() : within & image.rect();
     int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
             count += image.pixel(x, y) == colour;
     return count;
 }

@@ -29,7 +29,10 @@ void Click(QAbstractButton* button);
 // The pixels of one colour in an image, as the smallest rectangle holding them all (empty when
 // there are none), and their number.
 QRect Extent(const QImage& image, QRgb colour, const QRect& within = QRect());
-int Count(const QImage& image, QRgb colour);
+int Count(const QImage& image, QRgb colour, const QRect& within = QRect());
+
+// The map window's own surface left of its panels, where the labels' blue text never lies.
+inline constexpr QRect MapSurface(0, 0, 810, 752);
 
 inline constexpr QRgb Red = 0xFFFF0000;
 inline constexpr QRgb Blue = 0xFF0000FF;

@@ -1,0 +1,241 @@
+// The map window's paint: the map scaled to 600 wide or 700 high with the exact arithmetic, a
+// survey that no repaint can lose, a map file read again only when it changed, and a failing
+// file reported once.
+
+#include "helpers/BoxRecorder.h"
+#include "helpers/MapSession.h"
+#include "helpers/Program.h"
+#include "app/SurveyTally.h"
+#include "app/WindowFrame.h"
+#include "windows/Carte2.h"
+#include "windows/Fich_1.h"
+#include "windows/SampleGenerator.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr QRgb Green = 0xFF008000;
+
+}  // namespace
+
+class MapPaintingTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    BoxRecorder* boxes = nullptr;
+
+    QString MapPath(const QString& name) const { return dir.filePath(name); }
+
+private slots:
+    void init()
+    {
+        boxes = new BoxRecorder;
+        StartProgram();
+        SeedGenerator = [] { GeneratorState = 0; };
+    }
+    void cleanup()
+    {
+        EndProgram();
+        delete boxes;
+        SeedGenerator = SeedFromClock;
+    }
+
+    void scalesThePicture_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("map");
+        QTest::newRow("landscape") << QSize(640, 480) << QSize(600, 450);
+        QTest::newRow("portrait") << QSize(480, 640) << QSize(525, 700);
+        QTest::newRow("square takes the height rule") << QSize(500, 500) << QSize(700, 700);
+        QTest::newRow("12.5 goes to the even 12") << QSize(4800, 100) << QSize(600, 12);
+        QTest::newRow("ratio through a double: 187") << QSize(320, 100) << QSize(600, 187);
+        QTest::newRow("just above 262.5 high") << QSize(320, 140) << QSize(600, 263);
+        QTest::newRow("just above 262.5 wide") << QSize(300, 800) << QSize(263, 700);
+    }
+    void scalesThePicture()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, map);
+        OpenMap(WriteMap(MapPath("scaled.bmp"), picture.width(), picture.height(), QColor(Green)));
+        QCOMPARE(SurveyTally.MapWidth, map.width());
+        QCOMPARE(SurveyTally.MapHeight, map.height());
+        QCOMPARE(Form2->MapRect, (TRect{10, 10, 10 + map.width(), 10 + map.height()}));
+        QCOMPARE(Extent(Grab(Form2), Green), QRect(QPoint(10, 10), map));
+        QVERIFY(boxes->Errors.isEmpty());
+    }
+
+    void firstPaintBeginsASurvey()
+    {
+        Form2->TaillePt->setText("8");
+        SurveyTally.LandUseCount = 3;
+        QVERIFY(Form2->ButtSonder->isEnabled());
+        OpenMap(WriteMap(MapPath("a.bmp"), 640, 480));
+        QCOMPARE(Form2->TaillePt->text(), QStringLiteral("5"));
+        QCOMPARE(SurveyTally.LandUseCount, 0);
+        QVERIFY(!Form2->ButtSonder->isEnabled());
+    }
+
+    // Mend: the survey, the typed point size and the drawn points outlive any repaint.
+    void aRepaintLosesNoSurvey()
+    {
+        OpenMap(WriteMap(MapPath("a.bmp"), 640, 480));
+        Click(Form2->BtnCalcul);
+        Form2->EdLandUse->setText("bâti");
+        Click(Form2->ButtSonder);
+        Form2->EdLandUse->setText("trafic");
+        Click(Form2->ButtSonder);
+        PressOnMap(QPoint(700, 300));
+        Form2->TaillePt->setText("8");
+        const QImage before = Grab(Form2);
+
+        Uncover();
+        Form2->showMinimized();
+        Form2->showNormal();
+        ProcessEvents();
+        Uncover();
+
+        QCOMPARE(Form2->TaillePt->text(), QStringLiteral("8"));
+        QCOMPARE(SurveyTally.LandUseCount, 2);
+        QVERIFY(Form2->ButtSonder->isEnabled());
+        QCOMPARE(SurveyTally.PointsProbed, 1);
+        const QImage after = Grab(Form2);
+        QCOMPARE(Count(after, Red), Count(before, Red));
+        QVERIFY(Count(after, Red) > 0);
+        QCOMPARE(Extent(after, Blue, MapSurface), QRect(698, 298, 7, 7));
+    }
+
+    void aNewSurveyBegins_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("shown again after closing") << "reopen";
+        QTest::newRow("another file named") << "rename";
+        QTest::newRow("the file changed on disk") << "rewrite";
+    }
+    void aNewSurveyBegins()
+    {
+        QFETCH(QString, how);
+        OpenMap(WriteMap(MapPath("a.bmp"), 640, 480));
+        Click(Form2->BtnCalcul);
+        Form2->EdLandUse->setText("eau");
+        Click(Form2->ButtSonder);
+        PressOnMap(QPoint(700, 300));
+        Form2->TaillePt->setText("8");
+        Form2->EdLandUse->setText("bois");
+
+        if (how == "reopen") {
+            Click(Form2->BitBtnFermer);
+            QVERIFY(Form2->isHidden());
+            Click(Page_1->BtnDessine);
+        } else if (how == "rename") {
+            Page_1->EdFich->setText(WriteMap(MapPath("b.bmp"), 480, 640));
+            Click(Page_1->BtnDessine);
+        } else {
+            WriteMap(MapPath("a.bmp"), 480, 640);
+            Uncover();
+        }
+        ProcessEvents();
+
+        QCOMPARE(Form2->TaillePt->text(), QStringLiteral("5"));
+        QCOMPARE(SurveyTally.LandUseCount, 0);
+        QVERIFY(!Form2->ButtSonder->isEnabled());
+        QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
+        const QImage shown = Grab(Form2);
+        QCOMPARE(Count(shown, Red), 0);
+        QCOMPARE(Count(shown, Blue, MapSurface), 0);
+        QCOMPARE(SurveyTally.MapWidth, how == "reopen" ? 600 : 525);
+    }
+
+    void anUnchangedFileIsNotReadAgain()
+    {
+        const QString path = WriteMap(MapPath("a.bmp"), 640, 480, QColor(Green));
+        OpenMap(path);
+        const QDateTime modified = QFileInfo(path).lastModified();
+        // Same size and time, other pixels: only a read would show them.
+        WriteMap(path, 640, 480, Qt::yellow);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+        file.close();
+        Uncover();
+        QCOMPARE(QRgb(Grab(Form2).pixel(100, 100)), Green);
+
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(modified.addSecs(5), QFileDevice::FileModificationTime));
+        file.close();
+        Uncover();
+        QCOMPARE(QColor(Grab(Form2).pixel(100, 100)), QColor(Qt::yellow));
+    }
+
+    // Mend: a failing map file does not flood the user with boxes.
+    void aFailingFileIsReportedOnce()
+    {
+        OpenMap(MapPath("absent.bmp"));
+        QCOMPARE(boxes->Errors.size(), 1);
+        Uncover();
+        Uncover();
+        QCOMPARE(boxes->Errors.size(), 1);
+
+        Page_1->EdFich->setText(MapPath("absent too.bmp"));
+        Click(Page_1->BtnDessine);
+        ProcessEvents();
+        QCOMPARE(boxes->Errors.size(), 2);
+
+        Click(Form2->BitBtnFermer);
+        Click(Page_1->BtnDessine);
+        ProcessEvents();
+        QCOMPARE(boxes->Errors.size(), 3);
+
+        Page_1->EdFich->setText(WriteMap(MapPath("present.bmp"), 640, 480));
+        Click(Page_1->BtnDessine);
+        ProcessEvents();
+        QCOMPARE(boxes->Errors.size(), 3);
+        QCOMPARE(SurveyTally.MapWidth, 600);
+    }
+
+    void aMissingFileDrawsNothingAndKeepsTheSize()
+    {
+        OpenMap(MapPath("absent.bmp"));
+        QCOMPARE(boxes->Errors.size(), 1);
+        QVERIFY(boxes->Errors[0].contains("absent.bmp"));
+        QCOMPARE(SurveyTally.MapWidth, 0);
+        QCOMPARE(SurveyTally.MapHeight, 0);
+        QVERIFY(Form2->ButtSonder->isEnabled());
+        QCOMPARE(Form2->TaillePt->text(), QString());
+    }
+
+    void aFailureLeavesTheSurveyAlone()
+    {
+        OpenMap(WriteMap(MapPath("a.bmp"), 640, 480));
+        Form2->EdLandUse->setText("eau");
+        Click(Form2->ButtSonder);
+        Form2->TaillePt->setText("8");
+        Page_1->EdFich->setText(MapPath("absent.bmp"));
+        Click(Page_1->BtnDessine);
+        ProcessEvents();
+        QCOMPARE(boxes->Errors.size(), 1);
+        QCOMPARE(SurveyTally.MapWidth, 600);
+        QCOMPARE(SurveyTally.MapHeight, 450);
+        QCOMPARE(SurveyTally.LandUseCount, 1);
+        QCOMPARE(Form2->TaillePt->text(), QStringLiteral("8"));
+        QVERIFY(Form2->ButtSonder->isEnabled());
+    }
+
+    void anEmptyFileIsAnInvalidOperation()
+    {
+        QFile empty(MapPath("empty.bmp"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        OpenMap(empty.fileName());
+        QCOMPARE(boxes->Errors, QStringList{"Opération en virgule flottante incorrecte."});
+        QCOMPARE(SurveyTally.MapWidth, 0);
+        Uncover();
+        QCOMPARE(boxes->Errors.size(), 1);
+    }
+};
+
+QTEST_MAIN(MapPaintingTest)
+#include "test_map_painting.moc"
