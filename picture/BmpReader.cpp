@@ -5,6 +5,7 @@
 #include "picture/BmpRle.h"
 
 #include <QList>
+#include <QtNumeric>
 
 #include <algorithm>
 #include <cstdlib>
@@ -201,8 +202,11 @@ struct ImageLayout {
 };
 
 // What the platform can make of a depth, a compression and masks; anything else is refused.
+// Masks that are all zero (or that a short header leaves out) give no colours at all.
 ImageLayout ChooseLayout(const BmpInfoHeader& h, const ColourMasks& masks)
 {
+    if (masks == ColourMasks{})
+        FailInvalid();
     const bool plain = h.compression == Uncompressed;
     const bool bitFields = h.compression == BitFields;
     switch (h.bitsPerPixel) {
@@ -354,7 +358,10 @@ BmpPicture ReadBmp(QIODevice& stream, qint64 memoryLimit)
     const qint64 absoluteHeight = h.height < 0 ? -qint64(h.height) : h.height;
     if (h.width <= 0 || absoluteHeight == 0)
         FailInvalid();
-    const qint64 computedSize = RowBytes(h.width, h.bitsPerPixel) * absoluteHeight;
+    // Saturated: an absurd depth times a tall height would overflow even 64 bits.
+    qint64 computedSize = 0;
+    if (qMulOverflow(RowBytes(h.width, h.bitsPerPixel), absoluteHeight, &computedSize))
+        computedSize = std::numeric_limits<qint64>::max();
     if (h.imageSize == 0)
         h.imageSize = quint32(computedSize);
     qint64 pixelBytes = std::min<qint64>(remaining, h.imageSize);

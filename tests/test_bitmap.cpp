@@ -20,13 +20,18 @@ const QString ReadError = QStringLiteral("Erreur de lecture du flux");
 const QString InvalidBitmap = QStringLiteral("Image bitmap incorrecte");
 const QString OutOfMemory = QStringLiteral("Mémoire insuffisante");
 
-TBitmap Read(const QByteArray& bytes)
+void ReadInto(TBitmap& bitmap, const QByteArray& bytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    TBitmap bitmap;
     bitmap.ReadPictureStream(buffer);
+}
+
+TBitmap Read(const QByteArray& bytes)
+{
+    TBitmap bitmap;
+    ReadInto(bitmap, bytes);
     return bitmap;
 }
 
@@ -180,6 +185,492 @@ private slots:
         QCOMPARE(bitmap.Width(), 600);
         QCOMPARE(bitmap.Height(), 400);
         QCOMPARE(bitmap.Image().pixel(599, 399), qRgb(0x7F, 0x7F, 0x7F));
+    }
+
+    void coreFormEqualsInfoForm_data()
+    {
+        QTest::addColumn<QImage>("image");
+        QTest::addColumn<int>("bitsPerPixel");
+        QTest::newRow("1 bit") << TwoColourPicture(21, 4) << 1;
+        QTest::newRow("4 bits") << Palette16Picture(9, 5) << 4;
+        QTest::newRow("8 bits, 768-byte table") << Palette16Picture(9, 5) << 8;
+        QTest::newRow("24 bits") << TrueColourPicture(7, 3) << 24;
+    }
+    void coreFormEqualsInfoForm()
+    {
+        QFETCH(QImage, image);
+        QFETCH(int, bitsPerPixel);
+        BmpSpec info = SpecFor(image, bitsPerPixel);
+        // The core form has no colours-used field: its table always has the default length.
+        if (bitsPerPixel <= 8) {
+            info.colourTable.resize(1 << bitsPerPixel, qRgb(0, 0, 0));
+            info.coloursUsed = 0;
+        }
+        BmpSpec core = info;
+        core.headerSize = 12;
+        const TBitmap fromInfo = Read(WriteBmp(info));
+        const TBitmap fromCore = Read(WriteBmp(core));
+        QCOMPARE(fromCore.Header().size, 12u);
+        QCOMPARE(fromCore.Header().compression, 0u);
+        QCOMPARE(fromCore.Header().coloursUsed, bitsPerPixel <= 8 ? 1u << bitsPerPixel : 0u);
+        ComparePixels(fromCore.Image(), fromInfo.Image());
+        ComparePixels(fromCore.Image(), image);
+    }
+
+    void pixelsFollowTheColourTableWhateverTheOffsetSays()
+    {
+        const QImage image = Palette16Picture(6, 4);
+        BmpSpec spec = SpecFor(image, 8);
+        QCOMPARE(spec.colourTable.size(), 16);
+        spec.coloursUsed = 16;
+        spec.pixelOffset = 14 + 40 + 1024;  // where a full table would have ended
+        const QByteArray bytes = WriteBmp(spec);
+        QCOMPARE(bytes.size(), 14 + 40 + 64 + 6 * 4 + 2 * 4);  // rows of 6 pixels take 8 bytes
+        const TBitmap bitmap = Read(bytes);
+        QCOMPARE(bitmap.Header().coloursUsed, 16u);
+        ComparePixels(bitmap.Image(), image);
+    }
+
+    void moreThan256ColoursAreConsumedAndTheFirst256Kept()
+    {
+        const QImage image = Palette16Picture(5, 3);
+        BmpSpec spec = SpecFor(image, 8);
+        spec.colourTable.resize(300, qRgb(1, 2, 3));
+        spec.colourTable[255] = qRgb(9, 8, 7);
+        spec.coloursUsed = 300;
+        const TBitmap bitmap = Read(WriteBmp(spec));
+        ComparePixels(bitmap.Image(), image);
+        QCOMPARE(bitmap.Image().colorTable().size(), 256);
+        QCOMPARE(bitmap.Image().colorTable().at(255), qRgb(9, 8, 7));
+    }
+
+    void pixelValuesPastTheTableAreBlack()
+    {
+        BmpSpec spec;
+        spec.width = 3;
+        spec.bitsPerPixel = 8;
+        spec.colourTable = {qRgb(255, 0, 0), qRgb(0, 255, 0)};
+        spec.coloursUsed = 2;
+        spec.pixels = QByteArray::fromHex("000105ff");
+        const QImage image = Read(WriteBmp(spec)).Image();
+        QCOMPARE(image.pixel(0, 0), qRgb(255, 0, 0));
+        QCOMPARE(image.pixel(1, 0), qRgb(0, 255, 0));
+        QCOMPARE(image.pixel(2, 0), qRgb(0, 0, 0));
+    }
+
+    void masksGiveColours_data()
+    {
+        QTest::addColumn<int>("bitsPerPixel");
+        QTest::addColumn<quint32>("headerSize");
+        QTest::addColumn<QList<quint32>>("masks");
+        QTest::addColumn<quint32>("word");
+        QTest::addColumn<QRgb>("colour");
+        const QList<quint32> m565{0xF800, 0x07E0, 0x001F};
+        const QList<quint32> m444{0x0F00, 0x00F0, 0x000F};
+        const QList<quint32> m888{0xFF0000, 0x00FF00, 0x0000FF};
+        const QList<quint32> bgr{0x0000FF, 0x00FF00, 0xFF0000};
+        const QList<quint32> m101010{0x3FF00000, 0x000FFC00, 0x000003FF};
+        for (quint32 size : {40u, 56u, 108u, 124u}) {
+            auto row = [&](const char* name, int bits, const QList<quint32>& masks, quint32 word, QRgb colour) {
+                QTest::newRow(qPrintable(QStringLiteral("%1, header %2").arg(name).arg(size)))
+                    << bits << size << masks << word << colour;
+            };
+            row("5-6-5 full scale", 16, m565, 0xFFFF, qRgb(255, 255, 255));
+            row("5-6-5 green only", 16, m565, 0x07E0, qRgb(0, 255, 0));
+            row("5-6-5 mid levels", 16, m565, 0x8410, qRgb(132, 130, 132));
+            row("4-4-4", 16, m444, 0x0F80, qRgb(255, 136, 0));
+            row("8-8-8", 32, m888, 0x00102030, qRgb(0x10, 0x20, 0x30));
+            row("blue in the high byte", 32, bgr, 0x00102030, qRgb(0x30, 0x20, 0x10));
+            row("10-10-10", 32, m101010, 0x3FF80000, qRgb(255, 128, 0));
+            row("high bits ignored", 32, m888, 0xFF000000, qRgb(0, 0, 0));
+            row("a zero mask gives 0", 32, QList<quint32>{0, 0xFF00, 0xFF}, 0xFFFFFF, qRgb(0, 255, 255));
+        }
+    }
+    void masksGiveColours()
+    {
+        QFETCH(int, bitsPerPixel);
+        QFETCH(quint32, headerSize);
+        QFETCH(QList<quint32>, masks);
+        QFETCH(quint32, word);
+        QFETCH(QRgb, colour);
+        BmpSpec spec;
+        spec.width = 2;
+        spec.bitsPerPixel = bitsPerPixel;
+        spec.headerSize = headerSize;
+        spec.compression = 3;
+        spec.masks = masks;
+        QByteArray pixels;
+        for (int i = 0; i < bitsPerPixel / 8; ++i)
+            pixels.append(char(word >> (8 * i)));
+        spec.pixels = pixels + QByteArray(4 - pixels.size() % 4, '\0');  // second pixel 0, padded
+        spec.pixels = spec.pixels.left(bitsPerPixel == 16 ? 4 : 8);
+        if (spec.pixels.size() < 8 && bitsPerPixel == 32)
+            spec.pixels.append(QByteArray(8 - spec.pixels.size(), '\0'));
+        const QByteArray bytes = WriteBmp(spec);
+        QCOMPARE(bytes.size(), qsizetype(14 + headerSize + (headerSize == 40 ? 12 : 0) + spec.pixels.size()));
+        const QImage image = Read(bytes).Image();
+        QCOMPARE(image.pixel(0, 0), colour);
+        QCOMPARE(image.pixel(1, 0), qRgb(0, 0, 0));
+    }
+
+    void runLengthEscapes_data()
+    {
+        QTest::addColumn<int>("bitsPerPixel");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QByteArray>("encoded");
+        QTest::addColumn<QStringList>("rows");  // top row first, one hex digit a pixel
+        QTest::newRow("8: encoded runs, end of line, end of bitmap")
+            << 8 << 4 << 2 << QByteArray::fromHex("0203 0201 0000 0405 0001") << QStringList{"5555", "3311"};
+        QTest::newRow("8: absolute run of odd length, padded")
+            << 8 << 4 << 2 << QByteArray::fromHex("0003 010203 00 0107 0000 0209 0001")
+            << QStringList{"9900", "1237"};
+        QTest::newRow("8: delta moves right and up")
+            << 8 << 4 << 3 << QByteArray::fromHex("0101 0002 0201 0104 0001") << QStringList{"0000", "0004", "1000"};
+        QTest::newRow("8: nothing after the end of bitmap")
+            << 8 << 2 << 2 << QByteArray::fromHex("0206 0001 0207") << QStringList{"00", "66"};
+        QTest::newRow("8: run cut at the right edge, no wrap")
+            << 8 << 3 << 2 << QByteArray::fromHex("0902 0000 0003 040506 00 0001") << QStringList{"456", "222"};
+        QTest::newRow("8: absolute run past the edge")
+            << 8 << 2 << 1 << QByteArray::fromHex("0005 0102030405 00 0001") << QStringList{"12"};
+        QTest::newRow("8: run starting past the edge")
+            << 8 << 2 << 2 << QByteArray::fromHex("0002 0500 0301 0000 0108") << QStringList{"80", "00"};
+        QTest::newRow("8: delta above the top ends it")
+            << 8 << 2 << 2 << QByteArray::fromHex("0101 0002 0005 0202 0001") << QStringList{"00", "10"};
+        QTest::newRow("8: data ends without end of bitmap")
+            << 8 << 3 << 2 << QByteArray::fromHex("0304 0000 01") << QStringList{"000", "444"};
+        QTest::newRow("8: absolute run cut by the end of the data")
+            << 8 << 4 << 1 << QByteArray::fromHex("0004 0102") << QStringList{"1200"};
+        QTest::newRow("8: delta cut by the end of the data")
+            << 8 << 2 << 1 << QByteArray::fromHex("0101 0002 01") << QStringList{"10"};
+        QTest::newRow("4: encoded run alternates the two indices")
+            << 4 << 5 << 1 << QByteArray::fromHex("05ab 0001") << QStringList{"ababa"};
+        QTest::newRow("4: absolute run, odd count, padded to a word")
+            << 4 << 6 << 2 << QByteArray::fromHex("0005 123450 00 0000 0003 cde0 0001")
+            << QStringList{"cde000", "12345"  "0"};
+        QTest::newRow("4: absolute run of 4 needs no padding")
+            << 4 << 4 << 1 << QByteArray::fromHex("0004 1234 0001") << QStringList{"1234"};
+        QTest::newRow("4: delta, then a run cut at the edge")
+            << 4 << 4 << 2 << QByteArray::fromHex("0002 0201 0799 0001") << QStringList{"0099", "0000"};
+        QTest::newRow("4: absolute run past the edge")
+            << 4 << 3 << 1 << QByteArray::fromHex("0006 fedcba 00 0001") << QStringList{"fed"};
+    }
+    void runLengthEscapes()
+    {
+        QFETCH(int, bitsPerPixel);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QByteArray, encoded);
+        QFETCH(QStringList, rows);
+        BmpSpec spec;
+        spec.width = width;
+        spec.height = height;
+        spec.bitsPerPixel = bitsPerPixel;
+        spec.compression = bitsPerPixel == 8 ? 1 : 2;
+        for (int i = 0; i < (1 << bitsPerPixel); ++i)
+            spec.colourTable.append(qRgb(i, 0, 0));
+        spec.pixels = encoded;
+        spec.imageSize = quint32(encoded.size());
+        const QImage image = Read(WriteBmp(spec)).Image();
+        QCOMPARE(image.size(), QSize(width, height));
+        QStringList actual;
+        for (int y = 0; y < height; ++y) {
+            QString row;
+            for (int x = 0; x < width; ++x)
+                row += QString::number(qRed(image.pixel(x, y)), 16);
+            actual.append(row);
+        }
+        QCOMPARE(actual, rows);
+    }
+
+    void runLengthEncodedPictureRoundTrips_data()
+    {
+        QTest::addColumn<int>("bitsPerPixel");
+        QTest::newRow("RLE8") << 8;
+        QTest::newRow("RLE4") << 4;
+    }
+    void runLengthEncodedPictureRoundTrips()
+    {
+        QFETCH(int, bitsPerPixel);
+        QImage image = Palette16Picture(70, 9);
+        for (int x = 10; x < 60; ++x)
+            image.setPixel(x, 4, 7);  // a long run among the noise
+        BmpSpec spec = SpecFor(image, bitsPerPixel);
+        spec.compression = bitsPerPixel == 8 ? 1 : 2;
+        spec.pixels = EncodeRle(image, bitsPerPixel);
+        spec.imageSize = quint32(spec.pixels.size());
+        const TBitmap bitmap = Read(WriteBmp(spec));
+        ComparePixels(bitmap.Image(), image);
+        QCOMPARE(bitmap.Header().compression, quint32(spec.compression));
+    }
+
+    void shortPixelDataLeavesPixelValueZero_data()
+    {
+        QTest::addColumn<int>("bitsPerPixel");
+        QTest::addColumn<bool>("topDown");
+        QTest::addColumn<QRgb>("valueZero");
+        for (bool topDown : {false, true}) {
+            const char* order = topDown ? ", top-down" : "";
+            QTest::newRow(qPrintable(QStringLiteral("8 bits%1").arg(order))) << 8 << topDown << qRgb(0, 255, 0);
+            QTest::newRow(qPrintable(QStringLiteral("4 bits%1").arg(order))) << 4 << topDown << qRgb(0, 255, 0);
+            QTest::newRow(qPrintable(QStringLiteral("24 bits%1").arg(order))) << 24 << topDown << qRgb(0, 0, 0);
+            QTest::newRow(qPrintable(QStringLiteral("32 bits%1").arg(order))) << 32 << topDown << qRgb(0, 0, 0);
+        }
+    }
+    void shortPixelDataLeavesPixelValueZero()
+    {
+        QFETCH(int, bitsPerPixel);
+        QFETCH(bool, topDown);
+        QFETCH(QRgb, valueZero);
+        QImage image(4, 5, QImage::Format_Indexed8);
+        image.setColorTable(QList<QRgb>{qRgb(0, 255, 0), qRgb(200, 100, 50)} + QList<QRgb>(14, qRgb(1, 1, 1)));
+        image.fill(1);
+        BmpSpec spec = SpecFor(image, bitsPerPixel, topDown);
+        if (bitsPerPixel <= 8)
+            spec.colourTable.resize(1 << bitsPerPixel, qRgb(1, 1, 1));
+        spec.coloursUsed = 0;
+        // One row, then the first pixel of the next.
+        spec.pixels = spec.pixels.left(spec.pixels.size() / 5 + std::max(1, bitsPerPixel / 8));
+        const QImage read = Read(WriteBmp(spec)).Image();
+        const int firstStored = topDown ? 0 : 4;
+        const int step = topDown ? 1 : -1;
+        QCOMPARE(read.pixel(0, firstStored), qRgb(200, 100, 50));
+        QCOMPARE(read.pixel(0, firstStored + step), qRgb(200, 100, 50));  // the cut row's first pixel
+        QCOMPARE(read.pixel(3, firstStored + step), valueZero);
+        for (int i = 2; i < 5; ++i)
+            for (int x = 0; x < 4; ++x)
+                QCOMPARE(read.pixel(x, firstStored + i * step), valueZero);
+    }
+
+    void headerImageSizeLimitsThePixelBytes()
+    {
+        BmpSpec spec;
+        spec.width = 1;
+        spec.height = 3;
+        spec.pixels = QByteArray::fromHex("ffffff00 ffffff00 ffffff00");
+        spec.imageSize = 4;  // one row
+        const QImage image = Read(WriteBmp(spec)).Image();
+        QCOMPARE(image.pixel(0, 2), qRgb(255, 255, 255));
+        QCOMPARE(image.pixel(0, 1), qRgb(0, 0, 0));
+    }
+
+    void surplusBytesAfterTheImageAreIgnored()
+    {
+        BmpSpec spec;
+        spec.width = 1;
+        spec.height = 1;
+        spec.pixels = QByteArray::fromHex("01020300") + QByteArray(1000, '\x55');
+        spec.imageSize = 1004;
+        const TBitmap bitmap = Read(WriteBmp(spec));
+        QCOMPARE(bitmap.Image().pixel(0, 0), qRgb(3, 2, 1));
+    }
+
+    void headerIsKeptAsRead()
+    {
+        BmpSpec spec = SpecFor(Palette16Picture(3, 2), 4);
+        spec.headerSize = 124;
+        spec.xPixelsPerMetre = 3780;
+        spec.yPixelsPerMetre = -5;
+        const BmpInfoHeader header = Read(WriteBmp(spec)).Header();
+        QCOMPARE(header.size, 124u);
+        QCOMPARE(header.width, 3);
+        QCOMPARE(header.height, 2);
+        QCOMPARE(header.xPixelsPerMetre, 3780);
+        QCOMPARE(header.yPixelsPerMetre, -5);
+        QCOMPARE(header.coloursUsed, 16u);
+        QCOMPARE(header.imageSize, 8u);
+        QCOMPARE(header.extraFields.size(), 124 - 40);
+    }
+
+    void errorsOfTheFailureTable_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("failure");
+        const QString read = QStringLiteral("EReadError: ") + ReadError;
+        const QString invalid = QStringLiteral("EInvalidGraphic: ") + InvalidBitmap;
+        const QString memory = QStringLiteral("EOutOfMemory: ") + OutOfMemory;
+        const QByteArray good = WriteBmp(SpecFor(Palette16Picture(4, 4), 8));
+        QTest::newRow("1 byte") << good.left(1) << read;
+        QTest::newRow("13 bytes") << good.left(13) << read;
+        QTest::newRow("PNG") << QByteArray::fromHex("89504e470d0a1a0a0000000d49484452") << invalid;
+        QTest::newRow("JPEG") << QByteArray::fromHex("ffd8ffe000104a46494600010100") << invalid;
+        QTest::newRow("GIF") << QByteArray::fromHex("474946383961010001000000003b") << invalid;
+        QTest::newRow("MB reversed") << QByteArray("MB") + good.mid(2) << invalid;
+        QTest::newRow("ends before the header size") << good.left(16) << read;
+        QTest::newRow("ends inside the header") << good.left(14 + 30) << read;
+        QTest::newRow("ends inside the colour table") << good.left(14 + 40 + 63) << read;
+        QTest::newRow("ends inside a core table") << [] {
+            BmpSpec spec = SpecFor(Palette16Picture(2, 2), 8);
+            spec.headerSize = 12;
+            spec.colourTable.resize(256);
+            spec.coloursUsed = 0;
+            return WriteBmp(spec).left(14 + 12 + 767);
+        }() << read;
+        auto spec = [](auto change) {
+            BmpSpec s;
+            s.width = 2;
+            s.height = 2;
+            s.pixels = QByteArray(16, '\x40');
+            s.colourTable = {qRgb(0, 0, 0)};
+            s.coloursUsed = 1;
+            change(s);
+            return WriteBmp(s);
+        };
+        QTest::newRow("masks cut short") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 16;
+            s.compression = 3;
+            s.masks = {0xF00, 0xF0, 0xF};
+            s.pixels.clear();
+            s.colourTable.clear();
+            s.coloursUsed = 0;
+        }).chopped(1) << read;
+        QTest::newRow("colours used beyond the data") << spec([](BmpSpec& s) { s.coloursUsed = 0xFFFFFFFF; }) << read;
+        QTest::newRow("planes 2") << spec([](BmpSpec& s) { s.planes = 2; }) << invalid;
+        QTest::newRow("planes 0") << spec([](BmpSpec& s) { s.planes = 0; }) << invalid;
+        for (quint32 size : {0u, 4u, 11u, 13u, 39u})
+            QTest::newRow(qPrintable(QStringLiteral("header size %1").arg(size)))
+                << spec([size](BmpSpec& s) { s.headerSize = size; }) << invalid;
+        for (int bits : {0, 2, 3, 48, 64})
+            QTest::newRow(qPrintable(QStringLiteral("%1 bits").arg(bits)))
+                << spec([bits](BmpSpec& s) { s.bitsPerPixel = bits; }) << invalid;
+        QTest::newRow("embedded JPEG") << spec([](BmpSpec& s) { s.compression = 4; }) << invalid;
+        QTest::newRow("embedded PNG") << spec([](BmpSpec& s) { s.compression = 5; }) << invalid;
+        QTest::newRow("RLE8 at 4 bits") << spec([](BmpSpec& s) { s.bitsPerPixel = 4; s.compression = 1; }) << invalid;
+        QTest::newRow("RLE4 at 8 bits") << spec([](BmpSpec& s) { s.bitsPerPixel = 8; s.compression = 2; }) << invalid;
+        QTest::newRow("RLE at 24 bits") << spec([](BmpSpec& s) { s.compression = 1; }) << invalid;
+        QTest::newRow("masks at 24 bits") << spec([](BmpSpec& s) { s.compression = 3; }) << invalid;
+        QTest::newRow("masks at 8 bits") << spec([](BmpSpec& s) { s.bitsPerPixel = 8; s.compression = 3; }) << invalid;
+        QTest::newRow("RLE top-down") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 8;
+            s.compression = 1;
+            s.height = -2;
+        }) << invalid;
+        QTest::newRow("masks not contiguous") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 32;
+            s.compression = 3;
+            s.masks = {0xF0F000, 0xFF00, 0xFF};
+        }) << invalid;
+        QTest::newRow("all masks zero") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 16;
+            s.compression = 3;
+            s.masks = {0, 0, 0};
+        }) << invalid;
+        QTest::newRow("masks missing from a 44-byte header") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 32;
+            s.compression = 3;
+            s.headerSize = 44;
+        }) << invalid;
+        QTest::newRow("width 0") << spec([](BmpSpec& s) { s.width = 0; }) << invalid;
+        QTest::newRow("negative width") << spec([](BmpSpec& s) { s.width = -2; }) << invalid;
+        QTest::newRow("height 0") << spec([](BmpSpec& s) { s.height = 0; }) << invalid;
+        QTest::newRow("core 65535 squared at 32 bits") << spec([](BmpSpec& s) {
+            s.headerSize = 12;
+            s.width = 65535;
+            s.height = 65535;
+            s.bitsPerPixel = 32;
+        }) << memory;
+        QTest::newRow("lowest height") << spec([](BmpSpec& s) { s.height = std::numeric_limits<int>::min(); }) << memory;
+        QTest::newRow("2^31 bytes of 8-bit pixels") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 8;
+            s.width = 65536;
+            s.height = 32768;
+        }) << memory;
+        QTest::newRow("RLE8 50000 squared") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 8;
+            s.compression = 1;
+            s.width = 50000;
+            s.height = 50000;
+        }) << memory;
+        QTest::newRow("RLE4 unpacks to a byte a pixel") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 4;
+            s.compression = 2;
+            s.width = 70000;
+            s.height = 40000;
+        }) << memory;
+        QTest::newRow("absurd depth and height") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 0x6018;
+            s.width = 0x02000003;
+            s.height = 0x1EBD10;
+        }) << invalid;
+        QTest::newRow("widest 32-bit row") << spec([](BmpSpec& s) {
+            s.bitsPerPixel = 32;
+            s.width = std::numeric_limits<int>::max();
+        }) << memory;
+    }
+    void errorsOfTheFailureTable()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, failure);
+        QCOMPARE(ReadFailure(bytes), failure);
+    }
+
+    void failedReadKeepsThePicture()
+    {
+        const QImage image = TrueColourPicture(5, 5);
+        TBitmap bitmap;
+        QVERIFY_THROWS_EXCEPTION(EReadError, ReadInto(bitmap, WriteBmp(SpecFor(image, 24)).left(30)));
+        QVERIFY(bitmap.Empty());
+        ReadInto(bitmap, WriteBmp(SpecFor(image, 24)));
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, ReadInto(bitmap, QByteArray(20, 'x')));
+        QVERIFY_THROWS_EXCEPTION(EOutOfMemory, ReadInto(bitmap, [] {
+            BmpSpec huge;
+            huge.width = huge.height = 60000;
+            return WriteBmp(huge);
+        }()));
+        ComparePixels(bitmap.Image(), image);
+        ReadInto(bitmap, {});
+        QVERIFY(bitmap.Empty());
+    }
+
+    void readsFromTheCurrentPosition()
+    {
+        const QImage image = TrueColourPicture(3, 2);
+        QBuffer buffer;
+        buffer.setData(QByteArray("prefix") + WriteBmp(SpecFor(image, 24)));
+        buffer.open(QIODevice::ReadOnly);
+        buffer.seek(6);
+        TBitmap bitmap;
+        bitmap.ReadPictureStream(buffer);
+        ComparePixels(bitmap.Image(), image);
+    }
+
+    void everyCutGivesAPictureOrAListedError_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("lengthOfPixelData");
+        BmpSpec eight = SpecFor(Palette16Picture(5, 4), 8);
+        QTest::newRow("8 bits, 16 colours") << WriteBmp(eight) << int(eight.pixels.size());
+        BmpSpec core = SpecFor(TrueColourPicture(3, 3), 24);
+        core.headerSize = 12;
+        QTest::newRow("core, 24 bits") << WriteBmp(core) << int(core.pixels.size());
+        BmpSpec masked;
+        masked.width = 3;
+        masked.height = 2;
+        masked.bitsPerPixel = 16;
+        masked.compression = 3;
+        masked.masks = {0xF00, 0xF0, 0xF};
+        masked.pixels = QByteArray(16, '\x5A');
+        QTest::newRow("16 bits, masks") << WriteBmp(masked) << int(masked.pixels.size());
+        masked.headerSize = 108;
+        QTest::newRow("16 bits, masks in the header") << WriteBmp(masked) << int(masked.pixels.size());
+        BmpSpec rle = SpecFor(Palette16Picture(20, 6), 4);
+        rle.compression = 2;
+        rle.pixels = EncodeRle(Palette16Picture(20, 6), 4);
+        QTest::newRow("RLE4") << WriteBmp(rle) << int(rle.pixels.size());
+    }
+    void everyCutGivesAPictureOrAListedError()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, lengthOfPixelData);
+        const int pixelStart = int(bytes.size()) - lengthOfPixelData;
+        for (int length = 0; length <= bytes.size(); ++length) {
+            const QString failure = ReadFailure(bytes.left(length));
+            const QString expected = length == 0 || length >= pixelStart
+                ? QString()
+                : QStringLiteral("EReadError: ") + ReadError;
+            if (failure != expected)
+                QFAIL(qPrintable(QStringLiteral("cut at %1: \"%2\"").arg(length).arg(failure)));
+        }
     }
 
     void loadsFileWrittenByHelper()
