@@ -1,0 +1,138 @@
+// What a repaint of the map window costs once a survey is under way: a 4000 x 3000 map, 10000
+// sample points and 200 probe dots, set against copying the cached, scaled map alone, both
+// measured in this run. Also checks that no repaint reads the map file again.
+//
+//   bench_repaint            (runs headless unless QT_QPA_PLATFORM says otherwise)
+
+#include "app/Application.h"
+#include "app/Boxes.h"
+#include "app/SurveyTally.h"
+#include "app/WindowSet.h"
+#include "windows/Carte2.h"
+#include "windows/Fich_1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Counts what would have been shown instead of opening boxes.
+class Silent : public BoxPresenter {
+public:
+    void PresentNotice(const QString&, const QString&) override { ++notices; }
+    void PresentError(const QString&, const QString& text) override
+    {
+        ++errors;
+        std::printf("error box: %s\n", qPrintable(text));
+    }
+    int notices = 0;
+    int errors = 0;
+};
+
+// Bytes this process has read through read calls so far.
+qint64 BytesRead()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+template <class Work>
+double MedianMicroseconds(int rounds, Work work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1000.0);
+    }
+    std::nth_element(times.begin(), times.begin() + rounds / 2, times.end());
+    return times[rounds / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    SetUpApplication(application);
+    Silent boxes;
+    SetBoxPresenter(&boxes);
+    SurveyTally.Reset();
+    CreateWindowSet();
+
+    QTemporaryDir dir;
+    const QString mapFile = dir.filePath(QStringLiteral("big.bmp"));
+    QImage picture(4000, 3000, QImage::Format_RGB888);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x % 256, y % 256, (x ^ y) % 256));
+    if (!picture.save(mapFile, "BMP")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(mapFile));
+        return 1;
+    }
+
+    Page_1->EdFich->setText(mapFile);
+    Page_1->EdNPoints->setText(QStringLiteral("10000"));
+    Page_1->BtnDessine->click();
+    QApplication::processEvents();
+    Form2->repaint();
+    Form2->BtnCalcul->click();
+    Form2->EdLandUse->setText(QStringLiteral("bâti"));
+    Form2->ButtSonder->click();
+    QRandomGenerator random(4000);
+    for (int i = 0; i < 200; ++i)
+        Form2->Image1MouseDown(10 + random.bounded(SurveyTally.MapWidth),
+                               10 + random.bounded(SurveyTally.MapHeight));
+    QApplication::processEvents();
+
+    QImage screen(Form2->size(), QImage::Format_RGB32);
+    // The first repaint brings the kept points into their layer; later ones only copy.
+    Form2->render(&screen, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    const QImage cachedMap =
+        picture.scaled(SurveyTally.MapWidth, SurveyTally.MapHeight, Qt::IgnoreAspectRatio,
+                       Qt::FastTransformation)
+            .convertToFormat(QImage::Format_RGB32);
+
+    const int rounds = 300;
+    const qint64 readBefore = BytesRead();
+    const double repaint = MedianMicroseconds(rounds, [&] {
+        Form2->render(&screen, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    });
+    const qint64 readDuringRepaints = BytesRead() - readBefore;
+    const double copy = MedianMicroseconds(rounds, [&] {
+        QPainter painter(&screen);
+        painter.drawImage(QPoint(10, 10), cachedMap);
+    });
+
+    std::printf("map %d x %d drawn %d x %d, %d sample points, 200 probe dots, %d rounds\n",
+                picture.width(), picture.height(), SurveyTally.MapWidth, SurveyTally.MapHeight,
+                SurveyTally.SampleSize, rounds);
+    std::printf("full repaint of the map window (background, map, kept figures): %8.1f us\n", repaint);
+    std::printf("copying the cached scaled map alone:                             %8.1f us\n", copy);
+    std::printf("ratio: %.2f (target: at most 3)\n", repaint / copy);
+    std::printf("bytes read during %d repaints: %lld (map file: %lld)\n", rounds,
+                static_cast<long long>(readDuringRepaints),
+                static_cast<long long>(QFile(mapFile).size()));
+    std::printf("error boxes: %d\n", boxes.errors);
+
+    DestroyWindowSet();
+    SetBoxPresenter(nullptr);
+    return 0;
+}
