@@ -1,0 +1,190 @@
+// The BMP reader against Qt's QImageReader and against the floor (reading the file's bytes into
+// memory), on 4000 x 3000 files made here: 24 bits, 8 bits, and 8-bit run-length encoding of a
+// smooth and of a noisy picture. Prints the median of several loads of each, the ratios, and
+// the peak memory of one load of each in a fresh process, beyond that process's baseline.
+//   bench_bitmap [LOADS]          default 7
+//   bench_bitmap --peak KIND FILE (internal: one load in this process, prints its peak in KiB)
+
+#include "helpers/BmpWriter.h"
+#include "picture/TBitmap.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+constexpr int Width = 4000;
+constexpr int Height = 3000;
+
+QTextStream out(stdout);
+
+QImage Palette256()
+{
+    QImage image(Width, Height, QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (int i = 0; i < 256; ++i)
+        table.append(qRgb(i, 255 - i, (i * 7) % 256));
+    image.setColorTable(table);
+    return image;
+}
+
+// Fields of a map: bands of one land use each, tens of pixels long.
+QImage SmoothPicture()
+{
+    QImage image = Palette256();
+    for (int y = 0; y < Height; ++y) {
+        uchar* line = image.scanLine(y);
+        for (int x = 0; x < Width; ++x)
+            line[x] = uchar((x / 40 + y / 30) % 12);
+    }
+    return image;
+}
+
+QImage NoisyPicture()
+{
+    QImage image = Palette256();
+    QRandomGenerator random(346);
+    for (int y = 0; y < Height; ++y) {
+        uchar* line = image.scanLine(y);
+        for (int x = 0; x < Width; ++x)
+            line[x] = uchar(random.bounded(256));
+    }
+    return image;
+}
+
+QImage TrueColourPicture()
+{
+    QImage image(Width, Height, QImage::Format_RGB32);
+    for (int y = 0; y < Height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < Width; ++x)
+            line[x] = qRgb(x % 256, y % 256, (x ^ y) % 256);
+    }
+    return image;
+}
+
+BmpSpec RunLengthSpec(const QImage& image)
+{
+    BmpSpec spec = SpecFor(image, 8);
+    spec.compression = 1;
+    spec.pixels = EncodeRle(image, 8);
+    spec.imageSize = quint32(spec.pixels.size());
+    return spec;
+}
+
+// One load of a file by each contender; returns something of the result so that nothing is
+// optimised away.
+qint64 LoadOnce(const QString& kind, const QString& path)
+{
+    if (kind == QLatin1String("ours")) {
+        TBitmap bitmap;
+        bitmap.LoadPictureFile(path);
+        return bitmap.Image().sizeInBytes();
+    }
+    if (kind == QLatin1String("qt")) {
+        QImageReader reader(path);
+        reader.setAllocationLimit(0);
+        const QImage image = reader.read();
+        if (image.isNull())
+            qFatal("Qt could not read %s: %s", qPrintable(path), qPrintable(reader.errorString()));
+        return image.sizeInBytes();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot open %s", qPrintable(path));
+    return file.readAll().size();
+}
+
+double MedianMilliseconds(const QString& kind, const QString& path, int loads)
+{
+    QList<double> times;
+    for (int i = 0; i < loads; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        LoadOnce(kind, path);
+        times.append(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+qint64 StatusKiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+// In a fresh process, so that the high-water mark belongs to this one load.
+qint64 PeakKiB(const QString& kind, const QString& path)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak"), kind, path});
+    child.waitForFinished(-1);
+    return child.readAllStandardOutput().trimmed().toLongLong();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--peak")) {
+        const qint64 baseline = StatusKiB("VmRSS:");
+        LoadOnce(args[2], args[3]);
+        out << StatusKiB("VmHWM:") - baseline << Qt::endl;
+        return 0;
+    }
+    const int loads = std::max(5, args.size() > 1 ? args[1].toInt() : 7);
+
+    QTemporaryDir dir;
+    struct Case {
+        const char* name;
+        QString path;
+        qint64 imageBytes;
+    };
+    QList<Case> cases;
+    auto make = [&](const char* name, const char* file, const BmpSpec& spec, qint64 imageBytes) {
+        const QString path = dir.filePath(QString::fromLatin1(file));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(WriteBmp(spec));
+        cases.append({name, path, imageBytes});
+    };
+    out << "Making the " << Width << " x " << Height << " files..." << Qt::endl;
+    make("24 bits", "rgb24.bmp", SpecFor(TrueColourPicture(), 24), qint64(Width) * 3 * Height);
+    make("8 bits", "indexed8.bmp", SpecFor(SmoothPicture(), 8), qint64(Width) * Height);
+    make("RLE8 smooth", "rle8-smooth.bmp", RunLengthSpec(SmoothPicture()), qint64(Width) * Height);
+    make("RLE8 noisy", "rle8-noisy.bmp", RunLengthSpec(NoisyPicture()), qint64(Width) * Height);
+
+    out << "Median of " << loads << " loads, milliseconds; peak memory of one load beyond the "
+        << "process baseline, in MiB, against the image's own size\n\n";
+    out << "file         file MiB     ours       Qt    floor |  ours/Qt ours/floor peak ours  image\n";
+    for (const Case& c : cases) {
+        const double ours = MedianMilliseconds(QStringLiteral("ours"), c.path, loads);
+        const double qt = MedianMilliseconds(QStringLiteral("qt"), c.path, loads);
+        const double floor = MedianMilliseconds(QStringLiteral("floor"), c.path, loads);
+        const double peak = PeakKiB(QStringLiteral("ours"), c.path) / 1024.0;
+        out << QStringLiteral("%1 %2 %3 %4 %5 | %6 %7 %8 %9\n")
+                   .arg(c.name, -12)
+                   .arg(QFileInfo(c.path).size() / 1048576.0, 8, 'f', 1)
+                   .arg(ours, 8, 'f', 2).arg(qt, 8, 'f', 2).arg(floor, 8, 'f', 2)
+                   .arg(ours / qt, 8, 'f', 3).arg(ours / floor, 10, 'f', 2)
+                   .arg(peak, 9, 'f', 1).arg(c.imageBytes / 1048576.0, 6, 'f', 1);
+    }
+    return 0;
+}
