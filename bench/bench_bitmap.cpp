@@ -50,6 +50,8 @@ QImage SmoothPicture()
     return image;
 }
 
+// A scanned map's speckle: each pixel one of four land uses at random, so runs are short and
+// escapes many.
 QImage NoisyPicture()
 {
     QImage image = Palette256();
@@ -57,7 +59,7 @@ QImage NoisyPicture()
     for (int y = 0; y < Height; ++y) {
         uchar* line = image.scanLine(y);
         for (int x = 0; x < Width; ++x)
-            line[x] = uchar(random.bounded(256));
+            line[x] = uchar(random.bounded(4));
     }
     return image;
 }

@@ -3,11 +3,13 @@
 #include "app/Errors.h"
 #include "picture/BmpMasks.h"
 #include "picture/BmpRle.h"
+#include "picture/BmpStream.h"
 
 #include <QList>
 #include <QtNumeric>
 
 #include <algorithm>
+#include <vector>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,10 +23,6 @@ constexpr quint32 InfoHeaderSize = 40;
 constexpr quint32 LargestKnownHeaderSize = 124;
 constexpr quint32 HeaderSizeWithMasks = 52;
 
-[[noreturn]] void FailRead()
-{
-    throw EReadError(QStringLiteral("Erreur de lecture du flux"));
-}
 [[noreturn]] void FailInvalid()
 {
     throw EInvalidGraphic(QStringLiteral("Image bitmap incorrecte"));
@@ -43,36 +41,6 @@ quint32 U32(const uchar* p)
     return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
 }
 
-// A device may hand over fewer bytes than asked while more are coming.
-qint64 ReadUpTo(QIODevice& stream, void* to, qint64 count)
-{
-    qint64 got = 0;
-    while (got < count) {
-        const qint64 n = stream.read(static_cast<char*>(to) + got, count - got);
-        if (n <= 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
-void ReadExactly(QIODevice& stream, void* to, qint64 count)
-{
-    if (ReadUpTo(stream, to, count) != count)
-        FailRead();
-}
-
-// Passes over bytes that are read but not kept, without ever holding them all.
-void SkipExactly(QIODevice& stream, qint64 count)
-{
-    char scrap[4096];
-    while (count > 0) {
-        const qint64 n = std::min<qint64>(count, sizeof scrap);
-        ReadExactly(stream, scrap, n);
-        count -= n;
-    }
-}
-
 struct HeaderRead {
     BmpInfoHeader header;
     bool core = false;
@@ -86,7 +54,7 @@ HeaderRead ReadInfoHeader(QIODevice& stream, qint64& remaining)
     HeaderRead read;
     uchar raw[LargestKnownHeaderSize] = {};
     if (ReadUpTo(stream, raw, 4) != 4)
-        FailRead();
+        FailStreamRead();
     BmpInfoHeader& h = read.header;
     h.size = U32(raw);
     if (h.size == CoreHeaderSize) {
@@ -103,7 +71,7 @@ HeaderRead ReadInfoHeader(QIODevice& stream, qint64& remaining)
     if (h.size < InfoHeaderSize)
         FailInvalid();
     if (h.size > remaining)
-        FailRead();
+        FailStreamRead();
     const quint32 kept = std::min(h.size, LargestKnownHeaderSize);
     ReadExactly(stream, raw + 4, kept - 4);
     SkipExactly(stream, h.size - kept);
@@ -162,7 +130,7 @@ ColourTableRead ReadColourTable(QIODevice& stream, BmpInfoHeader& h, bool core, 
     const int entrySize = core ? 3 : 4;
     const qint64 tableBytes = qint64(h.coloursUsed) * entrySize;
     if (tableBytes > remaining)
-        FailRead();
+        FailStreamRead();
     const qint64 keptEntries = std::min<qint64>(h.coloursUsed, 256);
     ColourTableRead table;
     table.bytes.resize(keptEntries * entrySize);
@@ -250,13 +218,17 @@ qint64 RowBytes(qint64 width, qint64 bitsPerPixel)
     return (width * bitsPerPixel + 31) / 32 * 4;
 }
 
-// The image's memory comes zeroed from the system (untouched pages cost nothing), so pixel
-// value 0 is already in every row the file does not supply.
-QImage ZeroedImage(int width, qint64 height, qint64 bytesPerLine, QImage::Format format, qint64 memoryLimit)
+// Pixel memory for the image. Unless the file will fill every byte of it, it comes zeroed, so
+// pixel value 0 is already in every row the file does not supply: calloc clears only memory that
+// the heap reuses, and a large block comes fresh from the system, already zero, its untouched
+// pages costing nothing. A file that fills it all spares that clearing pass.
+QImage NewImage(int width, qint64 height, qint64 bytesPerLine, QImage::Format format, bool filledByFile,
+                qint64 memoryLimit)
 {
     if (height > std::numeric_limits<int>::max() || bytesPerLine > memoryLimit / height)
         FailMemory();
-    void* memory = std::calloc(size_t(bytesPerLine * height), 1);
+    const size_t size = size_t(bytesPerLine * height);
+    void* memory = filledByFile ? std::malloc(size) : std::calloc(size, 1);
     if (!memory)
         FailMemory();
     QImage image(static_cast<uchar*>(memory), width, int(height), bytesPerLine, format, std::free, memory);
@@ -306,29 +278,35 @@ QImage ReadUncompressed(QIODevice& stream, const BmpInfoHeader& h, const ImageLa
     const qint64 fileRow = RowBytes(width, h.bitsPerPixel);
     const bool straight =
         layout.transfer == RowTransfer::Straight || layout.transfer == RowTransfer::OpaqueStraight;
-    QImage image = ZeroedImage(width, height, RowBytes(width, layout.imageBitsPerPixel), layout.format, memoryLimit);
+    QImage image = NewImage(width, height, RowBytes(width, layout.imageBitsPerPixel), layout.format,
+                            straight && pixelBytes == fileRow * height, memoryLimit);
     if (layout.format == QImage::Format_Mono || layout.format == QImage::Format_Indexed8)
         image.setColorTable(IndexedColours(colours, h.bitsPerPixel));
 
     uchar* const bits = image.bits();
     const qint64 bytesPerLine = image.bytesPerLine();
-    QByteArray rowBuffer(straight ? 0 : fileRow, '\0');
-    auto* buffer = reinterpret_cast<uchar*>(rowBuffer.data());
-    const MaskConverter converter(masks);
     const bool topDown = h.height < 0;
-    for (qint64 row = 0; row < height; ++row) {
-        uchar* line = bits + (topDown ? row : height - 1 - row) * bytesPerLine;
-        const qint64 count = std::clamp<qint64>(pixelBytes - row * fileRow, 0, fileRow);
-        if (count > 0 && straight) {
-            ReadExactly(stream, line, count);
-        } else if (count > 0) {
+    auto line = [&](qint64 row) { return bits + (topDown ? row : height - 1 - row) * bytesPerLine; };
+    auto presentBytes = [&](qint64 row) { return std::clamp<qint64>(pixelBytes - row * fileRow, 0, fileRow); };
+    if (straight) {
+        std::vector<iovec> rows;
+        for (qint64 row = 0; row < height && presentBytes(row) > 0; ++row)
+            rows.push_back({line(row), size_t(presentBytes(row))});
+        ReadStretches(stream, rows);
+    } else {
+        QByteArray rowBuffer(fileRow, '\0');
+        auto* buffer = reinterpret_cast<uchar*>(rowBuffer.data());
+        const MaskConverter converter(masks);
+        for (qint64 row = 0; row < height && presentBytes(row) > 0; ++row) {
+            const qint64 count = presentBytes(row);
             ReadExactly(stream, buffer, count);
             std::memset(buffer + count, 0, size_t(fileRow - count));
-            TransferRow(layout.transfer, buffer, line, width, converter);
+            TransferRow(layout.transfer, buffer, line(row), width, converter);
         }
-        if (layout.format == QImage::Format_RGB32)
-            MakeOpaque(line, width);
     }
+    if (layout.format == QImage::Format_RGB32)
+        for (qint64 row = 0; row < height; ++row)
+            MakeOpaque(line(row), width);
     return image;
 }
 
@@ -370,7 +348,7 @@ BmpPicture ReadBmp(QIODevice& stream, qint64 memoryLimit)
     if (Compressed(h)) {
         if (h.height < 0)
             FailInvalid();  // run-length encoding stores rows bottom-up only
-        QImage image = ZeroedImage(h.width, h.height, RowBytes(h.width, 8), layout.format, memoryLimit);
+        QImage image = NewImage(h.width, h.height, RowBytes(h.width, 8), layout.format, false, memoryLimit);
         image.setColorTable(IndexedColours(table.colours, h.bitsPerPixel));
         // The encoded bytes are kept with the picture and decoded from there.
         QByteArray& source = picture.sourceBytes;
