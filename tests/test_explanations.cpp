@@ -161,6 +161,7 @@ private slots:
         QTest::mouseClick(Form3->ButtVoirAbaque, Qt::LeftButton);
         QVERIFY(QTest::qWaitForWindowExposed(Abaque));
         QVERIFY(Form3->isVisible());
+        ProcessEvents();  // a report queued by the chart's paint reaches the recorder
     }
 };
 
