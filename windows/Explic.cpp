@@ -7,10 +7,10 @@
 #include "windows/Abaquez.h"
 
 #include <QFontInfo>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRawFont>
 
 TForm3* Form3 = nullptr;
 
@@ -44,7 +44,7 @@ const QStringList explanation{
 QFont BoldGaramond(int pixelHeight)
 {
     QFont font = PixelFont(QStringLiteral("Garamond"), pixelHeight, true);
-    if (!QFontMetrics(font).inFontUcs4(U'é'))
+    if (!QRawFont::fromFont(font).supportsCharacter(QChar(u'é')))
         font.setStyleName(QFontInfo(PixelFont(QStringLiteral("Garamond"), pixelHeight)).styleName());
     return font;
 }
