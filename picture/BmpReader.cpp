@@ -9,7 +9,8 @@
 #include <QtNumeric>
 
 #include <algorithm>
-#include <vector>
+#include <array>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -289,10 +290,16 @@ QImage ReadUncompressed(QIODevice& stream, const BmpInfoHeader& h, const ImageLa
     auto line = [&](qint64 row) { return bits + (topDown ? row : height - 1 - row) * bytesPerLine; };
     auto presentBytes = [&](qint64 row) { return std::clamp<qint64>(pixelBytes - row * fileRow, 0, fileRow); };
     if (straight) {
-        std::vector<iovec> rows;
-        for (qint64 row = 0; row < height && presentBytes(row) > 0; ++row)
-            rows.push_back({line(row), size_t(presentBytes(row))});
-        ReadStretches(stream, rows);
+        // A batch of rows at a time: a tall, narrow picture must not need a list as large as
+        // itself.
+        std::array<iovec, IOV_MAX> rows;
+        qint64 row = 0;
+        while (row < height && presentBytes(row) > 0) {
+            size_t batch = 0;
+            for (; batch < rows.size() && row < height && presentBytes(row) > 0; ++batch, ++row)
+                rows[batch] = {line(row), size_t(presentBytes(row))};
+            ReadStretches(stream, std::span(rows.data(), batch));
+        }
     } else {
         QByteArray rowBuffer(fileRow, '\0');
         auto* buffer = reinterpret_cast<uchar*>(rowBuffer.data());

@@ -52,7 +52,8 @@ int DirectDescriptor(QIODevice& stream)
     auto* file = qobject_cast<QFileDevice*>(&stream);
     if (!file || !(file->openMode() & QIODevice::Unbuffered) || file->isSequential())
         return -1;
-    return file->handle();
+    const int fd = file->handle();
+    return fd >= 0 && ::lseek(fd, 0, SEEK_CUR) == file->pos() ? fd : -1;
 }
 
 }  // namespace

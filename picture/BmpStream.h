@@ -15,6 +15,6 @@ void ReadExactly(QIODevice& stream, void* to, qint64 count);
 // Reads bytes that are not kept, without ever holding them all.
 void SkipExactly(QIODevice& stream, qint64 count);
 // Fills the stretches of memory in order from consecutive bytes of the stream. From an
-// unbuffered file this takes a few system calls however many stretches there are (a bottom-up
-// picture has one a row).
+// unbuffered file this takes one system call for up to IOV_MAX stretches (a bottom-up picture
+// has one a row).
 void ReadStretches(QIODevice& stream, std::span<iovec> stretches);

@@ -5,6 +5,7 @@
 #include "helpers/BmpWriter.h"
 #include "picture/TBitmap.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -176,6 +177,54 @@ private slots:
             QVERIFY(bitmap.Empty());
         else if (failure.isEmpty())
             QCOMPARE(bitmap.Image().pixel(5, 3), qRgb(250, 0, 0));
+    }
+
+    // Files are read straight into the image a batch of rows at a time; memory streams a row at
+    // a time. Both must give the same picture, whole or cut short.
+    void fileAndMemoryGiveTheSamePicture_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QImage tall(3, 2500, QImage::Format_RGB32);
+        for (int y = 0; y < tall.height(); ++y)
+            for (int x = 0; x < 3; ++x)
+                tall.setPixel(x, y, qRgb(y % 256, y / 256, x * 80));
+        const QByteArray bottomUp = WriteBmp(SpecFor(tall, 24));
+        QTest::newRow("more rows than one batch") << bottomUp;
+        QTest::newRow("cut inside the second batch") << bottomUp.left(bottomUp.size() - 1200 * 12 - 5);
+        QTest::newRow("top-down") << WriteBmp(SpecFor(tall, 24, true));
+        QTest::newRow("32 bits, cut") << WriteBmp(SpecFor(tall, 32)).chopped(7000);
+    }
+    void fileAndMemoryGiveTheSamePicture()
+    {
+        QFETCH(QByteArray, content);
+        QFile file(QStringLiteral("haute.bmp"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        TBitmap fromFile;
+        fromFile.LoadPictureFile(QStringLiteral("haute.bmp"));
+        QBuffer buffer;
+        buffer.setData(content);
+        buffer.open(QIODevice::ReadOnly);
+        TBitmap fromMemory;
+        fromMemory.ReadPictureStream(buffer);
+        QCOMPARE(fromFile.Image().convertToFormat(QImage::Format_RGB32),
+                 fromMemory.Image().convertToFormat(QImage::Format_RGB32));
+    }
+
+    void unbufferedFileIsReadFromItsPosition()
+    {
+        const QByteArray picture = WriteBmp(SpecFor(SmallMap(), 24));
+        QFile file(QStringLiteral("paquet.bin"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(100, 'x') + picture);
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+        QVERIFY(file.seek(100));
+        TBitmap bitmap;
+        bitmap.ReadPictureStream(file);
+        QCOMPARE(bitmap.Image().pixel(5, 3), qRgb(250, 0, 0));
+        QCOMPARE(file.pos(), 100 + picture.size());
     }
 
 private:
