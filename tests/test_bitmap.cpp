@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -343,6 +344,16 @@ private slots:
             << 8 << 4 << 1 << QByteArray::fromHex("0004 0102") << QStringList{"1200"};
         QTest::newRow("8: delta cut by the end of the data")
             << 8 << 2 << 1 << QByteArray::fromHex("0101 0002 01") << QStringList{"10"};
+        QTest::newRow("8: short runs, then a delta on the same row")
+            << 8 << 20 << 1 << QByteArray::fromHex("0205 0002 0300 0107 0001") << QStringList{"55000700000000000000"};
+        QTest::newRow("8: short absolute run, then end of line")
+            << 8 << 20 << 2 << QByteArray::fromHex("0003 010203 00 0000 0201 0001")
+            << QStringList{"11000000000000000000", "12300000000000000000"};
+        QTest::newRow("8: data ends after a short run")
+            << 8 << 20 << 1 << QByteArray::fromHex("0309") << QStringList{"99900000000000000000"};
+        QTest::newRow("8: short runs up to the edge of a padded row")
+            << 8 << 17 << 2 << QByteArray::fromHex("0f01 0203 0000 0004 0a0b0c0d 0d0e 0001")
+            << QStringList{"abcdeeeeeeeeeeeee", "11111111111111133"};
         QTest::newRow("4: encoded run alternates the two indices")
             << 4 << 5 << 1 << QByteArray::fromHex("05ab 0001") << QStringList{"ababa"};
         QTest::newRow("4: absolute run, odd count, padded to a word")
@@ -381,20 +392,33 @@ private slots:
             actual.append(row);
         }
         QCOMPARE(actual, rows);
+        for (int y = 0; y < height; ++y)
+            for (qsizetype b = width; b < image.bytesPerLine(); ++b)
+                QCOMPARE(image.constScanLine(y)[b], uchar(0));
     }
 
     void runLengthEncodedPictureRoundTrips_data()
     {
         QTest::addColumn<int>("bitsPerPixel");
-        QTest::newRow("RLE8") << 8;
-        QTest::newRow("RLE4") << 4;
+        QTest::addColumn<QImage>("image");
+        QImage patterned = Palette16Picture(70, 9);
+        for (int x = 10; x < 60; ++x)
+            patterned.setPixel(x, 4, 7);  // a long run among the pattern
+        // Speckle: runs and absolute stretches of a few pixels, down to the rows' last bytes.
+        QImage speckled = Palette16Picture(61, 40);
+        QRandomGenerator random(7);
+        for (int y = 0; y < speckled.height(); ++y)
+            for (int x = 0; x < speckled.width(); ++x)
+                speckled.setPixel(x, y, random.bounded(3));
+        for (int bits : {8, 4}) {
+            QTest::newRow(qPrintable(QStringLiteral("RLE%1 patterned").arg(bits))) << bits << patterned;
+            QTest::newRow(qPrintable(QStringLiteral("RLE%1 speckled").arg(bits))) << bits << speckled;
+        }
     }
     void runLengthEncodedPictureRoundTrips()
     {
         QFETCH(int, bitsPerPixel);
-        QImage image = Palette16Picture(70, 9);
-        for (int x = 10; x < 60; ++x)
-            image.setPixel(x, 4, 7);  // a long run among the noise
+        QFETCH(QImage, image);
         BmpSpec spec = SpecFor(image, bitsPerPixel);
         spec.compression = bitsPerPixel == 8 ? 1 : 2;
         spec.pixels = EncodeRle(image, bitsPerPixel);
