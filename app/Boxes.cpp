@@ -29,9 +29,11 @@ BoxPresenter* current = &dialogs;
 
 }  // namespace
 
-void SetBoxPresenter(BoxPresenter* presenter)
+BoxPresenter* SetBoxPresenter(BoxPresenter* presenter)
 {
+    BoxPresenter* previous = current == &dialogs ? nullptr : current;
     current = presenter ? presenter : &dialogs;
+    return previous;
 }
 
 void ShowNotice(const QString& text)

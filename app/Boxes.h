@@ -16,8 +16,9 @@ public:
     virtual void PresentError(const QString& caption, const QString& text) = 0;
 };
 
-// Installs a presenter (not owned); nullptr puts back the real dialogs.
-void SetBoxPresenter(BoxPresenter* presenter);
+// Installs a presenter (not owned) and returns the one it replaces; nullptr stands for the real
+// dialogs, both ways.
+BoxPresenter* SetBoxPresenter(BoxPresenter* presenter);
 
 void ShowNotice(const QString& text);
 // Called by the dispatch guard only, never by a handler.

@@ -9,8 +9,8 @@
 
 class BoxRecorder : public BoxPresenter {
 public:
-    BoxRecorder() { SetBoxPresenter(this); }
-    ~BoxRecorder() override { SetBoxPresenter(nullptr); }
+    BoxRecorder() : previous(SetBoxPresenter(this)) {}
+    ~BoxRecorder() override { SetBoxPresenter(previous); }
 
     void PresentNotice(const QString& caption, const QString& text) override
     {
@@ -36,4 +36,7 @@ public:
     QStringList Errors;  // as the error box shows them, full stop included
     // Runs while a notice "waits for the user", as paints can run during a real box.
     std::function<void()> WhileNoticeOpen;
+
+private:
+    BoxPresenter* previous;
 };

@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "app/Application.h"
+#include "app/Boxes.h"
 #include "app/SurveyTally.h"
 #include "app/WindowSet.h"
 #include "windows/Fich_1.h"
@@ -8,8 +9,28 @@
 #include <QApplication>
 #include <QTest>
 
+namespace {
+
+// Between StartProgram and EndProgram no real dialog may open: a box that no test expected
+// (a report queued by a late paint, say) is printed instead of waiting for a click forever.
+class UnexpectedBoxes : public BoxPresenter {
+public:
+    void PresentNotice(const QString&, const QString& text) override
+    {
+        qWarning("notice shown outside a recorder: %s", qPrintable(text));
+    }
+    void PresentError(const QString&, const QString& text) override
+    {
+        qWarning("error shown outside a recorder: %s", qPrintable(text));
+    }
+} unexpectedBoxes;
+
+}  // namespace
+
 void StartProgram()
 {
+    if (BoxPresenter* recorder = SetBoxPresenter(&unexpectedBoxes))
+        SetBoxPresenter(recorder);  // a test that records its boxes keeps its recorder
     SetUpApplication(*qApp);
     SurveyTally.Reset();
     CreateWindowSet();
@@ -21,6 +42,8 @@ void EndProgram()
 {
     DestroyWindowSet();
     ProcessEvents();
+    if (BoxPresenter* current = SetBoxPresenter(nullptr); current != &unexpectedBoxes)
+        SetBoxPresenter(current);
 }
 
 void ProcessEvents()
