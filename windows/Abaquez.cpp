@@ -5,7 +5,6 @@
 
 #include "picture/TBitmap.h"
 
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -67,7 +66,7 @@ void TAbaque::paintEvent(QPaintEvent*)
 
 void TAbaque::FormPaint()
 {
-    const FileStamp stamp = StampOf(chartFileName);
+    const TFileStamp stamp = StampOf(chartFileName);
     if (failedFile == stamp)
         return;
     failedFile = stamp;  // stays marked if the reading below fails
@@ -80,10 +79,4 @@ void TAbaque::FormPaint()
 void TAbaque::ButtFermerClick()
 {
     close();
-}
-
-TAbaque::FileStamp TAbaque::StampOf(const QString& fileName)
-{
-    const QFileInfo file(fileName);
-    return {file.absoluteFilePath(), file.exists(), file.size(), file.lastModified()};
 }

@@ -2,8 +2,8 @@
 // The chart window: the fluctuation chart and how to read it.
 
 #include "picture/TCanvas.h"
+#include "windows/FileStamp.h"
 
-#include <QDateTime>
 #include <QWidget>
 #include <optional>
 
@@ -29,15 +29,7 @@ protected:
 private:
     // What the chart file looked like when it last failed to read: while it stays so, a paint
     // draws no chart and reports nothing, since an error box closing over the window repaints it.
-    struct FileStamp {
-        QString Path;
-        bool Exists = false;
-        qint64 Size = 0;
-        QDateTime Modified;
-        bool operator==(const FileStamp&) const = default;
-    };
-    static FileStamp StampOf(const QString& fileName);
-    std::optional<FileStamp> failedFile;
+    std::optional<TFileStamp> failedFile;
 };
 
 extern TAbaque* Abaque;
