@@ -5,6 +5,7 @@
 #include "picture/TBitmap.h"
 
 #include <QPainter>
+#include <QRegion>
 #include <QWidget>
 #include <algorithm>
 
@@ -35,13 +36,26 @@ void PaintEllipse(QPainter& painter, const QRect& box, const QColor& pen, const 
 
 }  // namespace
 
-TCanvas::TCanvas(QWidget* owner) : owner(owner) {}
+TCanvas::TCanvas(QWidget* owner) : owner(owner)
+{
+    // The canvas lays the window's background itself, so as not to lay it under the picture.
+    owner->setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void TCanvas::Paint(const std::function<void()>& paintHandler)
 {
     QPainter painter(owner);
+    const QBrush background = owner->palette().window();
+    // The picture drawn last time is opaque and will most likely be drawn at the same place.
+    for (const QRect& part : QRegion(owner->rect()).subtracted(pictureDrawnLastTime))
+        painter.fillRect(part, background);
     painting = &painter;
+    pictureDrawn = QRect();
     RunHandler(paintHandler, HandlerKind::Paint);
+    // Where it was not drawn again (the file failed, the map is smaller), the background shows.
+    for (const QRect& part : QRegion(pictureDrawnLastTime).subtracted(pictureDrawn))
+        painter.fillRect(part, background);
+    pictureDrawnLastTime = pictureDrawn;
     DrawFiguresOnTop(painter);
     painting = nullptr;
 }
@@ -81,17 +95,44 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
                      .convertToFormat(QImage::Format_RGB32);
         scaledSourceKey = source.cacheKey();
         scaledSize = size;
+        scene = QImage();
     }
-    painting->drawImage(QPoint(rect.Left, rect.Top), scaled);
+    const QPoint origin(rect.Left, rect.Top);
+    if (figures.empty()) {
+        painting->drawImage(origin, scaled);
+        pictureDrawn = QRect(origin, scaled.size());
+        return;
+    }
+    // The figures come after the picture: drawn once onto a copy of it, they cost nothing more
+    // at later repaints.
+    if (scene.isNull() || sceneOrigin != origin) {
+        scene = scaled.copy();
+        sceneOrigin = origin;
+        figuresInScene = 0;
+        beyondScene.clear();
+    }
+    if (figuresInScene < figures.size()) {
+        const QRect sceneArea(origin, scene.size());
+        QPainter painter(&scene);
+        painter.translate(-origin);
+        for (size_t i = figuresInScene; i < figures.size(); ++i) {
+            PaintEllipse(painter, figures[i].Box, ColourToRGB(figures[i].PenColour),
+                         ColourToRGB(figures[i].BrushColour));
+            if (!sceneArea.contains(figures[i].Box))
+                beyondScene.push_back(i);
+        }
+        figuresInScene = figures.size();
+    }
+    painting->drawImage(origin, scene);
+    pictureDrawn = QRect(origin, scene.size());
 }
 
 void TCanvas::ClearFigures()
 {
     figures.clear();
-    layer = QImage();
-    layerArea = QRect();
-    layerReach = QRect();
-    layeredCount = 0;
+    scene = QImage();
+    figuresInScene = 0;
+    beyondScene.clear();
     if (!painting)
         owner->update();
 }
@@ -104,40 +145,18 @@ void TCanvas::KeepFigure(const Figure& figure)
 
 void TCanvas::DrawFiguresOnTop(QPainter& painter)
 {
-    if (figures.empty())
+    const auto draw = [&painter](const Figure& figure) {
+        PaintEllipse(painter, figure.Box, ColourToRGB(figure.PenColour), ColourToRGB(figure.BrushColour));
+    };
+    if (!pictureDrawn.isValid()) {
+        std::for_each(figures.begin(), figures.end(), draw);
         return;
-    BringLayerUpToDate();
-    if (!layer.isNull())
-        painter.drawImage(layerArea.topLeft(), layer);
-}
-
-void TCanvas::BringLayerUpToDate()
-{
-    const QRect reach = owner->rect();
-    QRect wanted = layerArea;
-    for (size_t i = layeredCount; i < figures.size(); ++i)
-        wanted |= figures[i].Box & reach;
-    // A layer that must grow (a figure beyond it, or a window made larger) is drawn afresh.
-    if (wanted != layerArea || reach != layerReach) {
-        layerReach = reach;
-        layerArea = QRect();
-        for (const Figure& figure : figures)
-            layerArea |= figure.Box & reach;
-        layeredCount = 0;
-        layer = QImage();
-        if (layerArea.isEmpty()) {
-            layeredCount = figures.size();
-            return;
-        }
-        layer = QImage(layerArea.size(), QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
     }
-    if (layeredCount == figures.size() || layer.isNull())
+    // Inside the scene every figure is drawn already, in order; outside it only figures that
+    // reach beyond it have pixels, and drawing them in order there keeps their overlaps.
+    if (beyondScene.empty())
         return;
-    QPainter painter(&layer);
-    painter.translate(-layerArea.topLeft());
-    for (size_t i = layeredCount; i < figures.size(); ++i)
-        PaintEllipse(painter, figures[i].Box, ColourToRGB(figures[i].PenColour),
-                     ColourToRGB(figures[i].BrushColour));
-    layeredCount = figures.size();
+    painter.setClipRegion(QRegion(owner->rect()).subtracted(QRegion(pictureDrawn)), Qt::IntersectClip);
+    for (size_t i : beyondScene)
+        draw(figures[i]);
 }

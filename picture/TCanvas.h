@@ -13,8 +13,9 @@
 //         void paintEvent(QPaintEvent*) override { Canvas.Paint([this] { FormPaint(); }); }
 //     };
 //
-// Paint() runs the window's paint handler through the dispatch guard (an error there is
-// reported once the paint is over, never from inside it) and then draws again, on top, every
+// Paint() clears the window to its background colour, runs the window's paint handler through
+// the dispatch guard (an error there is reported once the paint is over, never from inside it)
+// and then draws again, on top, every
 // figure that a handler drew outside a paint. Those figures are kept, in the order drawn, until
 // the window calls ClearFigures(): a window passing over the map cannot wipe out the sample
 // points. A figure drawn outside a paint asks for a repaint of its box, so it shows as soon as
@@ -95,7 +96,6 @@ private:
 
     void KeepFigure(const Figure& figure);
     void DrawFiguresOnTop(QPainter& painter);
-    void BringLayerUpToDate();
 
     QWidget* owner;
     QPainter* painting = nullptr;
@@ -106,11 +106,17 @@ private:
     QSize scaledSize;
     QImage scaled;
 
-    // Figures drawn outside a paint, and a transparent layer holding the first layeredCount of
-    // them, so that a repaint of many thousand points costs one blend of pixels.
+    // Figures drawn outside a paint, in the order drawn.
     std::vector<Figure> figures;
-    QImage layer;
-    QRect layerArea;
-    QRect layerReach;  // the window's extent when the layer was drawn: figures are clipped to it
-    size_t layeredCount = 0;
+    // The scaled copy with the first figuresInScene figures already drawn on it, for the place
+    // it was drawn at: a repaint of many thousand points costs one copy of pixels.
+    QImage scene;
+    QPoint sceneOrigin;
+    size_t figuresInScene = 0;
+    // Those of them that reach beyond the scene, and so must also be drawn around it.
+    std::vector<size_t> beyondScene;
+    // Where the current paint drew its picture (inside it the figures are there already), and
+    // where the last paint did: no background is laid under a picture about to cover it.
+    QRect pictureDrawn;
+    QRect pictureDrawnLastTime;
 };

@@ -192,6 +192,47 @@ private slots:
         QCOMPARE(Extent(Grab(&surface), Blue), QRect(20, 20, 7, 7));
     }
 
+    // Figures drawn onto the picture's kept copy and figures reaching beyond it must still
+    // overlap in the order they were drawn.
+    void figuresAcrossThePictureEdgeKeepTheirOrder()
+    {
+        Surface surface;
+        QImage grey(50, 50, QImage::Format_RGB32);
+        grey.fill(Qt::gray);
+        const TBitmap picture = Picture(grey);
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture); };
+        surface.Canvas.Pen.Color = clBlue;
+        surface.Canvas.Brush.Color = clBlue;
+        surface.Canvas.DrawEllipse(90, 40, 110, 60);  // astride the right edge
+        surface.Canvas.Pen.Color = clRed;
+        surface.Canvas.Brush.Color = clRed;
+        surface.Canvas.DrawEllipse(85, 45, 95, 55);   // inside, over the blue one
+        surface.Canvas.DrawEllipse(98, 70, 108, 80);  // astride, alone
+        for (int paint = 0; paint < 2; ++paint) {
+            const QImage shown = Grab(&surface);
+            QCOMPARE(shown.pixel(92, 50), qRgb(255, 0, 0));
+            QCOMPARE(shown.pixel(105, 50), qRgb(0, 0, 255));
+            QCOMPARE(shown.pixel(97, 50), qRgb(0, 0, 255));
+            QCOMPARE(Extent(shown, Red, QRect(95, 65, 20, 20)), QRect(98, 70, 10, 10));
+        }
+    }
+
+    void whereThePictureIsNoLongerDrawnTheBackgroundShows()
+    {
+        Surface surface;
+        const TBitmap picture = Picture(Cornered(40, 30));
+        TRect into{10, 10, 210, 160};
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled(into, picture); };
+        QCOMPARE(Grab(&surface).pixel(200, 150), qRgb(255, 255, 0));
+        into = {10, 10, 110, 85};  // a smaller map
+        QImage shown = Grab(&surface);
+        QCOMPARE(shown.pixel(200, 150), White);
+        QCOMPARE(shown.pixel(109, 84), qRgb(255, 255, 0));
+        surface.PaintHandler = {};  // a paint that draws no picture at all
+        shown = Grab(&surface);
+        QCOMPARE(Count(shown, White), shown.width() * shown.height());
+    }
+
     void aFigureBeyondAWindowShowsWhenTheWindowGrows()
     {
         Surface surface;
