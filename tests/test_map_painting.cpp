@@ -2,6 +2,7 @@
 // survey that no repaint can lose, a map file read again only when it changed, and a failing
 // file reported once.
 
+#include "helpers/BmpWriter.h"
 #include "helpers/BoxRecorder.h"
 #include "helpers/MapSession.h"
 #include "helpers/Program.h"
@@ -224,14 +225,36 @@ private slots:
         QVERIFY(Form2->ButtSonder->isEnabled());
     }
 
-    void anEmptyFileIsAnInvalidOperation()
+    void aPictureWithoutAreaIsRefusedOnce_data()
     {
-        QFile empty(MapPath("empty.bmp"));
-        QVERIFY(empty.open(QIODevice::WriteOnly));
-        empty.close();
-        OpenMap(empty.fileName());
-        QCOMPARE(boxes->Errors, QStringList{"Opération en virgule flottante incorrecte."});
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QString>("error");
+        // A 0-byte file is a picture of 0 x 0: the ratio is 0 / 0. A file that declares a
+        // flat picture is refused by the reader before any ratio is formed.
+        QTest::newRow("empty file") << -1 << -1 << "Opération en virgule flottante incorrecte.";
+        QTest::newRow("no height") << 100 << 0 << "Image bitmap incorrecte.";
+        QTest::newRow("no width") << 0 << 100 << "Image bitmap incorrecte.";
+    }
+    void aPictureWithoutAreaIsRefusedOnce()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QString, error);
+        const QString path = MapPath("flat.bmp");
+        if (width < 0) {
+            QFile empty(path);
+            QVERIFY(empty.open(QIODevice::WriteOnly));
+        } else {
+            BmpSpec spec;
+            spec.width = width;
+            spec.height = height;
+            WriteBmpFile(path, spec);
+        }
+        OpenMap(path);
+        QCOMPARE(boxes->Errors, QStringList{error});
         QCOMPARE(SurveyTally.MapWidth, 0);
+        QCOMPARE(SurveyTally.MapHeight, 0);
         Uncover();
         QCOMPARE(boxes->Errors.size(), 1);
     }
