@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 
 namespace {
 
@@ -219,6 +220,17 @@ qint64 RowBytes(qint64 width, qint64 bitsPerPixel)
     return (width * bitsPerPixel + 31) / 32 * 4;
 }
 
+// A large picture's memory is first touched as the rows come in, one page fault per 4 KiB page;
+// 2 MiB pages take a few hundred times fewer. Only a hint: memory stays usable without it.
+void AskForLargePages(void* memory, size_t size)
+{
+    constexpr uintptr_t LargePage = 2 << 20;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(memory) + LargePage - 1) & ~(LargePage - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(memory) + size) & ~(LargePage - 1);
+    if (end > start)
+        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
 // Pixel memory for the image. Unless the file will fill every byte of it, it comes zeroed, so
 // pixel value 0 is already in every row the file does not supply: calloc clears only memory that
 // the heap reuses, and a large block comes fresh from the system, already zero, its untouched
@@ -232,6 +244,7 @@ QImage NewImage(int width, qint64 height, qint64 bytesPerLine, QImage::Format fo
     void* memory = filledByFile ? std::malloc(size) : std::calloc(size, 1);
     if (!memory)
         FailMemory();
+    AskForLargePages(memory, size);
     QImage image(static_cast<uchar*>(memory), width, int(height), bytesPerLine, format, std::free, memory);
     if (image.isNull()) {
         std::free(memory);
