@@ -49,7 +49,7 @@ struct HeaderRead {
     QByteArray bytes;  // as it stood in the stream (at most the largest known form)
 };
 
-// Steps 4 and 5: the bitmap header, whose first four bytes give its size. `remaining` counts the
+// The bitmap header, whose first four bytes give its size. `remaining` counts the
 // bytes left in the stream.
 HeaderRead ReadInfoHeader(QIODevice& stream, qint64& remaining)
 {
@@ -98,7 +98,8 @@ bool Compressed(const BmpInfoHeader& h)
     return h.compression != Uncompressed && h.compression != BitFields;
 }
 
-// Step 7 and the larger headers: where the colour masks come from, with the defaults of plain
+// Where the colour masks come from (after a 40-byte header, or inside a larger one), with the
+// defaults of plain
 // 16- and 32-bit pixels.
 ColourMasks ReadMasks(QIODevice& stream, const BmpInfoHeader& h, qint64& remaining)
 {
@@ -124,7 +125,8 @@ struct ColourTableRead {
     QByteArray bytes;     // as read, for the source bytes of a compressed file
 };
 
-// Steps 8 and 9. Entries past the 256th are read and dropped.
+// The colour table, of the default length for 1, 4 and 8 bits unless the header gives one.
+// Entries past the 256th are read and dropped.
 ColourTableRead ReadColourTable(QIODevice& stream, BmpInfoHeader& h, bool core, qint64& remaining)
 {
     if (h.coloursUsed == 0 && (h.bitsPerPixel == 1 || h.bitsPerPixel == 4 || h.bitsPerPixel == 8))
@@ -281,7 +283,7 @@ void TransferRow(RowTransfer transfer, const uchar* from, uchar* line, int width
     }
 }
 
-// Step 12, uncompressed: each row read straight into the image's memory where the layouts
+// Uncompressed pixels: each row read straight into the image's memory where the layouts
 // agree, else through one row's worth of buffer.
 QImage ReadUncompressed(QIODevice& stream, const BmpInfoHeader& h, const ImageLayout& layout,
                         const ColourMasks& masks, const QList<QRgb>& colours, qint64 pixelBytes,
@@ -352,7 +354,7 @@ BmpPicture ReadBmp(QIODevice& stream, qint64 memoryLimit)
     const ColourMasks masks = ReadMasks(stream, h, remaining);
     const ColourTableRead table = ReadColourTable(stream, h, headerRead.core, remaining);
 
-    // Steps 10 and 11: the pixel bytes are those present, up to the header's image size.
+    // The pixel bytes are those present, up to the header's image size (computed when 0).
     const qint64 absoluteHeight = h.height < 0 ? -qint64(h.height) : h.height;
     if (h.width <= 0 || absoluteHeight == 0)
         FailInvalid();

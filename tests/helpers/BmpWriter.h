@@ -41,6 +41,6 @@ QByteArray StoredRows(const QImage& image, int bitsPerPixel, bool topDown = fals
 // absolute runs, an end of line after each row and the end of bitmap.
 QByteArray EncodeRle(const QImage& indexed, int bitsPerPixel);
 
-// A spec for the image at the given depth: its colour table (Indexed8), masks (16 and 32 bits
+// A BmpSpec for the image at the given depth: its colour table (Indexed8), masks (16 and 32 bits
 // with compression 3) and stored rows.
 BmpSpec SpecFor(const QImage& image, int bitsPerPixel, bool topDown = false);
