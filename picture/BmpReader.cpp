@@ -99,8 +99,7 @@ bool Compressed(const BmpInfoHeader& h)
 }
 
 // Where the colour masks come from (after a 40-byte header, or inside a larger one), with the
-// defaults of plain
-// 16- and 32-bit pixels.
+// defaults of plain 16- and 32-bit pixels.
 ColourMasks ReadMasks(QIODevice& stream, const BmpInfoHeader& h, qint64& remaining)
 {
     const bool sixteen = h.bitsPerPixel == 16;
