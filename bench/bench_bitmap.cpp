@@ -75,13 +75,13 @@ QImage TrueColourPicture()
     return image;
 }
 
-BmpSpec RunLengthSpec(const QImage& image)
+BmpLayout RunLengthSpec(const QImage& image)
 {
-    BmpSpec spec = SpecFor(image, 8);
-    spec.compression = 1;
-    spec.pixels = EncodeRle(image, 8);
-    spec.imageSize = quint32(spec.pixels.size());
-    return spec;
+    BmpLayout layout = LayoutFor(image, 8);
+    layout.compression = 1;
+    layout.pixels = EncodeRle(image, 8);
+    layout.imageSize = quint32(layout.pixels.size());
+    return layout;
 }
 
 // One load of a file by each contender; returns something of the result so that nothing is
@@ -160,16 +160,16 @@ int main(int argc, char** argv)
         qint64 imageBytes;
     };
     QList<Case> cases;
-    auto make = [&](const char* name, const char* file, const BmpSpec& spec, qint64 imageBytes) {
+    auto make = [&](const char* name, const char* file, const BmpLayout& layout, qint64 imageBytes) {
         const QString path = dir.filePath(QString::fromLatin1(file));
         QFile f(path);
         f.open(QIODevice::WriteOnly);
-        f.write(WriteBmp(spec));
+        f.write(WriteBmp(layout));
         cases.append({name, path, imageBytes});
     };
     out << "Making the " << Width << " x " << Height << " files..." << Qt::endl;
-    make("24 bits", "rgb24.bmp", SpecFor(TrueColourPicture(), 24), qint64(Width) * 3 * Height);
-    make("8 bits", "indexed8.bmp", SpecFor(SmoothPicture(), 8), qint64(Width) * Height);
+    make("24 bits", "rgb24.bmp", LayoutFor(TrueColourPicture(), 24), qint64(Width) * 3 * Height);
+    make("8 bits", "indexed8.bmp", LayoutFor(SmoothPicture(), 8), qint64(Width) * Height);
     make("RLE8 smooth", "rle8-smooth.bmp", RunLengthSpec(SmoothPicture()), qint64(Width) * Height);
     make("RLE8 noisy", "rle8-noisy.bmp", RunLengthSpec(NoisyPicture()), qint64(Width) * Height);
 

@@ -162,7 +162,7 @@ private slots:
         QFETCH(int, bitsPerPixel);
         QFETCH(bool, topDown);
         QFETCH(QImage, expected);
-        const TBitmap bitmap = Read(WriteBmp(SpecFor(image, bitsPerPixel, topDown)));
+        const TBitmap bitmap = Read(WriteBmp(LayoutFor(image, bitsPerPixel, topDown)));
         QCOMPARE(bitmap.Width(), image.width());
         QCOMPARE(bitmap.Height(), image.height());
         QCOMPARE(int(bitmap.Header().bitsPerPixel), bitsPerPixel);
@@ -178,11 +178,11 @@ private slots:
     void widthAndHeightOfA600By400Map()
     {
         QFETCH(int, height);
-        BmpSpec spec;
-        spec.width = 600;
-        spec.height = height;
-        spec.pixels = QByteArray(600 * 3 * 400, '\x7F');
-        const TBitmap bitmap = Read(WriteBmp(spec));
+        BmpLayout layout;
+        layout.width = 600;
+        layout.height = height;
+        layout.pixels = QByteArray(600 * 3 * 400, '\x7F');
+        const TBitmap bitmap = Read(WriteBmp(layout));
         QCOMPARE(bitmap.Width(), 600);
         QCOMPARE(bitmap.Height(), 400);
         QCOMPARE(bitmap.Image().pixel(599, 399), qRgb(0x7F, 0x7F, 0x7F));
@@ -201,13 +201,13 @@ private slots:
     {
         QFETCH(QImage, image);
         QFETCH(int, bitsPerPixel);
-        BmpSpec info = SpecFor(image, bitsPerPixel);
+        BmpLayout info = LayoutFor(image, bitsPerPixel);
         // The core form has no colours-used field: its table always has the default length.
         if (bitsPerPixel <= 8) {
             info.colourTable.resize(1 << bitsPerPixel, qRgb(0, 0, 0));
             info.coloursUsed = 0;
         }
-        BmpSpec core = info;
+        BmpLayout core = info;
         core.headerSize = 12;
         const TBitmap fromInfo = Read(WriteBmp(info));
         const TBitmap fromCore = Read(WriteBmp(core));
@@ -221,11 +221,11 @@ private slots:
     void pixelsFollowTheColourTableWhateverTheOffsetSays()
     {
         const QImage image = Palette16Picture(6, 4);
-        BmpSpec spec = SpecFor(image, 8);
-        QCOMPARE(spec.colourTable.size(), 16);
-        spec.coloursUsed = 16;
-        spec.pixelOffset = 14 + 40 + 1024;  // where a full table would have ended
-        const QByteArray bytes = WriteBmp(spec);
+        BmpLayout layout = LayoutFor(image, 8);
+        QCOMPARE(layout.colourTable.size(), 16);
+        layout.coloursUsed = 16;
+        layout.pixelOffset = 14 + 40 + 1024;  // where a full table would have ended
+        const QByteArray bytes = WriteBmp(layout);
         QCOMPARE(bytes.size(), 14 + 40 + 64 + 6 * 4 + 2 * 4);  // rows of 6 pixels take 8 bytes
         const TBitmap bitmap = Read(bytes);
         QCOMPARE(bitmap.Header().coloursUsed, 16u);
@@ -235,11 +235,11 @@ private slots:
     void moreThan256ColoursAreConsumedAndTheFirst256Kept()
     {
         const QImage image = Palette16Picture(5, 3);
-        BmpSpec spec = SpecFor(image, 8);
-        spec.colourTable.resize(300, qRgb(1, 2, 3));
-        spec.colourTable[255] = qRgb(9, 8, 7);
-        spec.coloursUsed = 300;
-        const TBitmap bitmap = Read(WriteBmp(spec));
+        BmpLayout layout = LayoutFor(image, 8);
+        layout.colourTable.resize(300, qRgb(1, 2, 3));
+        layout.colourTable[255] = qRgb(9, 8, 7);
+        layout.coloursUsed = 300;
+        const TBitmap bitmap = Read(WriteBmp(layout));
         ComparePixels(bitmap.Image(), image);
         QCOMPARE(bitmap.Image().colorTable().size(), 256);
         QCOMPARE(bitmap.Image().colorTable().at(255), qRgb(9, 8, 7));
@@ -247,13 +247,13 @@ private slots:
 
     void pixelValuesPastTheTableAreBlack()
     {
-        BmpSpec spec;
-        spec.width = 3;
-        spec.bitsPerPixel = 8;
-        spec.colourTable = {qRgb(255, 0, 0), qRgb(0, 255, 0)};
-        spec.coloursUsed = 2;
-        spec.pixels = QByteArray::fromHex("000105ff");
-        const QImage image = Read(WriteBmp(spec)).Image();
+        BmpLayout layout;
+        layout.width = 3;
+        layout.bitsPerPixel = 8;
+        layout.colourTable = {qRgb(255, 0, 0), qRgb(0, 255, 0)};
+        layout.coloursUsed = 2;
+        layout.pixels = QByteArray::fromHex("000105ff");
+        const QImage image = Read(WriteBmp(layout)).Image();
         QCOMPARE(image.pixel(0, 0), qRgb(255, 0, 0));
         QCOMPARE(image.pixel(1, 0), qRgb(0, 255, 0));
         QCOMPARE(image.pixel(2, 0), qRgb(0, 0, 0));
@@ -294,21 +294,21 @@ private slots:
         QFETCH(QList<quint32>, masks);
         QFETCH(quint32, word);
         QFETCH(QRgb, colour);
-        BmpSpec spec;
-        spec.width = 2;
-        spec.bitsPerPixel = bitsPerPixel;
-        spec.headerSize = headerSize;
-        spec.compression = 3;
-        spec.masks = masks;
+        BmpLayout layout;
+        layout.width = 2;
+        layout.bitsPerPixel = bitsPerPixel;
+        layout.headerSize = headerSize;
+        layout.compression = 3;
+        layout.masks = masks;
         QByteArray pixels;
         for (int i = 0; i < bitsPerPixel / 8; ++i)
             pixels.append(char(word >> (8 * i)));
-        spec.pixels = pixels + QByteArray(4 - pixels.size() % 4, '\0');  // second pixel 0, padded
-        spec.pixels = spec.pixels.left(bitsPerPixel == 16 ? 4 : 8);
-        if (spec.pixels.size() < 8 && bitsPerPixel == 32)
-            spec.pixels.append(QByteArray(8 - spec.pixels.size(), '\0'));
-        const QByteArray bytes = WriteBmp(spec);
-        QCOMPARE(bytes.size(), qsizetype(14 + headerSize + (headerSize == 40 ? 12 : 0) + spec.pixels.size()));
+        layout.pixels = pixels + QByteArray(4 - pixels.size() % 4, '\0');  // second pixel 0, padded
+        layout.pixels = layout.pixels.left(bitsPerPixel == 16 ? 4 : 8);
+        if (layout.pixels.size() < 8 && bitsPerPixel == 32)
+            layout.pixels.append(QByteArray(8 - layout.pixels.size(), '\0'));
+        const QByteArray bytes = WriteBmp(layout);
+        QCOMPARE(bytes.size(), qsizetype(14 + headerSize + (headerSize == 40 ? 12 : 0) + layout.pixels.size()));
         const QImage image = Read(bytes).Image();
         QCOMPARE(image.pixel(0, 0), colour);
         QCOMPARE(image.pixel(1, 0), qRgb(0, 0, 0));
@@ -373,16 +373,16 @@ private slots:
         QFETCH(int, height);
         QFETCH(QByteArray, encoded);
         QFETCH(QStringList, rows);
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bitsPerPixel = bitsPerPixel;
-        spec.compression = bitsPerPixel == 8 ? 1 : 2;
+        BmpLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.bitsPerPixel = bitsPerPixel;
+        layout.compression = bitsPerPixel == 8 ? 1 : 2;
         for (int i = 0; i < (1 << bitsPerPixel); ++i)
-            spec.colourTable.append(qRgb(i, 0, 0));
-        spec.pixels = encoded;
-        spec.imageSize = quint32(encoded.size());
-        const QImage image = Read(WriteBmp(spec)).Image();
+            layout.colourTable.append(qRgb(i, 0, 0));
+        layout.pixels = encoded;
+        layout.imageSize = quint32(encoded.size());
+        const QImage image = Read(WriteBmp(layout)).Image();
         QCOMPARE(image.size(), QSize(width, height));
         QStringList actual;
         for (int y = 0; y < height; ++y) {
@@ -419,13 +419,13 @@ private slots:
     {
         QFETCH(int, bitsPerPixel);
         QFETCH(QImage, image);
-        BmpSpec spec = SpecFor(image, bitsPerPixel);
-        spec.compression = bitsPerPixel == 8 ? 1 : 2;
-        spec.pixels = EncodeRle(image, bitsPerPixel);
-        spec.imageSize = quint32(spec.pixels.size());
-        const TBitmap bitmap = Read(WriteBmp(spec));
+        BmpLayout layout = LayoutFor(image, bitsPerPixel);
+        layout.compression = bitsPerPixel == 8 ? 1 : 2;
+        layout.pixels = EncodeRle(image, bitsPerPixel);
+        layout.imageSize = quint32(layout.pixels.size());
+        const TBitmap bitmap = Read(WriteBmp(layout));
         ComparePixels(bitmap.Image(), image);
-        QCOMPARE(bitmap.Header().compression, quint32(spec.compression));
+        QCOMPARE(bitmap.Header().compression, quint32(layout.compression));
     }
 
     void shortPixelDataLeavesPixelValueZero_data()
@@ -449,13 +449,13 @@ private slots:
         QImage image(4, 5, QImage::Format_Indexed8);
         image.setColorTable(QList<QRgb>{qRgb(0, 255, 0), qRgb(200, 100, 50)} + QList<QRgb>(14, qRgb(1, 1, 1)));
         image.fill(1);
-        BmpSpec spec = SpecFor(image, bitsPerPixel, topDown);
+        BmpLayout layout = LayoutFor(image, bitsPerPixel, topDown);
         if (bitsPerPixel <= 8)
-            spec.colourTable.resize(1 << bitsPerPixel, qRgb(1, 1, 1));
-        spec.coloursUsed = 0;
+            layout.colourTable.resize(1 << bitsPerPixel, qRgb(1, 1, 1));
+        layout.coloursUsed = 0;
         // One row, then the first pixel of the next.
-        spec.pixels = spec.pixels.left(spec.pixels.size() / 5 + std::max(1, bitsPerPixel / 8));
-        const QImage read = Read(WriteBmp(spec)).Image();
+        layout.pixels = layout.pixels.left(layout.pixels.size() / 5 + std::max(1, bitsPerPixel / 8));
+        const QImage read = Read(WriteBmp(layout)).Image();
         const int firstStored = topDown ? 0 : 4;
         const int step = topDown ? 1 : -1;
         QCOMPARE(read.pixel(0, firstStored), qRgb(200, 100, 50));
@@ -468,34 +468,34 @@ private slots:
 
     void headerImageSizeLimitsThePixelBytes()
     {
-        BmpSpec spec;
-        spec.width = 1;
-        spec.height = 3;
-        spec.pixels = QByteArray::fromHex("ffffff00 ffffff00 ffffff00");
-        spec.imageSize = 4;  // one row
-        const QImage image = Read(WriteBmp(spec)).Image();
+        BmpLayout layout;
+        layout.width = 1;
+        layout.height = 3;
+        layout.pixels = QByteArray::fromHex("ffffff00 ffffff00 ffffff00");
+        layout.imageSize = 4;  // one row
+        const QImage image = Read(WriteBmp(layout)).Image();
         QCOMPARE(image.pixel(0, 2), qRgb(255, 255, 255));
         QCOMPARE(image.pixel(0, 1), qRgb(0, 0, 0));
     }
 
     void surplusBytesAfterTheImageAreIgnored()
     {
-        BmpSpec spec;
-        spec.width = 1;
-        spec.height = 1;
-        spec.pixels = QByteArray::fromHex("01020300") + QByteArray(1000, '\x55');
-        spec.imageSize = 1004;
-        const TBitmap bitmap = Read(WriteBmp(spec));
+        BmpLayout layout;
+        layout.width = 1;
+        layout.height = 1;
+        layout.pixels = QByteArray::fromHex("01020300") + QByteArray(1000, '\x55');
+        layout.imageSize = 1004;
+        const TBitmap bitmap = Read(WriteBmp(layout));
         QCOMPARE(bitmap.Image().pixel(0, 0), qRgb(3, 2, 1));
     }
 
     void headerIsKeptAsRead()
     {
-        BmpSpec spec = SpecFor(Palette16Picture(3, 2), 4);
-        spec.headerSize = 124;
-        spec.xPixelsPerMetre = 3780;
-        spec.yPixelsPerMetre = -5;
-        const BmpInfoHeader header = Read(WriteBmp(spec)).Header();
+        BmpLayout layout = LayoutFor(Palette16Picture(3, 2), 4);
+        layout.headerSize = 124;
+        layout.xPixelsPerMetre = 3780;
+        layout.yPixelsPerMetre = -5;
+        const BmpInfoHeader header = Read(WriteBmp(layout)).Header();
         QCOMPARE(header.size, 124u);
         QCOMPARE(header.width, 3);
         QCOMPARE(header.height, 2);
@@ -513,7 +513,7 @@ private slots:
         const QString read = QStringLiteral("EReadError: ") + ReadError;
         const QString invalid = QStringLiteral("EInvalidGraphic: ") + InvalidBitmap;
         const QString memory = QStringLiteral("EOutOfMemory: ") + OutOfMemory;
-        const QByteArray good = WriteBmp(SpecFor(Palette16Picture(4, 4), 8));
+        const QByteArray good = WriteBmp(LayoutFor(Palette16Picture(4, 4), 8));
         QTest::newRow("1 byte") << good.left(1) << read;
         QTest::newRow("13 bytes") << good.left(13) << read;
         QTest::newRow("PNG") << QByteArray::fromHex("89504e470d0a1a0a0000000d49484452") << invalid;
@@ -524,14 +524,14 @@ private slots:
         QTest::newRow("ends inside the header") << good.left(14 + 30) << read;
         QTest::newRow("ends inside the colour table") << good.left(14 + 40 + 63) << read;
         QTest::newRow("ends inside a core table") << [] {
-            BmpSpec spec = SpecFor(Palette16Picture(2, 2), 8);
-            spec.headerSize = 12;
-            spec.colourTable.resize(256);
-            spec.coloursUsed = 0;
-            return WriteBmp(spec).left(14 + 12 + 767);
+            BmpLayout layout = LayoutFor(Palette16Picture(2, 2), 8);
+            layout.headerSize = 12;
+            layout.colourTable.resize(256);
+            layout.coloursUsed = 0;
+            return WriteBmp(layout).left(14 + 12 + 767);
         }() << read;
-        auto spec = [](auto change) {
-            BmpSpec s;
+        auto layout = [](auto change) {
+            BmpLayout s;
             s.width = 2;
             s.height = 2;
             s.pixels = QByteArray(16, '\x40');
@@ -540,7 +540,7 @@ private slots:
             change(s);
             return WriteBmp(s);
         };
-        QTest::newRow("masks cut short") << spec([](BmpSpec& s) {
+        QTest::newRow("masks cut short") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 16;
             s.compression = 3;
             s.masks = {0xF00, 0xF0, 0xF};
@@ -548,75 +548,75 @@ private slots:
             s.colourTable.clear();
             s.coloursUsed = 0;
         }).chopped(1) << read;
-        QTest::newRow("colours used beyond the data") << spec([](BmpSpec& s) { s.coloursUsed = 0xFFFFFFFF; }) << read;
-        QTest::newRow("planes 2") << spec([](BmpSpec& s) { s.planes = 2; }) << invalid;
-        QTest::newRow("planes 0") << spec([](BmpSpec& s) { s.planes = 0; }) << invalid;
+        QTest::newRow("colours used beyond the data") << layout([](BmpLayout& s) { s.coloursUsed = 0xFFFFFFFF; }) << read;
+        QTest::newRow("planes 2") << layout([](BmpLayout& s) { s.planes = 2; }) << invalid;
+        QTest::newRow("planes 0") << layout([](BmpLayout& s) { s.planes = 0; }) << invalid;
         for (quint32 size : {0u, 4u, 11u, 13u, 39u})
             QTest::newRow(qPrintable(QStringLiteral("header size %1").arg(size)))
-                << spec([size](BmpSpec& s) { s.headerSize = size; }) << invalid;
+                << layout([size](BmpLayout& s) { s.headerSize = size; }) << invalid;
         for (int bits : {0, 2, 3, 48, 64})
             QTest::newRow(qPrintable(QStringLiteral("%1 bits").arg(bits)))
-                << spec([bits](BmpSpec& s) { s.bitsPerPixel = bits; }) << invalid;
-        QTest::newRow("embedded JPEG") << spec([](BmpSpec& s) { s.compression = 4; }) << invalid;
-        QTest::newRow("embedded PNG") << spec([](BmpSpec& s) { s.compression = 5; }) << invalid;
-        QTest::newRow("RLE8 at 4 bits") << spec([](BmpSpec& s) { s.bitsPerPixel = 4; s.compression = 1; }) << invalid;
-        QTest::newRow("RLE4 at 8 bits") << spec([](BmpSpec& s) { s.bitsPerPixel = 8; s.compression = 2; }) << invalid;
-        QTest::newRow("RLE at 24 bits") << spec([](BmpSpec& s) { s.compression = 1; }) << invalid;
-        QTest::newRow("masks at 24 bits") << spec([](BmpSpec& s) { s.compression = 3; }) << invalid;
-        QTest::newRow("masks at 8 bits") << spec([](BmpSpec& s) { s.bitsPerPixel = 8; s.compression = 3; }) << invalid;
-        QTest::newRow("RLE top-down") << spec([](BmpSpec& s) {
+                << layout([bits](BmpLayout& s) { s.bitsPerPixel = bits; }) << invalid;
+        QTest::newRow("embedded JPEG") << layout([](BmpLayout& s) { s.compression = 4; }) << invalid;
+        QTest::newRow("embedded PNG") << layout([](BmpLayout& s) { s.compression = 5; }) << invalid;
+        QTest::newRow("RLE8 at 4 bits") << layout([](BmpLayout& s) { s.bitsPerPixel = 4; s.compression = 1; }) << invalid;
+        QTest::newRow("RLE4 at 8 bits") << layout([](BmpLayout& s) { s.bitsPerPixel = 8; s.compression = 2; }) << invalid;
+        QTest::newRow("RLE at 24 bits") << layout([](BmpLayout& s) { s.compression = 1; }) << invalid;
+        QTest::newRow("masks at 24 bits") << layout([](BmpLayout& s) { s.compression = 3; }) << invalid;
+        QTest::newRow("masks at 8 bits") << layout([](BmpLayout& s) { s.bitsPerPixel = 8; s.compression = 3; }) << invalid;
+        QTest::newRow("RLE top-down") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 8;
             s.compression = 1;
             s.height = -2;
         }) << invalid;
-        QTest::newRow("masks not contiguous") << spec([](BmpSpec& s) {
+        QTest::newRow("masks not contiguous") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 32;
             s.compression = 3;
             s.masks = {0xF0F000, 0xFF00, 0xFF};
         }) << invalid;
-        QTest::newRow("all masks zero") << spec([](BmpSpec& s) {
+        QTest::newRow("all masks zero") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 16;
             s.compression = 3;
             s.masks = {0, 0, 0};
         }) << invalid;
-        QTest::newRow("masks missing from a 44-byte header") << spec([](BmpSpec& s) {
+        QTest::newRow("masks missing from a 44-byte header") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 32;
             s.compression = 3;
             s.headerSize = 44;
         }) << invalid;
-        QTest::newRow("width 0") << spec([](BmpSpec& s) { s.width = 0; }) << invalid;
-        QTest::newRow("negative width") << spec([](BmpSpec& s) { s.width = -2; }) << invalid;
-        QTest::newRow("height 0") << spec([](BmpSpec& s) { s.height = 0; }) << invalid;
-        QTest::newRow("core 65535 squared at 32 bits") << spec([](BmpSpec& s) {
+        QTest::newRow("width 0") << layout([](BmpLayout& s) { s.width = 0; }) << invalid;
+        QTest::newRow("negative width") << layout([](BmpLayout& s) { s.width = -2; }) << invalid;
+        QTest::newRow("height 0") << layout([](BmpLayout& s) { s.height = 0; }) << invalid;
+        QTest::newRow("core 65535 squared at 32 bits") << layout([](BmpLayout& s) {
             s.headerSize = 12;
             s.width = 65535;
             s.height = 65535;
             s.bitsPerPixel = 32;
         }) << memory;
-        QTest::newRow("lowest height") << spec([](BmpSpec& s) { s.height = std::numeric_limits<int>::min(); }) << memory;
-        QTest::newRow("2^31 bytes of 8-bit pixels") << spec([](BmpSpec& s) {
+        QTest::newRow("lowest height") << layout([](BmpLayout& s) { s.height = std::numeric_limits<int>::min(); }) << memory;
+        QTest::newRow("2^31 bytes of 8-bit pixels") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 8;
             s.width = 65536;
             s.height = 32768;
         }) << memory;
-        QTest::newRow("RLE8 50000 squared") << spec([](BmpSpec& s) {
+        QTest::newRow("RLE8 50000 squared") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 8;
             s.compression = 1;
             s.width = 50000;
             s.height = 50000;
         }) << memory;
-        QTest::newRow("RLE4 unpacks to a byte a pixel") << spec([](BmpSpec& s) {
+        QTest::newRow("RLE4 unpacks to a byte a pixel") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 4;
             s.compression = 2;
             s.width = 70000;
             s.height = 40000;
         }) << memory;
-        QTest::newRow("absurd depth and height") << spec([](BmpSpec& s) {
+        QTest::newRow("absurd depth and height") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 0x6018;
             s.width = 0x02000003;
             s.height = 0x1EBD10;
         }) << invalid;
-        QTest::newRow("widest 32-bit row") << spec([](BmpSpec& s) {
+        QTest::newRow("widest 32-bit row") << layout([](BmpLayout& s) {
             s.bitsPerPixel = 32;
             s.width = std::numeric_limits<int>::max();
         }) << memory;
@@ -632,12 +632,12 @@ private slots:
     {
         const QImage image = TrueColourPicture(5, 5);
         TBitmap bitmap;
-        QVERIFY_THROWS_EXCEPTION(EReadError, ReadInto(bitmap, WriteBmp(SpecFor(image, 24)).left(30)));
+        QVERIFY_THROWS_EXCEPTION(EReadError, ReadInto(bitmap, WriteBmp(LayoutFor(image, 24)).left(30)));
         QVERIFY(bitmap.Empty());
-        ReadInto(bitmap, WriteBmp(SpecFor(image, 24)));
+        ReadInto(bitmap, WriteBmp(LayoutFor(image, 24)));
         QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, ReadInto(bitmap, QByteArray(20, 'x')));
         QVERIFY_THROWS_EXCEPTION(EOutOfMemory, ReadInto(bitmap, [] {
-            BmpSpec huge;
+            BmpLayout huge;
             huge.width = huge.height = 60000;
             return WriteBmp(huge);
         }()));
@@ -650,7 +650,7 @@ private slots:
     {
         const QImage image = TrueColourPicture(3, 2);
         QBuffer buffer;
-        buffer.setData(QByteArray("prefix") + WriteBmp(SpecFor(image, 24)));
+        buffer.setData(QByteArray("prefix") + WriteBmp(LayoutFor(image, 24)));
         buffer.open(QIODevice::ReadOnly);
         buffer.seek(6);
         TBitmap bitmap;
@@ -662,12 +662,12 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("lengthOfPixelData");
-        BmpSpec eight = SpecFor(Palette16Picture(5, 4), 8);
+        BmpLayout eight = LayoutFor(Palette16Picture(5, 4), 8);
         QTest::newRow("8 bits, 16 colours") << WriteBmp(eight) << int(eight.pixels.size());
-        BmpSpec core = SpecFor(TrueColourPicture(3, 3), 24);
+        BmpLayout core = LayoutFor(TrueColourPicture(3, 3), 24);
         core.headerSize = 12;
         QTest::newRow("core, 24 bits") << WriteBmp(core) << int(core.pixels.size());
-        BmpSpec masked;
+        BmpLayout masked;
         masked.width = 3;
         masked.height = 2;
         masked.bitsPerPixel = 16;
@@ -677,7 +677,7 @@ private slots:
         QTest::newRow("16 bits, masks") << WriteBmp(masked) << int(masked.pixels.size());
         masked.headerSize = 108;
         QTest::newRow("16 bits, masks in the header") << WriteBmp(masked) << int(masked.pixels.size());
-        BmpSpec rle = SpecFor(Palette16Picture(20, 6), 4);
+        BmpLayout rle = LayoutFor(Palette16Picture(20, 6), 4);
         rle.compression = 2;
         rle.pixels = EncodeRle(Palette16Picture(20, 6), 4);
         QTest::newRow("RLE4") << WriteBmp(rle) << int(rle.pixels.size());

@@ -122,9 +122,9 @@ private slots:
     void fileIsClosedAndUnlockedOnEveryPath_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("read") << WriteBmp(SpecFor(SmallMap(), 24));
+        QTest::newRow("read") << WriteBmp(LayoutFor(SmallMap(), 24));
         QTest::newRow("invalid") << QByteArray("PK\x03\x04 not a picture at all");
-        QTest::newRow("cut short") << WriteBmp(SpecFor(SmallMap(), 24)).left(20);
+        QTest::newRow("cut short") << WriteBmp(LayoutFor(SmallMap(), 24)).left(20);
     }
     void fileIsClosedAndUnlockedOnEveryPath()
     {
@@ -152,8 +152,8 @@ private slots:
         QTest::addColumn<QString>("failure");
         const QByteArray png = QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000100000001");
         QTest::newRow("PNG named .bmp") << "carte.bmp" << png << "Image bitmap incorrecte";
-        QTest::newRow("BMP named .png") << "carte.png" << WriteBmp(SpecFor(SmallMap(), 24)) << "";
-        QTest::newRow("BMP without extension") << "carte" << WriteBmp(SpecFor(SmallMap(), 24)) << "";
+        QTest::newRow("BMP named .png") << "carte.png" << WriteBmp(LayoutFor(SmallMap(), 24)) << "";
+        QTest::newRow("BMP without extension") << "carte" << WriteBmp(LayoutFor(SmallMap(), 24)) << "";
         QTest::newRow("empty file") << "vide.bmp" << QByteArray() << "";
         QTest::newRow("5 bytes") << "court.bmp" << QByteArray("BM\0\0\0", 5) << "Erreur de lecture du flux";
     }
@@ -188,11 +188,11 @@ private slots:
         for (int y = 0; y < tall.height(); ++y)
             for (int x = 0; x < 3; ++x)
                 tall.setPixel(x, y, qRgb(y % 256, y / 256, x * 80));
-        const QByteArray bottomUp = WriteBmp(SpecFor(tall, 24));
+        const QByteArray bottomUp = WriteBmp(LayoutFor(tall, 24));
         QTest::newRow("more rows than one batch") << bottomUp;
         QTest::newRow("cut inside the second batch") << bottomUp.left(bottomUp.size() - 1200 * 12 - 5);
-        QTest::newRow("top-down") << WriteBmp(SpecFor(tall, 24, true));
-        QTest::newRow("32 bits, cut") << WriteBmp(SpecFor(tall, 32)).chopped(7000);
+        QTest::newRow("top-down") << WriteBmp(LayoutFor(tall, 24, true));
+        QTest::newRow("32 bits, cut") << WriteBmp(LayoutFor(tall, 32)).chopped(7000);
     }
     void fileAndMemoryGiveTheSamePicture()
     {
@@ -214,7 +214,7 @@ private slots:
 
     void unbufferedFileIsReadFromItsPosition()
     {
-        const QByteArray picture = WriteBmp(SpecFor(SmallMap(), 24));
+        const QByteArray picture = WriteBmp(LayoutFor(SmallMap(), 24));
         QFile file(QStringLiteral("paquet.bin"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(100, 'x') + picture);

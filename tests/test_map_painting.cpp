@@ -246,10 +246,10 @@ private slots:
             QFile empty(path);
             QVERIFY(empty.open(QIODevice::WriteOnly));
         } else {
-            BmpSpec spec;
-            spec.width = width;
-            spec.height = height;
-            WriteBmpFile(path, spec);
+            BmpLayout layout;
+            layout.width = width;
+            layout.height = height;
+            WriteBmpFile(path, layout);
         }
         OpenMap(path);
         QCOMPARE(boxes->Errors, QStringList{error});

@@ -19,33 +19,33 @@ void Put32(QByteArray& out, quint32 value)
     Put16(out, value >> 16);
 }
 
-QByteArray InfoHeader(const BmpSpec& spec)
+QByteArray InfoHeader(const BmpLayout& layout)
 {
     QByteArray header;
-    Put32(header, spec.headerSize);
-    if (spec.headerSize == 12) {
-        Put16(header, quint32(spec.width));
-        Put16(header, quint32(spec.height));
-        Put16(header, spec.planes);
-        Put16(header, quint32(spec.bitsPerPixel));
+    Put32(header, layout.headerSize);
+    if (layout.headerSize == 12) {
+        Put16(header, quint32(layout.width));
+        Put16(header, quint32(layout.height));
+        Put16(header, layout.planes);
+        Put16(header, quint32(layout.bitsPerPixel));
         return header;
     }
-    Put32(header, quint32(spec.width));
-    Put32(header, quint32(spec.height));
-    Put16(header, spec.planes);
-    Put16(header, quint32(spec.bitsPerPixel));
-    Put32(header, spec.compression);
-    Put32(header, spec.imageSize);
-    Put32(header, quint32(spec.xPixelsPerMetre));
-    Put32(header, quint32(spec.yPixelsPerMetre));
-    Put32(header, spec.coloursUsed);
+    Put32(header, quint32(layout.width));
+    Put32(header, quint32(layout.height));
+    Put16(header, layout.planes);
+    Put16(header, quint32(layout.bitsPerPixel));
+    Put32(header, layout.compression);
+    Put32(header, layout.imageSize);
+    Put32(header, quint32(layout.xPixelsPerMetre));
+    Put32(header, quint32(layout.yPixelsPerMetre));
+    Put32(header, layout.coloursUsed);
     Put32(header, 0);  // colours important
-    if (spec.headerSize > 40)
-        for (quint32 mask : spec.masks)
+    if (layout.headerSize > 40)
+        for (quint32 mask : layout.masks)
             Put32(header, mask);
-    if (header.size() < qsizetype(spec.headerSize))
-        header.append(QByteArray(spec.headerSize - header.size(), '\0'));
-    return header.left(std::max<qsizetype>(4, spec.headerSize));
+    if (header.size() < qsizetype(layout.headerSize))
+        header.append(QByteArray(layout.headerSize - header.size(), '\0'));
+    return header.left(std::max<qsizetype>(4, layout.headerSize));
 }
 
 quint32 Pack(QRgb colour, const QList<quint32>& masks)
@@ -65,34 +65,34 @@ quint32 Pack(QRgb colour, const QList<quint32>& masks)
 
 }  // namespace
 
-QByteArray WriteBmp(const BmpSpec& spec)
+QByteArray WriteBmp(const BmpLayout& layout)
 {
-    QByteArray body = InfoHeader(spec);
-    if (spec.headerSize == 40)
-        for (quint32 mask : spec.masks)
+    QByteArray body = InfoHeader(layout);
+    if (layout.headerSize == 40)
+        for (quint32 mask : layout.masks)
             Put32(body, mask);
-    for (QRgb colour : spec.colourTable) {
+    for (QRgb colour : layout.colourTable) {
         body.append(char(qBlue(colour))).append(char(qGreen(colour))).append(char(qRed(colour)));
-        if (spec.headerSize != 12)
+        if (layout.headerSize != 12)
             body.append('\0');
     }
     QByteArray file("BM");
-    Put32(file, quint32(14 + body.size() + spec.pixels.size()));
+    Put32(file, quint32(14 + body.size() + layout.pixels.size()));
     Put32(file, 0);
-    Put32(file, quint32(spec.pixelOffset >= 0 ? spec.pixelOffset : 14 + body.size()));
-    return file + body + spec.pixels;
+    Put32(file, quint32(layout.pixelOffset >= 0 ? layout.pixelOffset : 14 + body.size()));
+    return file + body + layout.pixels;
 }
 
-void WriteBmpFile(const QString& path, const BmpSpec& spec)
+void WriteBmpFile(const QString& path, const BmpLayout& layout)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(WriteBmp(spec)) < 0)
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(WriteBmp(layout)) < 0)
         throw std::runtime_error("cannot write " + path.toStdString());
 }
 
 void WriteBmpFile(const QString& path, const QImage& image)
 {
-    WriteBmpFile(path, SpecFor(image, 24));
+    WriteBmpFile(path, LayoutFor(image, 24));
 }
 
 QByteArray StoredRows(const QImage& image, int bitsPerPixel, bool topDown, const QList<quint32>& masks)
@@ -188,17 +188,17 @@ QByteArray EncodeRle(const QImage& indexed, int bitsPerPixel)
     return out;
 }
 
-BmpSpec SpecFor(const QImage& image, int bitsPerPixel, bool topDown)
+BmpLayout LayoutFor(const QImage& image, int bitsPerPixel, bool topDown)
 {
-    BmpSpec spec;
-    spec.width = image.width();
-    spec.height = topDown ? -image.height() : image.height();
-    spec.bitsPerPixel = bitsPerPixel;
+    BmpLayout layout;
+    layout.width = image.width();
+    layout.height = topDown ? -image.height() : image.height();
+    layout.bitsPerPixel = bitsPerPixel;
     if (bitsPerPixel <= 8) {
-        spec.colourTable = image.convertToFormat(QImage::Format_Indexed8).colorTable();
-        if (spec.colourTable.size() != 1 << bitsPerPixel)
-            spec.coloursUsed = quint32(spec.colourTable.size());
+        layout.colourTable = image.convertToFormat(QImage::Format_Indexed8).colorTable();
+        if (layout.colourTable.size() != 1 << bitsPerPixel)
+            layout.coloursUsed = quint32(layout.colourTable.size());
     }
-    spec.pixels = StoredRows(image, bitsPerPixel, topDown);
-    return spec;
+    layout.pixels = StoredRows(image, bitsPerPixel, topDown);
+    return layout;
 }

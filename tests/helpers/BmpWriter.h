@@ -8,7 +8,7 @@
 #include <QList>
 #include <QString>
 
-struct BmpSpec {
+struct BmpLayout {
     int width = 1;
     int height = 1;         // negative: rows stored top-down
     int bitsPerPixel = 24;
@@ -26,8 +26,8 @@ struct BmpSpec {
     qint64 pixelOffset = -1;  // the file header's offset field; -1: where the pixels really start
 };
 
-QByteArray WriteBmp(const BmpSpec& spec);
-void WriteBmpFile(const QString& path, const BmpSpec& spec);
+QByteArray WriteBmp(const BmpLayout& layout);
+void WriteBmpFile(const QString& path, const BmpLayout& layout);
 // A 24-bit file with a 40-byte header, rows bottom-up.
 void WriteBmpFile(const QString& path, const QImage& image);
 
@@ -41,6 +41,6 @@ QByteArray StoredRows(const QImage& image, int bitsPerPixel, bool topDown = fals
 // absolute runs, an end of line after each row and the end of bitmap.
 QByteArray EncodeRle(const QImage& indexed, int bitsPerPixel);
 
-// A BmpSpec for the image at the given depth: its colour table (Indexed8), masks (16 and 32 bits
+// A BmpLayout for the image at the given depth: its colour table (Indexed8), masks (16 and 32 bits
 // with compression 3) and stored rows.
-BmpSpec SpecFor(const QImage& image, int bitsPerPixel, bool topDown = false);
+BmpLayout LayoutFor(const QImage& image, int bitsPerPixel, bool topDown = false);
