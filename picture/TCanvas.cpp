@@ -34,6 +34,19 @@ void PaintEllipse(QPainter& painter, const QRect& box, const QColor& pen, const 
     painter.drawEllipse(QRectF(box.x(), box.y(), box.width() - 1, box.height() - 1));
 }
 
+// Qt hands a paint the window's part to repaint less its opaque children (the panels), most
+// often several rectangles. Clipped to such a region, copies of pixels and fills go span by span,
+// two to three times slower than clipped to one rectangle: each rectangle is drawn on its own.
+template <class Draw>
+void ForEachRect(QPainter& painter, const QRegion& region, Draw draw)
+{
+    for (const QRect& part : region) {
+        painter.setClipRect(part);
+        draw(part);
+    }
+    painter.setClipping(false);
+}
+
 }  // namespace
 
 TCanvas::TCanvas(QWidget* owner) : owner(owner)
@@ -42,19 +55,22 @@ TCanvas::TCanvas(QWidget* owner) : owner(owner)
     owner->setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TCanvas::Paint(const std::function<void()>& paintHandler)
+void TCanvas::Paint(const QRegion& region, const std::function<void()>& paintHandler)
 {
     QPainter painter(owner);
     const QBrush background = owner->palette().window();
-    // The picture drawn last time is opaque and will most likely be drawn at the same place.
-    for (const QRect& part : QRegion(owner->rect()).subtracted(pictureDrawnLastTime))
+    const auto layBackground = [&painter, &background](const QRect& part) {
         painter.fillRect(part, background);
+    };
+    paintRegion = region;
+    // The picture drawn last time is opaque and will most likely be drawn at the same place.
+    ForEachRect(painter, region.subtracted(pictureDrawnLastTime), layBackground);
     painting = &painter;
     pictureDrawn = QRect();
     RunHandler(paintHandler, HandlerKind::Paint);
     // Where it was not drawn again (the file failed, the map is smaller), the background shows.
-    for (const QRect& part : QRegion(pictureDrawnLastTime).subtracted(pictureDrawn))
-        painter.fillRect(part, background);
+    ForEachRect(painter, region.intersected(pictureDrawnLastTime).subtracted(pictureDrawn),
+                layBackground);
     pictureDrawnLastTime = pictureDrawn;
     DrawFiguresOnTop(painter);
     painting = nullptr;
@@ -98,11 +114,15 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
         scene = QImage();
     }
     const QPoint origin(rect.Left, rect.Top);
-    if (figures.empty()) {
-        painting->drawImage(origin, scaled);
-        pictureDrawn = QRect(origin, scaled.size());
-        return;
-    }
+    const QImage& shown = figures.empty() ? scaled : Scene(origin);
+    pictureDrawn = QRect(origin, shown.size());
+    ForEachRect(*painting, paintRegion.intersected(pictureDrawn), [&](const QRect& part) {
+        painting->drawImage(part.topLeft(), shown, part.translated(-origin));
+    });
+}
+
+const QImage& TCanvas::Scene(const QPoint& origin)
+{
     // The figures come after the picture: drawn once onto a copy of it, they cost nothing more
     // at later repaints.
     if (scene.isNull() || sceneOrigin != origin) {
@@ -123,8 +143,7 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
         }
         figuresInScene = figures.size();
     }
-    painting->drawImage(origin, scene);
-    pictureDrawn = QRect(origin, scene.size());
+    return scene;
 }
 
 void TCanvas::ClearFigures()
@@ -143,7 +162,7 @@ void TCanvas::KeepFigure(const Figure& figure)
     owner->update(figure.Box);
 }
 
-void TCanvas::DrawFiguresOnTop(QPainter& painter)
+void TCanvas::DrawFiguresOnTop(QPainter& painter) const
 {
     const auto draw = [&painter](const Figure& figure) {
         PaintEllipse(painter, figure.Box, ColourToRGB(figure.PenColour), ColourToRGB(figure.BrushColour));
@@ -156,7 +175,9 @@ void TCanvas::DrawFiguresOnTop(QPainter& painter)
     // reach beyond it have pixels, and drawing them in order there keeps their overlaps.
     if (beyondScene.empty())
         return;
-    painter.setClipRegion(QRegion(owner->rect()).subtracted(QRegion(pictureDrawn)), Qt::IntersectClip);
-    for (size_t i : beyondScene)
-        draw(figures[i]);
+    ForEachRect(painter, paintRegion.subtracted(pictureDrawn), [&](const QRect& part) {
+        for (size_t i : beyondScene)
+            if (figures[i].Box.intersects(part))
+                draw(figures[i]);
+    });
 }

@@ -10,13 +10,16 @@
 //         TCanvas Canvas{this};
 //         void FormPaint();                 // e.g. Canvas.DrawScaled(rect, picture)
 //     protected:
-//         void paintEvent(QPaintEvent*) override { Canvas.Paint([this] { FormPaint(); }); }
+//         void paintEvent(QPaintEvent* event) override
+//         {
+//             Canvas.Paint(event->region(), [this] { FormPaint(); });
+//         }
 //     };
 //
-// Paint() clears the window to its background colour, runs the window's paint handler through
-// the dispatch guard (an error there is reported once the paint is over, never from inside it)
-// and then draws again, on top, every
-// figure that a handler drew outside a paint. Those figures are kept, in the order drawn, until
+// Paint() clears the part of the window the paint covers to its background colour, runs the
+// window's paint handler through the dispatch guard (an error there is reported once the paint
+// is over, never from inside it) and then draws again, on top, every figure that a handler drew
+// outside a paint. Those figures are kept, in the order drawn, until
 // the window calls ClearFigures(): a window passing over the map cannot wipe out the sample
 // points. A figure drawn outside a paint asks for a repaint of its box, so it shows as soon as
 // the handler returns to the event loop.
@@ -28,6 +31,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <functional>
 #include <vector>
 
@@ -66,8 +70,9 @@ public:
     TPen Pen;
     TBrush Brush;
 
-    // For the owner's paintEvent only: see the example at the top of this file.
-    void Paint(const std::function<void()>& paintHandler);
+    // For the owner's paintEvent only, with the region its event asks for: see the example at
+    // the top of this file.
+    void Paint(const QRegion& region, const std::function<void()>& paintHandler);
 
     // Sets the current position; nothing is drawn and no drawing uses it.
     void MovePenTo(int x, int y);
@@ -95,10 +100,14 @@ private:
     };
 
     void KeepFigure(const Figure& figure);
-    void DrawFiguresOnTop(QPainter& painter);
+    // The scaled copy with every kept figure drawn on it, for a picture drawn at origin.
+    const QImage& Scene(const QPoint& origin);
+    void DrawFiguresOnTop(QPainter& painter) const;
 
     QWidget* owner;
     QPainter* painting = nullptr;
+    // The part of the window the current paint covers.
+    QRegion paintRegion;
     QPoint penPos;
 
     // The last scaled copy of a picture and what it was made from.

@@ -10,6 +10,7 @@
 #include "picture/TCanvas.h"
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -34,9 +35,9 @@ public:
     std::function<void()> PaintHandler;
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
-        Canvas.Paint([this] {
+        Canvas.Paint(event->region(), [this] {
             if (PaintHandler)
                 PaintHandler();
         });
@@ -204,6 +205,52 @@ private slots:
             QCOMPARE(shown.pixel(97, 50), qRgb(0, 0, 255));
             QCOMPARE(Extent(shown, Red, QRect(95, 65, 20, 20)), QRect(98, 70, 10, 10));
         }
+    }
+
+    // Qt repaints parts of a window (a box closing over it, a new figure) and leaves out its
+    // opaque children. Whatever the part, the pixels in it are those of a whole repaint and no
+    // pixel outside it is touched.
+    void aPaintOfPartOfTheWindowDrawsWhatAWholePaintDrawsThere_data()
+    {
+        QTest::addColumn<QRegion>("part");
+        QTest::newRow("inside the picture") << QRegion(30, 30, 40, 20);
+        QTest::newRow("astride the picture's edge") << QRegion(80, 30, 60, 60);
+        QTest::newRow("beyond the picture") << QRegion(105, 0, 200, 200);
+        QTest::newRow("two pieces") << QRegion(0, 0, 50, 50).united(QRect(95, 60, 30, 30));
+        QTest::newRow("under the panel") << QRegion(140, 100, 80, 80);
+        QTest::newRow("whole window") << QRegion(0, 0, 700, 500);
+    }
+    void aPaintOfPartOfTheWindowDrawsWhatAWholePaintDrawsThere()
+    {
+        QFETCH(QRegion, part);
+        Surface surface;
+        auto* panel = new QWidget(&surface);  // opaque: Qt leaves it out of the window's paint
+        panel->setGeometry(150, 110, 60, 60);
+        QPalette palette;
+        palette.setColor(QPalette::Window, Qt::green);
+        panel->setPalette(palette);
+        panel->setAutoFillBackground(true);
+        const TBitmap picture = Picture(Cornered(50, 50));
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture); };
+        surface.Canvas.Pen.Color = clRed;
+        surface.Canvas.Brush.Color = clBlue;
+        surface.Canvas.DrawEllipse(20, 20, 40, 40);    // on the picture
+        surface.Canvas.DrawEllipse(90, 40, 110, 60);   // astride its edge
+        surface.Canvas.DrawEllipse(140, 100, 170, 130); // beyond it, under the panel's corner
+        const QImage whole = Grab(&surface);
+
+        constexpr QRgb Untouched = 0xFFFF00FF;
+        QImage shown(surface.size(), QImage::Format_RGB32);
+        shown.fill(Untouched);
+        // Qt puts the top left of the part's bounding box at the offset given.
+        surface.render(&shown, part.boundingRect().topLeft(), part);
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb expected = part.contains(QPoint(x, y)) ? whole.pixel(x, y) : Untouched;
+                if (shown.pixel(x, y) != expected)
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, not %4")
+                                         .arg(x).arg(y).arg(shown.pixel(x, y), 0, 16).arg(expected, 0, 16)));
+            }
     }
 
     void whereThePictureIsNoLongerDrawnTheBackgroundShows()

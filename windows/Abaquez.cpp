@@ -5,6 +5,7 @@
 
 #include "picture/TBitmap.h"
 
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -59,9 +60,9 @@ void TAbaque::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
-void TAbaque::paintEvent(QPaintEvent*)
+void TAbaque::paintEvent(QPaintEvent* event)
 {
-    Canvas.Paint([this] { FormPaint(); });
+    Canvas.Paint(event->region(), [this] { FormPaint(); });
 }
 
 void TAbaque::FormPaint()

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
@@ -135,9 +136,9 @@ void TForm2::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
-void TForm2::paintEvent(QPaintEvent*)
+void TForm2::paintEvent(QPaintEvent* event)
 {
-    Canvas.Paint([this] { FormPaint(); });
+    Canvas.Paint(event->region(), [this] { FormPaint(); });
 }
 
 void TForm2::FormPaint()
