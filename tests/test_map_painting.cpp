@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 
 namespace {
 
@@ -150,25 +151,48 @@ private slots:
         QCOMPARE(SurveyTally.MapWidth, how == "reopen" ? 600 : 525);
     }
 
-    void anUnchangedFileIsNotReadAgain()
+    // The map file is read again only when it changed: other pixels behind the same name, size
+    // and time stay unseen, any change of time or another file put in its place shows.
+    void aMapFileIsReadAgainOnlyWhenItChanged_data()
     {
-        const QString path = WriteMap(MapPath("a.bmp"), 640, 480, QColor(Green));
+        QTest::addColumn<int>("laterMs");
+        QTest::addColumn<bool>("replaced");
+        QTest::addColumn<QRgb>("shown");
+        const QRgb yellow = qRgb(255, 255, 0);
+        QTest::newRow("nothing to see") << 0 << false << Green;
+        QTest::newRow("five seconds later") << 5000 << false << yellow;
+        QTest::newRow("a millisecond later") << 1 << false << yellow;
+        QTest::newRow("another file in its place") << 0 << true << yellow;
+    }
+    void aMapFileIsReadAgainOnlyWhenItChanged()
+    {
+        QFETCH(int, laterMs);
+        QFETCH(bool, replaced);
+        QFETCH(QRgb, shown);
+        // A time in whole seconds, which can be set again to the nanosecond.
+        const QDateTime modified(QDate(2026, 3, 1), QTime(10, 0));
+        const auto writeAt = [](const QString& path, const QColor& colour, const QDateTime& time) {
+            WriteMap(path, 640, 480, colour);
+            QFile file(path);
+            return file.open(QIODevice::ReadWrite) &&
+                   file.setFileTime(time, QFileDevice::FileModificationTime);
+        };
+        const QString path = MapPath("a.bmp");
+        QVERIFY(writeAt(path, QColor(Green), modified));
         OpenMap(path);
-        const QDateTime modified = QFileInfo(path).lastModified();
-        // Same size and time, other pixels: only a read would show them.
-        WriteMap(path, 640, 480, Qt::yellow);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
-        file.close();
-        Uncover();
         QCOMPARE(QRgb(Grab(Form2).pixel(100, 100)), Green);
 
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(modified.addSecs(5), QFileDevice::FileModificationTime));
-        file.close();
+        // Same size, other pixels: only a read would show them.
+        if (replaced) {
+            const QString other = MapPath("b.bmp");
+            QVERIFY(writeAt(other, Qt::yellow, modified));
+            QCOMPARE(std::rename(QFile::encodeName(other).constData(),
+                                 QFile::encodeName(path).constData()), 0);
+        } else {
+            QVERIFY(writeAt(path, Qt::yellow, modified.addMSecs(laterMs)));
+        }
         Uncover();
-        QCOMPARE(QColor(Grab(Form2).pixel(100, 100)), QColor(Qt::yellow));
+        QCOMPARE(QRgb(Grab(Form2).pixel(100, 100)), shown);
     }
 
     // Mend: a failing map file does not flood the user with boxes.

@@ -1,0 +1,21 @@
+#include "windows/FileStamp.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
+
+TFileStamp StampOf(const QString& fileName)
+{
+    TFileStamp stamp;
+    stamp.AbsoluteName = QFileInfo(fileName).absoluteFilePath();
+    // A name holding a NUL would be cut short by the system: it names no file.
+    struct stat status {};
+    if (fileName.contains(QChar(0)) || stat(QFile::encodeName(fileName).constData(), &status) != 0)
+        return stamp;
+    stamp.Exists = true;
+    stamp.Device = status.st_dev;
+    stamp.Inode = status.st_ino;
+    stamp.Size = status.st_size;
+    stamp.Modified = qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+    return stamp;
+}
