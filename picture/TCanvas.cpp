@@ -113,45 +113,50 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
         scaledSize = size;
         scene = QImage();
     }
-    const QPoint origin(rect.Left, rect.Top);
-    const QImage& shown = figures.empty() ? scaled : Scene(origin);
-    pictureDrawn = QRect(origin, shown.size());
+    const QRect pictureArea(QPoint(rect.Left, rect.Top), size);
+    if (!figures.empty())
+        UpdateScene(pictureArea);
+    const QImage& shown = figures.empty() ? scaled : scene;
+    pictureDrawn = figures.empty() ? pictureArea : sceneArea;
     ForEachRect(*painting, paintRegion.intersected(pictureDrawn), [&](const QRect& part) {
-        painting->drawImage(part.topLeft(), shown, part.translated(-origin));
+        painting->drawImage(part.topLeft(), shown, part.translated(-pictureDrawn.topLeft()));
     });
 }
 
-const QImage& TCanvas::Scene(const QPoint& origin)
+void TCanvas::UpdateScene(const QRect& pictureArea)
 {
-    // The figures come after the picture: drawn once onto a copy of it, they cost nothing more
-    // at later repaints.
-    if (scene.isNull() || sceneOrigin != origin) {
-        scene = scaled.copy();
-        sceneOrigin = origin;
-        figuresInScene = 0;
-        beyondScene.clear();
-    }
-    if (figuresInScene < figures.size()) {
-        const QRect sceneArea(origin, scene.size());
+    // What the window shows of the figures, and the picture whole, as before.
+    const QRect area = pictureArea | (figuresArea & owner->rect());
+    const QBrush background = owner->palette().window();
+    if (scene.isNull() || scenePictureArea != pictureArea || sceneArea != area ||
+        sceneBackground != background) {
+        scene = QImage(area.size(), QImage::Format_RGB32);
         QPainter painter(&scene);
-        painter.translate(-origin);
-        for (size_t i = figuresInScene; i < figures.size(); ++i) {
-            PaintEllipse(painter, figures[i].Box, ColourToRGB(figures[i].PenColour),
-                         ColourToRGB(figures[i].BrushColour));
-            if (!sceneArea.contains(figures[i].Box))
-                beyondScene.push_back(i);
-        }
-        figuresInScene = figures.size();
+        painter.translate(-area.topLeft());
+        if (area != pictureArea)
+            painter.fillRect(area, background);
+        painter.drawImage(pictureArea.topLeft(), scaled);
+        scenePictureArea = pictureArea;
+        sceneArea = area;
+        sceneBackground = background;
+        figuresInScene = 0;
     }
-    return scene;
+    if (figuresInScene == figures.size())
+        return;
+    QPainter painter(&scene);
+    painter.translate(-area.topLeft());
+    for (size_t i = figuresInScene; i < figures.size(); ++i)
+        PaintEllipse(painter, figures[i].Box, ColourToRGB(figures[i].PenColour),
+                     ColourToRGB(figures[i].BrushColour));
+    figuresInScene = figures.size();
 }
 
 void TCanvas::ClearFigures()
 {
     figures.clear();
+    figuresArea = QRect();
     scene = QImage();
     figuresInScene = 0;
-    beyondScene.clear();
     if (!painting)
         owner->update();
 }
@@ -159,25 +164,15 @@ void TCanvas::ClearFigures()
 void TCanvas::KeepFigure(const Figure& figure)
 {
     figures.push_back(figure);
+    figuresArea |= figure.Box;
     owner->update(figure.Box);
 }
 
 void TCanvas::DrawFiguresOnTop(QPainter& painter) const
 {
-    const auto draw = [&painter](const Figure& figure) {
+    // With a picture, the scene holds every figure already.
+    if (pictureDrawn.isValid())
+        return;
+    for (const Figure& figure : figures)
         PaintEllipse(painter, figure.Box, ColourToRGB(figure.PenColour), ColourToRGB(figure.BrushColour));
-    };
-    if (!pictureDrawn.isValid()) {
-        std::for_each(figures.begin(), figures.end(), draw);
-        return;
-    }
-    // Inside the scene every figure is drawn already, in order; outside it only figures that
-    // reach beyond it have pixels, and drawing them in order there keeps their overlaps.
-    if (beyondScene.empty())
-        return;
-    ForEachRect(painter, paintRegion.subtracted(pictureDrawn), [&](const QRect& part) {
-        for (size_t i : beyondScene)
-            if (figures[i].Box.intersects(part))
-                draw(figures[i]);
-    });
 }

@@ -16,18 +16,19 @@
 //         }
 //     };
 //
-// Paint() clears the part of the window the paint covers to its background colour, runs the
+// Paint() clears the part of the window the paint covers to its background colour and runs the
 // window's paint handler through the dispatch guard (an error there is reported once the paint
-// is over, never from inside it) and then draws again, on top, every figure that a handler drew
-// outside a paint. Those figures are kept, in the order drawn, until
-// the window calls ClearFigures(): a window passing over the map cannot wipe out the sample
-// points. A figure drawn outside a paint asks for a repaint of its box, so it shows as soon as
-// the handler returns to the event loop.
+// is over, never from inside it). Every figure that a handler drew outside a paint is drawn
+// again, on top of the picture the paint handler draws, or after the handler if it drew none.
+// Those figures are kept, in the order drawn, until the window calls ClearFigures(): a window
+// passing over the map cannot wipe out the sample points. A figure drawn outside a paint asks
+// for a repaint of its box, so it shows as soon as the handler returns to the event loop.
 //
 // Pixels are exact: no antialiasing. Rectangles exclude their right column and bottom row.
 
 #include "picture/TColor.h"
 
+#include <QBrush>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -85,8 +86,10 @@ public:
 
     // The whole picture, scaled to the rectangle by dropping or repeating whole rows and
     // columns. An empty picture or rectangle draws nothing. The scaled copy is kept and made
-    // again only when the picture or the rectangle changes. Only a paint handler can draw a
-    // picture: anywhere else this raises EInvalidOperation.
+    // again only when the picture or the rectangle changes. The kept figures come with it, over
+    // it; where they reach beyond it, on the window's background laid over the box that holds
+    // them. Only a paint handler can draw a picture: anywhere else this raises
+    // EInvalidOperation.
     void DrawScaled(const TRect& rect, const TBitmap& picture);
 
     // Forgets the figures drawn outside a paint; they disappear at the next paint.
@@ -100,8 +103,8 @@ private:
     };
 
     void KeepFigure(const Figure& figure);
-    // The scaled copy with every kept figure drawn on it, for a picture drawn at origin.
-    const QImage& Scene(const QPoint& origin);
+    // Brings the scene up to date for a picture drawn over pictureArea.
+    void UpdateScene(const QRect& pictureArea);
     void DrawFiguresOnTop(QPainter& painter) const;
 
     QWidget* owner;
@@ -115,17 +118,19 @@ private:
     QSize scaledSize;
     QImage scaled;
 
-    // Figures drawn outside a paint, in the order drawn.
+    // Figures drawn outside a paint, in the order drawn, and the box that holds them all.
     std::vector<Figure> figures;
-    // The scaled copy with the first figuresInScene figures already drawn on it, for the place
-    // it was drawn at: a repaint of many thousand points costs one copy of pixels.
+    QRect figuresArea;
+    // The scaled copy with the first figuresInScene figures drawn on it and, where figures
+    // reach beyond it inside the window, the window's background around it: a repaint of many
+    // thousand points costs one copy of pixels.
     QImage scene;
-    QPoint sceneOrigin;
+    QRect sceneArea;
+    QRect scenePictureArea;
+    QBrush sceneBackground;
     size_t figuresInScene = 0;
-    // Those of them that reach beyond the scene, and so must also be drawn around it.
-    std::vector<size_t> beyondScene;
-    // Where the current paint drew its picture (inside it the figures are there already), and
-    // where the last paint did: no background is laid under a picture about to cover it.
+    // Where the current paint drew its picture or scene, and where the last paint did: no
+    // background is laid under a picture about to cover it.
     QRect pictureDrawn;
     QRect pictureDrawnLastTime;
 };

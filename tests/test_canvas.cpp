@@ -253,6 +253,45 @@ private slots:
             }
     }
 
+    // Figures reaching beyond the picture are kept with it on the window's background: what
+    // changes after a first paint must still show at the next.
+    void figuresBeyondThePictureFollowWhatChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QPoint>("where");
+        QTest::addColumn<QRgb>("shown");
+        QTest::newRow("a figure reaching further") << "figure" << QPoint(67, 112) << Red;
+        QTest::newRow("another background") << "background" << QPoint(108, 42) << qRgb(0, 128, 0);
+        QTest::newRow("a larger window") << "window" << QPoint(152, 52) << Red;
+    }
+    void figuresBeyondThePictureFollowWhatChanges()
+    {
+        QFETCH(QString, change);
+        QFETCH(QPoint, where);
+        QFETCH(QRgb, shown);
+        Surface surface;
+        surface.resize(150, 150);
+        const TBitmap picture = Picture(Cornered(50, 50));
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture); };
+        surface.Canvas.Pen.Color = clRed;
+        surface.Canvas.Brush.Color = clRed;
+        surface.Canvas.DrawEllipse(90, 40, 110, 60);
+        surface.Canvas.DrawEllipse(140, 45, 160, 55);  // reaching past the window
+        QCOMPARE(Grab(&surface).pixel(100, 50), Red);
+        QCOMPARE(Grab(&surface).pixel(108, 42), White);  // beside the ellipse, inside its box
+
+        if (change == "figure") {
+            surface.Canvas.DrawEllipse(60, 105, 75, 120);  // below the picture
+        } else if (change == "background") {
+            QPalette palette;
+            palette.setColor(QPalette::Window, QColor(0, 128, 0));
+            surface.setPalette(palette);
+        } else {
+            surface.resize(200, 150);
+        }
+        QCOMPARE(Grab(&surface).pixel(where), shown);
+    }
+
     void whereThePictureIsNoLongerDrawnTheBackgroundShows()
     {
         Surface surface;
