@@ -114,18 +114,21 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
         scene = QImage();
     }
     const QRect pictureArea(QPoint(rect.Left, rect.Top), size);
-    if (!figures.empty())
+    const QImage* shown = &scaled;
+    pictureDrawn = pictureArea;
+    if (!figures.empty()) {
         UpdateScene(pictureArea);
-    const QImage& shown = figures.empty() ? scaled : scene;
-    pictureDrawn = figures.empty() ? pictureArea : sceneArea;
+        shown = &scene;
+        pictureDrawn = sceneArea;
+    }
     ForEachRect(*painting, paintRegion.intersected(pictureDrawn), [&](const QRect& part) {
-        painting->drawImage(part.topLeft(), shown, part.translated(-pictureDrawn.topLeft()));
+        painting->drawImage(part.topLeft(), *shown, part.translated(-pictureDrawn.topLeft()));
     });
 }
 
 void TCanvas::UpdateScene(const QRect& pictureArea)
 {
-    // What the window shows of the figures, and the picture whole, as before.
+    // The picture whole, and as much of the figures reaching beyond it as the window shows.
     const QRect area = pictureArea | (figuresArea & owner->rect());
     const QBrush background = owner->palette().window();
     if (scene.isNull() || scenePictureArea != pictureArea || sceneArea != area ||
