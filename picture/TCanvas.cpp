@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QRegion>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -48,6 +49,11 @@ void ForEachRect(QPainter& painter, const QRegion& region, Draw draw)
 }
 
 }  // namespace
+
+bool ScalesByAveraging(int screenBitsPerPixel, int pictureBitsPerPixel)
+{
+    return screenBitsPerPixel <= 8 && screenBitsPerPixel < pictureBitsPerPixel;
+}
 
 TCanvas::TCanvas(QWidget* owner) : owner(owner)
 {
@@ -105,12 +111,18 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
         return;
     const QImage& source = picture.Image();
     const QSize size(rect.Width(), rect.Height());
-    if (source.cacheKey() != scaledSourceKey || size != scaledSize) {
+    const QScreen* screen = owner->screen();
+    const bool averaged =
+        screen && ScalesByAveraging(screen->depth(), picture.Header().bitsPerPixel);
+    if (source.cacheKey() != scaledSourceKey || size != scaledSize || averaged != scaledAveraged) {
         // In the screen's own format, so that every later paint is a plain copy of pixels.
-        scaled = source.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        scaled = source
+                     .scaled(size, Qt::IgnoreAspectRatio,
+                             averaged ? Qt::SmoothTransformation : Qt::FastTransformation)
                      .convertToFormat(QImage::Format_RGB32);
         scaledSourceKey = source.cacheKey();
         scaledSize = size;
+        scaledAveraged = averaged;
         scene = QImage();
     }
     const QRect pictureArea(QPoint(rect.Left, rect.Top), size);

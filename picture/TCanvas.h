@@ -61,6 +61,10 @@ struct TBrush {
     TColor Color = clWhite;
 };
 
+// A screen of 8 bits per pixel or fewer shows a picture of more bits best with its pixels
+// averaged; any other screen takes whole rows and columns, which keeps a map's colours exact.
+bool ScalesByAveraging(int screenBitsPerPixel, int pictureBitsPerPixel);
+
 class TCanvas {
 public:
     explicit TCanvas(QWidget* owner);
@@ -85,7 +89,7 @@ public:
     void DrawEllipse(int x1, int y1, int x2, int y2);
 
     // The whole picture, scaled to the rectangle by dropping or repeating whole rows and
-    // columns. An empty picture or rectangle draws nothing. The scaled copy is kept and made
+    // columns, or by averaging pixels where ScalesByAveraging says so. An empty picture or rectangle draws nothing. The scaled copy is kept and made
     // again only when the picture or the rectangle changes. The kept figures come with it, over
     // it; where they reach beyond it, on the window's background laid over the box that holds
     // them. Only a paint handler can draw a picture: anywhere else this raises
@@ -116,6 +120,7 @@ private:
     // The last scaled copy of a picture and what it was made from.
     qint64 scaledSourceKey = 0;
     QSize scaledSize;
+    bool scaledAveraged = false;
     QImage scaled;
 
     // Figures drawn outside a paint, in the order drawn, and the box that holds them all.

@@ -344,6 +344,27 @@ private slots:
         QCOMPARE(shown.pixel(9, 9), White);
     }
 
+    void averagingOnlyOnScreensPoorerThanThePicture_data()
+    {
+        QTest::addColumn<int>("screenBits");
+        QTest::addColumn<int>("pictureBits");
+        QTest::addColumn<bool>("averaged");
+        QTest::newRow("8-bit screen, 24-bit map") << 8 << 24 << true;
+        QTest::newRow("4-bit screen, 8-bit map") << 4 << 8 << true;
+        QTest::newRow("8-bit screen, 8-bit map") << 8 << 8 << false;
+        QTest::newRow("8-bit screen, 1-bit map") << 8 << 1 << false;
+        QTest::newRow("16-bit screen, 24-bit map") << 16 << 24 << false;
+        QTest::newRow("24-bit screen, 32-bit map") << 24 << 32 << false;
+        QTest::newRow("32-bit screen, 8-bit map") << 32 << 8 << false;
+    }
+    void averagingOnlyOnScreensPoorerThanThePicture()
+    {
+        QFETCH(int, screenBits);
+        QFETCH(int, pictureBits);
+        QFETCH(bool, averaged);
+        QCOMPARE(ScalesByAveraging(screenBits, pictureBits), averaged);
+    }
+
     void aNewPictureReplacesTheScaledCopy()
     {
         Surface surface;
