@@ -35,15 +35,23 @@ void PaintEllipse(QPainter& painter, const QRect& box, const QColor& pen, const 
     painter.drawEllipse(QRectF(box.x(), box.y(), box.width() - 1, box.height() - 1));
 }
 
+// Beyond this many rectangles, changing the clip for each costs more than going span by span.
+constexpr int MostRectsDrawnApart = 64;
+
 // Qt hands a paint the window's part to repaint less its opaque children (the panels), most
 // often several rectangles. Clipped to such a region, copies of pixels and fills go span by span,
 // two to three times slower than clipped to one rectangle: each rectangle is drawn on its own.
 template <class Draw>
 void ForEachRect(QPainter& painter, const QRegion& region, Draw draw)
 {
-    for (const QRect& part : region) {
-        painter.setClipRect(part);
-        draw(part);
+    if (region.rectCount() > MostRectsDrawnApart) {
+        painter.setClipRegion(region);
+        draw(region.boundingRect());
+    } else {
+        for (const QRect& part : region) {
+            painter.setClipRect(part);
+            draw(part);
+        }
     }
     painter.setClipping(false);
 }
@@ -64,6 +72,7 @@ TCanvas::TCanvas(QWidget* owner) : owner(owner)
 void TCanvas::Paint(const QRegion& region, const std::function<void()>& paintHandler)
 {
     QPainter painter(owner);
+    figuresAwaitingPaint = QRect();
     const QBrush background = owner->palette().window();
     const auto layBackground = [&painter, &background](const QRect& part) {
         painter.fillRect(part, background);
@@ -180,7 +189,10 @@ void TCanvas::KeepFigure(const Figure& figure)
 {
     figures.push_back(figure);
     figuresArea |= figure.Box;
-    owner->update(figure.Box);
+    // One box for all the figures drawn since the last paint: thousands of points asked for one
+    // by one would make a region of thousands of pieces, slow to build and slower to paint.
+    figuresAwaitingPaint |= figure.Box;
+    owner->update(figuresAwaitingPaint);
 }
 
 void TCanvas::DrawFiguresOnTop(QPainter& painter) const

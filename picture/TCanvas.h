@@ -126,6 +126,7 @@ private:
     // Figures drawn outside a paint, in the order drawn, and the box that holds them all.
     std::vector<Figure> figures;
     QRect figuresArea;
+    QRect figuresAwaitingPaint;
     // The scaled copy with the first figuresInScene figures drawn on it and, where figures
     // reach beyond it inside the window, the window's background around it: a repaint of many
     // thousand points costs one copy of pixels.

@@ -33,10 +33,12 @@ public:
     }
     TCanvas Canvas{this};
     std::function<void()> PaintHandler;
+    QRegion LastPaintRegion;
 
 protected:
     void paintEvent(QPaintEvent* event) override
     {
+        LastPaintRegion = event->region();
         Canvas.Paint(event->region(), [this] {
             if (PaintHandler)
                 PaintHandler();
@@ -219,6 +221,11 @@ private slots:
         QTest::newRow("two pieces") << QRegion(0, 0, 50, 50).united(QRect(95, 60, 30, 30));
         QTest::newRow("under the panel") << QRegion(140, 100, 80, 80);
         QTest::newRow("whole window") << QRegion(0, 0, 700, 500);
+        QRegion scattered;  // more pieces than are worth a clip each
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                scattered += QRect(5 + 23 * x, 3 + 19 * y, 9, 7);
+        QTest::newRow("a hundred pieces") << scattered;
     }
     void aPaintOfPartOfTheWindowDrawsWhatAWholePaintDrawsThere()
     {
@@ -290,6 +297,24 @@ private slots:
             surface.resize(200, 150);
         }
         QCOMPARE(Grab(&surface).pixel(where), shown);
+    }
+
+    // "Go" draws thousands of points in one handler: one repaint of the box that holds them, not
+    // a region of thousands of pieces that takes seconds to build and paint.
+    void figuresDrawnAtOnceAskForOneRepaint()
+    {
+        Surface surface;
+        surface.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&surface));
+        QCoreApplication::processEvents();
+        for (int i = 0; i < 3000; ++i) {
+            const int x = 20 + (i * 37) % 600, y = 20 + (i * 53) % 400;
+            surface.Canvas.DrawEllipse(x, y, x + 5, y + 5);
+        }
+        surface.LastPaintRegion = QRegion();
+        QCoreApplication::processEvents();
+        QCOMPARE(surface.LastPaintRegion.rectCount(), 1);
+        QVERIFY(Count(Grab(&surface), qRgb(0, 0, 0), QRect(20, 20, 605, 405)) > 3000);
     }
 
     void whereThePictureIsNoLongerDrawnTheBackgroundShows()
