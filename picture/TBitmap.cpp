@@ -1,6 +1,7 @@
 #include "picture/TBitmap.h"
 
 #include "app/Errors.h"
+#include "picture/SystemFileName.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,10 +56,10 @@ private:
 // could block the paint for ever or pour out bytes without end.
 void OpenForReading(QFile& file, const QString& fileName)
 {
-    const QByteArray native = QFile::encodeName(fileName);
-    if (native.contains('\0'))
-        FailOpen(fileName, EINVAL);  // the system would silently read a shorter name
-    Descriptor fd(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const std::optional<QByteArray> native = SystemFileName(fileName);
+    if (!native)
+        FailOpen(fileName, EINVAL);
+    Descriptor fd(::open(native->constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.Get() < 0)
         FailOpen(fileName, errno);
     struct stat status;

@@ -89,11 +89,11 @@ public:
     void DrawEllipse(int x1, int y1, int x2, int y2);
 
     // The whole picture, scaled to the rectangle by dropping or repeating whole rows and
-    // columns, or by averaging pixels where ScalesByAveraging says so. An empty picture or rectangle draws nothing. The scaled copy is kept and made
-    // again only when the picture or the rectangle changes. The kept figures come with it, over
-    // it; where they reach beyond it, on the window's background laid over the box that holds
-    // them. Only a paint handler can draw a picture: anywhere else this raises
-    // EInvalidOperation.
+    // columns, or by averaging pixels where ScalesByAveraging says so. An empty picture or
+    // rectangle draws nothing. The scaled copy is kept and made again only when the picture or
+    // the rectangle changes. The kept figures come with it, over it; where they reach beyond
+    // it, on the window's background laid over the box that holds them. Only a paint handler
+    // can draw a picture: anywhere else this raises EInvalidOperation.
     void DrawScaled(const TRect& rect, const TBitmap& picture);
 
     // Forgets the figures drawn outside a paint; they disappear at the next paint.

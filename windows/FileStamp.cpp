@@ -1,6 +1,7 @@
 #include "windows/FileStamp.h"
 
-#include <QFile>
+#include "picture/SystemFileName.h"
+
 #include <QFileInfo>
 #include <sys/stat.h>
 
@@ -8,9 +9,9 @@ TFileStamp StampOf(const QString& fileName)
 {
     TFileStamp stamp;
     stamp.AbsoluteName = QFileInfo(fileName).absoluteFilePath();
-    // A name holding a NUL would be cut short by the system: it names no file.
+    const std::optional<QByteArray> native = SystemFileName(fileName);
     struct stat status {};
-    if (fileName.contains(QChar(0)) || stat(QFile::encodeName(fileName).constData(), &status) != 0)
+    if (!native || stat(native->constData(), &status) != 0)
         return stamp;
     stamp.Exists = true;
     stamp.Device = status.st_dev;
