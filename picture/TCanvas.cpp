@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
+#include <span>
 
 namespace {
 
@@ -20,19 +22,104 @@ int WithinReach(int coordinate)
     return std::clamp(coordinate, -FarthestCoordinate, FarthestCoordinate);
 }
 
-void PaintEllipse(QPainter& painter, const QRect& box, const QColor& pen, const QColor& brush)
+// The columns an ellipse covers on one row of its box: those whose pixel centre lies inside or on
+// the ellipse inscribed in the box. Every row keeps at least its middle pixel or two, so that
+// even the thinnest ellipse reaches the whole height of its box.
+struct Span {
+    int Left;
+    int Right;  // the last column covered
+};
+
+Span EllipseRow(const QRect& box, int y)
 {
-    // In a box one or two pixels thin the outline is all there is, and Qt draws nothing at all
-    // for a one-pixel ellipse.
-    if (box.width() <= 2 || box.height() <= 2) {
-        painter.fillRect(box, pen);
-        return;
+    const double a = box.width() / 2.0;
+    const double b = box.height() / 2.0;
+    const double centreX = box.left() + a;
+    const double dy = (y + 0.5 - (box.top() + b)) / b;
+    const double half = a * std::sqrt(std::max(0.0, 1.0 - dy * dy));
+    return {std::min(int(std::ceil(centreX - half - 0.5)), int(std::floor(centreX - 0.5))),
+            std::max(int(std::floor(centreX + half - 0.5)), int(std::ceil(centreX - 0.5)))};
+}
+
+// One figure, row by row inside `shown`: the outline one pixel wide in the pen's colour (a pixel
+// with no covered pixel beside it, above or below it), the rest in the brush's. Work goes only
+// to the rows and columns that show, so a box far larger than the window costs no more than the
+// window. fill(y, left, right, colour) paints columns left to right of row y, or nothing when
+// left > right.
+template <class Fill>
+void PaintFigure(const QRect& box, const QRect& shown, const QColor& pen, const QColor& brush, Fill fill)
+{
+    for (int y = shown.top(); y <= shown.bottom(); ++y) {
+        const Span row = EllipseRow(box, y);
+        fill(y, std::max(row.Left, shown.left()), std::min(row.Right, shown.right()), pen);
+        if (pen == brush || y == box.top() || y == box.bottom())
+            continue;
+        const Span above = EllipseRow(box, y - 1);
+        const Span below = EllipseRow(box, y + 1);
+        fill(y, std::max({row.Left + 1, above.Left, below.Left, shown.left()}),
+             std::min({row.Right - 1, above.Right, below.Right, shown.right()}), brush);
     }
-    painter.setPen(QPen(pen, 1));
-    painter.setBrush(brush);
-    // Qt centres the one-pixel outline on the ellipse's edge and lets it reach one pixel right
-    // and down: the ellipse one pixel smaller than the box covers the box exactly.
-    painter.drawEllipse(QRectF(box.x(), box.y(), box.width() - 1, box.height() - 1));
+}
+
+// Writes straight into an RGB32 image standing at `origin` in the window.
+class ImageFill {
+public:
+    ImageFill(QImage& image, QPoint origin) : image(image), origin(origin) {}
+    void operator()(int y, int left, int right, const QColor& colour) const
+    {
+        if (left > right)
+            return;
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y - origin.y())) - origin.x();
+        std::fill(line + left, line + right + 1, colour.rgb());
+    }
+
+private:
+    QImage& image;
+    QPoint origin;
+};
+
+// Figures of one colour throughout, drawn one after another, cover the union of their pixels
+// whatever their order. Each row of each figure marks where its span starts and ends in a line
+// of counters, and each line is run through once: thousands of large discs cost one pass over
+// the area they cover, not one pass each.
+template <class Figures>
+void PaintUnion(QImage& scene, QPoint origin, const Figures& run, const QColor& colour)
+{
+    const QRect sceneRect(origin, scene.size());
+    QRect area;
+    for (const auto& figure : run)
+        area |= figure.Visible & sceneRect;
+    if (area.isEmpty())
+        return;
+    const qsizetype stride = area.width() + 1;
+    std::vector<int> marks(size_t(stride * area.height()), 0);
+    for (const auto& figure : run) {
+        const QRect shown = figure.Visible & sceneRect;
+        for (int y = shown.top(); y <= shown.bottom(); ++y) {
+            const Span row = EllipseRow(figure.Box, y);
+            const int left = std::max(row.Left, shown.left());
+            const int right = std::min(row.Right, shown.right());
+            if (left > right)
+                continue;
+            int* line = marks.data() + (y - area.top()) * stride - area.left();
+            ++line[left];
+            --line[right + 1];
+        }
+    }
+    const ImageFill fill(scene, origin);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const int* line = marks.data() + (y - area.top()) * stride;
+        int depth = 0;
+        int start = 0;
+        for (int x = 0; x <= area.width(); ++x) {
+            const int before = depth;
+            depth += line[x];
+            if (before == 0 && depth > 0)
+                start = x;
+            else if (before > 0 && depth == 0)
+                fill(y, area.left() + start, area.left() + x - 1, colour);
+        }
+    }
 }
 
 // Beyond this many rectangles, changing the clip for each costs more than going span by span.
@@ -86,8 +173,10 @@ void TCanvas::Paint(const QRegion& region, const std::function<void()>& paintHan
     // Where it was not drawn again (the file failed, the map is smaller), the background shows.
     ForEachRect(painter, region.intersected(pictureDrawnLastTime).subtracted(pictureDrawn),
                 layBackground);
+    // A picture gone or moved must leave the whole screen, not only the part this paint covers.
+    if (pictureDrawn != pictureDrawnLastTime)
+        Refresh(pictureDrawn | pictureDrawnLastTime);
     pictureDrawnLastTime = pictureDrawn;
-    DrawFiguresOnTop(painter);
     painting = nullptr;
 }
 
@@ -96,7 +185,7 @@ void TCanvas::MovePenTo(int x, int y)
     penPos = QPoint(x, y);
 }
 
-void TCanvas::DrawEllipse(int x1, int y1, int x2, int y2)
+void TCanvas::DrawEllipse(int x1, int y1, int x2, int y2, const std::optional<TRect>& within)
 {
     const int left = WithinReach(std::min(x1, x2));
     const int right = WithinReach(std::max(x1, x2));
@@ -104,12 +193,20 @@ void TCanvas::DrawEllipse(int x1, int y1, int x2, int y2)
     const int bottom = WithinReach(std::max(y1, y2));
     if (left == right || top == bottom)
         return;
-    const Figure figure{QRect(left, top, right - left, bottom - top), Pen.Color, Brush.Color};
-    if (painting)
-        PaintEllipse(*painting, figure.Box, ColourToRGB(figure.PenColour),
-                     ColourToRGB(figure.BrushColour));
-    else
+    const QRect box(left, top, right - left, bottom - top);
+    const QRect visible =
+        within ? box & QRect(within->Left, within->Top, within->Width(), within->Height()) : box;
+    const Figure figure{box, visible, Pen.Color, Brush.Color};
+    if (!painting) {
         KeepFigure(figure);
+        return;
+    }
+    PaintFigure(box, visible & owner->rect(), ColourToRGB(figure.PenColour),
+                ColourToRGB(figure.BrushColour),
+                [this](int y, int from, int to, const QColor& colour) {
+                    if (from <= to)
+                        painting->fillRect(QRect(from, y, to - from + 1, 1), colour);
+                });
 }
 
 void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
@@ -120,6 +217,7 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
         return;
     const QImage& source = picture.Image();
     const QSize size(rect.Width(), rect.Height());
+    bool rescaled = false;
     const QScreen* screen = owner->screen();
     const bool averaged =
         screen && ScalesByAveraging(screen->depth(), picture.Header().bitsPerPixel);
@@ -133,6 +231,7 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
         scaledSize = size;
         scaledAveraged = averaged;
         scene = QImage();
+        rescaled = true;
     }
     const QRect pictureArea(QPoint(rect.Left, rect.Top), size);
     const QImage* shown = &scaled;
@@ -145,6 +244,9 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
     ForEachRect(*painting, paintRegion.intersected(pictureDrawn), [&](const QRect& part) {
         painting->drawImage(part.topLeft(), *shown, part.translated(-pictureDrawn.topLeft()));
     });
+    // Another picture (the file changed) must not show only in the part this paint covers.
+    if (rescaled)
+        Refresh(pictureDrawn);
 }
 
 void TCanvas::UpdateScene(const QRect& pictureArea)
@@ -165,41 +267,53 @@ void TCanvas::UpdateScene(const QRect& pictureArea)
         sceneBackground = background;
         figuresInScene = 0;
     }
-    if (figuresInScene == figures.size())
-        return;
-    QPainter painter(&scene);
-    painter.translate(-area.topLeft());
-    for (size_t i = figuresInScene; i < figures.size(); ++i)
-        PaintEllipse(painter, figures[i].Box, ColourToRGB(figures[i].PenColour),
-                     ColourToRGB(figures[i].BrushColour));
-    figuresInScene = figures.size();
+    // The figures not yet in the scene, a run of one colour at a time.
+    const QRect sceneRect(area.topLeft(), scene.size());
+    while (figuresInScene < figures.size()) {
+        const Figure& first = figures[figuresInScene];
+        const QColor pen = ColourToRGB(first.PenColour);
+        const QColor brush = ColourToRGB(first.BrushColour);
+        size_t end = figuresInScene + 1;
+        if (pen == brush) {
+            while (end < figures.size() && figures[end].PenColour == first.PenColour &&
+                   figures[end].BrushColour == first.BrushColour)
+                ++end;
+            PaintUnion(scene, area.topLeft(),
+                       std::span(figures.data() + figuresInScene, end - figuresInScene), pen);
+        } else {
+            PaintFigure(first.Box, first.Visible & sceneRect, pen, brush,
+                        ImageFill(scene, area.topLeft()));
+        }
+        figuresInScene = end;
+    }
 }
 
 void TCanvas::ClearFigures()
 {
+    const QRect shownAt = (figuresArea & owner->rect()) | sceneArea;
     figures.clear();
     figuresArea = QRect();
     scene = QImage();
+    sceneArea = QRect();
     figuresInScene = 0;
-    if (!painting)
-        owner->update();
+    Refresh(shownAt);
 }
 
 void TCanvas::KeepFigure(const Figure& figure)
 {
     figures.push_back(figure);
-    figuresArea |= figure.Box;
+    figuresArea |= figure.Visible;
     // One box for all the figures drawn since the last paint: thousands of points asked for one
     // by one would make a region of thousands of pieces, slow to build and slower to paint.
-    figuresAwaitingPaint |= figure.Box;
+    figuresAwaitingPaint |= figure.Visible;
     owner->update(figuresAwaitingPaint);
 }
 
-void TCanvas::DrawFiguresOnTop(QPainter& painter) const
+void TCanvas::Refresh(const QRect& area)
 {
-    // With a picture, the scene holds every figure already.
-    if (pictureDrawn.isValid())
+    if (area.isEmpty())
         return;
-    for (const Figure& figure : figures)
-        PaintEllipse(painter, figure.Box, ColourToRGB(figure.PenColour), ColourToRGB(figure.BrushColour));
+    // Qt takes a request made during a paint for the paint after it.
+    if (!painting || !QRegion(area).subtracted(paintRegion).isEmpty())
+        owner->update(area);
 }

@@ -19,7 +19,8 @@
 // Paint() clears the part of the window the paint covers to its background colour and runs the
 // window's paint handler through the dispatch guard (an error there is reported once the paint
 // is over, never from inside it). Every figure that a handler drew outside a paint is drawn
-// again, on top of the picture the paint handler draws, or after the handler if it drew none.
+// again over the picture the paint handler draws: the figures belong to that picture, and a
+// paint that draws no picture (its file failed) shows none of them until the picture is back.
 // Those figures are kept, in the order drawn, until the window calls ClearFigures(): a window
 // passing over the map cannot wipe out the sample points. A figure drawn outside a paint asks
 // for a repaint of its box, so it shows as soon as the handler returns to the event loop.
@@ -34,6 +35,7 @@
 #include <QRect>
 #include <QRegion>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -85,8 +87,10 @@ public:
 
     // The ellipse inscribed in the box from (x1, y1) to (x2, y2), outlined with the pen and
     // filled with the brush: columns x1 to x2 - 1, rows y1 to y2 - 1. A reversed box is drawn
-    // as its normalised form; a box with no width or no height draws nothing.
-    void DrawEllipse(int x1, int y1, int x2, int y2);
+    // as its normalised form; a box with no width or no height draws nothing. Given `within`,
+    // only the part inside that rectangle shows. Only the rows and columns that can show are
+    // worked out, so a box of any size costs no more than the window it lies on.
+    void DrawEllipse(int x1, int y1, int x2, int y2, const std::optional<TRect>& within = std::nullopt);
 
     // The whole picture, scaled to the rectangle by dropping or repeating whole rows and
     // columns, or by averaging pixels where ScalesByAveraging says so. An empty picture or
@@ -96,20 +100,23 @@ public:
     // can draw a picture: anywhere else this raises EInvalidOperation.
     void DrawScaled(const TRect& rect, const TBitmap& picture);
 
-    // Forgets the figures drawn outside a paint; they disappear at the next paint.
+    // Forgets the figures drawn outside a paint. They leave the screen at once: the window is
+    // repainted where they were, also when this is called from inside a paint.
     void ClearFigures();
 
 private:
     struct Figure {
-        QRect Box;
+        QRect Box;      // the whole ellipse's box
+        QRect Visible;  // the part of the box that may show: within the window and `within`
         TColor PenColour;
         TColor BrushColour;
     };
 
     void KeepFigure(const Figure& figure);
+    // Asks for a repaint of an area unless the paint under way covers it already.
+    void Refresh(const QRect& area);
     // Brings the scene up to date for a picture drawn over pictureArea.
     void UpdateScene(const QRect& pictureArea);
-    void DrawFiguresOnTop(QPainter& painter) const;
 
     QWidget* owner;
     QPainter* painting = nullptr;

@@ -10,6 +10,7 @@
 #include "picture/TCanvas.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPaintEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,7 +21,10 @@ namespace {
 
 constexpr QRgb White = 0xFFFFFFFF;
 
-// A window that paints through its canvas, on a white background.
+TBitmap Picture(const QImage& image);
+
+// A window that paints through its canvas, on a white background. Unless a test says otherwise,
+// its paint handler draws a white picture over the whole window, for the kept figures to lie on.
 class Surface : public QWidget {
 public:
     Surface()
@@ -30,6 +34,14 @@ public:
         setPalette(palette);
         setAutoFillBackground(true);
         resize(700, 500);
+        PaintHandler = [this] {
+            static const TBitmap blank = [] {
+                QImage white(4, 4, QImage::Format_RGB32);
+                white.fill(Qt::white);
+                return Picture(white);
+            }();
+            Canvas.DrawScaled({0, 0, width(), height()}, blank);
+        };
     }
     TCanvas Canvas{this};
     std::function<void()> PaintHandler;
@@ -126,6 +138,65 @@ private slots:
         QCOMPARE(Extent(shown, Red), covered);
         if (covered.width() >= 3 && covered.height() >= 3)
             QCOMPARE(shown.pixel(covered.center()), Red);
+    }
+
+    // Kept figures lie on the picture: a paint that draws none (its file failed) shows none of
+    // them, and they are back with the picture.
+    void figuresShowOnlyWithThePicture()
+    {
+        Surface surface;
+        const std::function<void()> withPicture = surface.PaintHandler;
+        surface.Canvas.Pen.Color = clRed;
+        surface.Canvas.Brush.Color = clRed;
+        surface.Canvas.DrawEllipse(10, 10, 15, 15);
+        surface.PaintHandler = {};
+        QCOMPARE(Count(Grab(&surface), Red), 0);
+        surface.PaintHandler = withPicture;
+        QCOMPARE(Extent(Grab(&surface), Red), QRect(10, 10, 5, 5));
+    }
+
+    // A figure drawn within a rectangle shows only there, kept or drawn in a paint, whatever the
+    // size of its box: only what shows is worked out, so even boxes millions of pixels wide draw
+    // at once.
+    void figuresShowOnlyWithinTheirRectangle_data()
+    {
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<QRect>("covered");
+        const QRect within(100, 100, 200, 150);
+        QTest::newRow("inside") << QRect(150, 150, 9, 9) << QRect(150, 150, 9, 9);
+        QTest::newRow("astride the left edge") << QRect(96, 150, 9, 9) << QRect(100, 150, 5, 9);
+        QTest::newRow("astride a corner") << QRect(296, 246, 9, 9) << QRect(296, 246, 4, 4);
+        QTest::newRow("outside") << QRect(20, 20, 9, 9) << QRect();
+        QTest::newRow("far larger than the window")
+            << QRect(-2000000, -2000000, 4000000, 4000000) << within;
+    }
+    void figuresShowOnlyWithinTheirRectangle()
+    {
+        QFETCH(QRect, box);
+        QFETCH(QRect, covered);
+        const TRect within{100, 100, 300, 250};
+        for (const bool inPaint : {false, true}) {
+            Surface surface;
+            const std::function<void()> picture = surface.PaintHandler;
+            auto draw = [&] {
+                surface.Canvas.Pen.Color = clRed;
+                surface.Canvas.Brush.Color = clRed;
+                for (int i = 0; i < 1000; ++i)
+                    surface.Canvas.DrawEllipse(box.left(), box.top(), box.left() + box.width(),
+                                               box.top() + box.height(), within);
+            };
+            QElapsedTimer timer;
+            timer.start();
+            if (inPaint)
+                surface.PaintHandler = [&] {
+                    picture();
+                    draw();
+                };
+            else
+                draw();
+            QCOMPARE(Extent(Grab(&surface), Red), covered);
+            QVERIFY2(timer.elapsed() < 5000, "a thousand figures took seconds");
+        }
     }
 
     void outlineTakesThePenAndInsideTheBrush()

@@ -7,6 +7,7 @@
 #include "windows/Fich_1.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -55,4 +56,13 @@ void ProcessEvents()
 QImage Grab(QWidget* window)
 {
     return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage Shown(QWidget* window)
+{
+    ProcessEvents();
+    return window->screen()
+        ->grabWindow(window->winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }

@@ -11,5 +11,8 @@ void EndProgram();
 // Lets Qt deliver pending events (paints, queued error reports).
 void ProcessEvents();
 
-// What the window shows now, as pixels of its client area.
+// The window painted afresh, as pixels of its client area.
 QImage Grab(QWidget* window);
+// What the screen shows of the window now: its backing store, pixels kept from earlier paints
+// included, once pending paints are done. A fresh paint cannot see what a paint failed to clear.
+QImage Shown(QWidget* window);
