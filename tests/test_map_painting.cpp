@@ -12,6 +12,7 @@
 #include "windows/Fich_1.h"
 #include "windows/SampleGenerator.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -110,12 +111,13 @@ private slots:
         QCOMPARE(Extent(after, Blue, MapSurface), QRect(698, 298, 7, 7));
     }
 
+    // A new survey starts on a clean map: what the screen keeps of the old survey's points and
+    // dots is gone, and "Go" then shows the new points alone.
     void aNewSurveyBegins_data()
     {
         QTest::addColumn<QString>("how");
         QTest::newRow("shown again after closing") << "reopen";
         QTest::newRow("another file named") << "rename";
-        QTest::newRow("the file changed on disk") << "rewrite";
     }
     void aNewSurveyBegins()
     {
@@ -124,7 +126,7 @@ private slots:
         Click(Form2->BtnCalcul);
         Form2->EdLandUse->setText("eau");
         Click(Form2->ButtSonder);
-        PressOnMap(QPoint(700, 300));
+        PressOnMap(QPoint(300, 300));
         Form2->TaillePt->setText("8");
         Form2->EdLandUse->setText("bois");
 
@@ -132,23 +134,118 @@ private slots:
             Click(Form2->BitBtnFermer);
             QVERIFY(Form2->isHidden());
             Click(Page_1->BtnDessine);
-        } else if (how == "rename") {
+        } else {
             Page_1->EdFich->setText(WriteMap(MapPath("b.bmp"), 480, 640));
             Click(Page_1->BtnDessine);
-        } else {
-            WriteMap(MapPath("a.bmp"), 480, 640);
-            Uncover();
         }
-        ProcessEvents();
 
         QCOMPARE(Form2->TaillePt->text(), QStringLiteral("5"));
         QCOMPARE(SurveyTally.LandUseCount, 0);
         QVERIFY(!Form2->ButtSonder->isEnabled());
         QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
-        const QImage shown = Grab(Form2);
+        QImage shown = Shown(Form2);
         QCOMPARE(Count(shown, Red), 0);
         QCOMPARE(Count(shown, Blue, MapSurface), 0);
         QCOMPARE(SurveyTally.MapWidth, how == "reopen" ? 600 : 525);
+
+        SeedGenerator = [] { GeneratorState = 99; };
+        Click(Form2->BtnCalcul);
+        shown = Shown(Form2);
+        QCOMPARE(Count(shown, Red), Count(Grab(Form2), Red));
+        QVERIFY(Count(shown, Red) <= 4 * 25);
+    }
+
+    // A survey belongs to the map's name: the same file rewritten, touched, or deleted and put
+    // back keeps its counts and points. The map is drawn anew whole, though the paint that
+    // notices the change covers only a corner; while the file is missing the survey waits with
+    // its points off the screen, "Go" and presses only say why.
+    void aChangedFileKeepsItsSurvey_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QRgb>("mapAfter");
+        QTest::newRow("rewritten with other pixels") << "rewrite" << qRgb(255, 255, 0);
+        QTest::newRow("touched") << "touch" << Green;
+        QTest::newRow("deleted and put back") << "delete" << Green;
+        QTest::newRow("named another way") << "dot" << Green;
+    }
+    void aChangedFileKeepsItsSurvey()
+    {
+        QFETCH(QString, change);
+        QFETCH(QRgb, mapAfter);
+        const QString path = WriteMap(MapPath("a.bmp"), 640, 480, QColor(Green));
+        OpenMap(path);
+        Click(Form2->BtnCalcul);
+        Form2->EdLandUse->setText("eau");
+        Click(Form2->ButtSonder);
+        PressOnMap(QPoint(300, 300));
+        Form2->TaillePt->setText("8");
+        const QImage before = Shown(Form2);
+        const auto paintACorner = [] {
+            Form2->update(QRect(0, 0, 20, 20));
+            ProcessEvents();
+        };
+
+        if (change == "rewrite") {
+            WriteMap(path, 640, 480, Qt::yellow);
+        } else if (change == "touch") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                     QFileDevice::FileModificationTime));
+        } else if (change == "dot") {
+            Page_1->EdFich->setText(QDir(dir.path()).filePath("./a.bmp"));
+            Click(Page_1->BtnDessine);
+        } else {
+            QVERIFY(QFile::remove(path));
+            paintACorner();
+            QCOMPARE(boxes->Errors.size(), 1);
+            const QImage waiting = Shown(Form2);
+            QCOMPARE(Count(waiting, Red), 0);
+            QCOMPARE(Count(waiting, Blue, MapSurface), 0);
+            QCOMPARE(Count(waiting, Green), 0);
+            Click(Form2->BtnCalcul);
+            PressOnMap(QPoint(200, 200));
+            QCOMPARE(boxes->Notices, QStringList(2, "La carte doit être dessinée !"));
+            QCOMPARE(SurveyTally.PointsProbed, 1);
+            WriteMap(path, 640, 480, QColor(Green));
+        }
+        paintACorner();
+
+        const QImage after = Shown(Form2);
+        QCOMPARE(QRgb(after.pixel(400, 400)), mapAfter);
+        QCOMPARE(Count(after, Red), Count(before, Red));
+        QCOMPARE(Extent(after, Blue, MapSurface), Extent(before, Blue, MapSurface));
+        QCOMPARE(Form2->TaillePt->text(), QStringLiteral("8"));
+        QCOMPARE(SurveyTally.LandUseCount, 1);
+        QCOMPARE(SurveyTally.PointsProbed, 1);
+        PressOnMap(QPoint(250, 250));
+        QCOMPARE(SurveyTally.PointsProbed, 2);
+    }
+
+    // Drawing a name that cannot be read shows the bare background, not the survey's points on
+    // it; the survey comes back with its map.
+    void anUnreadableNameHidesTheSurveyUntilItsMapIsBack()
+    {
+        const QString path = WriteMap(MapPath("a.bmp"), 640, 480, QColor(Green));
+        OpenMap(path);
+        Click(Form2->BtnCalcul);
+        Form2->EdLandUse->setText("eau");
+        Click(Form2->ButtSonder);
+        PressOnMap(QPoint(300, 300));
+        const QImage before = Shown(Form2);
+
+        Page_1->EdFich->setText(MapPath("absent.bmp"));
+        Click(Page_1->BtnDessine);
+        QCOMPARE(boxes->Errors.size(), 1);
+        const QImage bare = Shown(Form2);
+        QCOMPARE(Count(bare, Red) + Count(bare, Blue, MapSurface) + Count(bare, Green), 0);
+
+        Page_1->EdFich->setText(path);
+        Click(Page_1->BtnDessine);
+        const QImage back = Shown(Form2);
+        QCOMPARE(Count(back, Red), Count(before, Red));
+        QCOMPARE(Extent(back, Blue, MapSurface), Extent(before, Blue, MapSurface));
+        QCOMPARE(SurveyTally.LandUseCount, 1);
     }
 
     // The map file is read again only when it changed: other pixels behind the same name, size

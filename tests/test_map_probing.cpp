@@ -86,6 +86,8 @@ private slots:
         QVERIFY(boxes->Notices.isEmpty());
     }
 
+    // Every press on the window's own surface counts, with any button; a press on a child
+    // control never does, whatever the button.
     void everyPressOnTheSurfaceCounts_data()
     {
         QTest::addColumn<QPoint>("at");
@@ -101,6 +103,10 @@ private slots:
         QTest::newRow("on step 2's panel") << QPoint(830, 400) << int(Qt::LeftButton) << false << 0;
         QTest::newRow("on a label of step 1") << QPoint(830, 45) << int(Qt::LeftButton) << false << 0;
         QTest::newRow("on disabled Sonder") << QPoint(890, 275) << int(Qt::LeftButton) << false << 0;
+        // Buttons let other buttons' presses through to the window: they reach no handler.
+        QTest::newRow("right press on the close button") << QPoint(952, 724) << int(Qt::RightButton) << false << 0;
+        QTest::newRow("middle press on the close button") << QPoint(952, 724) << int(Qt::MiddleButton) << false << 0;
+        QTest::newRow("right press on Go") << QPoint(912, 108) << int(Qt::RightButton) << false << 0;
     }
     void everyPressOnTheSurfaceCounts()
     {

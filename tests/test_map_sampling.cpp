@@ -1,5 +1,6 @@
-// "Go": the program's own generator, the points it accepts and draws, the point size read
-// before each point, and a sample size or a map that "Go" cannot honour refused with a notice.
+// "Go": the program's own generator, points drawn uniformly over every pixel of the map and
+// centred there, the point size read before each point, and a sample size or a map that "Go"
+// cannot honour refused with a notice.
 
 #include "helpers/BoxRecorder.h"
 #include "helpers/MapSession.h"
@@ -15,12 +16,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <numeric>
 
 namespace {
 
 uint32_t startState = 0;
 
-// The state from which the first pass of a press of "Go" draws (x, y) on a 600 x 450 map.
+// The state from which the first pass of a press of "Go" draws the map pixel (x, y) on a
+// 600 x 450 map.
 uint32_t StateGiving(int x, int y)
 {
     for (uint32_t state = 0;; ++state) {
@@ -77,6 +80,8 @@ private slots:
         QVERIFY(GeneratorState != first);
     }
 
+    // From state 0 the passes draw the map pixels (0, 14), (516, 91), (163, 302) and (191, 72):
+    // every pass places a point, its disc centred on the pixel and clipped to the map.
     void fourPointsFromStateZero()
     {
         OpenLandscape("4");
@@ -84,47 +89,74 @@ private slots:
         Click(Form2->BtnCalcul);
         QCOMPARE(SurveyTally.PointsProbed, 0);
         QCOMPARE(SurveyTally.PointSize, 5);
-        const QImage shown = Grab(Form2);
-        const QList<QPoint> points{{516, 91}, {163, 302}, {191, 72}, {223, 191}};
-        int inPoints = 0;
-        for (const QPoint& point : points) {
-            const QRect box(point, QSize(5, 5));
-            QCOMPARE(Extent(shown, Red, box.adjusted(-3, -3, 3, 3)), box);
-            inPoints += Count(shown, Red, box);
+        const QImage shown = Shown(Form2);
+        const QList<QRect> discs{QRect(10, 22, 3, 5), QRect(524, 99, 5, 5), QRect(171, 310, 5, 5),
+                                 QRect(199, 80, 5, 5)};
+        int inDiscs = 0;
+        for (const QRect& disc : discs) {
+            QCOMPARE(Extent(shown, Red, disc.adjusted(-4, -4, 4, 4)), disc);
+            inDiscs += Count(shown, Red, disc);
         }
-        QCOMPARE(Count(shown, Red), inPoints);
-        // The fifth pass placed the fourth point and "Go" stopped there: ten draws.
+        QCOMPARE(Count(shown, Red), inDiscs);
+        // Four passes of two draws each, and "Go" stopped there.
         GeneratorState = 0;
-        for (int i = 0; i < 5; ++i)
-            RandomBelow(600), RandomBelow(450);
-        const uint32_t afterFivePasses = GeneratorState;
-        startState = 0;
+        for (int i = 0; i < 8; ++i)
+            RandomBelow(600);
+        const uint32_t afterFourPasses = GeneratorState;
         Click(Form2->BtnCalcul);
-        QCOMPARE(GeneratorState, afterFivePasses);
+        QCOMPARE(GeneratorState, afterFourPasses);
     }
 
-    void acceptanceBounds_data()
+    // No strip of the map is left out: ten thousand points of one pixel reach every border, and
+    // their counts per tenth of the width and of the height are those of a uniform draw.
+    void pointsCoverTheWholeMap()
     {
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("x = 20") << 20 << 200 << false;
-        QTest::newRow("y = 60") << 300 << 60 << false;
-        QTest::newRow("x = 21, y = 61") << 21 << 61 << true;
-        QTest::newRow("last column and row") << 599 << 449 << true;
-    }
-    void acceptanceBounds()
-    {
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(bool, accepted);
-        OpenLandscape("1");
-        startState = StateGiving(x, y);
+        OpenLandscape("10000");
+        startState = 20261207;
+        Form2->TaillePt->setText("1");
         Click(Form2->BtnCalcul);
-        const QImage shown = Grab(Form2);
-        QCOMPARE(Extent(shown, Red, QRect(x - 3, y - 3, 11, 11)),
-                 accepted ? QRect(x, y, 5, 5) : QRect());
-        QCOMPARE(Count(shown, Red) > 0, true);
+        const QImage shown = Shown(Form2);
+        const QRect map(10, 10, 600, 450);
+        QCOMPARE(Extent(shown, Red), map);
+        for (const QRect& strip : {QRect(10, 10, 600, 51), QRect(10, 10, 11, 450),
+                                   QRect(600, 10, 10, 450), QRect(10, 450, 600, 10)})
+            QVERIFY(Count(shown, Red, strip) > 0);
+        // Chi-square with 9 degrees of freedom: 21.67 leaves 1 % above it.
+        const auto chiSquare = [&](bool columns) {
+            QList<int> counts;
+            for (int tenth = 0; tenth < 10; ++tenth)
+                counts << Count(shown, Red,
+                                columns ? QRect(10 + 60 * tenth, 10, 60, 450)
+                                        : QRect(10, 10 + 45 * tenth, 600, 45));
+            const double expected = std::accumulate(counts.begin(), counts.end(), 0) / 10.0;
+            double sum = 0;
+            for (int count : counts)
+                sum += (count - expected) * (count - expected) / expected;
+            return sum;
+        };
+        QVERIFY2(chiSquare(true) < 21.67, "columns not uniform");
+        QVERIFY2(chiSquare(false) < 21.67, "rows not uniform");
+    }
+
+    // A map of one row or one column is sampled like any other.
+    void anyMapSizeCanBeSampled_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QRect>("map");
+        QTest::newRow("one row") << QSize(4800, 8) << QRect(10, 10, 600, 1);
+        QTest::newRow("one column") << QSize(1, 700) << QRect(10, 10, 1, 700);
+        QTest::newRow("one pixel picture") << QSize(1, 1) << QRect(10, 10, 700, 700);
+    }
+    void anyMapSizeCanBeSampled()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QRect, map);
+        OpenMap(WriteMap(dir.filePath("small.bmp"), picture.width(), picture.height()), "50");
+        Click(Form2->BtnCalcul);
+        QVERIFY(boxes->Notices.isEmpty());
+        const QImage shown = Shown(Form2);
+        QVERIFY(Count(shown, Red, map) > 0);
+        QCOMPARE(Count(shown, Red, map), Count(shown, Red));
     }
 
     void pointSizeReadBeforeEachPoint_data()
@@ -132,11 +164,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("size");
         QTest::addColumn<QRect>("firstBox");
-        QTest::newRow("empty box: 5") << "" << 5 << QRect(516, 91, 5, 5);
-        QTest::newRow("12") << "12" << 12 << QRect(516, 91, 12, 12);
-        QTest::newRow("hexadecimal") << "$C" << 12 << QRect(516, 91, 12, 12);
+        // The first point lies on the map pixel (516, 91), the window point (526, 101).
+        QTest::newRow("empty box: 5") << "" << 5 << QRect(524, 99, 5, 5);
+        QTest::newRow("12") << "12" << 12 << QRect(520, 95, 12, 12);
+        QTest::newRow("hexadecimal") << "$C" << 12 << QRect(520, 95, 12, 12);
         QTest::newRow("0 draws nothing") << "0" << 0 << QRect();
-        QTest::newRow("negative: reversed box") << "-3" << -3 << QRect(513, 88, 3, 3);
+        QTest::newRow("negative: reversed box") << "-3" << -3 << QRect(524, 99, 3, 3);
     }
     void pointSizeReadBeforeEachPoint()
     {
@@ -148,35 +181,46 @@ private slots:
         Form2->TaillePt->setText(typed);
         Click(Form2->BtnCalcul);
         QCOMPARE(SurveyTally.PointSize, size);
-        QCOMPARE(Extent(Grab(Form2), Red), firstBox);
+        QCOMPARE(Extent(Shown(Form2), Red), firstBox);
         QVERIFY(boxes->Errors.isEmpty());
     }
 
-    void aPointCanReachPastTheMap()
+    void aPointStopsAtTheMapsEdge()
     {
         OpenLandscape("1");
         startState = StateGiving(599, 449);
         Form2->TaillePt->setText("12");
         Click(Form2->BtnCalcul);
-        QCOMPARE(Extent(Grab(Form2), Red), QRect(599, 449, 12, 12));
+        QCOMPARE(Extent(Shown(Form2), Red), QRect(603, 453, 7, 7));
     }
 
-    void hugePointSizesNeitherCrashNorHang_data()
+    // Any point size draws at once: only the part of a disc on the map is worked out, at "Go"
+    // and at every paint after it.
+    void hugePointSizesDrawAtOnce_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::newRow("largest") << "2147483647";
-        QTest::newRow("smallest") << "-2147483648";
+        QTest::addColumn<int>("redOnMap");
+        QTest::newRow("largest") << "2147483647" << 600 * 450;
+        QTest::newRow("a million") << "1000000" << 600 * 450;
+        QTest::newRow("a thousand") << "1000" << -1;
+        QTest::newRow("smallest") << "-2147483648" << 600 * 450;
     }
-    void hugePointSizesNeitherCrashNorHang()
+    void hugePointSizesDrawAtOnce()
     {
         QFETCH(QString, typed);
-        OpenLandscape("50");
+        QFETCH(int, redOnMap);
+        OpenLandscape("10000");
         Form2->TaillePt->setText(typed);
         QElapsedTimer timer;
         timer.start();
         Click(Form2->BtnCalcul);
-        Grab(Form2);
-        QVERIFY(timer.elapsed() < 10000);
+        const QImage shown = Shown(Form2);
+        for (int i = 0; i < 5; ++i)
+            Uncover();
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        if (redOnMap >= 0)
+            QCOMPARE(Count(shown, Red), redOnMap);
+        QCOMPARE(Extent(shown, Red), QRect(10, 10, 600, 450));
         QVERIFY(boxes->Errors.isEmpty());
     }
 
@@ -188,7 +232,7 @@ private slots:
         SurveyTally.PointsProbed = 3;
         Click(Form2->BtnCalcul);
         QCOMPARE(boxes->Errors, QStringList{"'abc' n'est pas une valeur entière correcte."});
-        QCOMPARE(Count(Grab(Form2), Red), 0);
+        QCOMPARE(Count(Shown(Form2), Red), 0);
         QCOMPARE(SurveyTally.PointsProbed, 0);
         QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
         QVERIFY(GeneratorState != 0);
@@ -217,12 +261,12 @@ private slots:
     {
         OpenLandscape("10");
         Click(Form2->BtnCalcul);
-        const int once = Count(Grab(Form2), Red);
+        const int once = Count(Shown(Form2), Red);
         startState = 123456789;
         SurveyTally.PointsProbed = 4;
         Click(Form2->BtnCalcul);
         QCOMPARE(SurveyTally.PointsProbed, 0);
-        QVERIFY(Count(Grab(Form2), Red) > once);
+        QVERIFY(Count(Shown(Form2), Red) > once);
     }
 
     // Mend: "Go" refuses what it cannot finish, with a notice, and draws nothing.
@@ -234,13 +278,12 @@ private slots:
         const QString noSample = "Vous devez entrer le nombre de points d'echantillon !";
         const QString outOfRange =
             "Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !";
-        const QString noMap = "La carte doit être dessinée et mesurer au moins 22 × 62 pixels !";
+        const QString noMap = "La carte doit être dessinée !";
         QTest::newRow("sample size 0") << QSize(640, 480) << "0" << noSample;
         QTest::newRow("negative sample size") << QSize(640, 480) << "-5" << noSample;
         QTest::newRow("10001 points") << QSize(640, 480) << "10001" << outOfRange;
         QTest::newRow("no map drawn") << QSize() << "4" << noMap;
-        QTest::newRow("map 18 wide") << QSize(10, 400) << "4" << noMap;
-        QTest::newRow("map 50 high") << QSize(600, 50) << "4" << noMap;
+        QTest::newRow("a map without a row") << QSize(2000, 1) << "4" << noMap;
     }
     void goRefusesWhatItCannotFinish()
     {
@@ -262,14 +305,14 @@ private slots:
         Click(Form2->BtnCalcul);
         QVERIFY(timer.elapsed() < 5000);
         QCOMPARE(boxes->Notices, QStringList{notice});
-        QCOMPARE(Count(Grab(Form2), Red), 0);
+        QCOMPARE(Count(Shown(Form2), Red), 0);
         QCOMPARE(SurveyTally.PointsProbed, 3);
         QCOMPARE(GeneratorState, 77u);
         QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
     }
 
-    // Mend: the placed-point counter holds any size up to 10000, so Go stops at once after the
-    // last point, where an 8-bit counter would run on past 255.
+    // Every pass places a point, so "Go" stops after exactly two draws a point, also past the
+    // 255 that an 8-bit counter would hold.
     void placesExactlyTheSampleSize_data()
     {
         QTest::addColumn<int>("sampleSize");
@@ -283,11 +326,8 @@ private slots:
         Click(Form2->BtnCalcul);
         const uint32_t stoppedAt = GeneratorState;
         GeneratorState = 0;
-        for (int accepted = 0; accepted < sampleSize;) {
-            const int x = int(RandomBelow(600));
-            const int y = int(RandomBelow(450));
-            accepted += x > 20 && y > 60;
-        }
+        for (int draw = 0; draw < 2 * sampleSize; ++draw)
+            RandomBelow(600);
         QCOMPARE(stoppedAt, GeneratorState);
         QVERIFY(boxes->Notices.isEmpty());
     }

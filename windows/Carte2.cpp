@@ -29,9 +29,8 @@ const QColor blue(0, 0, 255);
 // "Go" runs its loop to the end inside the handler: beyond this many points the wait would be
 // felt, and no class counts that many by hand.
 constexpr int32_t MaxSampleSize = 10000;
-// A point's corner lies right of column 20 and below row 60, inside the map.
-constexpr int MinMapWidth = 22;
-constexpr int MinMapHeight = 62;
+
+const QString mapNeeded = QStringLiteral("La carte doit être dessinée !");
 
 QFrame* MakePanel(QWidget* window, int left, int top, int width, int height, TColor colour)
 {
@@ -143,6 +142,8 @@ void TForm2::paintEvent(QPaintEvent* event)
 
 void TForm2::FormPaint()
 {
+    // Until the map is drawn, the survey's points stay off the screen and wait for it.
+    mapShown = false;
     const QString fileName = Page_1->EdFich->text();
     const TFileStamp stamp = StampOf(fileName);
     if (!std::exchange(retryFailure, false) && failureReported == stamp)
@@ -157,13 +158,15 @@ void TForm2::FormPaint()
     }
     ScaleToMap(map.Width(), map.Height());
     MapRect = {10, 10, 10 + SurveyTally.MapWidth, 10 + SurveyTally.MapHeight};
+    // A survey belongs to the map's name: the same file rewritten, touched or put back keeps
+    // its survey, and only another name or a new showing of the window begins a new one. The
+    // old survey's figures go before the new map is drawn.
+    if (surveyDue || surveyMap != stamp.AbsoluteName)
+        BeginSurvey(stamp.AbsoluteName);
     Canvas.DrawScaled(MapRect, map);
     failureReported.reset();
-
-    // Any other repaint (a window passing over, a box closing) leaves the survey as it is.
-    if (surveyDue || mapDrawn != stamp)
-        BeginSurvey();
-    mapDrawn = stamp;
+    // A picture far wider than high can come out without a single row.
+    mapShown = SurveyTally.MapWidth > 0 && SurveyTally.MapHeight > 0;
 }
 
 void TForm2::ScaleToMap(int pictureWidth, int pictureHeight)
@@ -183,8 +186,9 @@ void TForm2::ScaleToMap(int pictureWidth, int pictureHeight)
     }
 }
 
-void TForm2::BeginSurvey()
+void TForm2::BeginSurvey(const QString& mapName)
 {
+    surveyMap = mapName;
     TaillePt->setText(IntegerText(5));
     SurveyTally.LandUseCount = 0;
     ButtSonder->setEnabled(false);
@@ -204,36 +208,37 @@ void TForm2::BtnCalculClick()
                                   "entre 1 et 10000 !"));
         return;
     }
-    const int32_t mapWidth = SurveyTally.MapWidth;
-    const int32_t mapHeight = SurveyTally.MapHeight;
-    if (mapWidth < MinMapWidth || mapHeight < MinMapHeight) {
-        ShowNotice(QStringLiteral("La carte doit être dessinée et mesurer au moins 22 × 62 pixels !"));
+    if (!mapShown) {
+        ShowNotice(mapNeeded);
         return;
     }
+    const int32_t mapWidth = SurveyTally.MapWidth;
+    const int32_t mapHeight = SurveyTally.MapHeight;
 
     SurveyTally.PointsProbed = 0;
-    int32_t placed = 0;
     SeedGenerator();
-    do {
+    // Every pixel of the map is as likely as any other, its edges included: an estimate of a
+    // land use along the border must not come out short.
+    for (int32_t placed = 0; placed < sampleSize; ++placed) {
         const auto x = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapWidth)));
         const auto y = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapHeight)));
-        if (x > 20 && x < mapWidth && y > 60 && y < mapHeight) {
-            DrawSamplePoint(x, y);
-            ++placed;
-        }
-    } while (placed != sampleSize);
+        DrawSamplePoint(MapRect.Left + x, MapRect.Top + y);
+    }
     EdLandUse->setText(QString());
 }
 
+// A red disc centred on the sample location, showing only on the map.
 void TForm2::DrawSamplePoint(int x, int y)
 {
     const QString size = TaillePt->text();
     SurveyTally.PointSize = size.isEmpty() ? 5 : ParseInteger(size);
+    const int64_t left = int64_t{x} - SurveyTally.PointSize / 2;
+    const int64_t top = int64_t{y} - SurveyTally.PointSize / 2;
     Canvas.Brush.Color = clRed;
     Canvas.Pen.Color = clRed;
     Canvas.MovePenTo(x, y);
-    Canvas.DrawEllipse(x, y, Saturated(int64_t{x} + SurveyTally.PointSize),
-                       Saturated(int64_t{y} + SurveyTally.PointSize));
+    Canvas.DrawEllipse(Saturated(left), Saturated(top), Saturated(left + SurveyTally.PointSize),
+                       Saturated(top + SurveyTally.PointSize), MapRect);
 }
 
 void TForm2::EdLandUseChange()
@@ -256,7 +261,11 @@ void TForm2::ButtSonderClick()
 
 void TForm2::mousePressEvent(QMouseEvent* event)
 {
+    // A press that a child control let through (a right press on a button, say) is not a
+    // press on the map.
     const QPoint at = event->position().toPoint();
+    if (childAt(at))
+        return;
     RunHandler([this, at] { Image1MouseDown(at.x(), at.y()); });
 }
 
@@ -270,6 +279,11 @@ void TForm2::Image1MouseDown(int x, int y)
 {
     if (!SurveyTally.ProbingOn) {
         ShowNotice(QStringLiteral("Appuyez sur le bouton \"Sonder\""));
+        return;
+    }
+    // The survey waits while its map cannot be drawn: nothing is counted blind.
+    if (!mapShown) {
+        ShowNotice(mapNeeded);
         return;
     }
     setCursor(CursorOf(crCross));

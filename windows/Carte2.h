@@ -60,14 +60,16 @@ protected:
 
 private:
     void ScaleToMap(int pictureWidth, int pictureHeight);
-    void BeginSurvey();
+    void BeginSurvey(const QString& mapName);
 
     // The map as last read, and the file it was read from: a repaint reads no file unless the
     // name in EdFich, or the file itself, changed.
     TBitmap map;
     std::optional<TFileStamp> mapRead;
-    // The file of the last map drawn: a map from another file begins a new survey.
-    std::optional<TFileStamp> mapDrawn;
+    // The absolute name of the survey's map: a map drawn under another name begins a new survey.
+    QString surveyMap;
+    // Whether the last paint drew the map: "Go" and presses wait for it.
+    bool mapShown = false;
     // The file whose failure was last reported: a repaint does not report it again, only once
     // the file or its name changes or the window is shown anew.
     std::optional<TFileStamp> failureReported;

@@ -2,13 +2,14 @@
 
 #include "picture/SystemFileName.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <sys/stat.h>
 
 TFileStamp StampOf(const QString& fileName)
 {
     TFileStamp stamp;
-    stamp.AbsoluteName = QFileInfo(fileName).absoluteFilePath();
+    stamp.AbsoluteName = QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
     const std::optional<QByteArray> native = SystemFileName(fileName);
     struct stat status {};
     if (!native || stat(native->constData(), &status) != 0)
