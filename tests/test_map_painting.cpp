@@ -33,6 +33,16 @@ class MapPaintingTest : public QObject {
 
     QString MapPath(const QString& name) const { return dir.filePath(name); }
 
+    // Points drawn, a land use begun and one press counted on the map in the file.
+    static void SurveyWithOnePress(const QString& path)
+    {
+        OpenMap(path);
+        Click(Form2->BtnCalcul);
+        Form2->EdLandUse->setText("eau");
+        Click(Form2->ButtSonder);
+        PressOnMap(QPoint(300, 300));
+    }
+
 private slots:
     void init()
     {
@@ -173,11 +183,7 @@ private slots:
         QFETCH(QString, change);
         QFETCH(QRgb, mapAfter);
         const QString path = WriteMap(MapPath("a.bmp"), 640, 480, QColor(Green));
-        OpenMap(path);
-        Click(Form2->BtnCalcul);
-        Form2->EdLandUse->setText("eau");
-        Click(Form2->ButtSonder);
-        PressOnMap(QPoint(300, 300));
+        SurveyWithOnePress(path);
         Form2->TaillePt->setText("8");
         const QImage before = Shown(Form2);
         const auto paintACorner = [] {
@@ -227,11 +233,7 @@ private slots:
     void anUnreadableNameHidesTheSurveyUntilItsMapIsBack()
     {
         const QString path = WriteMap(MapPath("a.bmp"), 640, 480, QColor(Green));
-        OpenMap(path);
-        Click(Form2->BtnCalcul);
-        Form2->EdLandUse->setText("eau");
-        Click(Form2->ButtSonder);
-        PressOnMap(QPoint(300, 300));
+        SurveyWithOnePress(path);
         const QImage before = Shown(Form2);
 
         Page_1->EdFich->setText(MapPath("absent.bmp"));
