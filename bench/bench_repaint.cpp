@@ -177,6 +177,21 @@ int main(int argc, char** argv)
                 static_cast<long long>(QFile(mapFile).size()));
     std::printf("\"Go\" with %d points and the paint that shows them: %.1f ms\n",
                 SurveyTally.SampleSize, goMilliseconds);
+    // Any point size draws at once: only what shows of each disc is worked out.
+    for (const char* size : {"1000", "1000000"}) {
+        Form2->TaillePt->setText(QString::fromLatin1(size));
+        QElapsedTimer bigTimer;
+        bigTimer.start();
+        Form2->BtnCalcul->click();
+        QApplication::processEvents();
+        const double bigGo = bigTimer.nsecsElapsed() / 1e6;
+        bigTimer.restart();
+        Form2->repaint();
+        std::printf("\"Go\" with %d points of size %s and its paint: %.1f ms (%.1f x size 5); "
+                    "a repaint after it: %.2f ms\n",
+                    SurveyTally.SampleSize, size, bigGo, bigGo / goMilliseconds,
+                    bigTimer.nsecsElapsed() / 1e6);
+    }
     std::printf("error boxes: %d\n", boxes.errors);
 
     DestroyWindowSet();
