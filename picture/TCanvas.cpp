@@ -69,8 +69,8 @@ public:
     {
         if (left > right)
             return;
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y - origin.y())) - origin.x();
-        std::fill(line + left, line + right + 1, colour.rgb());
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y - origin.y()));
+        std::fill(line + (left - origin.x()), line + (right + 1 - origin.x()), colour.rgb());
     }
 
 private:
@@ -101,9 +101,9 @@ void PaintUnion(QImage& scene, QPoint origin, const Figures& run, const QColor& 
             const int right = std::min(row.Right, shown.right());
             if (left > right)
                 continue;
-            int* line = marks.data() + (y - area.top()) * stride - area.left();
-            ++line[left];
-            --line[right + 1];
+            int* line = marks.data() + (y - area.top()) * stride;
+            ++line[left - area.left()];
+            --line[right + 1 - area.left()];
         }
     }
     const ImageFill fill(scene, origin);
