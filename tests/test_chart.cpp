@@ -13,7 +13,7 @@
 #include "tools/ChartGeometry.h"
 #include "windows/Abaquez.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -288,6 +288,33 @@ private slots:
         QTest::keyClicks(Abaque->Memo1, QStringLiteral(" Lu."));
         QVERIFY(Abaque->Memo1->toPlainText().endsWith(QStringLiteral("404-413. Lu.")));
         ProcessEvents();  // a report queued by the chart's paint reaches the recorder
+    }
+
+    void tabLeavesTheNote_data()
+    {
+        QTest::addColumn<bool>("backwards");
+        QTest::newRow("Tab") << false;
+        QTest::newRow("Shift+Tab") << true;
+    }
+    void tabLeavesTheNote()
+    {
+        QFETCH(bool, backwards);
+        BoxRecorder boxes;
+        ShowChartWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Abaque));
+        Abaque->Memo1->setFocus();
+        const QString note = Abaque->Memo1->toPlainText();
+        if (backwards)
+            QTest::keyClick(Abaque->Memo1, Qt::Key_Backtab, Qt::ShiftModifier);
+        else
+            QTest::keyClick(Abaque->Memo1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Abaque->ButtFermer);
+        QCOMPARE(Abaque->Memo1->toPlainText(), note);
+        // And from the button back into the note.
+        QTest::keyClick(Abaque->ButtFermer, backwards ? Qt::Key_Backtab : Qt::Key_Tab,
+                        backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(QApplication::focusWidget(), Abaque->Memo1);
+        ProcessEvents();
     }
 
 private:

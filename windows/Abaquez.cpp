@@ -1,12 +1,12 @@
 #include "windows/Abaquez.h"
 
 #include "app/Dispatch.h"
+#include "app/TextBoxes.h"
 #include "app/WindowFrame.h"
 
 #include "picture/TBitmap.h"
 
 #include <QPaintEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -42,7 +42,7 @@ TAbaque::TAbaque()
     // Created in tab order. The note lies over the chart's top rows; the user may write in it.
     ButtFermer = new QPushButton(QStringLiteral("Fermer"), this);
     ButtFermer->setGeometry(864, 784, 75, 25);
-    Memo1 = new QPlainTextEdit(note.join(QLatin1Char('\n')), this);
+    Memo1 = new TMemo(note.join(QLatin1Char('\n')), this);
     Memo1->setGeometry(16, 8, 921, 65);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setWordWrapMode(QTextOption::WordWrap);
