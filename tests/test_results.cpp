@@ -297,7 +297,8 @@ private slots:
         PressResults();
         TTextGrid* grid = TabRes->GridResults;
         grid->selectAll();
-        QCOMPARE(grid->SelectionText(), QStringLiteral("3\t0,3\n7\t0,7\n3\t\n"));
+        QCOMPARE(grid->SelectionText(),
+                 QStringLiteral("Usages\tNombre\tFréquence\nRues\t3\t0,3\nAutres\t7\t0,7\nTotal\t3\t\n"));
         grid->clearSelection();
         QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
         QTest::mouseClick(grid->verticalHeader()->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
@@ -330,7 +331,57 @@ private slots:
         } else {
             QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
         }
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("3\t0,3\n7\t0,7\n"));
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QStringLiteral("Usages\tNombre\tFréquence\nRues\t3\t0,3\nAutres\t7\t0,7\n"));
+    }
+
+    void copiedRowsKeepTheirNames_data()
+    {
+        QTest::addColumn<QRect>("cells");  // body cells, model coordinates: x column, y row
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("first row") << QRect(0, 0, 2, 1) << "Usages\tNombre\tFréquence\nRues\t3\t0,3\n";
+        QTest::newRow("a later row") << QRect(0, 2, 2, 1) << "Parcs\t1\t0,1\n";
+        QTest::newRow("one column from the first row")
+            << QRect(1, 0, 1, 2) << "Usages\tFréquence\nRues\t0,3\nJardins\t0\n";
+        QTest::newRow("counts below the first row") << QRect(0, 3, 1, 2) << "Autres\t6\nTotal\t4\n";
+        QTest::newRow("one cell") << QRect(1, 2, 1, 1) << "Parcs\t0,1\n";
+    }
+    void copiedRowsKeepTheirNames()
+    {
+        QFETCH(QRect, cells);
+        QFETCH(QString, copied);
+        SetSurvey(10, {{"Rues", 3}, {"Jardins", 0}, {"Parcs", 1}}, 4);
+        PressResults();
+        TTextGrid* grid = TabRes->GridResults;
+        grid->selectionModel()->select(
+            QItemSelection(grid->model()->index(cells.top(), cells.left()),
+                           grid->model()->index(cells.bottom(), cells.right())),
+            QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(grid->SelectionText(), copied);
+    }
+
+    void tabMovesAlongTheWindow_data()
+    {
+        QTest::addColumn<bool>("backwards");
+        QTest::newRow("Tab") << false;
+        QTest::newRow("Shift+Tab") << true;
+    }
+    void tabMovesAlongTheWindow()
+    {
+        QFETCH(bool, backwards);
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        PressResults();
+        QVERIFY(QTest::qWaitForWindowActive(TabRes));
+        TTextGrid* grid = TabRes->GridResults;
+        QCOMPARE(QApplication::focusWidget(), grid);
+        const Qt::Key key = backwards ? Qt::Key_Backtab : Qt::Key_Tab;
+        const Qt::KeyboardModifiers modifiers = backwards ? Qt::ShiftModifier : Qt::NoModifier;
+        QTest::keyClick(grid, key, modifiers);
+        QCOMPARE(QApplication::focusWidget(), TabRes->BitBtn1);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
+        QTest::keyClick(TabRes->BitBtn1, key, modifiers);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QVERIFY(TabRes->isVisible());
     }
 
     void letterFClosesWhileTheGridHasTheFocus_data()
