@@ -146,6 +146,8 @@ private slots:
         QTest::newRow("n=100 at 50, upper") << 5 << 50.0 << true << 60.168;
         QTest::newRow("n=1000 at 20, lower") << 7 << 20.0 << false << -1.0;
         QTest::newRow("n=30 at 70, upper") << 3 << 70.0 << true << -1.0;
+        QTest::newRow("n=2500 at 10, lower") << 8 << 10.0 << false << -1.0;
+        QTest::newRow("n=10000 at 50, upper") << 9 << 50.0 << true << 50.985;
     }
     void generatedChartFollowsTheLimits()
     {
@@ -169,6 +171,42 @@ private slots:
         // And nowhere near a point a few percent off the curve.
         const int off = int(std::lround(ChartGeometry::YOf(percent + (upper ? 3 : -3))));
         QVERIFY(!ColourNear(image, x, off, ChartGeometry::CurveColour(sampleSizeIndex)));
+    }
+
+    // Nothing laid over the chart hides a curve: each one shows in every column where the belts
+    // stand apart, whatever its line style, and the legend stands clear of all of them.
+    void generatedChartShowsEveryCurveWhole()
+    {
+        QVERIFY2(QFile::exists(GeneratedChartPath()), "the chart is generated when the program is built");
+        TBitmap chart;
+        chart.LoadPictureFile(GeneratedChartPath());
+        const QImage& image = chart.Image();
+        const QRect legend = ChartGeometry::LegendBox();
+        for (int i = 0; i < int(ChartGeometry::SampleSizes.size()); ++i) {
+            const int n = ChartGeometry::SampleSizes[i];
+            const QColor colour = ChartGeometry::CurveColour(i);
+            for (int x = int(ChartGeometry::XOf(0)); x <= int(ChartGeometry::XOf(100)); ++x) {
+                const double observed = (x - ChartGeometry::PlotLeft) * 100.0 / ChartGeometry::PlotWidth;
+                const ShareLimits limits = *ExactLimits95(n * observed / 100, n);
+                for (const double limit : {limits.Lower, limits.Upper}) {
+                    const int y = int(std::lround(ChartGeometry::YOf(limit * 100)));
+                    QVERIFY(!legend.adjusted(-2, -2, 2, 2).contains(x, y));
+                    if (observed < 10 || observed > 90)
+                        continue;  // where the belts close in, curves lie over one another
+                    bool shown = false;
+                    for (int dy = -ChartGeometry::LongestGap + 1; dy < ChartGeometry::LongestGap && !shown; ++dy)
+                        for (int dx = -ChartGeometry::LongestGap + 1; dx < ChartGeometry::LongestGap && !shown; ++dx)
+                            shown = image.valid(x + dx, y + dy) && QColor(image.pixel(x + dx, y + dy)) == colour;
+                    QVERIFY2(shown, qPrintable(QStringLiteral("n=%1 at (%2, %3)").arg(n).arg(x).arg(y)));
+                }
+            }
+            // The legend's line for this belt carries its colour.
+            bool named = false;
+            const QRect line = ChartGeometry::LegendLine(i);
+            for (int x = line.left(); x <= line.right() && !named; ++x)
+                named = QColor(image.pixel(x, line.center().y())) == colour;
+            QVERIFY2(named, qPrintable(QStringLiteral("n=%1").arg(n)));
+        }
     }
 
     void generatedChartFitsTheWindowWithItsTopRowsFree()
