@@ -63,12 +63,6 @@ private slots:
         EndProgram();
     }
 
-    void everyWindowHasItsTextBoxes()
-    {
-        // EdFich, EdNPoints, EdLandUse, EdNBPoints, TaillePt and the two notes.
-        QCOMPARE(EveryTextBox().size(), 7);
-    }
-
     void editBoxesTakeTextOfAnyLength_data()
     {
         QTest::addColumn<bool>("pasted");
@@ -103,7 +97,9 @@ private slots:
     void pasteOfNothingChangesNothing()
     {
         QFETCH(bool, emptyData);
-        for (QWidget* box : EveryTextBox()) {
+        const QList<QWidget*> boxes = EveryTextBox();
+        QCOMPARE(boxes.size(), 7);  // EdFich, EdNPoints, EdLandUse, EdNBPoints, TaillePt, two notes
+        for (QWidget* box : boxes) {
             if (emptyData)
                 QApplication::clipboard()->setMimeData(new QMimeData);
             else
