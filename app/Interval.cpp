@@ -3,15 +3,29 @@
 #include "app/Numbers.h"
 
 #include <boost/math/distributions/beta.hpp>
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr double tailShare = 0.025;  // half of the 5 % left outside the interval
 
-QString PercentText(double share)
+enum class Rounding { Down, Up };
+
+// A limit in percent, rounded away from the interval's inside, so that the interval shown always
+// holds the exact one and never shrinks to a point. One decimal in general; within 1 % of 0 or
+// of 100 as many as give two significant digits of the distance to that end, so that a limit
+// close to an end never reads as the end itself ("0,00025 %", "99,963 %").
+QString LimitText(double share, Rounding rounding)
 {
-    QString text = QString::number(share * 100.0, 'f', 1);
+    const double percent = share * 100.0;
+    const double distanceToEnd = std::min(percent, 100.0 - percent);
+    int decimals = 1;
+    if (distanceToEnd > 0 && distanceToEnd < 1)
+        decimals = 1 - int(std::floor(std::log10(distanceToEnd)));
+    const double scale = std::pow(10.0, decimals);
+    const double steps = rounding == Rounding::Down ? std::floor(percent * scale) : std::ceil(percent * scale);
+    QString text = QString::number(steps / scale, 'f', decimals);
     text.replace(QLatin1Char('.'), DecimalSeparator());
     return text;
 }
@@ -38,11 +52,19 @@ std::optional<ShareLimits> ExactLimits95(double successes, int64_t trials)
     return ShareLimits{lower, upper};
 }
 
-QString IntervalHint(int64_t count, int64_t sampleSize)
+QString IntervalText(int64_t count, int64_t sampleSize)
 {
     const std::optional<ShareLimits> limits = ExactLimits95(double(count), sampleSize);
     if (!limits)
         return {};
-    return QStringLiteral("Intervalle de confiance à 95 % : %1 % à %2 %")
-        .arg(PercentText(limits->Lower), PercentText(limits->Upper));
+    return QStringLiteral("%1 % à %2 %")
+        .arg(LimitText(limits->Lower, Rounding::Down), LimitText(limits->Upper, Rounding::Up));
+}
+
+QString IntervalHint(int64_t count, int64_t sampleSize)
+{
+    const QString interval = IntervalText(count, sampleSize);
+    if (interval.isEmpty())
+        return {};
+    return QStringLiteral("Intervalle de confiance à 95 % : ") + interval;
 }

@@ -17,6 +17,9 @@ struct ShareLimits {
 // when there is no sample (trials below 1) or the count lies outside 0 to trials.
 std::optional<ShareLimits> ExactLimits95(double successes, int64_t trials);
 
-// "Intervalle de confiance à 95 % : 6,7 % à 65,2 %" for 3 points out of 10, with the regional
-// decimal separator; empty when there is no interval to give (no sample, or an over-count).
+// "6,6 % à 65,3 %" for 3 points out of 10 (exactly 6.674 % to 65.245 %): each limit rounded
+// outward, with the regional decimal separator; empty when there is no interval to give (no
+// sample, or an over-count).
+QString IntervalText(int64_t count, int64_t sampleSize);
+// The same, as the hint of a frequency: "Intervalle de confiance à 95 % : 6,6 % à 65,3 %".
 QString IntervalHint(int64_t count, int64_t sampleSize);

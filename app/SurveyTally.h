@@ -28,7 +28,7 @@ public:
     // Entries are numbered 1 to MaxLandUses; any other number is a programming error.
     LandUseEntry& LandUse(int number);
     const LandUseEntry& LandUse(int number) const;
-    // Stores a land use's name as typed, cut to its first 50 characters.
+    // Stores a land use's name as typed, cut to its first 50 characters (code points).
     void SetLandUseName(int number, const QString& name);
 
     // Back to the state of start-up.

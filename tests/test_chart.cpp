@@ -13,7 +13,7 @@
 #include "tools/ChartGeometry.h"
 #include "windows/Abaquez.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -146,6 +146,8 @@ private slots:
         QTest::newRow("n=100 at 50, upper") << 5 << 50.0 << true << 60.168;
         QTest::newRow("n=1000 at 20, lower") << 7 << 20.0 << false << -1.0;
         QTest::newRow("n=30 at 70, upper") << 3 << 70.0 << true << -1.0;
+        QTest::newRow("n=2500 at 10, lower") << 8 << 10.0 << false << -1.0;
+        QTest::newRow("n=10000 at 50, upper") << 9 << 50.0 << true << 50.985;
     }
     void generatedChartFollowsTheLimits()
     {
@@ -169,6 +171,42 @@ private slots:
         // And nowhere near a point a few percent off the curve.
         const int off = int(std::lround(ChartGeometry::YOf(percent + (upper ? 3 : -3))));
         QVERIFY(!ColourNear(image, x, off, ChartGeometry::CurveColour(sampleSizeIndex)));
+    }
+
+    // Nothing laid over the chart hides a curve: each one shows in every column where the belts
+    // stand apart, whatever its line style, and the legend stands clear of all of them.
+    void generatedChartShowsEveryCurveWhole()
+    {
+        QVERIFY2(QFile::exists(GeneratedChartPath()), "the chart is generated when the program is built");
+        TBitmap chart;
+        chart.LoadPictureFile(GeneratedChartPath());
+        const QImage& image = chart.Image();
+        const QRect legend = ChartGeometry::LegendBox();
+        for (int i = 0; i < int(ChartGeometry::SampleSizes.size()); ++i) {
+            const int n = ChartGeometry::SampleSizes[i];
+            const QColor colour = ChartGeometry::CurveColour(i);
+            for (int x = int(ChartGeometry::XOf(0)); x <= int(ChartGeometry::XOf(100)); ++x) {
+                const double observed = (x - ChartGeometry::PlotLeft) * 100.0 / ChartGeometry::PlotWidth;
+                const ShareLimits limits = *ExactLimits95(n * observed / 100, n);
+                for (const double limit : {limits.Lower, limits.Upper}) {
+                    const int y = int(std::lround(ChartGeometry::YOf(limit * 100)));
+                    QVERIFY(!legend.adjusted(-2, -2, 2, 2).contains(x, y));
+                    if (observed < 10 || observed > 90)
+                        continue;  // where the belts close in, curves lie over one another
+                    bool shown = false;
+                    for (int dy = -ChartGeometry::LongestGap + 1; dy < ChartGeometry::LongestGap && !shown; ++dy)
+                        for (int dx = -ChartGeometry::LongestGap + 1; dx < ChartGeometry::LongestGap && !shown; ++dx)
+                            shown = image.valid(x + dx, y + dy) && QColor(image.pixel(x + dx, y + dy)) == colour;
+                    QVERIFY2(shown, qPrintable(QStringLiteral("n=%1 at (%2, %3)").arg(n).arg(x).arg(y)));
+                }
+            }
+            // The legend's line for this belt carries its colour.
+            bool named = false;
+            const QRect line = ChartGeometry::LegendLine(i);
+            for (int x = line.left(); x <= line.right() && !named; ++x)
+                named = QColor(image.pixel(x, line.center().y())) == colour;
+            QVERIFY2(named, qPrintable(QStringLiteral("n=%1").arg(n)));
+        }
     }
 
     void generatedChartFitsTheWindowWithItsTopRowsFree()
@@ -274,6 +312,7 @@ private slots:
         QCOMPARE(lines[0], QStringLiteral("Tout échantillon est affecté de fluctuations qu'un abaque permet d'évaluer. Supposons que vous ayez projeté 10 points aléatoires, dont 3 tombent sur les espaces verts,soit 30 %."));
         QCOMPARE(lines[1], QStringLiteral("Sur l'abaque, joignez le long de la ligne verticale 30 les deux intersections avec les courbes n=10. Il y a 95 chances sur 100 pour que les espace verts occupent entre 8 % et 65 % du sol :"));
         QCOMPARE(lines[2], QStringLiteral("évaluer un pourcentage réclame de gros échantillons ..."));
+        QVERIFY(lines[3].endsWith(QStringLiteral(" ; calcul exact : ") + IntervalText(3, 10) + "."));
         for (const char* part : {"Clopper", "Pearson", "1934", "The use of confidence or fiducial limits illustrated in the case of the binomial",
                                  "Biometrika", "26", "404-413"})
             QVERIFY2(lines[3].contains(QString::fromUtf8(part)), part);
@@ -286,8 +325,35 @@ private slots:
         Abaque->Memo1->setFocus();
         QTest::keyClick(Abaque->Memo1, Qt::Key_End, Qt::ControlModifier);
         QTest::keyClicks(Abaque->Memo1, QStringLiteral(" Lu."));
-        QVERIFY(Abaque->Memo1->toPlainText().endsWith(QStringLiteral("404-413. Lu.")));
+        QVERIFY(Abaque->Memo1->toPlainText().endsWith(IntervalText(3, 10) + QStringLiteral(". Lu.")));
         ProcessEvents();  // a report queued by the chart's paint reaches the recorder
+    }
+
+    void tabLeavesTheNote_data()
+    {
+        QTest::addColumn<bool>("backwards");
+        QTest::newRow("Tab") << false;
+        QTest::newRow("Shift+Tab") << true;
+    }
+    void tabLeavesTheNote()
+    {
+        QFETCH(bool, backwards);
+        BoxRecorder boxes;
+        ShowChartWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Abaque));
+        Abaque->Memo1->setFocus();
+        const QString note = Abaque->Memo1->toPlainText();
+        if (backwards)
+            QTest::keyClick(Abaque->Memo1, Qt::Key_Backtab, Qt::ShiftModifier);
+        else
+            QTest::keyClick(Abaque->Memo1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Abaque->ButtFermer);
+        QCOMPARE(Abaque->Memo1->toPlainText(), note);
+        // And from the button back into the note.
+        QTest::keyClick(Abaque->ButtFermer, backwards ? Qt::Key_Backtab : Qt::Key_Tab,
+                        backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(QApplication::focusWidget(), Abaque->Memo1);
+        ProcessEvents();
     }
 
 private:

@@ -297,7 +297,8 @@ private slots:
         PressResults();
         TTextGrid* grid = TabRes->GridResults;
         grid->selectAll();
-        QCOMPARE(grid->SelectionText(), QStringLiteral("3\t0,3\n7\t0,7\n3\t\n"));
+        QCOMPARE(grid->SelectionText(),
+                 QStringLiteral("Usages\tNombre\tFréquence\nRues\t3\t0,3\nAutres\t7\t0,7\nTotal\t3\t\n"));
         grid->clearSelection();
         QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
         QTest::mouseClick(grid->verticalHeader()->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
@@ -330,7 +331,57 @@ private slots:
         } else {
             QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
         }
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("3\t0,3\n7\t0,7\n"));
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QStringLiteral("Usages\tNombre\tFréquence\nRues\t3\t0,3\nAutres\t7\t0,7\n"));
+    }
+
+    void copiedRowsKeepTheirNames_data()
+    {
+        QTest::addColumn<QRect>("cells");  // body cells, model coordinates: x column, y row
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("first row") << QRect(0, 0, 2, 1) << "Usages\tNombre\tFréquence\nRues\t3\t0,3\n";
+        QTest::newRow("a later row") << QRect(0, 2, 2, 1) << "Parcs\t1\t0,1\n";
+        QTest::newRow("one column from the first row")
+            << QRect(1, 0, 1, 2) << "Usages\tFréquence\nRues\t0,3\nJardins\t0\n";
+        QTest::newRow("counts below the first row") << QRect(0, 3, 1, 2) << "Autres\t6\nTotal\t4\n";
+        QTest::newRow("one cell") << QRect(1, 2, 1, 1) << "Parcs\t0,1\n";
+    }
+    void copiedRowsKeepTheirNames()
+    {
+        QFETCH(QRect, cells);
+        QFETCH(QString, copied);
+        SetSurvey(10, {{"Rues", 3}, {"Jardins", 0}, {"Parcs", 1}}, 4);
+        PressResults();
+        TTextGrid* grid = TabRes->GridResults;
+        grid->selectionModel()->select(
+            QItemSelection(grid->model()->index(cells.top(), cells.left()),
+                           grid->model()->index(cells.bottom(), cells.right())),
+            QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(grid->SelectionText(), copied);
+    }
+
+    void tabMovesAlongTheWindow_data()
+    {
+        QTest::addColumn<bool>("backwards");
+        QTest::newRow("Tab") << false;
+        QTest::newRow("Shift+Tab") << true;
+    }
+    void tabMovesAlongTheWindow()
+    {
+        QFETCH(bool, backwards);
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        PressResults();
+        QVERIFY(QTest::qWaitForWindowActive(TabRes));
+        TTextGrid* grid = TabRes->GridResults;
+        QCOMPARE(QApplication::focusWidget(), grid);
+        const Qt::Key key = backwards ? Qt::Key_Backtab : Qt::Key_Tab;
+        const Qt::KeyboardModifiers modifiers = backwards ? Qt::ShiftModifier : Qt::NoModifier;
+        QTest::keyClick(grid, key, modifiers);
+        QCOMPARE(QApplication::focusWidget(), TabRes->BitBtn1);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
+        QTest::keyClick(TabRes->BitBtn1, key, modifiers);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QVERIFY(TabRes->isVisible());
     }
 
     void letterFClosesWhileTheGridHasTheFocus_data()
@@ -369,7 +420,7 @@ private slots:
         SetSurvey(10, {{"Espaces verts", 3}, {"Rues", 12}}, 15);
         PressResults();
         TTextGrid* grid = TabRes->GridResults;
-        QCOMPARE(grid->CellHint(2, 1), QStringLiteral("Intervalle de confiance à 95 % : 6,7 % à 65,2 %"));
+        QCOMPARE(grid->CellHint(2, 1), QStringLiteral("Intervalle de confiance à 95 % : 6,6 % à 65,3 %"));
         QCOMPARE(grid->CellHint(2, 2), QString());  // 12 out of 10 has no interval
         QCOMPARE(grid->CellHint(2, 3), QString());  // nor has a negative "Autres"
 
@@ -391,7 +442,7 @@ private slots:
         QCOMPARE(TabRes->GridResults->Cell(2, 2), QString());
         QCOMPARE(TabRes->GridResults->CellHint(2, 2), QString());
         QCOMPARE(TabRes->GridResults->CellHint(2, 1),
-                 QStringLiteral("Intervalle de confiance à 95 % : 69,2 % à 100,0 %"));
+                 QStringLiteral("Intervalle de confiance à 95 % : 69,1 % à 100,0 %"));
     }
 
     void intervalHint_data()
@@ -399,10 +450,19 @@ private slots:
         QTest::addColumn<qint64>("count");
         QTest::addColumn<qint64>("sampleSize");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("3 of 10") << 3ll << 10ll << "Intervalle de confiance à 95 % : 6,7 % à 65,2 %";
-        QTest::newRow("none of 10") << 0ll << 10ll << "Intervalle de confiance à 95 % : 0,0 % à 30,8 %";
-        QTest::newRow("all of 10") << 10ll << 10ll << "Intervalle de confiance à 95 % : 69,2 % à 100,0 %";
-        QTest::newRow("50 of 100") << 50ll << 100ll << "Intervalle de confiance à 95 % : 39,8 % à 60,2 %";
+        const QString prefix = QStringLiteral("Intervalle de confiance à 95 % : ");
+        // Each limit rounded outward: exactly 6.674 % to 65.245 %.
+        QTest::newRow("3 of 10") << 3ll << 10ll << prefix + "6,6 % à 65,3 %";
+        QTest::newRow("none of 10") << 0ll << 10ll << prefix + "0,0 % à 30,9 %";
+        QTest::newRow("all of 10") << 10ll << 10ll << prefix + "69,1 % à 100,0 %";
+        QTest::newRow("50 of 100") << 50ll << 100ll << prefix + "39,8 % à 60,2 %";
+        // Within 1 % of an end, two significant digits of the distance to it.
+        QTest::newRow("1 of 10") << 1ll << 10ll << prefix + "0,25 % à 44,6 %";
+        QTest::newRow("none of 7376") << 0ll << 7376ll << prefix + "0,0 % à 0,050 %";
+        QTest::newRow("1 of 10000") << 1ll << 10000ll << prefix + "0,00025 % à 0,056 %";
+        QTest::newRow("100 of 10000") << 100ll << 10000ll << prefix + "0,81 % à 1,3 %";
+        QTest::newRow("9999 of 10000") << 9999ll << 10000ll << prefix + "99,944 % à 99,99975 %";
+        QTest::newRow("all of 10000") << 10000ll << 10000ll << prefix + "99,963 % à 100,0 %";
         QTest::newRow("over-count") << 11ll << 10ll << "";
         QTest::newRow("negative count") << -1ll << 10ll << "";
         QTest::newRow("no sample") << 0ll << 0ll << "";
@@ -414,6 +474,16 @@ private slots:
         QFETCH(qint64, sampleSize);
         QFETCH(QString, hint);
         QCOMPARE(IntervalHint(count, sampleSize), hint);
+        // The shown interval holds the exact one, and in the regional notation.
+        if (const std::optional<ShareLimits> exact = ExactLimits95(double(count), sampleSize)) {
+            QString shown = IntervalText(count, sampleSize);
+            const QStringList limits =
+                shown.remove(QStringLiteral(" %")).replace(QLatin1Char(','), QLatin1Char('.')).split(QStringLiteral(" à "));
+            QVERIFY(limits[0].toDouble() <= exact->Lower * 100);
+            QVERIFY(limits[1].toDouble() >= exact->Upper * 100);
+            SetDecimalSeparator(QLatin1Char('.'));
+            QCOMPARE(IntervalHint(count, sampleSize), QString(hint).replace(QLatin1Char(','), QLatin1Char('.')));
+        }
     }
 
     void cellsOutsideTheCountsAreKeptUnseen()

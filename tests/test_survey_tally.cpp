@@ -31,6 +31,13 @@ private slots:
         QTest::newRow("fifty") << QString(50, 'a') << QString(50, 'a');
         QTest::newRow("fifty-one") << QString(50, 'a') + "b" << QString(50, 'a');
         QTest::newRow("sixty accented") << QString(60, QChar(0xE9)) << QString(50, QChar(0xE9));
+        // Outside the basic plane a character takes two UTF-16 units.
+        const QString leaf = QString::fromUcs4(U"\U0001F33F");
+        QTest::newRow("fiftieth outside the basic plane")
+            << QString(49, 'a') + leaf + "bc" << QString(49, 'a') + leaf;
+        QTest::newRow("sixty outside the basic plane") << leaf.repeated(60) << leaf.repeated(50);
+        QTest::newRow("lone surrogate counts as one")
+            << QString(QChar(0xD83C)) + QString(55, 'a') << QString(QChar(0xD83C)) + QString(49, 'a');
     }
     void namesAreCutToFiftyCharacters()
     {

@@ -68,36 +68,62 @@ void DrawTitles(QPainter& painter)
     painter.restore();
 }
 
-// One point a column of pixels, through every observed percentage, not only whole counts.
-void DrawBelt(QPainter& painter, int sampleSize, const QColor& colour)
+// A belt's line, for its curves and for its piece in the legend.
+QPen CurvePen(int sampleSizeIndex)
 {
-    QPolygonF lower, upper;
-    for (int column = 0; column <= PlotWidth; ++column) {
-        const double observed = column * 100.0 / PlotWidth;
-        const std::optional<ShareLimits> limits = ExactLimits95(sampleSize * observed / 100.0, sampleSize);
-        lower << QPointF(XOf(observed), YOf(limits->Lower * 100));
-        upper << QPointF(XOf(observed), YOf(limits->Upper * 100));
+    QPen pen(CurveColour(sampleSizeIndex), 2);
+    pen.setCapStyle(Qt::FlatCap);  // gaps as long as the pattern says
+    switch (CurveStyle(sampleSizeIndex)) {  // lengths in pen widths
+    case LineStyle::Solid:
+        break;
+    case LineStyle::Dashed:
+        pen.setDashPattern({5, 2});
+        break;
+    case LineStyle::Dotted:
+        pen.setDashPattern({1, 2});
+        break;
+    case LineStyle::DashDot:
+        pen.setDashPattern({5, 2, 1, 2});
+        break;
     }
-    painter.setPen(QPen(colour, 2));
-    painter.drawPolyline(lower);
-    painter.drawPolyline(upper);
+    return pen;
 }
 
-// The label sits on the curve, in a white box: upper curves at 40 %, lower ones at 60 %, where
-// the belts stand far enough apart for one line of text each.
-void LabelBelt(QPainter& painter, int sampleSize, const QColor& colour)
+// One point a column of pixels, through every observed percentage, not only whole counts. Each
+// tenth of the width starts its pattern afresh, so that on the vertical lines 0, 10, 20 … where
+// the user reads the chart, every curve is drawn, whatever its style.
+void DrawBelt(QPainter& painter, int sampleSizeIndex)
 {
-    const QString label = QStringLiteral("n=%1").arg(sampleSize);
-    const QFontMetrics metrics(painter.font());
-    const QSize box(metrics.horizontalAdvance(label) + 6, metrics.height());
-    const std::optional<ShareLimits> atForty = ExactLimits95(sampleSize * 0.4, sampleSize);
-    const std::optional<ShareLimits> atSixty = ExactLimits95(sampleSize * 0.6, sampleSize);
-    for (const QPointF centre : {QPointF(XOf(40), YOf(atForty->Upper * 100)),
-                                 QPointF(XOf(60), YOf(atSixty->Lower * 100))}) {
-        const QRect where(QPoint(int(centre.x()) - box.width() / 2, int(centre.y()) - box.height() / 2), box);
-        painter.fillRect(where, Qt::white);
-        painter.setPen(colour);
-        painter.drawText(where, Qt::AlignCenter, label);
+    const int sampleSize = SampleSizes[sampleSizeIndex];
+    constexpr int columnsPerTenth = PlotWidth / 10;
+    painter.setPen(CurvePen(sampleSizeIndex));
+    for (int first = 0; first < PlotWidth; first += columnsPerTenth) {
+        QPolygonF lower, upper;
+        for (int column = first; column <= first + columnsPerTenth; ++column) {
+            const double observed = column * 100.0 / PlotWidth;
+            const std::optional<ShareLimits> limits = ExactLimits95(sampleSize * observed / 100.0, sampleSize);
+            lower << QPointF(XOf(observed), YOf(limits->Lower * 100));
+            upper << QPointF(XOf(observed), YOf(limits->Upper * 100));
+        }
+        painter.drawPolyline(lower);
+        painter.drawPolyline(upper);
+    }
+}
+
+void DrawLegend(QPainter& painter)
+{
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    painter.drawRect(LegendBox());
+    painter.setFont(ChartFont(12, true));
+    for (int i = 0; i < int(SampleSizes.size()); ++i) {
+        const QRect line = LegendLine(i);
+        const int middle = line.center().y();
+        painter.setPen(CurvePen(i));
+        painter.drawLine(line.left() + 2, middle, line.left() + 44, middle);
+        painter.setPen(Qt::black);
+        painter.drawText(line.adjusted(52, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("n=%1").arg(SampleSizes[i]));
     }
 }
 
@@ -110,11 +136,9 @@ QImage DrawChart()
     DrawTitles(painter);
     // Pixels exact, so that each curve keeps its own colour, one that reads back unmixed.
     painter.setRenderHint(QPainter::Antialiasing, false);
-    for (size_t i = 0; i < SampleSizes.size(); ++i)
-        DrawBelt(painter, SampleSizes[i], CurveColour(int(i)));
-    painter.setFont(ChartFont(12, true));
-    for (size_t i = 0; i < SampleSizes.size(); ++i)
-        LabelBelt(painter, SampleSizes[i], CurveColour(int(i)));
+    for (int i = 0; i < int(SampleSizes.size()); ++i)
+        DrawBelt(painter, i);
+    DrawLegend(painter);
     return chart;
 }
 

@@ -1,12 +1,13 @@
 #include "windows/Abaquez.h"
 
 #include "app/Dispatch.h"
+#include "app/Interval.h"
+#include "app/TextBoxes.h"
 #include "app/WindowFrame.h"
 
 #include "picture/TBitmap.h"
 
 #include <QPaintEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -19,18 +20,26 @@ const QString chartFileName = QStringLiteral("Abaque_bon.bmp");
 // The chart fills this rectangle whatever its own size; its top rows lie under the note.
 const TRect chartRect{110, 60, 800, 800};
 
-const QStringList note{
-    QStringLiteral("Tout échantillon est affecté de fluctuations qu'un abaque permet d'évaluer. "
-                   "Supposons que vous ayez projeté 10 points aléatoires, dont 3 tombent sur les "
-                   "espaces verts,soit 30 %."),
-    QStringLiteral("Sur l'abaque, joignez le long de la ligne verticale 30 les deux intersections "
-                   "avec les courbes n=10. Il y a 95 chances sur 100 pour que les espace verts "
-                   "occupent entre 8 % et 65 % du sol :"),
-    QStringLiteral("évaluer un pourcentage réclame de gros échantillons ..."),
-    QStringLiteral("Source : C. J. Clopper et E. S. Pearson (1934), \"The use of confidence or "
-                   "fiducial limits illustrated in the case of the binomial\", Biometrika, vol. 26, "
-                   "p. 404-413."),
-};
+// The note's first lines tell how to read the chart on an example; its last one gives the chart's
+// source and the example's exact interval, as the results grid's hints give it.
+QString NoteText()
+{
+    const QStringList lines{
+        QStringLiteral("Tout échantillon est affecté de fluctuations qu'un abaque permet d'évaluer. "
+                       "Supposons que vous ayez projeté 10 points aléatoires, dont 3 tombent sur les "
+                       "espaces verts,soit 30 %."),
+        QStringLiteral("Sur l'abaque, joignez le long de la ligne verticale 30 les deux intersections "
+                       "avec les courbes n=10. Il y a 95 chances sur 100 pour que les espace verts "
+                       "occupent entre 8 % et 65 % du sol :"),
+        QStringLiteral("évaluer un pourcentage réclame de gros échantillons ..."),
+        // Short enough to stay on one line of the box.
+        QStringLiteral("Source : Clopper et Pearson (1934), \"The use of confidence or fiducial limits "
+                       "illustrated in the case of the binomial\", Biometrika, vol. 26, p. 404-413 ; "
+                       "calcul exact : %1.")
+            .arg(IntervalText(3, 10)),
+    };
+    return lines.join(QLatin1Char('\n'));
+}
 
 }  // namespace
 
@@ -42,7 +51,7 @@ TAbaque::TAbaque()
     // Created in tab order. The note lies over the chart's top rows; the user may write in it.
     ButtFermer = new QPushButton(QStringLiteral("Fermer"), this);
     ButtFermer->setGeometry(864, 784, 75, 25);
-    Memo1 = new QPlainTextEdit(note.join(QLatin1Char('\n')), this);
+    Memo1 = new TMemo(NoteText(), this);
     Memo1->setGeometry(16, 8, 921, 65);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setWordWrapMode(QTextOption::WordWrap);

@@ -5,6 +5,7 @@
 #include "app/FloatArith.h"
 #include "app/Numbers.h"
 #include "app/SurveyTally.h"
+#include "app/TextBoxes.h"
 #include "app/WindowFrame.h"
 #include "windows/Fich_1.h"
 #include "windows/SampleGenerator.h"
@@ -51,7 +52,7 @@ QFrame* MakePanel(QWidget* window, int left, int top, int width, int height, TCo
 
 QLineEdit* MakeEditBox(QWidget* panel, int left, int top, int width, int height)
 {
-    auto* box = new QLineEdit(panel);
+    auto* box = new TEditBox(panel);
     box->setGeometry(left, top, width, height);
     SetTextColour(box, blue);
     return box;

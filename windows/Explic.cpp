@@ -2,13 +2,13 @@
 
 #include "app/Application.h"
 #include "app/Dispatch.h"
+#include "app/TextBoxes.h"
 #include "app/WindowFrame.h"
 #include "picture/TColor.h"
 #include "windows/Abaquez.h"
 
 #include <QFontInfo>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
 
@@ -67,7 +67,7 @@ TForm3::TForm3()
                        BoldGaramond(32), ColourToRGB(clNavy));
 
     // Created in tab order. The text can be read, selected and copied, never changed.
-    Memo1 = new QPlainTextEdit(explanation.join(QLatin1Char('\n')), this);
+    Memo1 = new TMemo(explanation.join(QLatin1Char('\n')), this);
     Memo1->setGeometry(64, 96, 657, 473);
     Memo1->setFont(BoldGaramond(19));
     QPalette memoColours = Memo1->palette();

@@ -5,6 +5,7 @@
 #include "app/Dispatch.h"
 #include "app/Numbers.h"
 #include "app/SurveyTally.h"
+#include "app/TextBoxes.h"
 #include "app/WindowFrame.h"
 #include "windows/Carte2.h"
 #include "windows/Explic.h"
@@ -23,7 +24,7 @@ const QColor blue(0, 0, 255);
 
 QLineEdit* MakeEditBox(QWidget* parent, int left, int top, int width, int height)
 {
-    auto* box = new QLineEdit(parent);
+    auto* box = new TEditBox(parent);
     box->setGeometry(left, top, width, height);
     return box;
 }

@@ -243,6 +243,8 @@ TTextGrid::TTextGrid(QWidget* parent, int columnCount, const std::vector<int>& h
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setCornerButtonEnabled(false);
+    // Tab leaves the grid for the window's next control, as in every other control.
+    setTabKeyNavigation(false);
 
     horizontalHeader()->setDefaultSectionSize(ColumnWidth + LineWidth);
     verticalHeader()->setDefaultSectionSize(DefaultRowHeight + LineWidth);
@@ -326,9 +328,17 @@ QString TTextGrid::SelectionText() const
         left = std::min(left, index.column());
         right = std::max(right, index.column());
     }
+    // Pasted elsewhere, figures mean nothing without the fixed cells that name them: each line
+    // begins with its row's name, and a selection from the first row comes under the columns'.
     QString text;
+    if (top == 0) {
+        QStringList line{Cell(0, 0)};
+        for (int column = left; column <= right; ++column)
+            line << Cell(column + 1, 0);
+        text += line.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
     for (int row = top; row <= bottom; ++row) {
-        QStringList line;
+        QStringList line{Cell(0, row + 1)};
         for (int column = left; column <= right; ++column)
             line << (selectionModel()->isSelected(cells->index(row, column))
                          ? Cell(column + 1, row + 1)

@@ -34,7 +34,9 @@ public:
     QString CellHint(int column, int row) const;
     void SetCellHint(int column, int row, const QString& hint);
 
-    // The selected cells as tab-separated lines, ready to paste into a spreadsheet.
+    // The selected cells as tab-separated lines, ready to paste into a spreadsheet: each line
+    // after its row's fixed cell, under a line of the fixed row's cells when the selection
+    // begins on the first row.
     QString SelectionText() const;
     void CopySelection();
 

@@ -1,0 +1,141 @@
+// The text boxes of every window: text of any length, and a paste or a drop that brings nothing.
+
+#include "Program.h"
+
+#include "windows/Abaquez.h"
+#include "windows/Carte2.h"
+#include "windows/Explic.h"
+#include "windows/Fich_1.h"
+#include "windows/TabResultats.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+QList<QWidget*> EveryTextBox()
+{
+    QList<QWidget*> boxes;
+    for (QWidget* window : {static_cast<QWidget*>(Page_1), static_cast<QWidget*>(Form2),
+                            static_cast<QWidget*>(TabRes), static_cast<QWidget*>(Form3),
+                            static_cast<QWidget*>(Abaque)}) {
+        for (QLineEdit* box : window->findChildren<QLineEdit*>())
+            boxes << box;
+        for (QPlainTextEdit* box : window->findChildren<QPlainTextEdit*>())
+            boxes << box;
+    }
+    return boxes;
+}
+
+QString TextOf(QWidget* box)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        return line->text();
+    return qobject_cast<QPlainTextEdit*>(box)->toPlainText();
+}
+
+// A multi-line box takes drops on its viewport.
+QWidget* DropSite(QWidget* box)
+{
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(box))
+        return memo->viewport();
+    return box;
+}
+
+QString Named(QWidget* box)
+{
+    return box->window()->windowTitle() + QStringLiteral(" / ") + box->metaObject()->className();
+}
+
+}  // namespace
+
+class TextBoxesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { StartProgram(); }
+    void cleanup()
+    {
+        QApplication::clipboard()->clear();
+        EndProgram();
+    }
+
+    void editBoxesTakeTextOfAnyLength_data()
+    {
+        QTest::addColumn<bool>("pasted");
+        QTest::newRow("set") << false;
+        QTest::newRow("pasted") << true;
+    }
+    void editBoxesTakeTextOfAnyLength()
+    {
+        QFETCH(bool, pasted);
+        const QString longText = QStringLiteral("1234567890").repeated(10000);
+        for (QWidget* box : EveryTextBox()) {
+            auto* line = qobject_cast<QLineEdit*>(box);
+            if (!line)
+                continue;
+            if (pasted) {
+                line->clear();
+                QApplication::clipboard()->setText(longText);
+                QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                line->setText(longText);
+            }
+            QVERIFY2(line->text() == longText, qPrintable(Named(box)));
+        }
+    }
+
+    void pasteOfNothingChangesNothing_data()
+    {
+        QTest::addColumn<bool>("emptyData");
+        QTest::newRow("nothing copied") << false;
+        QTest::newRow("data without a format") << true;
+    }
+    void pasteOfNothingChangesNothing()
+    {
+        QFETCH(bool, emptyData);
+        const QList<QWidget*> boxes = EveryTextBox();
+        QCOMPARE(boxes.size(), 7);  // EdFich, EdNPoints, EdLandUse, EdNBPoints, TaillePt, two notes
+        for (QWidget* box : boxes) {
+            if (emptyData)
+                QApplication::clipboard()->setMimeData(new QMimeData);
+            else
+                QApplication::clipboard()->clear();
+            const QString before = TextOf(box);
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+            QVERIFY2(TextOf(box) == before, qPrintable(Named(box)));
+        }
+    }
+
+    void dropOfNothingChangesNothing_data()
+    {
+        QTest::addColumn<bool>("emptyData");
+        QTest::newRow("no data") << false;
+        QTest::newRow("data without a format") << true;
+    }
+    void dropOfNothingChangesNothing()
+    {
+        QFETCH(bool, emptyData);
+        QMimeData empty;
+        const QMimeData* data = emptyData ? &empty : nullptr;
+        for (QWidget* box : EveryTextBox()) {
+            const QString before = TextOf(box);
+            const QPointF at(5, 5);
+            QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(DropSite(box), &enter);
+            QDragMoveEvent move(at.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(DropSite(box), &move);
+            QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(DropSite(box), &drop);
+            QVERIFY2(!drop.isAccepted(), qPrintable(Named(box)));
+            QVERIFY2(TextOf(box) == before, qPrintable(Named(box)));
+        }
+    }
+};
+
+QTEST_MAIN(TextBoxesTest)
+#include "test_text_boxes.moc"
