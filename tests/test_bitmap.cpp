@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <bit>
 #include <tuple>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -93,6 +94,26 @@ MeasuredRead ReadInChild(const QByteArray& bytes)
     if (newline < 0)
         return {};
     return {QString::fromUtf8(report.mid(newline + 1)), report.left(newline).toLongLong()};
+}
+
+// A row of 16- or 32-bit pixels, pixel v holding the value v in each channel of channelBits
+// bits, and v cut to the width of any narrower channel.
+BmpLayout EveryChannelValue(int bitsPerPixel, const QList<quint32>& masks, int channelBits)
+{
+    BmpLayout layout;
+    layout.width = 1 << channelBits;
+    layout.bitsPerPixel = bitsPerPixel;
+    layout.compression = masks.isEmpty() ? 0 : 3;
+    layout.masks = masks;
+    const QList<quint32> placed = masks.isEmpty() ? QList<quint32>{0x7C00, 0x03E0, 0x001F} : masks;
+    for (quint32 v = 0; v < quint32(layout.width); ++v) {
+        quint32 word = 0;
+        for (quint32 mask : placed)
+            word |= ((v >> (channelBits - std::popcount(mask))) << std::countr_zero(mask)) & mask;
+        for (int byte = 0; byte < bitsPerPixel / 8; ++byte)
+            layout.pixels.append(char(word >> (8 * byte)));
+    }
+    return layout;
 }
 
 // A small picture with a distinct colour at each corner, on a 16-entry palette.
@@ -778,6 +799,35 @@ private slots:
         const MeasuredRead read = ReadInChild(bytes);
         QCOMPARE(read.failure, QStringLiteral("EOutOfMemory: ") + OutOfMemory);
         QVERIFY2(read.peakMiB >= 0 && read.peakMiB < 64, qPrintable(QStringLiteral("%1 MiB").arg(read.peakMiB)));
+    }
+
+    // One rule widens a channel to 8 bits wherever its mask sits: standard 5-5-5 and 5-6-5
+    // pixels, which go straight into Qt's own 16-bit formats, give the same levels as the same
+    // values under any other masks.
+    void channelValueGivesOneLevelWhateverTheMasks_data()
+    {
+        QTest::addColumn<int>("channelBits");
+        QTest::addColumn<int>("bitsPerPixel");
+        QTest::addColumn<QList<quint32>>("masks");
+        QTest::newRow("5 bits, shifted left") << 5 << 16 << QList<quint32>{0xF800, 0x07C0, 0x003E};
+        QTest::newRow("5 bits, blue high") << 5 << 16 << QList<quint32>{0x001F, 0x03E0, 0x7C00};
+        QTest::newRow("5 bits in 32") << 5 << 32 << QList<quint32>{0x7C00, 0x03E0, 0x001F};
+        QTest::newRow("5 bits at the top of 32") << 5 << 32 << QList<quint32>{0xF8000000, 0x00F80000, 0x0000F800};
+        QTest::newRow("6 bits, green high") << 6 << 16 << QList<quint32>{0x001F, 0xFC00, 0x03E0};
+        QTest::newRow("6 bits in 32") << 6 << 32 << QList<quint32>{0x1F0000, 0x3F00, 0x1F};
+    }
+    void channelValueGivesOneLevelWhateverTheMasks()
+    {
+        QFETCH(int, channelBits);
+        QFETCH(int, bitsPerPixel);
+        QFETCH(QList<quint32>, masks);
+        const QList<quint32> standard =
+            channelBits == 5 ? QList<quint32>{} : QList<quint32>{0xF800, 0x07E0, 0x001F};
+        const QImage straight = Read(WriteBmp(EveryChannelValue(16, standard, channelBits))).Image();
+        QCOMPARE(straight.format(), channelBits == 5 ? QImage::Format_RGB555 : QImage::Format_RGB16);
+        const QImage masked = Read(WriteBmp(EveryChannelValue(bitsPerPixel, masks, channelBits))).Image();
+        // As the screen gets them.
+        ComparePixels(masked.convertToFormat(QImage::Format_RGB32), straight.convertToFormat(QImage::Format_RGB32));
     }
 
     void failedReadKeepsThePicture()
