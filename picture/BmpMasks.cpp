@@ -9,6 +9,11 @@ ChannelMask::ChannelMask(quint32 mask)
     shift = std::countr_zero(mask);
     maximum = mask >> shift;
     contiguous = (maximum & (maximum + 1)) == 0;
+    const int bits = std::bit_width(maximum);
+    const int copies = (8 + bits - 1) / bits;
+    for (int copy = 0; copy < copies; ++copy)
+        repeat |= 1u << (copy * bits);
+    drop = copies * bits - 8;
 }
 
 MaskConverter::MaskConverter(const ColourMasks& masks)

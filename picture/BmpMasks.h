@@ -1,26 +1,27 @@
 #pragma once
-// Colour masks of 16- and 32-bit pixels: any contiguous run of bits per channel, scaled so that
-// a channel at full scale gives 255.
+// Colour masks of 16- and 32-bit pixels: any contiguous run of bits per channel, widened to
+// 8 bits by one rule for every layout.
 
 #include <QtGlobal>
 #include <QRgb>
 
+// A channel of n bits becomes the first 8 bits of its own bits repeated: 5 bits abcde give
+// abcdeabc, 6 bits abcdef give abcdefab, and 8 bits or more give their top 8. This is the rule
+// by which Qt widens the standard 5-5-5 and 5-6-5 pixels, which are read straight into images of
+// those formats; every other layout follows it, so that a channel value gives the same level
+// wherever its mask sits. Zero stays 0 and full scale gives 255.
 class ChannelMask {
 public:
     ChannelMask() = default;
     explicit ChannelMask(quint32 mask);
     bool Contiguous() const { return contiguous; }
-    uchar Level(quint32 pixel) const
-    {
-        if (maximum == 0)
-            return 0;
-        const quint32 value = (pixel >> shift) & maximum;
-        return uchar((quint64(value) * 255 + maximum / 2) / maximum);
-    }
+    uchar Level(quint32 pixel) const { return uchar(((pixel >> shift) & maximum) * repeat >> drop); }
 
 private:
     int shift = 0;
     quint32 maximum = 0;
+    quint32 repeat = 0;  // one 1 bit per copy of the channel: the product lays the copies side by side
+    int drop = 0;        // bits of the copies past the first 8
     bool contiguous = true;
 };
 

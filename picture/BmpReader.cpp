@@ -236,17 +236,22 @@ void AskForLargePages(void* memory, size_t size)
 // pixel value 0 is already in every row the file does not supply: calloc clears only memory that
 // the heap reuses, and a large block comes fresh from the system, already zero, its untouched
 // pages costing nothing. A file that fills it all spares that clearing pass.
-QImage NewImage(int width, qint64 height, qint64 bytesPerLine, QImage::Format format, bool filledByFile,
-                qint64 memoryLimit)
+QImage NewImage(int width, qint64 height, const ImageLayout& layout, bool filledByFile, qint64 memoryLimit)
 {
-    if (height > std::numeric_limits<int>::max() || bytesPerLine > memoryLimit / height)
+    // Qt holds no image whose row, counted in bits, overflows an int: such a width is refused
+    // before anything is reserved for it.
+    constexpr qint64 MostRowBits = std::numeric_limits<int>::max() - 31;
+    if (width > MostRowBits / layout.imageBitsPerPixel || height > std::numeric_limits<int>::max())
+        FailMemory();
+    const qint64 bytesPerLine = RowBytes(width, layout.imageBitsPerPixel);
+    if (bytesPerLine > memoryLimit / height)
         FailMemory();
     const size_t size = size_t(bytesPerLine * height);
     void* memory = filledByFile ? std::malloc(size) : std::calloc(size, 1);
     if (!memory)
         FailMemory();
     AskForLargePages(memory, size);
-    QImage image(static_cast<uchar*>(memory), width, int(height), bytesPerLine, format, std::free, memory);
+    QImage image(static_cast<uchar*>(memory), width, int(height), bytesPerLine, layout.format, std::free, memory);
     if (image.isNull()) {
         std::free(memory);
         FailMemory();
@@ -283,18 +288,18 @@ void TransferRow(RowTransfer transfer, const uchar* from, uchar* line, int width
 }
 
 // Uncompressed pixels: each row read straight into the image's memory where the layouts
-// agree, else through one row's worth of buffer.
+// agree, else through one row's worth of buffer. pixelBytes is at most imageBytes, the file's
+// whole pixel data (saturated: the product of absurd sizes would overflow even 64 bits).
 QImage ReadUncompressed(QIODevice& stream, const BmpInfoHeader& h, const ImageLayout& layout,
                         const ColourMasks& masks, const QList<QRgb>& colours, qint64 pixelBytes,
-                        qint64 memoryLimit)
+                        qint64 imageBytes, qint64 memoryLimit)
 {
     const int width = h.width;
     const qint64 height = h.height < 0 ? -qint64(h.height) : h.height;
     const qint64 fileRow = RowBytes(width, h.bitsPerPixel);
     const bool straight =
         layout.transfer == RowTransfer::Straight || layout.transfer == RowTransfer::OpaqueStraight;
-    QImage image = NewImage(width, height, RowBytes(width, layout.imageBitsPerPixel), layout.format,
-                            straight && pixelBytes == fileRow * height, memoryLimit);
+    QImage image = NewImage(width, height, layout, straight && pixelBytes == imageBytes, memoryLimit);
     if (layout.format == QImage::Format_Mono || layout.format == QImage::Format_Indexed8)
         image.setColorTable(IndexedColours(colours, h.bitsPerPixel));
 
@@ -369,7 +374,7 @@ BmpPicture ReadBmp(QIODevice& stream, qint64 memoryLimit)
     if (Compressed(h)) {
         if (h.height < 0)
             FailInvalid();  // run-length encoding stores rows bottom-up only
-        QImage image = NewImage(h.width, h.height, RowBytes(h.width, 8), layout.format, false, memoryLimit);
+        QImage image = NewImage(h.width, h.height, layout, false, memoryLimit);
         image.setColorTable(IndexedColours(table.colours, h.bitsPerPixel));
         // The encoded bytes are kept with the picture and decoded from there.
         QByteArray& source = picture.sourceBytes;
@@ -386,7 +391,8 @@ BmpPicture ReadBmp(QIODevice& stream, qint64 memoryLimit)
     } else {
         // No more than the pixel memory is stored; bytes past it are left unread.
         pixelBytes = std::min(pixelBytes, computedSize);
-        picture.image = ReadUncompressed(stream, h, layout, masks, table.colours, pixelBytes, memoryLimit);
+        picture.image =
+            ReadUncompressed(stream, h, layout, masks, table.colours, pixelBytes, computedSize, memoryLimit);
     }
     picture.header = h;
     return picture;

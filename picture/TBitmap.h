@@ -17,8 +17,8 @@ public:
     const QImage& Image() const;  // what was decoded (null when empty)
     const BmpInfoHeader& Header() const;
 
-    // Opens the file for reading with writers locked out, reads it whole, and closes it on every
-    // path. Throws EFOpenError, or what ReadPictureStream throws.
+    // Opens the file for reading with writers kept out (see PictureFile), reads it whole, and
+    // closes it on every path. Throws EFOpenError, or what ReadPictureStream throws.
     void LoadPictureFile(const QString& fileName);
     // Reads the picture from the stream's current position to its end. On failure the picture
     // stays as it was.

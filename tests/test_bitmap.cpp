@@ -11,8 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <bit>
+#include <tuple>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -45,6 +48,72 @@ QString ReadFailure(const QByteArray& bytes)
     } catch (const Exception& error) {
         return error.ClassName + QStringLiteral(": ") + error.Message;
     }
+}
+
+// A read's outcome ("Class: message", or empty) and the most virtual memory it took at once, in
+// MiB. Measured in a child process, whose peak starts where its parent stands: what earlier
+// reads took cannot hide it, and memory reserved but never touched counts too.
+struct MeasuredRead {
+    QString failure;
+    qint64 peakMiB = -1;
+};
+
+qint64 PeakVirtualKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmPeak:"))
+            return line.mid(7).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+MeasuredRead ReadInChild(const QByteArray& bytes)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        const qint64 before = PeakVirtualKiB();
+        const QString failure = ReadFailure(bytes);
+        const QByteArray report =
+            QByteArray::number((PeakVirtualKiB() - before) / 1024) + '\n' + failure.toUtf8();
+        const bool written = ::write(channel[1], report.constData(), size_t(report.size())) == report.size();
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray report;
+    char chunk[256];
+    for (ssize_t n; (n = ::read(channel[0], chunk, sizeof chunk)) > 0;)
+        report.append(chunk, n);
+    ::close(channel[0]);
+    ::waitpid(child, nullptr, 0);
+    const qsizetype newline = report.indexOf('\n');
+    if (newline < 0)
+        return {};
+    return {QString::fromUtf8(report.mid(newline + 1)), report.left(newline).toLongLong()};
+}
+
+// A row of 16- or 32-bit pixels, pixel v holding the value v in each channel of channelBits
+// bits, and v cut to the width of any narrower channel.
+BmpLayout EveryChannelValue(int bitsPerPixel, const QList<quint32>& masks, int channelBits)
+{
+    BmpLayout layout;
+    layout.width = 1 << channelBits;
+    layout.bitsPerPixel = bitsPerPixel;
+    layout.compression = masks.isEmpty() ? 0 : 3;
+    layout.masks = masks;
+    const QList<quint32> placed = masks.isEmpty() ? QList<quint32>{0x7C00, 0x03E0, 0x001F} : masks;
+    for (quint32 v = 0; v < quint32(layout.width); ++v) {
+        quint32 word = 0;
+        for (quint32 mask : placed)
+            word |= ((v >> (channelBits - std::popcount(mask))) << std::countr_zero(mask)) & mask;
+        for (int byte = 0; byte < bitsPerPixel / 8; ++byte)
+            layout.pixels.append(char(word >> (8 * byte)));
+    }
+    return layout;
 }
 
 // A small picture with a distinct colour at each corner, on a 16-entry palette.
@@ -626,6 +695,139 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, failure);
         QCOMPARE(ReadFailure(bytes), failure);
+    }
+
+    // Widths and heights at the ends of their fields, at every depth and compression, in files
+    // of a few bytes: each read ends in the reader's own error, with no arithmetic overflow on
+    // the way (the sanitizer build stops at the first).
+    void sizesAtTheEndsOfTheirFields_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("failure");
+        const QString invalid = QStringLiteral("EInvalidGraphic: ") + InvalidBitmap;
+        const QString memory = QStringLiteral("EOutOfMemory: ") + OutOfMemory;
+        struct Encoding {
+            const char* name;
+            int bits;
+            quint32 compression;
+            QList<quint32> masks;
+        };
+        const QList<Encoding> encodings{
+            {"1 bit", 1, 0, {}},        {"4 bits", 4, 0, {}},
+            {"RLE4", 4, 2, {}},         {"8 bits", 8, 0, {}},
+            {"RLE8", 8, 1, {}},         {"16 bits", 16, 0, {}},
+            {"16 bits, masks", 16, 3, {0xF00, 0xF0, 0xF}},
+            {"24 bits", 24, 0, {}},     {"32 bits", 32, 0, {}},
+            {"32 bits, masks", 32, 3, {0xFF, 0xFF00, 0xFF0000}}};
+        constexpr qint32 Most = std::numeric_limits<qint32>::max();
+        constexpr qint32 Least = std::numeric_limits<qint32>::min();
+        const QList<std::tuple<const char*, qint32, qint32>> sizes{
+            {"widest and tallest", Most, Most}, {"widest, lowest", Most, Least},
+            {"widest, one row", Most, 1},       {"widest, one row top-down", Most, -1},
+            {"one column, tallest", 1, Most},   {"one column, lowest", 1, Least}};
+        for (const Encoding& encoding : encodings) {
+            BmpLayout layout;
+            layout.bitsPerPixel = encoding.bits;
+            layout.compression = encoding.compression;
+            layout.masks = encoding.masks;
+            layout.pixels = QByteArray(8, '\x11');
+            if (encoding.bits <= 8) {
+                layout.colourTable = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+                layout.coloursUsed = 2;
+            }
+            for (const auto& [name, width, height] : sizes) {
+                layout.width = width;
+                layout.height = height;
+                const bool topDownRuns = encoding.compression == 1 || encoding.compression == 2;
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(encoding.name, name)))
+                    << WriteBmp(layout) << (topDownRuns && height < 0 ? invalid : memory);
+            }
+            if (encoding.compression != 0)
+                continue;
+            // The core form's largest picture; at 1 bit it takes 512 MiB, and is read.
+            layout.headerSize = 12;
+            layout.width = layout.height = 0xFFFF;
+            layout.colourTable.resize(encoding.bits <= 8 ? 1 << encoding.bits : 0);
+            QTest::newRow(qPrintable(QStringLiteral("%1, core 65535 squared").arg(encoding.name)))
+                << WriteBmp(layout) << (encoding.bits == 1 ? QString() : memory);
+        }
+    }
+    void sizesAtTheEndsOfTheirFields()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, failure);
+        QCOMPARE(ReadFailure(bytes), failure);
+    }
+
+    // A width past what a Qt image can hold, at every layout, in a file of a few bytes. Seven
+    // rows of it would fit the memory allowed (1.75 GiB): nothing is reserved before the
+    // refusal.
+    void tooWideForAnImageIsRefusedBeforeReserving_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QList<quint32> masks16{0xF00, 0xF0, 0xF};
+        const QList<quint32> masks32{0xFF, 0xFF00, 0xFF0000};
+        const QList<std::tuple<const char*, int, quint32, int, QList<quint32>>> cases{
+            {"1 bit", 1, 0, std::numeric_limits<int>::max(), {}},
+            {"4 bits", 4, 0, 268435460, {}},
+            {"RLE4", 4, 2, 268435460, {}},
+            {"8 bits", 8, 0, 268435460, {}},
+            {"RLE8", 8, 1, 268435460, {}},
+            {"16 bits", 16, 0, 134217730, {}},
+            {"16 bits, masks", 16, 3, 67108865, masks16},
+            {"24 bits", 24, 0, 89478486, {}},
+            {"32 bits", 32, 0, 67108865, {}},
+            {"32 bits, masks", 32, 3, 67108865, masks32}};
+        for (const auto& [name, bits, compression, width, masks] : cases) {
+            BmpLayout layout;
+            layout.width = width;
+            layout.height = 7;
+            layout.bitsPerPixel = bits;
+            layout.compression = compression;
+            layout.masks = masks;
+            if (bits <= 8) {
+                layout.colourTable = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+                layout.coloursUsed = 2;
+            }
+            layout.pixels = QByteArray(8, '\x11');
+            QTest::newRow(name) << WriteBmp(layout);
+        }
+    }
+    void tooWideForAnImageIsRefusedBeforeReserving()
+    {
+        QFETCH(QByteArray, bytes);
+        const MeasuredRead read = ReadInChild(bytes);
+        QCOMPARE(read.failure, QStringLiteral("EOutOfMemory: ") + OutOfMemory);
+        QVERIFY2(read.peakMiB >= 0 && read.peakMiB < 64, qPrintable(QStringLiteral("%1 MiB").arg(read.peakMiB)));
+    }
+
+    // One rule widens a channel to 8 bits wherever its mask sits: standard 5-5-5 and 5-6-5
+    // pixels, which go straight into Qt's own 16-bit formats, give the same levels as the same
+    // values under any other masks.
+    void channelValueGivesOneLevelWhateverTheMasks_data()
+    {
+        QTest::addColumn<int>("channelBits");
+        QTest::addColumn<int>("bitsPerPixel");
+        QTest::addColumn<QList<quint32>>("masks");
+        QTest::newRow("5 bits, shifted left") << 5 << 16 << QList<quint32>{0xF800, 0x07C0, 0x003E};
+        QTest::newRow("5 bits, blue high") << 5 << 16 << QList<quint32>{0x001F, 0x03E0, 0x7C00};
+        QTest::newRow("5 bits in 32") << 5 << 32 << QList<quint32>{0x7C00, 0x03E0, 0x001F};
+        QTest::newRow("5 bits at the top of 32") << 5 << 32 << QList<quint32>{0xF8000000, 0x00F80000, 0x0000F800};
+        QTest::newRow("6 bits, green high") << 6 << 16 << QList<quint32>{0x001F, 0xFC00, 0x03E0};
+        QTest::newRow("6 bits in 32") << 6 << 32 << QList<quint32>{0x1F0000, 0x3F00, 0x1F};
+    }
+    void channelValueGivesOneLevelWhateverTheMasks()
+    {
+        QFETCH(int, channelBits);
+        QFETCH(int, bitsPerPixel);
+        QFETCH(QList<quint32>, masks);
+        const QList<quint32> standard =
+            channelBits == 5 ? QList<quint32>{} : QList<quint32>{0xF800, 0x07E0, 0x001F};
+        const QImage straight = Read(WriteBmp(EveryChannelValue(16, standard, channelBits))).Image();
+        QCOMPARE(straight.format(), channelBits == 5 ? QImage::Format_RGB555 : QImage::Format_RGB16);
+        const QImage masked = Read(WriteBmp(EveryChannelValue(bitsPerPixel, masks, channelBits))).Image();
+        // As the screen gets them.
+        ComparePixels(masked.convertToFormat(QImage::Format_RGB32), straight.convertToFormat(QImage::Format_RGB32));
     }
 
     void failedReadKeepsThePicture()

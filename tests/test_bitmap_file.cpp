@@ -3,18 +3,27 @@
 
 #include "app/Errors.h"
 #include "helpers/BmpWriter.h"
+#include "picture/PictureFile.h"
 #include "picture/TBitmap.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -28,6 +37,65 @@ QString OpenFailure(const QString& fileName)
         return error.Message;
     }
 }
+
+// Leases are granted to the file's owner (or a privileged process), on file systems that have
+// them.
+void SkipUnlessLeasesAreGranted()
+{
+    QFile probe(QStringLiteral("bail.bin"));
+    probe.open(QIODevice::WriteOnly);
+    probe.close();
+    const int fd = ::open("bail.bin", O_RDONLY);
+    const bool granted = ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
+    ::close(fd);
+    if (!granted)
+        QSKIP("the system grants no lease on files here: only writers holding the lock are seen");
+}
+
+// A thread of ours stands for a program that opens a pipe for writing, which waits until a
+// reader opens it, then writes its bytes.
+class WaitingWriter {
+public:
+    WaitingWriter(const char* pipe, QByteArray bytes) : pipe(pipe)
+    {
+        thread = std::thread([this, bytes] {
+            // Should the reader go away first, the write fails instead of ending the tests.
+            sigset_t brokenPipe;
+            sigemptyset(&brokenPipe);
+            sigaddset(&brokenPipe, SIGPIPE);
+            pthread_sigmask(SIG_BLOCK, &brokenPipe, nullptr);
+            const int fd = ::open(this->pipe, O_WRONLY);
+            released = true;
+            if (fd >= 0) {
+                [[maybe_unused]] const auto written = ::write(fd, bytes.constData(), size_t(bytes.size()));
+                ::close(fd);
+            }
+        });
+    }
+    ~WaitingWriter() { Drain(); }
+    bool Released() const { return released; }
+    // Opens the pipe for reading, which lets the writer go on, and reads what it writes.
+    QByteArray Drain()
+    {
+        QByteArray received;
+        if (!thread.joinable())
+            return received;
+        const int fd = ::open(pipe, O_RDONLY | O_NONBLOCK);
+        pollfd ready{fd, POLLIN, 0};
+        char chunk[64];
+        for (ssize_t n = 1; n > 0 && ::poll(&ready, 1, 2000) > 0;)
+            if ((n = ::read(fd, chunk, sizeof chunk)) > 0)
+                received.append(chunk, n);
+        thread.join();
+        ::close(fd);
+        return received;
+    }
+
+private:
+    const char* pipe;
+    std::thread thread;
+    std::atomic<bool> released = false;
+};
 
 QImage SmallMap()
 {
@@ -48,29 +116,48 @@ private slots:
         QVERIFY(QDir::setCurrent(dir.path()));
     }
 
-    void openFailureQuotesFullPathAndSystemText_data()
+    void openFailureQuotesFullPathAndReason_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("fullPath");
-        QTest::addColumn<QString>("systemText");
-        QTest::newRow("missing, relative") << "absente.bmp" << "/absente.bmp" << "No such file or directory";
-        QTest::newRow("dot segments") << "./sous/../absente.bmp" << "/absente.bmp" << "No such file or directory";
-        QTest::newRow("missing folder") << "nulle/part.bmp" << "/nulle/part.bmp" << "No such file or directory";
-        QTest::newRow("a folder") << "dossier" << "/dossier" << "Is a directory";
-        QTest::newRow("name with a NUL") << QStringLiteral("carte.bmp") + QChar(0) + "x"
-                                         << QStringLiteral("/carte.bmp") + QChar(0) + "x" << "Invalid argument";
-        QTest::newRow("not a regular file") << "tube" << "/tube" << "Invalid argument";
+        QTest::addColumn<QString>("reason");
+        const QString here = dir.path();
+        const QString notOrdinary = QStringLiteral("Ce n'est pas un fichier ordinaire");
+        QTest::newRow("missing, relative") << "absente.bmp" << here + "/absente.bmp" << "No such file or directory";
+        QTest::newRow("dot segments") << "./sous/../absente.bmp" << here + "/absente.bmp" << "No such file or directory";
+        QTest::newRow("missing folder") << "nulle/part.bmp" << here + "/nulle/part.bmp" << "No such file or directory";
+        QTest::newRow("a folder") << "dossier" << here + "/dossier" << "Is a directory";
+        QTest::newRow("name with a NUL, quoted up to it")
+            << QStringLiteral("carte.bmp") + QChar(0) + "x" << here + "/carte.bmp"
+            << "Le nom contient un caractère nul";
+        QTest::newRow("a pipe") << "tube" << here + "/tube" << notOrdinary;
+        QTest::newRow("a device") << "/dev/null" << "/dev/null" << notOrdinary;
+        QTest::newRow("a link to a pipe") << "lien" << here + "/lien" << notOrdinary;
     }
-    void openFailureQuotesFullPathAndSystemText()
+    void openFailureQuotesFullPathAndReason()
     {
         QFETCH(QString, typed);
         QFETCH(QString, fullPath);
-        QFETCH(QString, systemText);
+        QFETCH(QString, reason);
         QDir().mkdir(QStringLiteral("dossier"));
         QVERIFY(::mkfifo("tube", 0600) == 0 || errno == EEXIST);
+        QVERIFY(::symlink("tube", "lien") == 0 || errno == EEXIST);
         WriteBmpFile(QStringLiteral("carte.bmp"), SmallMap());
-        QCOMPARE(OpenFailure(typed),
-                 QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(dir.path() + fullPath, systemText));
+        QCOMPARE(OpenFailure(typed), QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(fullPath, reason));
+    }
+
+    // A program waiting to write into a pipe goes on waiting, its bytes kept for whoever reads
+    // the pipe.
+    void pipeIsRefusedWithoutReleasingItsWriter()
+    {
+        QVERIFY(::mkfifo("attente", 0600) == 0);
+        WaitingWriter writer("attente", "relevés");
+        std::this_thread::sleep_for(200ms);  // time to reach its open
+        const QString failure = OpenFailure(QStringLiteral("attente"));
+        std::this_thread::sleep_for(200ms);
+        QVERIFY(!writer.Released());
+        QCOMPARE(writer.Drain(), QByteArray("relevés"));
+        QVERIFY(failure.endsWith(QStringLiteral("Ce n'est pas un fichier ordinaire")));
     }
 
     void absoluteNameIsQuotedAsIs()
@@ -95,10 +182,12 @@ private slots:
         QVERIFY(OpenFailure(QStringLiteral("secret.bmp")).endsWith(QStringLiteral(". Permission denied")));
     }
 
+    // A program that locks the file before replacing it, the file itself open only for
+    // reading.
     void writerHoldingTheLockKeepsUsOut()
     {
         WriteBmpFile(QStringLiteral("carte.bmp"), SmallMap());
-        const int writer = ::open("carte.bmp", O_RDWR);
+        const int writer = ::open("carte.bmp", O_RDONLY);
         QVERIFY(writer >= 0);
         QCOMPARE(::flock(writer, LOCK_EX | LOCK_NB), 0);
         QCOMPARE(OpenFailure(QStringLiteral("carte.bmp")),
@@ -106,6 +195,55 @@ private slots:
                      .arg(dir.filePath(QStringLiteral("carte.bmp"))));
         ::close(writer);
         QCOMPARE(OpenFailure(QStringLiteral("carte.bmp")), QString());
+    }
+
+    void fileOpenForWritingIsRefused_data()
+    {
+        QTest::addColumn<int>("access");
+        QTest::newRow("writing") << O_WRONLY;
+        QTest::newRow("reading and writing") << O_RDWR;
+    }
+    void fileOpenForWritingIsRefused()
+    {
+        QFETCH(int, access);
+        SkipUnlessLeasesAreGranted();
+        WriteBmpFile(QStringLiteral("carte.bmp"), SmallMap());
+        const int writer = ::open("carte.bmp", access);
+        QVERIFY(writer >= 0);
+        const QString failure = OpenFailure(QStringLiteral("carte.bmp"));
+        ::close(writer);
+        QCOMPARE(failure, QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Resource temporarily unavailable")
+                              .arg(dir.filePath(QStringLiteral("carte.bmp"))));
+        QCOMPARE(OpenFailure(QStringLiteral("carte.bmp")), QString());
+    }
+
+    // A program opening the file for writing while it is read waits until it is closed, and the
+    // system's notice of that writer (a signal whose default action ends a program) leaves the
+    // program running.
+    void writerWaitsUntilTheFileIsClosed()
+    {
+        SkipUnlessLeasesAreGranted();
+        WriteBmpFile(QStringLiteral("carte.bmp"), SmallMap());
+        std::atomic<bool> opened = false;
+        bool openedWhileHeld = true;
+        QElapsedTimer clock;
+        qint64 released = 0;
+        std::thread writer;
+        {
+            PictureFile file(QStringLiteral("carte.bmp"));
+            clock.start();
+            writer = std::thread([&opened] {
+                const int fd = ::open("carte.bmp", O_WRONLY);
+                opened = true;
+                ::close(fd);
+            });
+            std::this_thread::sleep_for(300ms);
+            openedWhileHeld = opened;
+            released = clock.elapsed();
+        }
+        writer.join();
+        QVERIFY(!openedWhileHeld);
+        QVERIFY2(clock.elapsed() < released + 5000, "the writer waited for the system's time limit");
     }
 
     void otherReadersAreWelcome()

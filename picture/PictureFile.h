@@ -1,0 +1,24 @@
+#pragma once
+// A picture file open for reading while no other program writes it.
+
+#include <QFile>
+#include <QString>
+
+// Opens an ordinary file read-only, never creating it, and refuses it while another program has
+// it open for writing or holds its lock. While it stays open, other programs may read it; one
+// that opens it for writing waits until it is closed, one that asks for its lock is refused.
+// Where the system grants no lease (a file of another user, a file system without leases), only
+// writers that hold the lock are noticed. Throws EFOpenError.
+class PictureFile {
+public:
+    explicit PictureFile(const QString& fileName);
+    ~PictureFile();
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
+
+    QIODevice& Stream() { return file; }
+
+private:
+    QFile file;
+    bool leased = false;
+};
