@@ -4,9 +4,15 @@
 #include "app/Numbers.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFont>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QPushButton>
+#include <QTranslator>
 #include <QWidget>
 
 namespace {
@@ -27,6 +33,41 @@ protected:
         return false;
     }
 };
+
+// Return and Enter press the push button that has the focus, as Space does, in every window.
+// A dialog keeps them: there they press its default button.
+class ReturnPressesButtons : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!button || !button->isEnabled() || qobject_cast<QDialog*>(button->window()))
+            return false;
+        if (!key->isAutoRepeat())  // a held key presses once, as Space does
+            button->click();
+        return true;
+    }
+};
+
+// The program is French whatever the user's language, and so are the texts that Qt's own
+// controls draw: the edit boxes' context menu, the standard buttons.
+void LoadQtFrench(QApplication& application)
+{
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
 
 void MapLayoutFaces()
 {
@@ -62,7 +103,14 @@ void SetUpApplication(QApplication& application)
     application.setApplicationName(title);
     application.setQuitOnLastWindowClosed(false);
     ReadDecimalSeparator();
-    application.installEventFilter(new LocaleWatcher(&application));
+    // Set up once per application, however often the window set is made anew.
+    static QPointer<QApplication> setUp;
+    if (setUp != &application) {
+        setUp = &application;
+        application.installEventFilter(new LocaleWatcher(&application));
+        application.installEventFilter(new ReturnPressesButtons(&application));
+        LoadQtFrench(application);
+    }
     MapLayoutFaces();
     terminated = false;
 }

@@ -16,8 +16,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -258,6 +261,7 @@ private slots:
         QTest::newRow("title bar") << "close";
         QTest::newRow("Fermer clicked") << "click";
         QTest::newRow("Alt+F in an edit box") << "alt-f";
+        QTest::newRow("Alt+Shift+F in an edit box") << "alt-shift-f";
         QTest::newRow("F on a push button") << "f-on-button";
         QTest::newRow("shift+F on a push button") << "shift-f-on-button";
     }
@@ -272,9 +276,11 @@ private slots:
             Page_1->close();
         } else if (how == "click") {
             QTest::mouseClick(Page_1->BitBtn1, Qt::LeftButton);
-        } else if (how == "alt-f") {
+        } else if (how.startsWith("alt")) {
             Page_1->EdFich->setFocus();
-            QTest::keyClick(Page_1->EdFich, Qt::Key_F, Qt::AltModifier);
+            QTest::keyClick(Page_1->EdFich, Qt::Key_F,
+                            how == "alt-f" ? Qt::AltModifier : Qt::AltModifier | Qt::ShiftModifier);
+            QCOMPARE(Page_1->EdFich->text(), QString());
         } else {
             Page_1->Button1->setFocus();
             QTest::keyClick(Page_1->Button1, Qt::Key_F,
@@ -283,6 +289,46 @@ private slots:
         QTRY_VERIFY(Terminated());  // a mnemonic presses its button after a short flash
         QVERIFY(Page_1->isHidden());
         QVERIFY(Form3->isHidden());
+    }
+
+    void returnOrEnterPressesTheFocusedButton_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("key");
+        for (const char* window : {"Page_1", "Form2", "TabRes", "Form3", "Abaque"}) {
+            QTest::addRow("%s, Return", window) << window << int(Qt::Key_Return);
+            QTest::addRow("%s, Enter", window) << window << int(Qt::Key_Enter);
+        }
+    }
+    void returnOrEnterPressesTheFocusedButton()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, key);
+        BoxRecorder boxes;
+        const QMap<QString, QWidget*> windows{{"Page_1", Page_1}, {"Form2", Form2}, {"TabRes", TabRes},
+                                              {"Form3", Form3}, {"Abaque", Abaque}};
+        const auto buttons = windows.value(window)->findChildren<QPushButton*>();
+        QVERIFY(!buttons.isEmpty());
+        for (QPushButton* button : buttons) {
+            button->setEnabled(true);
+            QSignalSpy presses(button, &QPushButton::clicked);
+            QTest::keyClick(button, Qt::Key(key),
+                            key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            QVERIFY2(presses.count() == 1, qPrintable(button->text()));
+        }
+    }
+
+    void qtOwnTextsAreFrench()
+    {
+        QLineEdit box(QStringLiteral("texte"));
+        box.selectAll();
+        std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                texts << action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+        QCOMPARE(texts, QStringList({"Annuler", "Rétablir", "Couper", "Copier", "Coller", "Supprimer",
+                                     "Tout sélectionner"}));
     }
 
     void letterFInAnEditBoxIsTyped()
