@@ -12,6 +12,7 @@
 #include <QLibraryInfo>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTranslator>
 #include <QWidget>
 
@@ -115,11 +116,46 @@ void SetUpApplication(QApplication& application)
     terminated = false;
 }
 
+QScreen* ActiveMonitor()
+{
+    if (const QWidget* active = QApplication::activeWindow())
+        return active->screen();
+    return QApplication::primaryScreen();
+}
+
+QPoint PlaceOnMonitor(const QRect& window, const QList<QRect>& monitors, const QRect& activeMonitor)
+{
+    const QRect* own = nullptr;
+    for (const QRect& monitor : monitors)
+        if (!own && monitor.contains(window.topLeft()))
+            own = &monitor;
+    qint64 largestOverlap = 0;
+    for (const QRect& monitor : monitors) {
+        const QRect overlap = monitor.intersected(window);
+        if (!own && qint64(overlap.width()) * overlap.height() > largestOverlap) {
+            largestOverlap = qint64(overlap.width()) * overlap.height();
+            own = &monitor;
+        }
+    }
+    if (!own)
+        return window.topLeft();
+    return activeMonitor.topLeft() + (window.topLeft() - own->topLeft());
+}
+
 void ShowWindow(QWidget* window, const std::function<void()>& showHandler)
 {
     if (window->isHidden()) {
         if (showHandler)
             RunHandler(showHandler);
+        if (QApplication::activeWindow()) {
+            QList<QRect> monitors;
+            for (const QScreen* screen : QGuiApplication::screens())
+                monitors << screen->geometry();
+            const QPoint place = PlaceOnMonitor(window->frameGeometry(), monitors,
+                                                ActiveMonitor()->geometry());
+            if (place != window->frameGeometry().topLeft())
+                window->move(place);
+        }
         window->show();
     }
     if (window->isMinimized())

@@ -1,5 +1,7 @@
 #include "app/NoticeBox.h"
 
+#include "app/Application.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -39,13 +41,6 @@ void CopyAsText(const QString& caption, const QString& text)
 }
 
 }  // namespace
-
-QScreen* ActiveMonitor()
-{
-    if (const QWidget* active = QApplication::activeWindow())
-        return active->screen();
-    return QApplication::primaryScreen();
-}
 
 QString FittedText(const QFont& font, const QString& text, QSize area)
 {

@@ -25,10 +25,6 @@ NoticeLayout LayOutNotice(const QFont& font, const QString& text, int screenWidt
 // button row, every line ended by CR LF.
 QString NoticeClipboardText(const QString& caption, const QString& text);
 
-// The monitor that holds the active window (the primary one when no window is active): both
-// boxes open there, whichever monitor the pointer is on.
-QScreen* ActiveMonitor();
-
 // The error box's text as it is shown in an area of the given size: lines no wider than the
 // area (a word too long for a line is broken where it must be) and no more lines than fit in
 // its height, the last shown line ending in "…" when some had to go.

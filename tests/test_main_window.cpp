@@ -84,7 +84,8 @@ private slots:
                                        outer.height() - FrameTop - FrameBottom));
         // Every control is wholly visible at the designed size.
         for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            QVERIFY2(window->rect().contains(child->geometry()), qPrintable(child->objectName()));
+            if (!child->isWindow())  // the main window holds the others too
+                QVERIFY2(window->rect().contains(child->geometry()), qPrintable(child->objectName()));
     }
 
     void controlsStandWhereDesigned_data()
@@ -141,7 +142,8 @@ private slots:
 
     void noControlOverlapsAnother()
     {
-        const auto controls = Page_1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        auto controls = Page_1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        controls.removeIf([](const QWidget* child) { return child->isWindow(); });
         for (QWidget* a : controls)
             for (QWidget* b : controls)
                 QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
@@ -329,6 +331,55 @@ private slots:
                 texts << action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
         QCOMPARE(texts, QStringList({"Annuler", "Rétablir", "Couper", "Copier", "Coller", "Supprimer",
                                      "Tout sélectionner"}));
+    }
+
+    void otherWindowsAreMinimisedAndRestoredWithTheMainWindow()
+    {
+        BoxRecorder boxes;
+        for (QWidget* window : {static_cast<QWidget*>(Form2), static_cast<QWidget*>(TabRes),
+                                static_cast<QWidget*>(Form3), static_cast<QWidget*>(Abaque)})
+            QCOMPARE(window->parentWidget(), Page_1);
+        ShowWindow(Form3);
+        ShowWindow(TabRes);
+        TabRes->setWindowState(Qt::WindowMinimized);  // by the user, on its own
+        Page_1->setWindowState(Qt::WindowMinimized);
+        QVERIFY(Form3->isMinimized());
+        QVERIFY(TabRes->isMinimized());
+        QVERIFY(Form2->isHidden());
+        Page_1->setWindowState(Qt::WindowNoState);
+        QVERIFY(!Form3->isMinimized());
+        QVERIFY(Form3->isVisible());
+        QVERIFY(TabRes->isMinimized());
+        QVERIFY(Form2->isHidden());
+        QCOMPARE(Form3->pos(), QPoint(195, 143));
+    }
+
+    void shownWindowMovesOntoTheActiveMonitor_data()
+    {
+        const QRect left(0, 0, 1200, 1000), right(1200, 0, 1200, 1000), below(300, 1000, 800, 600);
+        const QRect explanations(195, 143, 791, 642);
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QList<QRect>>("monitors");
+        QTest::addColumn<QRect>("active");
+        QTest::addColumn<QPoint>("place");
+        QTest::newRow("already there") << explanations << QList{left, right} << left << QPoint(195, 143);
+        QTest::newRow("left to right") << explanations << QList{left, right} << right << QPoint(1395, 143);
+        QTest::newRow("right to left") << explanations.translated(1205, 7) << QList{left, right} << left
+                                       << QPoint(200, 150);
+        QTest::newRow("onto a monitor below") << explanations << QList{left, below} << below
+                                              << QPoint(495, 1143);
+        QTest::newRow("corner off every monitor") << QRect(-50, 100, 400, 300) << QList{left, right}
+                                                  << right << QPoint(1150, 100);
+        QTest::newRow("on no monitor") << QRect(5000, 5000, 400, 300) << QList{left, right} << right
+                                       << QPoint(5000, 5000);
+    }
+    void shownWindowMovesOntoTheActiveMonitor()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QList<QRect>, monitors);
+        QFETCH(QRect, active);
+        QFETCH(QPoint, place);
+        QCOMPARE(PlaceOnMonitor(window, monitors, active), place);
     }
 
     void letterFInAnEditBoxIsTyped()
