@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QTranslator>
 #include <QWidget>
+#include <optional>
 
 namespace {
 
@@ -145,14 +146,16 @@ QPoint PlaceOnMonitor(const QRect& window, const QList<QRect>& monitors, const Q
 void ShowWindow(QWidget* window, const std::function<void()>& showHandler)
 {
     if (window->isHidden()) {
+        // Taken before the show handler, whose error box takes the activation for a while.
+        const std::optional<QRect> activeMonitor =
+            QApplication::activeWindow() ? std::optional(ActiveMonitor()->geometry()) : std::nullopt;
         if (showHandler)
             RunHandler(showHandler);
-        if (QApplication::activeWindow()) {
+        if (activeMonitor) {
             QList<QRect> monitors;
             for (const QScreen* screen : QGuiApplication::screens())
                 monitors << screen->geometry();
-            const QPoint place = PlaceOnMonitor(window->frameGeometry(), monitors,
-                                                ActiveMonitor()->geometry());
+            const QPoint place = PlaceOnMonitor(window->frameGeometry(), monitors, *activeMonitor);
             if (place != window->frameGeometry().topLeft())
                 window->move(place);
         }

@@ -25,13 +25,13 @@ int Scaled(int unit, int numerator, int denominator)
 
 int TextFlags() { return Qt::TextWordWrap | Qt::TextExpandTabs | Qt::AlignLeft | Qt::AlignTop; }
 
-// Frames drawn by the window manager are not known before a box is first shown: the box is
-// centred by its client area, like the desktop's own boxes.
+// The frame that the window manager draws is not known before a box is first shown: the box
+// is centred by its client area.
 void CentreOn(QWidget* box, const QScreen* monitor)
 {
     QRect client(QPoint(0, 0), box->size());
     client.moveCenter(monitor->availableGeometry().center());
-    box->move(client.topLeft());
+    box->setGeometry(client);
 }
 
 void CopyAsText(const QString& caption, const QString& text)

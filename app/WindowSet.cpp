@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QList>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <xcb/xcb.h>
 
@@ -33,22 +34,25 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
+xcb_connection_t* X11Connection()
+{
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !x11)
+        return nullptr;
+    return x11->connection();
+}
+
 // Qt has no word for "no task-bar entry": on X11 the window asks for it with the EWMH state
 // _NET_WM_STATE_SKIP_TASKBAR, set on the window before each mapping (a window manager drops a
 // withdrawn window's states, and Qt adds its own to those it finds).
-void AskForNoTaskBarEntry(QWidget* window)
+void AskForNoTaskBarEntry(xcb_connection_t* connection, xcb_window_t window)
 {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !x11 || !x11->connection())
-        return;
-    xcb_connection_t* connection = x11->connection();
-    const xcb_window_t id = xcb_window_t(window->winId());
     const xcb_atom_t state = Atom(connection, "_NET_WM_STATE");
     const xcb_atom_t skipTaskBar = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
     if (state == XCB_ATOM_NONE || skipTaskBar == XCB_ATOM_NONE)
         return;
     const xcb_get_property_cookie_t cookie =
-        xcb_get_property(connection, 0, id, state, XCB_ATOM_ATOM, 0, 1024);
+        xcb_get_property(connection, 0, window, state, XCB_ATOM_ATOM, 0, 1024);
     const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
         xcb_get_property_reply(connection, cookie, nullptr), &std::free);
     if (reply && reply->format == 32) {
@@ -57,11 +61,21 @@ void AskForNoTaskBarEntry(QWidget* window)
             if (atoms[i] == skipTaskBar)
                 return;
     }
-    xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1,
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, window, state, XCB_ATOM_ATOM, 32, 1,
                         &skipTaskBar);
 }
 
-class OffTheTaskBar : public QObject {
+// Qt makes only dialogs and tools transient for their parent, and clears WM_TRANSIENT_FOR of
+// any other window each time it shows one: the property is set once Qt's showing is over.
+// A window manager follows a change of it on a window it already manages.
+void MarkTransientFor(xcb_connection_t* connection, xcb_window_t window, xcb_window_t owner)
+{
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_TRANSIENT_FOR,
+                        XCB_ATOM_WINDOW, 32, 1, &owner);
+    xcb_flush(connection);
+}
+
+class BelongingToTheMainWindow : public QObject {
 public:
     using QObject::QObject;
 
@@ -70,8 +84,15 @@ protected:
     {
         // Sent between the making of the native window and its mapping; a spontaneous one
         // only tells of a restoring.
-        if (event->type() == QEvent::Show && !event->spontaneous())
-            AskForNoTaskBarEntry(static_cast<QWidget*>(watched));
+        xcb_connection_t* connection = X11Connection();
+        if (event->type() != QEvent::Show || event->spontaneous() || !connection)
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        AskForNoTaskBarEntry(connection, xcb_window_t(window->winId()));
+        QTimer::singleShot(0, window, [connection, window] {
+            MarkTransientFor(connection, xcb_window_t(window->winId()),
+                             xcb_window_t(window->parentWidget()->winId()));
+        });
         return false;
     }
 };
@@ -122,10 +143,10 @@ void CreateWindowSet()
 
     // A window with a parent is, for the window manager, transient for it: it stays above it
     // and goes with it.
-    auto* offTheTaskBar = new OffTheTaskBar(Page_1);
+    auto* belonging = new BelongingToTheMainWindow(Page_1);
     for (QWidget* window : SecondaryWindows()) {
         window->setParent(Page_1, window->windowFlags() | Qt::Window);
-        window->installEventFilter(offTheTaskBar);
+        window->installEventFilter(belonging);
     }
     Page_1->installEventFilter(new MinimisedTogether(Page_1));
 }
