@@ -7,12 +7,12 @@
 #include "windows/TabResultats.h"
 
 #include <QEvent>
-#include <QWindowStateChangeEvent>
 #include <QGuiApplication>
 #include <QList>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindowStateChangeEvent>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -28,7 +28,8 @@ QList<QWidget*> SecondaryWindows()
 
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
 {
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name);
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name);
     const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
         xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
