@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QTranslator>
 #include <QWidget>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -126,21 +127,22 @@ QScreen* ActiveMonitor()
 
 QPoint PlaceOnMonitor(const QRect& window, const QList<QRect>& monitors, const QRect& activeMonitor)
 {
-    const QRect* own = nullptr;
-    for (const QRect& monitor : monitors)
-        if (!own && monitor.contains(window.topLeft()))
-            own = &monitor;
+    const QPoint corner = window.topLeft();
+    const auto holder = std::find_if(monitors.begin(), monitors.end(),
+                                     [corner](const QRect& monitor) { return monitor.contains(corner); });
+    const QRect* own = holder != monitors.end() ? &*holder : nullptr;
     qint64 largestOverlap = 0;
     for (const QRect& monitor : monitors) {
         const QRect overlap = monitor.intersected(window);
-        if (!own && qint64(overlap.width()) * overlap.height() > largestOverlap) {
-            largestOverlap = qint64(overlap.width()) * overlap.height();
+        const qint64 area = qint64(overlap.width()) * overlap.height();
+        if (holder == monitors.end() && area > largestOverlap) {
+            largestOverlap = area;
             own = &monitor;
         }
     }
     if (!own)
-        return window.topLeft();
-    return activeMonitor.topLeft() + (window.topLeft() - own->topLeft());
+        return corner;
+    return activeMonitor.topLeft() + (corner - own->topLeft());
 }
 
 void ShowWindow(QWidget* window, const std::function<void()>& showHandler)

@@ -168,7 +168,7 @@ TErrorBox::TErrorBox(const QString& caption, const QString& text)
 void TErrorBox::showEvent(QShowEvent* event)
 {
     QMessageBox::showEvent(event);  // the box takes its size here
-    CentreOn(this, monitor);
+    CentreOn(this, monitor ? monitor.get() : screen());
 }
 
 void TErrorBox::keyPressEvent(QKeyEvent* event)

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QRect>
 
 class QLabel;
@@ -58,5 +59,5 @@ protected:
 private:
     QString caption;
     QString text;
-    QScreen* monitor;
+    QPointer<QScreen> monitor;
 };

@@ -370,6 +370,8 @@ private slots:
                                               << QPoint(495, 1143);
         QTest::newRow("corner off every monitor") << QRect(-50, 100, 400, 300) << QList{left, right}
                                                   << right << QPoint(1150, 100);
+        QTest::newRow("corner off, mostly on the right") << QRect(1000, -50, 1000, 300)
+                                                        << QList{left, right} << left << QPoint(-200, -50);
         QTest::newRow("on no monitor") << QRect(5000, 5000, 400, 300) << QList{left, right} << right
                                        << QPoint(5000, 5000);
     }
