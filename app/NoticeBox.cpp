@@ -160,7 +160,9 @@ TErrorBox::TErrorBox(const QString& caption, const QString& text)
     // that its monitor leaves above the button row and the title bar.
     const QRect available = monitor->availableGeometry();
     const int icon = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    const QSize area(std::min(available.width() / 2, 500) - icon - 60, available.height() - 160);
+    // On a very small monitor the box cannot fit whatever is done: it keeps a readable width.
+    const QSize area(std::max(std::min(available.width() / 2, 500) - icon - 60, 120),
+                     std::max(available.height() - 160, 0));
     const auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     setText(FittedText(label ? label->font() : font(), text, area));
 }
