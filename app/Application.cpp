@@ -4,10 +4,19 @@
 #include "app/Numbers.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFont>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTranslator>
 #include <QWidget>
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -27,6 +36,41 @@ protected:
         return false;
     }
 };
+
+// Return and Enter press the push button that has the focus, as Space does, in every window.
+// A dialog keeps them: there they press its default button.
+class ReturnPressesButtons : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!button || !button->isEnabled() || qobject_cast<QDialog*>(button->window()))
+            return false;
+        if (!key->isAutoRepeat())  // a held key presses once, as Space does
+            button->click();
+        return true;
+    }
+};
+
+// The program is French whatever the user's language, and so are the texts that Qt's own
+// controls draw: the edit boxes' context menu, the standard buttons.
+void LoadQtFrench(QApplication& application)
+{
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
 
 void MapLayoutFaces()
 {
@@ -62,16 +106,61 @@ void SetUpApplication(QApplication& application)
     application.setApplicationName(title);
     application.setQuitOnLastWindowClosed(false);
     ReadDecimalSeparator();
-    application.installEventFilter(new LocaleWatcher(&application));
+    // Set up once per application, however often the window set is made anew.
+    static QPointer<QApplication> setUp;
+    if (setUp != &application) {
+        setUp = &application;
+        application.installEventFilter(new LocaleWatcher(&application));
+        application.installEventFilter(new ReturnPressesButtons(&application));
+        LoadQtFrench(application);
+    }
     MapLayoutFaces();
     terminated = false;
+}
+
+QScreen* ActiveMonitor()
+{
+    if (const QWidget* active = QApplication::activeWindow())
+        return active->screen();
+    return QApplication::primaryScreen();
+}
+
+QPoint PlaceOnMonitor(const QRect& window, const QList<QRect>& monitors, const QRect& activeMonitor)
+{
+    const QPoint corner = window.topLeft();
+    const auto holder = std::find_if(monitors.begin(), monitors.end(),
+                                     [corner](const QRect& monitor) { return monitor.contains(corner); });
+    const QRect* own = holder != monitors.end() ? &*holder : nullptr;
+    qint64 largestOverlap = 0;
+    for (const QRect& monitor : monitors) {
+        const QRect overlap = monitor.intersected(window);
+        const qint64 area = qint64(overlap.width()) * overlap.height();
+        if (holder == monitors.end() && area > largestOverlap) {
+            largestOverlap = area;
+            own = &monitor;
+        }
+    }
+    if (!own)
+        return corner;
+    return activeMonitor.topLeft() + (corner - own->topLeft());
 }
 
 void ShowWindow(QWidget* window, const std::function<void()>& showHandler)
 {
     if (window->isHidden()) {
+        // Taken before the show handler, whose error box takes the activation for a while.
+        const std::optional<QRect> activeMonitor =
+            QApplication::activeWindow() ? std::optional(ActiveMonitor()->geometry()) : std::nullopt;
         if (showHandler)
             RunHandler(showHandler);
+        if (activeMonitor) {
+            QList<QRect> monitors;
+            for (const QScreen* screen : QGuiApplication::screens())
+                monitors << screen->geometry();
+            const QPoint place = PlaceOnMonitor(window->frameGeometry(), monitors, *activeMonitor);
+            if (place != window->frameGeometry().topLeft())
+                window->move(place);
+        }
         window->show();
     }
     if (window->isMinimized())

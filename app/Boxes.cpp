@@ -4,7 +4,6 @@
 #include "app/Errors.h"
 #include "app/NoticeBox.h"
 
-#include <QMessageBox>
 
 namespace {
 
@@ -18,8 +17,7 @@ public:
 
     void PresentError(const QString& caption, const QString& text) override
     {
-        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
-        box.setTextFormat(Qt::PlainText);
+        TErrorBox box(caption, text);
         box.exec();
     }
 };

@@ -2,6 +2,7 @@
 
 #include "app/Boxes.h"
 #include "app/Errors.h"
+#include "app/MessageText.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -21,6 +22,19 @@ void Report(const Exception& error, HandlerKind kind)
     ReportError(error);
 }
 
+// A failure that none of our errors describes: a library's exception or anything else thrown.
+// Its own text, in whatever language the library speaks, is kept after a French lead so that
+// the user can tell what failed and pass it on.
+Exception UnforeseenError(const char* detail)
+{
+    const QString lead = QStringLiteral("Erreur imprévue");
+    const QString text = detail ? QString::fromUtf8(detail).trimmed() : QString();
+    if (text.isEmpty())
+        return Exception(QStringLiteral("Exception"), lead);
+    return Exception(QStringLiteral("Exception"),
+                     QStringLiteral("%1 : %2").arg(lead, MessageQuote(text)));
+}
+
 }  // namespace
 
 void RunHandler(const std::function<void()>& handler, HandlerKind kind)
@@ -31,5 +45,9 @@ void RunHandler(const std::function<void()>& handler, HandlerKind kind)
         Report(error, kind);
     } catch (const std::bad_alloc&) {
         Report(EOutOfMemory(QStringLiteral("Mémoire insuffisante")), kind);
+    } catch (const std::exception& error) {
+        Report(UnforeseenError(error.what()), kind);
+    } catch (...) {
+        Report(UnforeseenError(nullptr), kind);
     }
 }

@@ -1,6 +1,7 @@
 #include "app/Numbers.h"
 
 #include "app/Errors.h"
+#include "app/MessageText.h"
 
 #include <QLocale>
 #include <cmath>
@@ -12,7 +13,8 @@ QChar decimalSeparator = QLatin1Char('.');
 
 [[noreturn]] void Refuse(const QString& text)
 {
-    throw EConvertError(QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(text));
+    throw EConvertError(
+        QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(MessageQuote(text)));
 }
 
 int HexDigit(QChar c)

@@ -74,6 +74,10 @@ TCloseButton::TCloseButton(QWidget* window, const QString& caption, int left, in
     if (amp < 0 || amp + 1 >= caption.size())
         return;
     const QChar letter = caption[amp + 1].toUpper();
+    // Alt with Shift presses it as Alt alone does; an edit box must not take it as a capital.
+    auto* altShift = new QShortcut(QKeySequence(Qt::ALT | Qt::SHIFT | letter.unicode()), window);
+    altShift->setContext(Qt::WindowShortcut);
+    connect(altShift, &QShortcut::activated, this, &QAbstractButton::animateClick);
     for (const QKeySequence& key :
          {QKeySequence(letter.unicode()), QKeySequence(Qt::SHIFT | letter.unicode())}) {
         auto* shortcut = new QShortcut(key, window);

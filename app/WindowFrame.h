@@ -34,8 +34,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const
 void SetTextColour(QWidget* widget, const QColor& colour);
 
 // The push button that closes its window, with the stock close glyph left of its caption.
-// Its mnemonic works as Alt+letter anywhere in the window and as the letter alone while the
-// focus is on a control that takes no typed text.
+// Its mnemonic works as Alt+letter (with or without Shift) anywhere in the window and as the
+// letter alone while the focus is on a control that takes no typed text.
 class TCloseButton : public QPushButton {
     Q_OBJECT
 public:

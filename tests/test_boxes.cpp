@@ -1,6 +1,8 @@
 // The message box and the error box as the user meets them: size, wrapping, buttons, the
 // copied text, and the dispatch guard that reports an error and lets the program go on.
 
+#include "BoxRecorder.h"
+
 #include "app/Application.h"
 #include "app/Boxes.h"
 #include "app/Dispatch.h"
@@ -12,8 +14,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
+
+Q_DECLARE_METATYPE(std::function<void()>)
 
 namespace {
 
@@ -110,6 +115,77 @@ private slots:
         QCOMPARE(shownText, QStringLiteral("'abc' n'est pas une valeur entière correcte."));
         QCOMPARE(shownTitle, QStringLiteral("Test_boxes"));
         QCOMPARE(icon, QMessageBox::Critical);
+    }
+
+    void errorBoxFitsOnItsScreen_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::newRow("600 digits") << QString(600, '7');
+        QTest::newRow("2500 words") << QStringLiteral("mot ").repeated(2500);
+        QTest::newRow("unbroken wide letters") << QString(400, QChar(0x6F22));
+        QTest::newRow("a line per word") << QStringLiteral("ligne\n").repeated(300);
+    }
+    void errorBoxFitsOnItsScreen()
+    {
+        QFETCH(QString, message);
+        QRect frame, available, labelRect;
+        QString shown;
+        QFont labelFont;
+        OnNextModalBox([&](QWidget* box) {
+            frame = box->frameGeometry();
+            available = box->screen()->availableGeometry();
+            auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label && !label->wordWrap());
+            labelRect = label->rect();
+            labelFont = label->font();
+            shown = label->text();
+        }, Qt::Key_Return);
+        RunHandler([&] { throw EReadError(message); });
+        QVERIFY2(available.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frame.x())
+                     .arg(frame.y()).arg(frame.width()).arg(frame.height())));
+        // Every line of the text is shown whole.
+        const QFontMetrics metrics(labelFont);
+        const QStringList lines = shown.split('\n');
+        for (const QString& line : lines)
+            QVERIFY(metrics.horizontalAdvance(line) <= labelRect.width());
+        QVERIFY(lines.size() * metrics.lineSpacing() <= labelRect.height() + metrics.leading());
+        QVERIFY(shown.startsWith(message.left(4)));
+    }
+
+    void errorBoxCopiesItsWholeTextLikeTheNoticeBox()
+    {
+        const QString message = QStringLiteral("mot ").repeated(2500) + QStringLiteral("fin");
+        QApplication::clipboard()->clear();
+        OnNextModalBox([](QWidget* box) { QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier); },
+                       Qt::Key_Return);
+        RunHandler([&] { throw EReadError(message); });
+        QCOMPARE(QApplication::clipboard()->text(), NoticeClipboardText("Test_boxes", message + "."));
+    }
+
+    void guardReportsEveryExceptionAndGoesOn_data()
+    {
+        QTest::addColumn<std::function<void()>>("thrower");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ours") << std::function<void()>([] { throw EOSError("Accès refusé"); })
+                              << "Accès refusé.";
+        QTest::newRow("memory") << std::function<void()>([] { throw std::bad_alloc(); })
+                                << "Mémoire insuffisante.";
+        QTest::newRow("library's exception")
+            << std::function<void()>([] { throw std::out_of_range("vector::_M_range_check"); })
+            << "Erreur imprévue : vector::_M_range_check.";
+        QTest::newRow("exception without text")
+            << std::function<void()>([] { throw std::runtime_error(""); }) << "Erreur imprévue.";
+        QTest::newRow("not an exception") << std::function<void()>([] { throw 42; })
+                                          << "Erreur imprévue.";
+    }
+    void guardReportsEveryExceptionAndGoesOn()
+    {
+        QFETCH(std::function<void()>, thrower);
+        QFETCH(QString, shown);
+        BoxRecorder boxes;
+        RunHandler(thrower);
+        RunHandler(thrower, HandlerKind::Paint);
+        QTRY_COMPARE(boxes.Errors, QStringList({shown, shown}));
     }
 
     void paintErrorIsReportedAfterThePaint()

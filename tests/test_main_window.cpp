@@ -16,8 +16,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -81,7 +84,8 @@ private slots:
                                        outer.height() - FrameTop - FrameBottom));
         // Every control is wholly visible at the designed size.
         for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            QVERIFY2(window->rect().contains(child->geometry()), qPrintable(child->objectName()));
+            if (!child->isWindow())  // the main window holds the others too
+                QVERIFY2(window->rect().contains(child->geometry()), qPrintable(child->objectName()));
     }
 
     void controlsStandWhereDesigned_data()
@@ -138,7 +142,8 @@ private slots:
 
     void noControlOverlapsAnother()
     {
-        const auto controls = Page_1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        auto controls = Page_1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        controls.removeIf([](const QWidget* child) { return child->isWindow(); });
         for (QWidget* a : controls)
             for (QWidget* b : controls)
                 QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
@@ -258,6 +263,7 @@ private slots:
         QTest::newRow("title bar") << "close";
         QTest::newRow("Fermer clicked") << "click";
         QTest::newRow("Alt+F in an edit box") << "alt-f";
+        QTest::newRow("Alt+Shift+F in an edit box") << "alt-shift-f";
         QTest::newRow("F on a push button") << "f-on-button";
         QTest::newRow("shift+F on a push button") << "shift-f-on-button";
     }
@@ -272,9 +278,11 @@ private slots:
             Page_1->close();
         } else if (how == "click") {
             QTest::mouseClick(Page_1->BitBtn1, Qt::LeftButton);
-        } else if (how == "alt-f") {
+        } else if (how.startsWith("alt")) {
             Page_1->EdFich->setFocus();
-            QTest::keyClick(Page_1->EdFich, Qt::Key_F, Qt::AltModifier);
+            QTest::keyClick(Page_1->EdFich, Qt::Key_F,
+                            how == "alt-f" ? Qt::AltModifier : Qt::AltModifier | Qt::ShiftModifier);
+            QCOMPARE(Page_1->EdFich->text(), QString());
         } else {
             Page_1->Button1->setFocus();
             QTest::keyClick(Page_1->Button1, Qt::Key_F,
@@ -283,6 +291,97 @@ private slots:
         QTRY_VERIFY(Terminated());  // a mnemonic presses its button after a short flash
         QVERIFY(Page_1->isHidden());
         QVERIFY(Form3->isHidden());
+    }
+
+    void returnOrEnterPressesTheFocusedButton_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("key");
+        for (const char* window : {"Page_1", "Form2", "TabRes", "Form3", "Abaque"}) {
+            QTest::addRow("%s, Return", window) << window << int(Qt::Key_Return);
+            QTest::addRow("%s, Enter", window) << window << int(Qt::Key_Enter);
+        }
+    }
+    void returnOrEnterPressesTheFocusedButton()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, key);
+        BoxRecorder boxes;
+        const QMap<QString, QWidget*> windows{{"Page_1", Page_1}, {"Form2", Form2}, {"TabRes", TabRes},
+                                              {"Form3", Form3}, {"Abaque", Abaque}};
+        const auto buttons = windows.value(window)->findChildren<QPushButton*>();
+        QVERIFY(!buttons.isEmpty());
+        for (QPushButton* button : buttons) {
+            button->setEnabled(true);
+            QSignalSpy presses(button, &QPushButton::clicked);
+            QTest::keyClick(button, Qt::Key(key),
+                            key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            QVERIFY2(presses.count() == 1, qPrintable(button->text()));
+        }
+    }
+
+    void qtOwnTextsAreFrench()
+    {
+        QLineEdit box(QStringLiteral("texte"));
+        box.selectAll();
+        std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                texts << action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+        QCOMPARE(texts, QStringList({"Annuler", "Rétablir", "Couper", "Copier", "Coller", "Supprimer",
+                                     "Tout sélectionner"}));
+    }
+
+    void otherWindowsAreMinimisedAndRestoredWithTheMainWindow()
+    {
+        BoxRecorder boxes;
+        for (QWidget* window : {static_cast<QWidget*>(Form2), static_cast<QWidget*>(TabRes),
+                                static_cast<QWidget*>(Form3), static_cast<QWidget*>(Abaque)})
+            QCOMPARE(window->parentWidget(), Page_1);
+        ShowWindow(Form3);
+        ShowWindow(TabRes);
+        TabRes->setWindowState(Qt::WindowMinimized);  // by the user, on its own
+        Page_1->setWindowState(Qt::WindowMinimized);
+        QVERIFY(Form3->isMinimized());
+        QVERIFY(TabRes->isMinimized());
+        QVERIFY(Form2->isHidden());
+        Page_1->setWindowState(Qt::WindowNoState);
+        QVERIFY(!Form3->isMinimized());
+        QVERIFY(Form3->isVisible());
+        QVERIFY(TabRes->isMinimized());
+        QVERIFY(Form2->isHidden());
+        QCOMPARE(Form3->pos(), QPoint(195, 143));
+    }
+
+    void shownWindowMovesOntoTheActiveMonitor_data()
+    {
+        const QRect left(0, 0, 1200, 1000), right(1200, 0, 1200, 1000), below(300, 1000, 800, 600);
+        const QRect explanations(195, 143, 791, 642);
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QList<QRect>>("monitors");
+        QTest::addColumn<QRect>("active");
+        QTest::addColumn<QPoint>("place");
+        QTest::newRow("already there") << explanations << QList{left, right} << left << QPoint(195, 143);
+        QTest::newRow("left to right") << explanations << QList{left, right} << right << QPoint(1395, 143);
+        QTest::newRow("right to left") << explanations.translated(1205, 7) << QList{left, right} << left
+                                       << QPoint(200, 150);
+        QTest::newRow("onto a monitor below") << explanations << QList{left, below} << below
+                                              << QPoint(495, 1143);
+        QTest::newRow("corner off every monitor") << QRect(-50, 100, 400, 300) << QList{left, right}
+                                                  << right << QPoint(1150, 100);
+        QTest::newRow("corner off, mostly on the right") << QRect(1000, -50, 1000, 300)
+                                                        << QList{left, right} << left << QPoint(-200, -50);
+        QTest::newRow("on no monitor") << QRect(5000, 5000, 400, 300) << QList{left, right} << right
+                                       << QPoint(5000, 5000);
+    }
+    void shownWindowMovesOntoTheActiveMonitor()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QList<QRect>, monitors);
+        QFETCH(QRect, active);
+        QFETCH(QPoint, place);
+        QCOMPARE(PlaceOnMonitor(window, monitors, active), place);
     }
 
     void letterFInAnEditBoxIsTyped()

@@ -74,6 +74,39 @@ private slots:
         }
     }
 
+    // The message quotes any typed text so that it stays short and reads left to right.
+    void refusalQuotesLongAndRightToLeftTexts_data()
+    {
+        const QString fsi(QChar(0x2068)), pdi(QChar(0x2069)), rli(QChar(0x2067)), rlo(QChar(0x202E));
+        const QString shalom = QString::fromUtf8("שלום"), olam = QString::fromUtf8("עולם");
+        const QString accented = QString::fromUtf8("e\u0301");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("quoted");
+        QTest::newRow("80 digits kept whole") << QString(80, '7') << QString(80, '7');
+        QTest::newRow("600 digits") << QString(300, '7') + QString(300, '8')
+                                    << QString(40, '7') + "…" + QString(39, '8');
+        QTest::newRow("accents stay on their letters")
+            << accented.repeated(100) << accented.repeated(40) + "…" + accented.repeated(39);
+        QTest::newRow("hebrew") << shalom << fsi + shalom + pdi;
+        QTest::newRow("hebrew after digits") << "12" + shalom << fsi + "12" + shalom + pdi;
+        QTest::newRow("override left open") << "a" + rlo + "b" << fsi + "a" + rlo + "b" + pdi;
+        QTest::newRow("stray closing isolate") << "x" + pdi + rlo + "y" << fsi + "x" + rlo + "y" + pdi;
+        QTest::newRow("isolate left open") << rli + shalom << fsi + rli + shalom + pdi + pdi;
+        QTest::newRow("line break") << shalom + "\n" + olam << fsi + shalom + " " + olam + pdi;
+    }
+    void refusalQuotesLongAndRightToLeftTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, quoted);
+        try {
+            ParseInteger(text);
+            QFAIL("accepted");
+        } catch (const EConvertError& error) {
+            QCOMPARE(error.Message, QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(quoted));
+            QVERIFY(!error.Message.isRightToLeft());
+        }
+    }
+
     void integerText_data()
     {
         QTest::addColumn<int>("value");
