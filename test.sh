@@ -9,9 +9,6 @@ options=(-DCMAKE_BUILD_TYPE=Release)
 if [ "${1:-}" = "--sanitize" ]; then
   build="$top/build/sanitize"
   options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONDELIO_SANITIZE=ON)
-  # Leaks are checked at every test's exit; the file names the system libraries' own.
-  export ASAN_OPTIONS="detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
-  export LSAN_OPTIONS="suppressions=$top/setup/leak-suppressions.txt:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 fi
 "$top/setup/install-packages.sh"
 cmake -S "$top" -B "$build" "${options[@]}" >/dev/null
