@@ -23,10 +23,13 @@ QList<QWidget*> EveryTextBox()
     for (QWidget* window : {static_cast<QWidget*>(Page_1), static_cast<QWidget*>(Form2),
                             static_cast<QWidget*>(TabRes), static_cast<QWidget*>(Form3),
                             static_cast<QWidget*>(Abaque)}) {
+        // The other windows belong to the main window: each box is counted with its own.
         for (QLineEdit* box : window->findChildren<QLineEdit*>())
-            boxes << box;
+            if (box->window() == window)
+                boxes << box;
         for (QPlainTextEdit* box : window->findChildren<QPlainTextEdit*>())
-            boxes << box;
+            if (box->window() == window)
+                boxes << box;
     }
     return boxes;
 }
