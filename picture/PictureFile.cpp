@@ -1,6 +1,7 @@
 #include "picture/PictureFile.h"
 
 #include "app/Errors.h"
+#include "app/MessageText.h"
 #include "picture/SystemFileName.h"
 
 #include <QDir>
@@ -30,7 +31,8 @@ QString SystemErrorText(int code)
 [[noreturn]] void FailOpen(const QString& fileName, const QString& reason)
 {
     const QString fullPath = QDir::cleanPath(QDir::current().absoluteFilePath(fileName));
-    throw EFOpenError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(fullPath, reason));
+    throw EFOpenError(
+        QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(MessageQuote(fullPath), reason));
 }
 
 [[noreturn]] void FailOpen(const QString& fileName, int code)

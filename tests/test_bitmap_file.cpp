@@ -133,6 +133,14 @@ private slots:
         QTest::newRow("a pipe") << "tube" << here + "/tube" << notOrdinary;
         QTest::newRow("a device") << "/dev/null" << "/dev/null" << notOrdinary;
         QTest::newRow("a link to a pipe") << "lien" << here + "/lien" << notOrdinary;
+        // A typed name reads as one piece of the French sentence, however long, whatever script.
+        const QString arabic = QStringLiteral("خريطة.bmp");
+        QTest::newRow("right-to-left name, isolated")
+            << arabic << QChar(0x2068) + here + "/" + arabic + QChar(0x2069) << "No such file or directory";
+        const QString longName = QString(200, QLatin1Char('a')) + ".bmp";
+        const QString longPath = here + "/" + longName;
+        QTest::newRow("long name, shortened in its middle")
+            << longName << longPath.left(40) + QChar(0x2026) + longPath.right(39) << "No such file or directory";
     }
     void openFailureQuotesFullPathAndReason()
     {
