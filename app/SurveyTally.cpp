@@ -28,7 +28,53 @@ void TSurveyTally::SetLandUseName(int number, const QString& name)
     LandUse(number).Name = name.left(end);
 }
 
+void TSurveyTally::BeginSurvey()
+{
+    LandUseCount = 0;
+    marks.clear();
+    ++generation;
+}
+
+void TSurveyTally::BeginSample()
+{
+    PointsProbed = 0;
+}
+
+void TSurveyTally::AddSamplePoint(QPoint place, int32_t size)
+{
+    PointSize = size;
+    marks.push_back({SurveyMark::Kind::SamplePoint, place, size, 0});
+}
+
+bool TSurveyTally::BeginLandUse(const QString& name)
+{
+    if (LandUseCount >= MaxLandUses)
+        return false;
+    ++LandUseCount;
+    ProbingOn = true;
+    PointsThisUse = 0;
+    SetLandUseName(LandUseCount, name);
+    return true;
+}
+
+void TSurveyTally::CountPress(QPoint place)
+{
+    ++PointsThisUse;
+    ++PointsProbed;
+    marks.push_back({SurveyMark::Kind::CountedPress, place, 0, LandUseCount});
+}
+
+void TSurveyTally::FinishLandUse()
+{
+    // Before any "Sonder" of this survey there is no land use to give the count to.
+    if (LandUseCount >= 1)
+        LandUse(LandUseCount).Count = PointsThisUse;
+}
+
 void TSurveyTally::Reset()
 {
+    // A fresh generation all the same: a drawing of the old marks must not pass for the new.
+    const quint64 next = generation + 1;
     *this = TSurveyTally();
+    generation = next;
 }

@@ -1,15 +1,30 @@
 #pragma once
 // The in-memory state of one survey, shared by the main window (the sample size), the map
-// window (the map's drawn size, the land uses and the counters) and the results window.
+// window (the map's drawn size, the land uses, the counters and the marks on the map) and the
+// results window. The handlers change it through the operations below; the map window draws
+// its marks from it at every paint.
 
+#include <QPoint>
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 struct LandUseEntry {
     static constexpr int MaxNameLength = 50;
     QString Name;
     int32_t Count = 0;
+};
+
+// A mark the survey leaves on its map, in the order made: a sample point that "Go" placed, or a
+// press counted under a land use. Places are map pixels, (0, 0) being the map's top-left pixel; a
+// press can lie beside the map.
+struct SurveyMark {
+    enum class Kind { SamplePoint, CountedPress };
+    Kind What = Kind::SamplePoint;
+    QPoint Place;
+    int32_t Size = 0;  // a sample point: its size as drawn
+    int LandUse = 0;   // a counted press: the land use it counted for, 0 before any "Sonder"
 };
 
 class TSurveyTally {
@@ -31,11 +46,32 @@ public:
     // Stores a land use's name as typed, cut to its first 50 characters (code points).
     void SetLandUseName(int number, const QString& name);
 
+    // A new survey on a freshly drawn map: no land use begun yet, no mark on the map. The
+    // entries, the counters and the sample size stay as they are.
+    void BeginSurvey();
+    // "Go": the points counted so far are forgotten, then each sample point is placed.
+    void BeginSample();
+    void AddSamplePoint(QPoint place, int32_t size);
+    // "Sonder": the next land use, named as typed; false, and nothing changed, when the table
+    // has no entry left.
+    bool BeginLandUse(const QString& name);
+    // A press counted under the current land use.
+    void CountPress(QPoint place);
+    // "Autre usage ou Terminer": the current land use's count stored, if one has begun.
+    void FinishLandUse();
+
+    // The marks in the order made. The generation changes whenever marks are taken away, so
+    // that whoever drew them knows to start again.
+    const std::vector<SurveyMark>& Marks() const { return marks; }
+    quint64 Generation() const { return generation; }
+
     // Back to the state of start-up.
     void Reset();
 
 private:
     std::array<LandUseEntry, MaxLandUses> table{};
+    std::vector<SurveyMark> marks;
+    quint64 generation = 0;
 };
 
 extern TSurveyTally SurveyTally;

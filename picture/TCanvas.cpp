@@ -82,8 +82,7 @@ private:
 // whatever their order. Each row of each figure marks where its span starts and ends in a line
 // of counters, and each line is run through once: thousands of large discs cost one pass over
 // the area they cover, not one pass each.
-template <class Figures>
-void PaintUnion(QImage& scene, QPoint origin, const Figures& run, const QColor& colour)
+void PaintUnion(QImage& scene, QPoint origin, std::span<const TFigure> run, const QColor& colour)
 {
     const QRect sceneRect(origin, scene.size());
     QRect area;
@@ -145,6 +144,19 @@ void ForEachRect(QPainter& painter, const QRegion& region, Draw draw)
 
 }  // namespace
 
+TFigure EllipseFigure(int x1, int y1, int x2, int y2, TColor pen, TColor brush,
+                      const std::optional<TRect>& within)
+{
+    const int left = WithinReach(std::min(x1, x2));
+    const int right = WithinReach(std::max(x1, x2));
+    const int top = WithinReach(std::min(y1, y2));
+    const int bottom = WithinReach(std::max(y1, y2));
+    const QRect box(left, top, right - left, bottom - top);
+    const QRect visible =
+        within ? box & QRect(within->Left, within->Top, within->Width(), within->Height()) : box;
+    return {box, visible, pen, brush};
+}
+
 bool ScalesByAveraging(int screenBitsPerPixel, int pictureBitsPerPixel)
 {
     return screenBitsPerPixel <= 8 && screenBitsPerPixel < pictureBitsPerPixel;
@@ -159,7 +171,7 @@ TCanvas::TCanvas(QWidget* owner) : owner(owner)
 void TCanvas::Paint(const QRegion& region, const std::function<void()>& paintHandler)
 {
     QPainter painter(owner);
-    figuresAwaitingPaint = QRect();
+    awaitingPaint = QRect();
     const QBrush background = owner->palette().window();
     const auto layBackground = [&painter, &background](const QRect& part) {
         painter.fillRect(part, background);
@@ -187,21 +199,12 @@ void TCanvas::MovePenTo(int x, int y)
 
 void TCanvas::DrawEllipse(int x1, int y1, int x2, int y2, const std::optional<TRect>& within)
 {
-    const int left = WithinReach(std::min(x1, x2));
-    const int right = WithinReach(std::max(x1, x2));
-    const int top = WithinReach(std::min(y1, y2));
-    const int bottom = WithinReach(std::max(y1, y2));
-    if (left == right || top == bottom)
+    if (!painting)
+        throw EInvalidOperation(QStringLiteral("Le canevas ne permet pas de dessiner"));
+    const TFigure figure = EllipseFigure(x1, y1, x2, y2, Pen.Color, Brush.Color, within);
+    if (figure.Box.isEmpty())
         return;
-    const QRect box(left, top, right - left, bottom - top);
-    const QRect visible =
-        within ? box & QRect(within->Left, within->Top, within->Width(), within->Height()) : box;
-    const Figure figure{box, visible, Pen.Color, Brush.Color};
-    if (!painting) {
-        KeepFigure(figure);
-        return;
-    }
-    PaintFigure(box, visible & owner->rect(), ColourToRGB(figure.PenColour),
+    PaintFigure(figure.Box, figure.Visible & owner->rect(), ColourToRGB(figure.PenColour),
                 ColourToRGB(figure.BrushColour),
                 [this](int y, int from, int to, const QColor& colour) {
                     if (from <= to)
@@ -209,7 +212,7 @@ void TCanvas::DrawEllipse(int x1, int y1, int x2, int y2, const std::optional<TR
                 });
 }
 
-void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
+void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture, const TFigureSource* over)
 {
     if (!painting)
         throw EInvalidOperation(QStringLiteral("Le canevas ne permet pas de dessiner"));
@@ -236,8 +239,8 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
     const QRect pictureArea(QPoint(rect.Left, rect.Top), size);
     const QImage* shown = &scaled;
     pictureDrawn = pictureArea;
-    if (!figures.empty()) {
-        UpdateScene(pictureArea);
+    if (over && over->Count() > 0) {
+        UpdateScene(pictureArea, *over);
         shown = &scene;
         pictureDrawn = sceneArea;
     }
@@ -249,8 +252,23 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture)
         Refresh(pictureDrawn);
 }
 
-void TCanvas::UpdateScene(const QRect& pictureArea)
+void TCanvas::UpdateScene(const QRect& pictureArea, const TFigureSource& figures)
 {
+    const size_t count = figures.Count();
+    // Figures gone: the scene starts again from the picture, and where they were is repainted.
+    if (figures.Generation() != sceneGeneration || count < figuresInScene) {
+        Refresh(sceneArea);
+        scene = QImage();
+        figuresArea = QRect();
+        figuresInScene = 0;
+        sceneGeneration = figures.Generation();
+    }
+    std::vector<TFigure> added;
+    added.reserve(count - figuresInScene);
+    for (size_t i = figuresInScene; i < count; ++i) {
+        added.push_back(figures.Figure(i));
+        figuresArea |= added.back().Visible;
+    }
     // The picture whole, and as much of the figures reaching beyond it as the window shows.
     const QRect area = pictureArea | (figuresArea & owner->rect());
     const QBrush background = owner->palette().window();
@@ -265,48 +283,37 @@ void TCanvas::UpdateScene(const QRect& pictureArea)
         scenePictureArea = pictureArea;
         sceneArea = area;
         sceneBackground = background;
-        figuresInScene = 0;
+        if (figuresInScene > 0) {
+            added.clear();
+            for (size_t i = 0; i < count; ++i)
+                added.push_back(figures.Figure(i));
+        }
     }
+    figuresInScene = count;
     // The figures not yet in the scene, a run of one colour at a time.
     const QRect sceneRect(area.topLeft(), scene.size());
-    while (figuresInScene < figures.size()) {
-        const Figure& first = figures[figuresInScene];
-        const QColor pen = ColourToRGB(first.PenColour);
-        const QColor brush = ColourToRGB(first.BrushColour);
-        size_t end = figuresInScene + 1;
+    for (size_t first = 0; first < added.size();) {
+        const TFigure& figure = added[first];
+        const QColor pen = ColourToRGB(figure.PenColour);
+        const QColor brush = ColourToRGB(figure.BrushColour);
+        size_t end = first + 1;
         if (pen == brush) {
-            while (end < figures.size() && figures[end].PenColour == first.PenColour &&
-                   figures[end].BrushColour == first.BrushColour)
+            while (end < added.size() && added[end].PenColour == figure.PenColour &&
+                   added[end].BrushColour == figure.BrushColour)
                 ++end;
-            PaintUnion(scene, area.topLeft(),
-                       std::span(figures.data() + figuresInScene, end - figuresInScene), pen);
+            PaintUnion(scene, area.topLeft(), std::span(added.data() + first, end - first), pen);
         } else {
-            PaintFigure(first.Box, first.Visible & sceneRect, pen, brush,
+            PaintFigure(figure.Box, figure.Visible & sceneRect, pen, brush,
                         ImageFill(scene, area.topLeft()));
         }
-        figuresInScene = end;
+        first = end;
     }
 }
 
-void TCanvas::ClearFigures()
+void TCanvas::Invalidate(const QRect& area)
 {
-    const QRect shownAt = (figuresArea & owner->rect()) | sceneArea;
-    figures.clear();
-    figuresArea = QRect();
-    scene = QImage();
-    sceneArea = QRect();
-    figuresInScene = 0;
-    Refresh(shownAt);
-}
-
-void TCanvas::KeepFigure(const Figure& figure)
-{
-    figures.push_back(figure);
-    figuresArea |= figure.Visible;
-    // One box for all the figures drawn since the last paint: thousands of points asked for one
-    // by one would make a region of thousands of pieces, slow to build and slower to paint.
-    figuresAwaitingPaint |= figure.Visible;
-    owner->update(figuresAwaitingPaint);
+    awaitingPaint |= area;
+    owner->update(awaitingPaint);
 }
 
 void TCanvas::Refresh(const QRect& area)

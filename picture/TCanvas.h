@@ -18,12 +18,14 @@
 //
 // Paint() clears the part of the window the paint covers to its background colour and runs the
 // window's paint handler through the dispatch guard (an error there is reported once the paint
-// is over, never from inside it). Every figure that a handler drew outside a paint is drawn
-// again over the picture the paint handler draws: the figures belong to that picture, and a
-// paint that draws no picture (its file failed) shows none of them until the picture is back.
-// Those figures are kept, in the order drawn, until the window calls ClearFigures(): a window
-// passing over the map cannot wipe out the sample points. A figure drawn outside a paint asks
-// for a repaint of its box, so it shows as soon as the handler returns to the event loop.
+// is over, never from inside it).
+//
+// What a window's data draws over its picture (the survey's sample points and probe dots) comes
+// from a TFigureSource handed to DrawScaled at every paint: the figures belong to that picture,
+// and a paint that draws no picture (its file failed) shows none of them until it is back. The
+// canvas keeps only pixels: the scaled picture with the figures drawn on it, so that a repaint
+// of many thousand points is one copy. A handler that changes the data asks for a repaint of
+// the boxes that changed with Invalidate().
 //
 // Pixels are exact: no antialiasing. Rectangles exclude their right column and bottom row.
 
@@ -63,6 +65,31 @@ struct TBrush {
     TColor Color = clWhite;
 };
 
+// An ellipse as the canvas draws it: inscribed in Box, outlined one pixel wide in PenColour and
+// filled with BrushColour, and showing only within Visible.
+struct TFigure {
+    QRect Box;
+    QRect Visible;
+    TColor PenColour = clBlack;
+    TColor BrushColour = clWhite;
+};
+
+// The ellipse inscribed in the box from (x1, y1) to (x2, y2): columns x1 to x2 - 1, rows y1 to
+// y2 - 1. A reversed box stands for its normalised form; a box with no width or no height holds
+// nothing. Given `within`, only the part inside that rectangle shows.
+TFigure EllipseFigure(int x1, int y1, int x2, int y2, TColor pen, TColor brush,
+                      const std::optional<TRect>& within = std::nullopt);
+
+// The figures that a window's data draws over its picture, in the order drawn. Within one
+// generation figures are only ever added at the end; a new generation means some have gone.
+class TFigureSource {
+public:
+    virtual ~TFigureSource() = default;
+    virtual quint64 Generation() const = 0;
+    virtual size_t Count() const = 0;
+    virtual TFigure Figure(size_t index) const = 0;
+};
+
 // A screen of 8 bits per pixel or fewer shows a picture of more bits best with its pixels
 // averaged; any other screen takes whole rows and columns, which keeps a map's colours exact.
 bool ScalesByAveraging(int screenBitsPerPixel, int pictureBitsPerPixel);
@@ -85,43 +112,36 @@ public:
     void MovePenTo(int x, int y);
     QPoint PenPos() const { return penPos; }
 
-    // The ellipse inscribed in the box from (x1, y1) to (x2, y2), outlined with the pen and
-    // filled with the brush: columns x1 to x2 - 1, rows y1 to y2 - 1. A reversed box is drawn
-    // as its normalised form; a box with no width or no height draws nothing. Given `within`,
-    // only the part inside that rectangle shows. Only the rows and columns that can show are
-    // worked out, so a box of any size costs no more than the window it lies on.
+    // Draws EllipseFigure(x1, y1, x2, y2, Pen.Color, Brush.Color, within). Only the rows and
+    // columns that can show are worked out, so a box of any size costs no more than the window
+    // it lies on. Only a paint handler can draw: anywhere else this raises EInvalidOperation.
     void DrawEllipse(int x1, int y1, int x2, int y2, const std::optional<TRect>& within = std::nullopt);
 
     // The whole picture, scaled to the rectangle by dropping or repeating whole rows and
-    // columns, or by averaging pixels where ScalesByAveraging says so. An empty picture or
-    // rectangle draws nothing. The scaled copy is kept and made again only when the picture or
-    // the rectangle changes. The kept figures come with it, over it; where they reach beyond
-    // it, on the window's background laid over the box that holds them. Only a paint handler
-    // can draw a picture: anywhere else this raises EInvalidOperation.
-    void DrawScaled(const TRect& rect, const TBitmap& picture);
+    // columns, or by averaging pixels where ScalesByAveraging says so, with the figures of
+    // `over` on it; where they reach beyond it, on the window's background. An empty picture
+    // or rectangle draws nothing. The scaled copy, and the copy with the figures drawn on it,
+    // are kept and made again only when the picture, the rectangle or the figures change (new
+    // figures are only added to it). Only a paint handler can draw a picture: anywhere else
+    // this raises EInvalidOperation.
+    void DrawScaled(const TRect& rect, const TBitmap& picture, const TFigureSource* over = nullptr);
 
-    // Forgets the figures drawn outside a paint. They leave the screen at once: the window is
-    // repainted where they were, also when this is called from inside a paint.
-    void ClearFigures();
+    // Asks for a repaint of an area whose figures changed. All areas asked for until the next
+    // paint make one box: thousands of points asked for one by one would make a region of
+    // thousands of pieces, slow to build and slower to paint.
+    void Invalidate(const QRect& area);
 
 private:
-    struct Figure {
-        QRect Box;      // the whole ellipse's box
-        QRect Visible;  // the part of the box that may show: within the window and `within`
-        TColor PenColour;
-        TColor BrushColour;
-    };
-
-    void KeepFigure(const Figure& figure);
     // Asks for a repaint of an area unless the paint under way covers it already.
     void Refresh(const QRect& area);
-    // Brings the scene up to date for a picture drawn over pictureArea.
-    void UpdateScene(const QRect& pictureArea);
+    // Brings the scene up to date for a picture drawn over pictureArea with these figures.
+    void UpdateScene(const QRect& pictureArea, const TFigureSource& figures);
 
     QWidget* owner;
     QPainter* painting = nullptr;
     // The part of the window the current paint covers.
     QRegion paintRegion;
+    QRect awaitingPaint;
     QPoint penPos;
 
     // The last scaled copy of a picture and what it was made from.
@@ -130,18 +150,16 @@ private:
     bool scaledAveraged = false;
     QImage scaled;
 
-    // Figures drawn outside a paint, in the order drawn, and the box that holds them all.
-    std::vector<Figure> figures;
-    QRect figuresArea;
-    QRect figuresAwaitingPaint;
-    // The scaled copy with the first figuresInScene figures drawn on it and, where figures
-    // reach beyond it inside the window, the window's background around it: a repaint of many
-    // thousand points costs one copy of pixels.
+    // The scaled copy with the first figuresInScene figures of generation sceneGeneration drawn
+    // on it and, where they reach beyond it inside the window (figuresArea holds them all), the
+    // window's background around it.
     QImage scene;
     QRect sceneArea;
     QRect scenePictureArea;
     QBrush sceneBackground;
+    quint64 sceneGeneration = 0;
     size_t figuresInScene = 0;
+    QRect figuresArea;
     // Where the current paint drew its picture or scene, and where the last paint did: no
     // background is laid under a picture about to cover it.
     QRect pictureDrawn;

@@ -24,8 +24,8 @@ constexpr QRgb White = 0xFFFFFFFF;
 TBitmap Picture(const QImage& image);
 
 // A window that paints through its canvas, on a white background. Unless a test says otherwise,
-// its paint handler draws a white picture over the whole window, for the kept figures to lie on.
-class Surface : public QWidget {
+// its paint handler draws a white picture over the whole window, with the window's figures on it.
+class Surface : public QWidget, public TFigureSource {
 public:
     Surface()
     {
@@ -40,22 +40,51 @@ public:
                 white.fill(Qt::white);
                 return Picture(white);
             }();
-            Canvas.DrawScaled({0, 0, width(), height()}, blank);
+            Canvas.DrawScaled({0, 0, width(), height()}, blank, this);
         };
     }
     TCanvas Canvas{this};
     std::function<void()> PaintHandler;
     QRegion LastPaintRegion;
 
+    // An ellipse in the canvas's pen and brush: drawn at once inside a paint; outside one, kept
+    // as the window's data and drawn over the picture at every paint, as the map's marks are.
+    void Ellipse(int x1, int y1, int x2, int y2, const std::optional<TRect>& within = std::nullopt)
+    {
+        if (painting) {
+            Canvas.DrawEllipse(x1, y1, x2, y2, within);
+            return;
+        }
+        figures.push_back(EllipseFigure(x1, y1, x2, y2, Canvas.Pen.Color, Canvas.Brush.Color, within));
+        Canvas.Invalidate(figures.back().Visible);
+    }
+    void Clear()
+    {
+        figures.clear();
+        ++generation;
+        update();
+    }
+
+    quint64 Generation() const override { return generation; }
+    size_t Count() const override { return figures.size(); }
+    TFigure Figure(size_t index) const override { return figures[index]; }
+
 protected:
     void paintEvent(QPaintEvent* event) override
     {
         LastPaintRegion = event->region();
+        painting = true;
         Canvas.Paint(event->region(), [this] {
             if (PaintHandler)
                 PaintHandler();
         });
+        painting = false;
     }
+
+private:
+    std::vector<TFigure> figures;
+    quint64 generation = 0;
+    bool painting = false;
 };
 
 TBitmap Picture(const QImage& image)
@@ -128,7 +157,7 @@ private slots:
         auto draw = [&] {
             surface.Canvas.Pen.Color = clRed;
             surface.Canvas.Brush.Color = clRed;
-            surface.Canvas.DrawEllipse(x1, y1, x2, y2);
+            surface.Ellipse(x1, y1, x2, y2);
         };
         if (inPaint)
             surface.PaintHandler = draw;
@@ -148,7 +177,7 @@ private slots:
         const std::function<void()> withPicture = surface.PaintHandler;
         surface.Canvas.Pen.Color = clRed;
         surface.Canvas.Brush.Color = clRed;
-        surface.Canvas.DrawEllipse(10, 10, 15, 15);
+        surface.Ellipse(10, 10, 15, 15);
         surface.PaintHandler = {};
         QCOMPARE(Count(Grab(&surface), Red), 0);
         surface.PaintHandler = withPicture;
@@ -182,7 +211,7 @@ private slots:
                 surface.Canvas.Pen.Color = clRed;
                 surface.Canvas.Brush.Color = clRed;
                 for (int i = 0; i < 1000; ++i)
-                    surface.Canvas.DrawEllipse(box.left(), box.top(), box.left() + box.width(),
+                    surface.Ellipse(box.left(), box.top(), box.left() + box.width(),
                                                box.top() + box.height(), within);
             };
             QElapsedTimer timer;
@@ -204,7 +233,7 @@ private slots:
         Surface surface;
         surface.Canvas.Pen.Color = clRed;
         surface.Canvas.Brush.Color = clBlue;
-        surface.Canvas.DrawEllipse(40, 40, 60, 60);
+        surface.Ellipse(40, 40, 60, 60);
         const QImage shown = Grab(&surface);
         QCOMPARE(Extent(shown, Red), QRect(40, 40, 20, 20));
         QCOMPARE(Extent(shown, Blue), QRect(41, 41, 18, 18));
@@ -217,7 +246,7 @@ private slots:
         Surface surface;
         surface.Canvas.Pen.Color = clBlue;
         surface.Canvas.Brush.Color = clBlue;
-        surface.PaintHandler = [&] { surface.Canvas.DrawEllipse(10, 10, 20, 20); };
+        surface.PaintHandler = [&] { surface.Ellipse(10, 10, 20, 20); };
         QCOMPARE(Extent(Grab(&surface), Blue), QRect(10, 10, 10, 10));
         QCOMPARE(Extent(Grab(&surface), Blue), QRect(10, 10, 10, 10));
     }
@@ -225,10 +254,10 @@ private slots:
     void movingThePenDrawsNothing()
     {
         Surface alone;
-        alone.Canvas.DrawEllipse(30, 30, 37, 37);
+        alone.Ellipse(30, 30, 37, 37);
         Surface moved;
         moved.Canvas.MovePenTo(5, 5);
-        moved.Canvas.DrawEllipse(30, 30, 37, 37);
+        moved.Ellipse(30, 30, 37, 37);
         QCOMPARE(moved.Canvas.PenPos(), QPoint(5, 5));
         QCOMPARE(Grab(&moved), Grab(&alone));
     }
@@ -240,16 +269,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&surface));
         surface.Canvas.Pen.Color = clRed;
         surface.Canvas.Brush.Color = clRed;
-        surface.Canvas.DrawEllipse(10, 10, 15, 15);
+        surface.Ellipse(10, 10, 15, 15);
         surface.repaint();
         // Beyond the first figures: the kept layer has to grow.
-        surface.Canvas.DrawEllipse(600, 400, 605, 405);
+        surface.Ellipse(600, 400, 605, 405);
         surface.repaint();
         QImage shown = Grab(&surface);
         QCOMPARE(Extent(shown, Red, QRect(0, 0, 100, 100)), QRect(10, 10, 5, 5));
         QCOMPARE(Extent(shown, Red, QRect(500, 300, 200, 200)), QRect(600, 400, 5, 5));
 
-        surface.Canvas.ClearFigures();
+        surface.Clear();
         QCOMPARE(Count(Grab(&surface), Red), 0);
     }
 
@@ -261,15 +290,15 @@ private slots:
         QImage grey(50, 50, QImage::Format_RGB32);
         grey.fill(Qt::gray);
         const TBitmap picture = Picture(grey);
-        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture); };
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture, &surface); };
         surface.Canvas.Pen.Color = clBlue;
         surface.Canvas.Brush.Color = clBlue;
-        surface.Canvas.DrawEllipse(20, 20, 27, 27);
-        surface.Canvas.DrawEllipse(90, 40, 110, 60);  // astride the right edge
+        surface.Ellipse(20, 20, 27, 27);
+        surface.Ellipse(90, 40, 110, 60);  // astride the right edge
         surface.Canvas.Pen.Color = clRed;
         surface.Canvas.Brush.Color = clRed;
-        surface.Canvas.DrawEllipse(85, 45, 95, 55);   // on the picture, over the blue one
-        surface.Canvas.DrawEllipse(98, 70, 108, 80);  // astride, alone
+        surface.Ellipse(85, 45, 95, 55);   // on the picture, over the blue one
+        surface.Ellipse(98, 70, 108, 80);  // astride, alone
         for (int paint = 0; paint < 2; ++paint) {
             const QImage shown = Grab(&surface);
             QCOMPARE(Extent(shown, Blue, QRect(0, 0, 50, 50)), QRect(20, 20, 7, 7));
@@ -309,12 +338,12 @@ private slots:
         panel->setPalette(palette);
         panel->setAutoFillBackground(true);
         const TBitmap picture = Picture(Cornered(50, 50));
-        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture); };
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture, &surface); };
         surface.Canvas.Pen.Color = clRed;
         surface.Canvas.Brush.Color = clBlue;
-        surface.Canvas.DrawEllipse(20, 20, 40, 40);    // on the picture
-        surface.Canvas.DrawEllipse(90, 40, 110, 60);   // astride its edge
-        surface.Canvas.DrawEllipse(140, 100, 170, 130); // beyond it, under the panel's corner
+        surface.Ellipse(20, 20, 40, 40);    // on the picture
+        surface.Ellipse(90, 40, 110, 60);   // astride its edge
+        surface.Ellipse(140, 100, 170, 130); // beyond it, under the panel's corner
         const QImage whole = Grab(&surface);
 
         constexpr QRgb Untouched = 0xFFFF00FF;
@@ -350,16 +379,16 @@ private slots:
         Surface surface;
         surface.resize(150, 150);
         const TBitmap picture = Picture(Cornered(50, 50));
-        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture); };
+        surface.PaintHandler = [&] { surface.Canvas.DrawScaled({0, 0, 100, 100}, picture, &surface); };
         surface.Canvas.Pen.Color = clRed;
         surface.Canvas.Brush.Color = clRed;
-        surface.Canvas.DrawEllipse(90, 40, 110, 60);
-        surface.Canvas.DrawEllipse(140, 45, 160, 55);  // reaching past the window
+        surface.Ellipse(90, 40, 110, 60);
+        surface.Ellipse(140, 45, 160, 55);  // reaching past the window
         QCOMPARE(Grab(&surface).pixel(100, 50), Red);
         QCOMPARE(Grab(&surface).pixel(108, 42), White);  // beside the ellipse, inside its box
 
         if (change == "figure") {
-            surface.Canvas.DrawEllipse(60, 105, 75, 120);  // below the picture
+            surface.Ellipse(60, 105, 75, 120);  // below the picture
         } else if (change == "background") {
             QPalette palette;
             palette.setColor(QPalette::Window, QColor(0, 128, 0));
@@ -380,7 +409,7 @@ private slots:
         QCoreApplication::processEvents();
         for (int i = 0; i < 3000; ++i) {
             const int x = 20 + (i * 37) % 600, y = 20 + (i * 53) % 400;
-            surface.Canvas.DrawEllipse(x, y, x + 5, y + 5);
+            surface.Ellipse(x, y, x + 5, y + 5);
         }
         surface.LastPaintRegion = QRegion();
         QCoreApplication::processEvents();
@@ -410,7 +439,7 @@ private slots:
         surface.resize(100, 100);
         surface.Canvas.Pen.Color = clRed;
         surface.Canvas.Brush.Color = clRed;
-        surface.Canvas.DrawEllipse(150, 150, 155, 155);
+        surface.Ellipse(150, 150, 155, 155);
         QCOMPARE(Count(Grab(&surface), Red), 0);
         surface.resize(200, 200);
         QCOMPARE(Extent(Grab(&surface), Red), QRect(150, 150, 5, 5));
@@ -493,14 +522,19 @@ private slots:
         QCOMPARE(Count(shown, White), shown.width() * shown.height());
     }
 
-    void scalingOutsideAPaintIsRefused()
+    void drawingOutsideAPaintIsRefused()
     {
         Surface surface;
-        try {
-            surface.Canvas.DrawScaled({0, 0, 10, 10}, Picture(Cornered(4, 4)));
-            QFAIL("drew outside a paint");
-        } catch (const EInvalidOperation& error) {
-            QCOMPARE(error.Message, QStringLiteral("Le canevas ne permet pas de dessiner"));
+        const TBitmap picture = Picture(Cornered(4, 4));
+        for (const std::function<void()>& draw :
+             {std::function<void()>([&] { surface.Canvas.DrawScaled({0, 0, 10, 10}, picture); }),
+              std::function<void()>([&] { surface.Canvas.DrawEllipse(0, 0, 10, 10); })}) {
+            try {
+                draw();
+                QFAIL("drew outside a paint");
+            } catch (const EInvalidOperation& error) {
+                QCOMPARE(error.Message, QStringLiteral("Le canevas ne permet pas de dessiner"));
+            }
         }
     }
 

@@ -1,4 +1,5 @@
-// The survey tally: its state at start-up and the land-use names it keeps.
+// The survey tally: its state at start-up, the land-use names it keeps, and what the handlers'
+// operations leave in it, marks on the map included, without any window.
 
 #include "app/SurveyTally.h"
 
@@ -47,6 +48,82 @@ private slots:
         SurveyTally.SetLandUseName(3, typed);
         QCOMPARE(SurveyTally.LandUse(3).Name, kept);
         QCOMPARE(SurveyTally.LandUse(3).Count, 9);  // naming a use leaves its count alone
+    }
+
+    // Operations as the handlers run them: "go N" places N points, "sonder NAME" begins a land
+    // use, "press" counts a press, "fini" stores the current count, "new" begins a new survey.
+    // The marks read P for a sample point and C<land use> for a counted press.
+    void operationsLeaveCountsAndMarks_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QList<int>>("counters");  // LandUseCount, PointsThisUse, PointsProbed
+        QTest::addColumn<QStringList>("entries");  // name=count of entries 1 to LandUseCount
+        QTest::addColumn<QString>("marks");
+        QTest::newRow("a survey of two uses")
+            << "go 3; sonder trafic; press; press; fini; sonder eau; press; fini"
+            << QList<int>{2, 1, 3} << QStringList{"trafic=2", "eau=1"} << "P P P C1 C1 C2";
+        QTest::newRow("presses after fini go on counting")
+            << "sonder bois; press; fini; press; fini" << QList<int>{1, 2, 2}
+            << QStringList{"bois=2"} << "C1 C1";
+        QTest::newRow("go again forgets the counts, not the uses")
+            << "sonder bois; press; go 2" << QList<int>{1, 1, 0} << QStringList{"bois=0"}
+            << "C1 P P";
+        QTest::newRow("fini before any sonder stores nowhere")
+            << "fini; press" << QList<int>{0, 1, 1} << QStringList{} << "C0";
+        QTest::newRow("a new survey takes the marks and the uses away")
+            << "go 2; sonder bâti; press; fini; new" << QList<int>{0, 1, 1} << QStringList{} << "";
+    }
+    void operationsLeaveCountsAndMarks()
+    {
+        QFETCH(QString, script);
+        QFETCH(QList<int>, counters);
+        QFETCH(QStringList, entries);
+        QFETCH(QString, marks);
+        SurveyTally.Reset();
+        const quint64 start = SurveyTally.Generation();
+        for (const QString& step : script.split(QStringLiteral("; "))) {
+            const QString verb = step.section(QLatin1Char(' '), 0, 0);
+            const QString argument = step.section(QLatin1Char(' '), 1);
+            if (verb == "go") {
+                SurveyTally.BeginSample();
+                for (int i = 0; i < argument.toInt(); ++i)
+                    SurveyTally.AddSamplePoint(QPoint(i, 2 * i), 5);
+            } else if (verb == "sonder") {
+                QVERIFY(SurveyTally.BeginLandUse(argument));
+            } else if (verb == "press") {
+                SurveyTally.CountPress(QPoint(-3, 700));
+            } else if (verb == "fini") {
+                SurveyTally.FinishLandUse();
+            } else {
+                SurveyTally.BeginSurvey();
+            }
+        }
+        QCOMPARE((QList<int>{SurveyTally.LandUseCount, SurveyTally.PointsThisUse,
+                             SurveyTally.PointsProbed}),
+                 counters);
+        QStringList stored;
+        for (int n = 1; n <= SurveyTally.LandUseCount; ++n)
+            stored << SurveyTally.LandUse(n).Name + "=" + QString::number(SurveyTally.LandUse(n).Count);
+        QCOMPARE(stored, entries);
+        QStringList shown;
+        for (const SurveyMark& mark : SurveyTally.Marks())
+            shown << (mark.What == SurveyMark::Kind::SamplePoint ? QStringLiteral("P")
+                                                                 : "C" + QString::number(mark.LandUse));
+        QCOMPARE(shown.join(QLatin1Char(' ')), marks);
+        // Whoever drew the marks must start again exactly when some went.
+        QCOMPARE(SurveyTally.Generation() != start, script.endsWith("new"));
+    }
+
+    void aTwentyFirstLandUseIsRefused()
+    {
+        SurveyTally.Reset();
+        for (int n = 1; n <= TSurveyTally::MaxLandUses; ++n)
+            QVERIFY(SurveyTally.BeginLandUse(QString::number(n)));
+        SurveyTally.CountPress(QPoint());
+        QVERIFY(!SurveyTally.BeginLandUse(QStringLiteral("de trop")));
+        QCOMPARE(SurveyTally.LandUseCount, TSurveyTally::MaxLandUses);
+        QCOMPARE(SurveyTally.PointsThisUse, 1);
+        QCOMPARE(SurveyTally.LandUse(20).Name, QStringLiteral("20"));
     }
 };
 

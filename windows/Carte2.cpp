@@ -32,6 +32,8 @@ const QColor blue(0, 0, 255);
 constexpr int32_t MaxSampleSize = 10000;
 
 const QString mapNeeded = QStringLiteral("La carte doit être dessinée !");
+// The map's top-left pixel, in the window.
+constexpr QPoint mapOrigin(10, 10);
 
 QFrame* MakePanel(QWidget* window, int left, int top, int width, int height, TColor colour)
 {
@@ -158,13 +160,14 @@ void TForm2::FormPaint()
         mapRead = stamp;
     }
     ScaleToMap(map.Width(), map.Height());
-    MapRect = {10, 10, 10 + SurveyTally.MapWidth, 10 + SurveyTally.MapHeight};
+    MapRect = {mapOrigin.x(), mapOrigin.y(), mapOrigin.x() + SurveyTally.MapWidth,
+               mapOrigin.y() + SurveyTally.MapHeight};
     // A survey belongs to the map's name: the same file rewritten, touched or put back keeps
     // its survey, and only another name or a new showing of the window begins a new one. The
     // old survey's figures go before the new map is drawn.
     if (surveyDue || surveyMap != stamp.AbsoluteName)
         BeginSurvey(stamp.AbsoluteName);
-    Canvas.DrawScaled(MapRect, map);
+    Canvas.DrawScaled(MapRect, map, &markFigures);
     failureReported.reset();
     // A picture far wider than high can come out without a single row.
     mapShown = SurveyTally.MapWidth > 0 && SurveyTally.MapHeight > 0;
@@ -191,9 +194,8 @@ void TForm2::BeginSurvey(const QString& mapName)
 {
     surveyMap = mapName;
     TaillePt->setText(IntegerText(5));
-    SurveyTally.LandUseCount = 0;
+    SurveyTally.BeginSurvey();
     ButtSonder->setEnabled(false);
-    Canvas.ClearFigures();
     surveyDue = false;
 }
 
@@ -216,7 +218,7 @@ void TForm2::BtnCalculClick()
     const int32_t mapWidth = SurveyTally.MapWidth;
     const int32_t mapHeight = SurveyTally.MapHeight;
 
-    SurveyTally.PointsProbed = 0;
+    SurveyTally.BeginSample();
     SeedGenerator();
     // Every pixel of the map is as likely as any other, its edges included: an estimate of a
     // land use along the border must not come out short.
@@ -228,18 +230,13 @@ void TForm2::BtnCalculClick()
     EdLandUse->setText(QString());
 }
 
-// A red disc centred on the sample location, showing only on the map.
+// The sample point at the window point (x, y) joins the survey; the next paint draws it.
 void TForm2::DrawSamplePoint(int x, int y)
 {
     const QString size = TaillePt->text();
-    SurveyTally.PointSize = size.isEmpty() ? 5 : ParseInteger(size);
-    const int64_t left = int64_t{x} - SurveyTally.PointSize / 2;
-    const int64_t top = int64_t{y} - SurveyTally.PointSize / 2;
-    Canvas.Brush.Color = clRed;
-    Canvas.Pen.Color = clRed;
+    SurveyTally.AddSamplePoint(QPoint(x, y) - mapOrigin, size.isEmpty() ? 5 : ParseInteger(size));
     Canvas.MovePenTo(x, y);
-    Canvas.DrawEllipse(Saturated(left), Saturated(top), Saturated(left + SurveyTally.PointSize),
-                       Saturated(top + SurveyTally.PointSize), MapRect);
+    Canvas.Invalidate(FigureOf(SurveyTally.Marks().back()).Visible);
 }
 
 void TForm2::EdLandUseChange()
@@ -249,15 +246,11 @@ void TForm2::EdLandUseChange()
 
 void TForm2::ButtSonderClick()
 {
-    if (SurveyTally.LandUseCount >= TSurveyTally::MaxLandUses) {
+    if (!SurveyTally.BeginLandUse(EdLandUse->text())) {
         ShowNotice(QStringLiteral("Vous ne pouvez pas sonder plus de 20 usages du sol !"));
         return;
     }
-    ++SurveyTally.LandUseCount;
-    SurveyTally.ProbingOn = true;
-    SurveyTally.PointsThisUse = 0;
     EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
-    SurveyTally.SetLandUseName(SurveyTally.LandUseCount, EdLandUse->text());
 }
 
 void TForm2::mousePressEvent(QMouseEvent* event)
@@ -288,21 +281,44 @@ void TForm2::Image1MouseDown(int x, int y)
         return;
     }
     setCursor(CursorOf(crCross));
-    Canvas.Pen.Color = clBlue;
-    Canvas.Brush.Color = clBlue;
+    SurveyTally.CountPress(QPoint(x, y) - mapOrigin);
     Canvas.MovePenTo(x - 2, y - 2);
-    Canvas.DrawEllipse(x - 2, y - 2, x + 5, y + 5);
-    ++SurveyTally.PointsThisUse;
-    ++SurveyTally.PointsProbed;
+    Canvas.Invalidate(FigureOf(SurveyTally.Marks().back()).Visible);
     EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
 }
 
 void TForm2::ButtFiniClick()
 {
-    // Before any "Sonder" of this survey there is no land use to give the count to.
-    if (SurveyTally.LandUseCount >= 1)
-        SurveyTally.LandUse(SurveyTally.LandUseCount).Count = SurveyTally.PointsThisUse;
+    SurveyTally.FinishLandUse();
     EdNBPoints->setText(IntegerText(0));
     EdLandUse->setText(QString());
     ButtSonder->setEnabled(false);
+}
+
+// A sample point is a red disc centred on its pixel, showing only on the map; a counted press a
+// blue dot 7 pixels across whose box starts 2 pixels left of and above the press.
+TFigure TForm2::FigureOf(const SurveyMark& mark) const
+{
+    const QPoint at = mapOrigin + mark.Place;
+    if (mark.What == SurveyMark::Kind::CountedPress)
+        return EllipseFigure(at.x() - 2, at.y() - 2, at.x() + 5, at.y() + 5, clBlue, clBlue);
+    const int64_t left = int64_t{at.x()} - mark.Size / 2;
+    const int64_t top = int64_t{at.y()} - mark.Size / 2;
+    return EllipseFigure(Saturated(left), Saturated(top), Saturated(left + mark.Size),
+                         Saturated(top + mark.Size), clRed, clRed, MapRect);
+}
+
+quint64 TForm2::MarkFigures::Generation() const
+{
+    return SurveyTally.Generation();
+}
+
+size_t TForm2::MarkFigures::Count() const
+{
+    return SurveyTally.Marks().size();
+}
+
+TFigure TForm2::MarkFigures::Figure(size_t index) const
+{
+    return window.FigureOf(SurveyTally.Marks()[index]);
 }

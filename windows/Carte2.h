@@ -2,6 +2,7 @@
 // The map window: the map, the random sample points and the probing of land uses.
 
 #include "picture/TBitmap.h"
+#include "app/SurveyTally.h"
 #include "picture/TCanvas.h"
 #include "windows/FileStamp.h"
 
@@ -59,6 +60,20 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // The survey's marks as the canvas draws them over the map, taken from the survey at each
+    // paint that needs them.
+    class MarkFigures : public TFigureSource {
+    public:
+        explicit MarkFigures(const TForm2& window) : window(window) {}
+        quint64 Generation() const override;
+        size_t Count() const override;
+        TFigure Figure(size_t index) const override;
+
+    private:
+        const TForm2& window;
+    };
+
+    TFigure FigureOf(const SurveyMark& mark) const;
     void ScaleToMap(int pictureWidth, int pictureHeight);
     void BeginSurvey(const QString& mapName);
 
@@ -77,6 +92,7 @@ private:
     // a failure is worth reporting again.
     bool surveyDue = true;
     bool retryFailure = true;
+    MarkFigures markFigures{*this};
 };
 
 extern TForm2* Form2;
