@@ -52,19 +52,28 @@ std::optional<ShareLimits> ExactLimits95(double successes, int64_t trials)
     return ShareLimits{lower, upper};
 }
 
-QString IntervalText(int64_t count, int64_t sampleSize)
+QString IntervalText(const std::optional<ShareLimits>& limits)
 {
-    const std::optional<ShareLimits> limits = ExactLimits95(double(count), sampleSize);
     if (!limits)
         return {};
     return QStringLiteral("%1 % à %2 %")
         .arg(LimitText(limits->Lower, Rounding::Down), LimitText(limits->Upper, Rounding::Up));
 }
 
-QString IntervalHint(int64_t count, int64_t sampleSize)
+QString IntervalText(int64_t count, int64_t sampleSize)
 {
-    const QString interval = IntervalText(count, sampleSize);
+    return IntervalText(ExactLimits95(double(count), sampleSize));
+}
+
+QString IntervalHint(const std::optional<ShareLimits>& limits)
+{
+    const QString interval = IntervalText(limits);
     if (interval.isEmpty())
         return {};
     return QStringLiteral("Intervalle de confiance à 95 % : ") + interval;
+}
+
+QString IntervalHint(int64_t count, int64_t sampleSize)
+{
+    return IntervalHint(ExactLimits95(double(count), sampleSize));
 }

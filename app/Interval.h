@@ -20,6 +20,8 @@ std::optional<ShareLimits> ExactLimits95(double successes, int64_t trials);
 // "6,6 % à 65,3 %" for 3 points out of 10 (exactly 6.674 % to 65.245 %): each limit rounded
 // outward, with the regional decimal separator; empty when there is no interval to give (no
 // sample, or an over-count).
+QString IntervalText(const std::optional<ShareLimits>& limits);
 QString IntervalText(int64_t count, int64_t sampleSize);
 // The same, as the hint of a frequency: "Intervalle de confiance à 95 % : 6,6 % à 65,3 %".
+QString IntervalHint(const std::optional<ShareLimits>& limits);
 QString IntervalHint(int64_t count, int64_t sampleSize);

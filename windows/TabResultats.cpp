@@ -1,14 +1,13 @@
 #include "windows/TabResultats.h"
 
-#include "app/FloatArith.h"
 #include "app/Interval.h"
 #include "app/Numbers.h"
+#include "app/Results.h"
 #include "app/SurveyTally.h"
 #include "app/WindowFrame.h"
 #include "windows/TextGrid.h"
 
 #include <QLabel>
-#include <algorithm>
 
 TTabRes* TabRes = nullptr;
 
@@ -16,14 +15,21 @@ namespace {
 
 enum Column { UseColumn = 0, CountColumn = 1, FrequencyColumn = 2 };
 
-// A count and its share of the sample, with the exact interval of that share as the cell's hint.
-// The share is formed in extended precision: its fifteenth digit depends on it.
-void WriteCountAndFrequency(TTextGrid* grid, int row, int64_t count)
+void WriteCount(TTextGrid* grid, int gridRow, const ResultRow& row)
 {
-    grid->SetCell(CountColumn, row, IntegerText(count));
-    grid->SetCell(FrequencyColumn, row,
-                  RealText(Divide(static_cast<long double>(count), SurveyTally.SampleSize)));
-    grid->SetCellHint(FrequencyColumn, row, IntervalHint(count, SurveyTally.SampleSize));
+    grid->SetCell(CountColumn, gridRow, IntegerText(row.Count()));
+}
+
+// A share of the sample, with the exact interval of that share as the cell's hint; blank for a
+// row that is no share. A failed division raises here, before its cell is written.
+void WriteFrequency(TTextGrid* grid, int gridRow, const ResultRow& row)
+{
+    if (!row.HasFrequency()) {
+        grid->SetCell(FrequencyColumn, gridRow, QString());
+        return;
+    }
+    grid->SetCell(FrequencyColumn, gridRow, RealText(row.Frequency()));
+    grid->SetCellHint(FrequencyColumn, gridRow, IntervalHint(row.Limits()));
 }
 
 }  // namespace
@@ -44,29 +50,33 @@ TTabRes::TTabRes()
 
 void TTabRes::FormShow()
 {
-    // The tally holds 20 land uses; a larger count must not send us past its last entry.
-    const int uses = std::clamp(SurveyTally.LandUseCount, 0, int(TSurveyTally::MaxLandUses));
-    const int othersRow = uses + 1;
-    const int totalRow = uses + 2;
+    // Row 0 of the grid is the header: the rows of the results follow it, "Autres" and "Total"
+    // last.
+    const std::vector<ResultRow> rows = ResultRows(SurveyTally);
+    const int totalRow = int(rows.size());
+    const int othersRow = totalRow - 1;
+    const ResultRow& total = rows[std::size_t(totalRow - 1)];
+    const ResultRow& others = rows[std::size_t(othersRow - 1)];
 
+    // The frame first and the land uses after it, so that a failed division leaves the header,
+    // "Autres" and the total in place.
     GridResults->SetColCount(3);
-    GridResults->SetRowCount(uses + 3);
+    GridResults->SetRowCount(totalRow + 1);
     GridResults->SetCell(UseColumn, 0, QStringLiteral("Usages"));
     GridResults->SetCell(CountColumn, 0, QStringLiteral("Nombre"));
     GridResults->SetCell(FrequencyColumn, 0, QStringLiteral("Fréquence"));
-    GridResults->SetCell(UseColumn, othersRow, QStringLiteral("Autres"));
-    GridResults->SetCell(UseColumn, totalRow, QStringLiteral("Total"));
-    GridResults->SetCell(CountColumn, totalRow, IntegerText(SurveyTally.PointsProbed));
-    GridResults->SetCell(FrequencyColumn, totalRow, QString());
+    GridResults->SetCell(UseColumn, othersRow, others.Use());
+    GridResults->SetCell(UseColumn, totalRow, total.Use());
+    WriteCount(GridResults, totalRow, total);
+    WriteFrequency(GridResults, totalRow, total);
 
-    for (int row = 1; row <= uses; ++row) {
-        const LandUseEntry& entry = SurveyTally.LandUse(row);
-        GridResults->SetCell(UseColumn, row, entry.Name);
-        WriteCountAndFrequency(GridResults, row, entry.Count);
+    for (int gridRow = 1; gridRow < othersRow; ++gridRow) {
+        const ResultRow& use = rows[std::size_t(gridRow - 1)];
+        GridResults->SetCell(UseColumn, gridRow, use.Use());
+        WriteCount(GridResults, gridRow, use);
+        WriteFrequency(GridResults, gridRow, use);
     }
 
-    // Formed in full: a survey beyond 255 points counts right, and more presses than points
-    // show as a negative count instead of wrapping round to a plausible one.
-    const int64_t others = int64_t(SurveyTally.SampleSize) - SurveyTally.PointsProbed;
-    WriteCountAndFrequency(GridResults, othersRow, others);
+    WriteCount(GridResults, othersRow, others);
+    WriteFrequency(GridResults, othersRow, others);
 }

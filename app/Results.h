@@ -1,0 +1,45 @@
+#pragma once
+// The results of a survey as rows: each land use with its count, its share of the sample and the
+// exact 95 % limits of that share, then the points counted on no named use, then the total. The
+// results window shows them; whatever else presents the results takes them from here too.
+
+#include "app/Interval.h"
+#include "app/SurveyTally.h"
+
+#include <QString>
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <vector>
+
+class ResultRow {
+public:
+    // A row that is a share of the sample: a land use, or the points counted on no named use.
+    ResultRow(QString use, int64_t count, int32_t sampleSize);
+    // A row that is a sum and has no share of its own: the total.
+    ResultRow(QString use, int64_t count);
+
+    const QString& Use() const { return use; }
+    int64_t Count() const { return count; }
+    // False on the total, whose frequency is left blank.
+    bool HasFrequency() const { return hasFrequency; }
+    // Count ÷ sample size in extended precision: its fifteenth digit depends on it. Where that
+    // division failed (no sample size) this raises its floating-point error, so that whoever
+    // presents the rows stops at the very row where the division did.
+    long double Frequency() const;
+    // Nothing without a sample, for a count outside 0 to the sample size, and on the total.
+    const std::optional<ShareLimits>& Limits() const { return limits; }
+
+private:
+    QString use;
+    int64_t count;
+    bool hasFrequency;
+    long double frequency = 0;
+    std::exception_ptr frequencyFailure;
+    std::optional<ShareLimits> limits;
+};
+
+// One row per land use listed (at most the 20 entries of the table, whatever the count says),
+// then "Autres", then "Total": always at least those last two rows. Raises nothing: a failed
+// division is kept in its row.
+std::vector<ResultRow> ResultRows(const TSurveyTally& tally);
