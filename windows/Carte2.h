@@ -42,7 +42,7 @@ public:
     // Where the map is drawn: from (10, 10), MapWidth by MapHeight.
     TRect MapRect;
 
-    // The map file's name as the main window holds it; the map is read from it at each paint.
+    // The map file's name as the main window holds it, taken up by the next paint.
     void SetMapFileName(const QString& fileName);
     void FormPaint();
     void BtnCalculClick();
@@ -62,10 +62,10 @@ private:
     void ScaleToMap(int pictureWidth, int pictureHeight);
     void BeginSurvey(const QString& mapName);
 
+    // The file that each paint shows, and the map as last read: a repaint reads no file unless
+    // its name, or the file itself, changed, and reports a failing file only once until the
+    // file or its name changes or the window is shown anew.
     QString mapFileName;
-    // The map as last read: a repaint reads no file unless its name, or the file itself,
-    // changed, and reports a failing file only once until the file or its name changes or the
-    // window is shown anew.
     TShownPicture shownMap;
     // The absolute name of the survey's map: a map drawn under another name begins a new survey.
     QString surveyMap;
