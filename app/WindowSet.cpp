@@ -8,6 +8,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QList>
 #include <QPointer>
 #include <QTimer>
@@ -141,6 +142,10 @@ void CreateWindowSet()
     TabRes = new TTabRes;
     Form3 = new TForm3;
     Abaque = new TAbaque;
+
+    // The map window draws the file named in the main window.
+    Form2->SetMapFileName(Page_1->EdFich->text());
+    QObject::connect(Page_1->EdFich, &QLineEdit::textChanged, Form2, &TForm2::SetMapFileName);
 
     // A window with a parent is, for the window manager, transient for it: it stays above it
     // and goes with it.

@@ -5,8 +5,6 @@
 #include "app/TextBoxes.h"
 #include "app/WindowFrame.h"
 
-#include "picture/TBitmap.h"
-
 #include <QPaintEvent>
 #include <QPushButton>
 #include <QShowEvent>
@@ -61,11 +59,11 @@ TAbaque::TAbaque()
     connect(ButtFermer, &QPushButton::clicked, this, Guarded(this, &TAbaque::ButtFermerClick));
 }
 
-// A chart file that failed is read, and reported, again once the window is shown anew.
+// A chart file that failed is reported again once the window is shown anew.
 void TAbaque::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous())
-        failedFile.reset();
+        shownChart.ShownAnew();
     QWidget::showEvent(event);
 }
 
@@ -76,14 +74,9 @@ void TAbaque::paintEvent(QPaintEvent* event)
 
 void TAbaque::FormPaint()
 {
-    const TFileStamp stamp = StampOf(chartFileName);
-    if (failedFile == stamp)
-        return;
-    failedFile = stamp;  // stays marked if the reading below fails
-    TBitmap chart;
-    chart.LoadPictureFile(chartFileName);
-    failedFile.reset();
-    Canvas.DrawScaled(chartRect, chart);
+    shownChart.Show(chartFileName, [this](const TBitmap& chart, const QString&) {
+        Canvas.DrawScaled(chartRect, chart);
+    });
 }
 
 void TAbaque::ButtFermerClick()

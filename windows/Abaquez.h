@@ -1,11 +1,10 @@
 #pragma once
 // The chart window: the fluctuation chart and how to read it.
 
+#include "picture/ShownPicture.h"
 #include "picture/TCanvas.h"
-#include "windows/FileStamp.h"
 
 #include <QWidget>
-#include <optional>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -27,9 +26,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // What the chart file looked like when it last failed to read: while it stays so, a paint
-    // draws no chart and reports nothing, since an error box closing over the window repaints it.
-    std::optional<TFileStamp> failedFile;
+    // The chart as last read: a failing chart file is reported once, until the file changes or
+    // the window is shown anew.
+    TShownPicture shownChart;
 };
 
 extern TAbaque* Abaque;

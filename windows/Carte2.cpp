@@ -7,7 +7,6 @@
 #include "app/SurveyTally.h"
 #include "app/TextBoxes.h"
 #include "app/WindowFrame.h"
-#include "windows/Fich_1.h"
 #include "windows/SampleGenerator.h"
 
 #include <QFrame>
@@ -19,7 +18,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <utility>
 
 TForm2* Form2 = nullptr;
 
@@ -128,12 +126,17 @@ TForm2::TForm2()
     connect(ButtFini, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtFiniClick));
 }
 
+void TForm2::SetMapFileName(const QString& fileName)
+{
+    mapFileName = fileName;
+}
+
 void TForm2::showEvent(QShowEvent* event)
 {
     // A show asked by the program, not a restore from minimised: a new survey on a fresh map.
     if (!event->spontaneous()) {
         surveyDue = true;
-        retryFailure = true;
+        shownMap.ShownAnew();
     }
     QWidget::showEvent(event);
 }
@@ -147,30 +150,19 @@ void TForm2::FormPaint()
 {
     // Until the map is drawn, the survey's points stay off the screen and wait for it.
     mapShown = false;
-    const QString fileName = Page_1->EdFich->text();
-    const TFileStamp stamp = StampOf(fileName);
-    if (!std::exchange(retryFailure, false) && failureReported == stamp)
-        return;
-    // Until the map is drawn, whatever fails from here on is reported this once.
-    failureReported = stamp;
-    if (mapRead != stamp) {
-        mapRead.reset();
-        map = TBitmap();
-        map.LoadPictureFile(fileName);
-        mapRead = stamp;
-    }
-    ScaleToMap(map.Width(), map.Height());
-    MapRect = {mapOrigin.x(), mapOrigin.y(), mapOrigin.x() + SurveyTally.MapWidth,
-               mapOrigin.y() + SurveyTally.MapHeight};
-    // A survey belongs to the map's name: the same file rewritten, touched or put back keeps
-    // its survey, and only another name or a new showing of the window begins a new one. The
-    // old survey's figures go before the new map is drawn.
-    if (surveyDue || surveyMap != stamp.AbsoluteName)
-        BeginSurvey(stamp.AbsoluteName);
-    Canvas.DrawScaled(MapRect, map, &markFigures);
-    failureReported.reset();
-    // A picture far wider than high can come out without a single row.
-    mapShown = SurveyTally.MapWidth > 0 && SurveyTally.MapHeight > 0;
+    shownMap.Show(mapFileName, [this](const TBitmap& map, const QString& mapName) {
+        ScaleToMap(map.Width(), map.Height());
+        MapRect = {mapOrigin.x(), mapOrigin.y(), mapOrigin.x() + SurveyTally.MapWidth,
+                   mapOrigin.y() + SurveyTally.MapHeight};
+        // A survey belongs to the map's name: the same file rewritten, touched or put back keeps
+        // its survey, and only another name or a new showing of the window begins a new one.
+        // The old survey's marks go before the new map is drawn.
+        if (surveyDue || surveyMap != mapName)
+            BeginSurvey(mapName);
+        Canvas.DrawScaled(MapRect, map, &markFigures);
+        // A picture far wider than high can come out without a single row.
+        mapShown = SurveyTally.MapWidth > 0 && SurveyTally.MapHeight > 0;
+    });
 }
 
 void TForm2::ScaleToMap(int pictureWidth, int pictureHeight)

@@ -1,13 +1,11 @@
 #pragma once
 // The map window: the map, the random sample points and the probing of land uses.
 
-#include "picture/TBitmap.h"
 #include "app/SurveyTally.h"
+#include "picture/ShownPicture.h"
 #include "picture/TCanvas.h"
-#include "windows/FileStamp.h"
 
 #include <QWidget>
-#include <optional>
 
 class QFrame;
 class QLabel;
@@ -45,6 +43,8 @@ public:
     // Where the map is drawn: from (10, 10), MapWidth by MapHeight.
     TRect MapRect;
 
+    // The map file's name as the main window holds it, taken up by the next paint.
+    void SetMapFileName(const QString& fileName);
     void FormPaint();
     void BtnCalculClick();
     void DrawSamplePoint(int x, int y);
@@ -77,21 +77,17 @@ private:
     void ScaleToMap(int pictureWidth, int pictureHeight);
     void BeginSurvey(const QString& mapName);
 
-    // The map as last read, and the file it was read from: a repaint reads no file unless the
-    // name in EdFich, or the file itself, changed.
-    TBitmap map;
-    std::optional<TFileStamp> mapRead;
+    // The file that each paint shows, and the map as last read: a repaint reads no file unless
+    // its name, or the file itself, changed, and reports a failing file only once until the
+    // file or its name changes or the window is shown anew.
+    QString mapFileName;
+    TShownPicture shownMap;
     // The absolute name of the survey's map: a map drawn under another name begins a new survey.
     QString surveyMap;
     // Whether the last paint drew the map: "Go" and presses wait for it.
     bool mapShown = false;
-    // The file whose failure was last reported: a repaint does not report it again, only once
-    // the file or its name changes or the window is shown anew.
-    std::optional<TFileStamp> failureReported;
-    // Set when the window is shown from hidden: its next map drawing begins a new survey, and
-    // a failure is worth reporting again.
+    // Set when the window is shown from hidden: its next map drawing begins a new survey.
     bool surveyDue = true;
-    bool retryFailure = true;
     MarkFigures markFigures{*this};
 };
 

@@ -92,7 +92,8 @@ void TPage_1::BtnDessineClick()
 {
     SurveyTally.SampleSize = ParseInteger(EdNPoints->text());
     ShowWindow(Form2);
-    // An open map window reads EdFich only when it paints: have it take up a changed name now.
+    // An open map window takes up the map file's name only when it paints: have it take up a
+    // changed name now.
     Form2->update();
     if (SurveyTally.SampleSize == 0)
         ShowNotice(QStringLiteral("Vous devez entrer le nombre de points d'echantillon !"));

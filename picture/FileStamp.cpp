@@ -1,4 +1,4 @@
-#include "windows/FileStamp.h"
+#include "picture/FileStamp.h"
 
 #include "picture/SystemFileName.h"
 

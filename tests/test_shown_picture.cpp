@@ -1,0 +1,100 @@
+// The picture file that a window shows, without any window: read again only when its name or
+// the file changed, and a failure, from the reading to the use of the picture, thrown once until
+// the name, the file or the showing changes.
+
+#include "BmpWriter.h"
+
+#include "picture/ShownPicture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <stdexcept>
+
+class ShownPictureTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Each row is a script of steps on the files "a.bmp" and "b.bmp", which both start as
+    // pictures. "paint:<seen>" shows the current file, "fail:<seen>" shows it with a use that
+    // throws, and <seen> is what comes of it: "read" (a picture read now was used), "kept" (the
+    // picture read before was used), "thrown" or "silent" (nothing ran, nothing was thrown).
+    // "rewrite", "remove" and "break" (not a picture any more) change the current file, "rename"
+    // switches to the other name, "showanew" tells that the window was shown anew.
+    void readsAgainOnlyAfterAChangeAndReportsAFailureOnce_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("unchanged file read once") << "paint:read paint:kept paint:kept";
+        QTest::newRow("rewritten file read again") << "paint:read rewrite paint:read paint:kept";
+        QTest::newRow("another name read again") << "paint:read rename paint:read rename paint:read";
+        QTest::newRow("showing anew keeps the picture") << "paint:read showanew paint:kept";
+        QTest::newRow("missing file reported once") << "remove paint:thrown paint:silent paint:silent";
+        QTest::newRow("reported again when shown anew")
+            << "remove paint:thrown showanew paint:thrown paint:silent";
+        QTest::newRow("reported again under another name")
+            << "remove paint:thrown rename remove paint:thrown paint:silent";
+        QTest::newRow("file put back read silently") << "remove paint:thrown rewrite paint:read";
+        QTest::newRow("broken after a good read") << "paint:read break paint:thrown paint:silent";
+        QTest::newRow("broken file reported again once it changes")
+            << "break paint:thrown break paint:thrown paint:silent";
+        QTest::newRow("failing use reported once, picture kept")
+            << "fail:thrown fail:silent paint:silent showanew paint:kept";
+        QTest::newRow("failing use reported again after a change")
+            << "fail:thrown rewrite fail:thrown rename fail:thrown rename paint:read";
+    }
+    void readsAgainOnlyAfterAChangeAndReportsAFailureOnce()
+    {
+        QFETCH(QString, script);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        int version = 0;
+        // Each rewrite is wider: the file's size changes with it, whatever the clock's grain.
+        const auto writePicture = [&](const QString& path) {
+            WriteBmpFile(path, QImage(4 * ++version, 2, QImage::Format_RGB32));
+        };
+        const QStringList names{dir.filePath("a.bmp"), dir.filePath("b.bmp")};
+        for (const QString& name : names)
+            writePicture(name);
+        int current = 0;
+
+        TShownPicture shown;
+        // The picture last used, by its cache key: a picture read anew has a key of its own.
+        qint64 lastUsed = 0;
+        for (const QString& step : script.split(' ')) {
+            const QString& name = names[current];
+            if (step == "rewrite") {
+                writePicture(name);
+            } else if (step == "remove") {
+                QVERIFY(QFile::remove(name));
+            } else if (step == "break") {
+                QFile file(name);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(QByteArray(++version, 'x'));
+            } else if (step == "rename") {
+                current = 1 - current;
+            } else if (step == "showanew") {
+                shown.ShownAnew();
+            } else {
+                const QString seen = step.section(':', 1);
+                const bool failingUse = step.startsWith("fail:");
+                QString outcome = "silent";
+                try {
+                    shown.Show(name, [&](const TBitmap& picture, const QString& absoluteName) {
+                        QCOMPARE(absoluteName, name);
+                        const qint64 key = picture.Image().cacheKey();
+                        outcome = key == lastUsed ? "kept" : "read";
+                        lastUsed = key;
+                        if (failingUse)
+                            throw std::runtime_error("0 / 0");
+                    });
+                } catch (const std::exception&) {
+                    outcome = "thrown";
+                }
+                QVERIFY2(outcome == seen, qPrintable(step + " came out " + outcome));
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(ShownPictureTest)
+#include "test_shown_picture.moc"
