@@ -72,8 +72,3 @@ QString IntervalHint(const std::optional<ShareLimits>& limits)
         return {};
     return QStringLiteral("Intervalle de confiance à 95 % : ") + interval;
 }
-
-QString IntervalHint(int64_t count, int64_t sampleSize)
-{
-    return IntervalHint(ExactLimits95(double(count), sampleSize));
-}

@@ -24,4 +24,3 @@ QString IntervalText(const std::optional<ShareLimits>& limits);
 QString IntervalText(int64_t count, int64_t sampleSize);
 // The same, as the hint of a frequency: "Intervalle de confiance à 95 % : 6,6 % à 65,3 %".
 QString IntervalHint(const std::optional<ShareLimits>& limits);
-QString IntervalHint(int64_t count, int64_t sampleSize);
