@@ -1,6 +1,6 @@
 // The survey tally: its state at start-up and the land-use names it keeps.
 
-#include "app/SurveyTally.h"
+#include "core/SurveyTally.h"
 
 #include <QTest>
 

@@ -1,7 +1,10 @@
 #pragma once
+// windows/ holds the five windows, one module each, and nothing else. They use every layer
+// but app/.
+//
 // The chart window: the fluctuation chart and how to read it.
 
-#include "picture/TCanvas.h"
+#include "ui/TCanvas.h"
 #include "windows/FileStamp.h"
 
 #include <QWidget>

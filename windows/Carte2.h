@@ -2,7 +2,7 @@
 // The map window: the map, the random sample points and the probing of land uses.
 
 #include "picture/TBitmap.h"
-#include "picture/TCanvas.h"
+#include "ui/TCanvas.h"
 #include "windows/FileStamp.h"
 
 #include <QWidget>
