@@ -1,8 +1,9 @@
 // Sondelio: areal point sampling of land use, for teaching.
 
 #include "app/Application.h"
-#include "app/SurveyTally.h"
 #include "app/WindowSet.h"
+#include "core/SurveyTally.h"
+#include "ui/ApplicationFrame.h"
 #include "windows/Fich_1.h"
 
 #include <QApplication>

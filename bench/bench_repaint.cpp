@@ -9,9 +9,9 @@
 //   bench_repaint            (runs headless unless QT_QPA_PLATFORM says otherwise)
 
 #include "app/Application.h"
-#include "app/Boxes.h"
-#include "app/SurveyTally.h"
 #include "app/WindowSet.h"
+#include "core/SurveyTally.h"
+#include "ui/Boxes.h"
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
 

@@ -1,7 +1,7 @@
 // libFuzzer entry: any bytes through the BMP reader. A reader error is a normal outcome; a
 // crash, a sanitizer report, a leak or a hang is a finding.
 
-#include "app/Errors.h"
+#include "core/Errors.h"
 #include "picture/BmpReader.h"
 
 #include <QBuffer>

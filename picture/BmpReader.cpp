@@ -1,6 +1,6 @@
 #include "picture/BmpReader.h"
 
-#include "app/Errors.h"
+#include "core/Errors.h"
 #include "picture/BmpMasks.h"
 #include "picture/BmpRle.h"
 #include "picture/BmpStream.h"

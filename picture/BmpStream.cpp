@@ -1,6 +1,6 @@
 #include "picture/BmpStream.h"
 
-#include "app/Errors.h"
+#include "core/Errors.h"
 
 #include <QFileDevice>
 

@@ -1,7 +1,7 @@
 #include "picture/PictureFile.h"
 
-#include "app/Errors.h"
-#include "app/MessageText.h"
+#include "core/Errors.h"
+#include "core/MessageText.h"
 #include "picture/SystemFileName.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // Reading BMP pictures: every header form and depth, masks, colour tables, run-length encoding,
 // short files and the error texts, all built with the test BMP writer.
 
-#include "app/Errors.h"
+#include "core/Errors.h"
 #include "helpers/BmpWriter.h"
 #include "picture/TBitmap.h"
 

@@ -1,7 +1,7 @@
 // Replays the inputs that fuzzing found interesting: each one must give a picture or one of
 // the reader's own errors, and (in the sanitizer build) touch no memory it does not own.
 
-#include "app/Errors.h"
+#include "core/Errors.h"
 #include "picture/BmpReader.h"
 
 #include <QBuffer>

@@ -1,7 +1,7 @@
 // Opening picture files: the open failure's text, read-only access that never creates a file,
 // the shared lock against writers, and the content deciding the kind of file.
 
-#include "app/Errors.h"
+#include "core/Errors.h"
 #include "helpers/BmpWriter.h"
 #include "picture/PictureFile.h"
 #include "picture/TBitmap.h"

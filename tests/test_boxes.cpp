@@ -4,10 +4,10 @@
 #include "BoxRecorder.h"
 
 #include "app/Application.h"
-#include "app/Boxes.h"
-#include "app/Dispatch.h"
-#include "app/Errors.h"
-#include "app/NoticeBox.h"
+#include "core/Errors.h"
+#include "ui/Boxes.h"
+#include "ui/Dispatch.h"
+#include "ui/NoticeBox.h"
 
 #include <QApplication>
 #include <QClipboard>

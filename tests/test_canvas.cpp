@@ -2,12 +2,12 @@
 // pictures scaled into rectangles, and figures drawn outside a paint that come back at every
 // repaint until the window clears them.
 
+#include "core/Errors.h"
 #include "helpers/BmpWriter.h"
 #include "helpers/MapSession.h"
 #include "helpers/Program.h"
-#include "app/Errors.h"
 #include "picture/TBitmap.h"
-#include "picture/TCanvas.h"
+#include "ui/TCanvas.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

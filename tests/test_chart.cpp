@@ -5,12 +5,12 @@
 #include "BoxRecorder.h"
 #include "Program.h"
 
-#include "app/Application.h"
-#include "app/Boxes.h"
-#include "app/Errors.h"
-#include "app/Interval.h"
+#include "core/Errors.h"
+#include "core/Interval.h"
 #include "picture/TBitmap.h"
 #include "tools/ChartGeometry.h"
+#include "ui/ApplicationFrame.h"
+#include "ui/Boxes.h"
 #include "windows/Abaquez.h"
 
 #include <QApplication>

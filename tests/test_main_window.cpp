@@ -4,9 +4,9 @@
 #include "BoxRecorder.h"
 #include "Program.h"
 
-#include "app/Application.h"
-#include "app/SurveyTally.h"
-#include "app/WindowFrame.h"
+#include "core/SurveyTally.h"
+#include "ui/ApplicationFrame.h"
+#include "ui/WindowFrame.h"
 #include "windows/Abaquez.h"
 #include "windows/Carte2.h"
 #include "windows/Explic.h"

@@ -2,15 +2,15 @@
 // survey that no repaint can lose, a map file read again only when it changed, and a failing
 // file reported once.
 
+#include "core/SampleGenerator.h"
+#include "core/SurveyTally.h"
 #include "helpers/BmpWriter.h"
 #include "helpers/BoxRecorder.h"
 #include "helpers/MapSession.h"
 #include "helpers/Program.h"
-#include "app/SurveyTally.h"
-#include "app/WindowFrame.h"
+#include "ui/WindowFrame.h"
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
-#include "windows/SampleGenerator.h"
 
 #include <QDir>
 #include <QFile>

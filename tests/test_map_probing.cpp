@@ -1,14 +1,14 @@
 // Probing land uses: "Sonder", presses on the map's surface with their blue dots and counts,
 // "Autre usage ou Terminer", the enabled state of "Sonder", and bad input in any order.
 
+#include "core/SampleGenerator.h"
+#include "core/SurveyTally.h"
 #include "helpers/BoxRecorder.h"
 #include "helpers/MapSession.h"
 #include "helpers/Program.h"
-#include "app/SurveyTally.h"
-#include "app/WindowFrame.h"
+#include "ui/WindowFrame.h"
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
-#include "windows/SampleGenerator.h"
 
 #include <QElapsedTimer>
 #include <QFrame>

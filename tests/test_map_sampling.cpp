@@ -2,13 +2,13 @@
 // centred there, the point size read before each point, and a sample size or a map that "Go"
 // cannot honour refused with a notice.
 
+#include "core/SampleGenerator.h"
+#include "core/SurveyTally.h"
 #include "helpers/BoxRecorder.h"
 #include "helpers/MapSession.h"
 #include "helpers/Program.h"
-#include "app/SurveyTally.h"
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
-#include "windows/SampleGenerator.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>

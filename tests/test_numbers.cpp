@@ -2,10 +2,10 @@
 // division that raises floating-point errors.
 
 #include "app/Application.h"
-#include "app/Boxes.h"
-#include "app/Errors.h"
-#include "app/FloatArith.h"
-#include "app/Numbers.h"
+#include "core/Errors.h"
+#include "core/FloatArith.h"
+#include "core/Numbers.h"
+#include "ui/Boxes.h"
 
 #include <QTest>
 
@@ -129,7 +129,7 @@ private slots:
         QTest::addColumn<QString>("separator");
         QTest::addColumn<long double>("value");
         QTest::addColumn<QString>("text");
-        for (const QString sep : {QStringLiteral(","), QStringLiteral(".")}) {
+        for (const QString& sep : {QStringLiteral(","), QStringLiteral(".")}) {
             auto row = [&](const char* name, long double v, QString t) {
                 QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(name, sep)))
                     << sep << v << t.replace(QLatin1Char(','), sep);

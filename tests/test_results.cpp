@@ -4,13 +4,13 @@
 #include "BoxRecorder.h"
 #include "Program.h"
 
-#include "app/Interval.h"
-#include "app/Numbers.h"
-#include "app/SurveyTally.h"
+#include "core/Interval.h"
+#include "core/Numbers.h"
+#include "core/SurveyTally.h"
+#include "ui/TextGrid.h"
+#include "ui/WindowFrame.h"
 #include "windows/Fich_1.h"
 #include "windows/TabResultats.h"
-#include "windows/TextGrid.h"
-#include "app/WindowFrame.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,11 +1,11 @@
 // The results as rows, formed from a survey tally without any window: what each row counts, its
 // share of the sample, the interval of that share, and where a failed division is kept.
 
-#include "app/Errors.h"
-#include "app/Interval.h"
-#include "app/Numbers.h"
-#include "app/Results.h"
-#include "app/SurveyTally.h"
+#include "core/Errors.h"
+#include "core/Interval.h"
+#include "core/Numbers.h"
+#include "core/Results.h"
+#include "core/SurveyTally.h"
 
 #include <QTest>
 

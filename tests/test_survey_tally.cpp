@@ -1,7 +1,7 @@
 // The survey tally: its state at start-up, the land-use names it keeps, and what the handlers'
 // operations leave in it, marks on the map included, without any window.
 
-#include "app/SurveyTally.h"
+#include "core/SurveyTally.h"
 
 #include <QTest>
 

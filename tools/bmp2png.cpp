@@ -2,7 +2,7 @@
 // decoded as a PNG, or prints the reader's French message and exits with status 1. The quickest
 // way to see what the reader made of a file.
 
-#include "app/Errors.h"
+#include "core/Errors.h"
 #include "picture/TBitmap.h"
 
 #include <QCoreApplication>

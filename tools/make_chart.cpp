@@ -5,7 +5,7 @@
 //
 // Usage: make_chart <output.bmp>
 
-#include "app/Interval.h"
+#include "core/Interval.h"
 #include "tools/ChartGeometry.h"
 
 #include <QGuiApplication>

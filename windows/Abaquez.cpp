@@ -1,9 +1,10 @@
 #include "windows/Abaquez.h"
 
-#include "app/Dispatch.h"
-#include "app/Interval.h"
-#include "app/TextBoxes.h"
-#include "app/WindowFrame.h"
+#include "core/Interval.h"
+#include "ui/Dispatch.h"
+#include "ui/HouseStyle.h"
+#include "ui/TextBoxes.h"
+#include "ui/WindowFrame.h"
 
 #include <QPaintEvent>
 #include <QPushButton>
@@ -47,8 +48,7 @@ TAbaque::TAbaque()
                 PixelFont(QStringLiteral("MS Sans Serif"), 11, false), palette().color(QPalette::WindowText));
 
     // Created in tab order. The note lies over the chart's top rows; the user may write in it.
-    ButtFermer = new QPushButton(QStringLiteral("Fermer"), this);
-    ButtFermer->setGeometry(864, 784, 75, 25);
+    ButtFermer = MakeButton(this, QStringLiteral("Fermer"), 864, 784, 75, 25);
     Memo1 = new TMemo(NoteText(), this);
     Memo1->setGeometry(16, 8, 921, 65);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);

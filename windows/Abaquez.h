@@ -1,8 +1,11 @@
 #pragma once
+// windows/ holds the five windows, one module each, and nothing else. They use every layer
+// but app/.
+//
 // The chart window: the fluctuation chart and how to read it.
 
 #include "picture/ShownPicture.h"
-#include "picture/TCanvas.h"
+#include "ui/TCanvas.h"
 
 #include <QWidget>
 

@@ -1,13 +1,13 @@
 #include "windows/Carte2.h"
 
-#include "app/Boxes.h"
-#include "app/Dispatch.h"
-#include "app/FloatArith.h"
-#include "app/Numbers.h"
-#include "app/SurveyTally.h"
-#include "app/TextBoxes.h"
-#include "app/WindowFrame.h"
-#include "windows/SampleGenerator.h"
+#include "core/FloatArith.h"
+#include "core/Numbers.h"
+#include "core/SampleGenerator.h"
+#include "core/SurveyTally.h"
+#include "ui/Boxes.h"
+#include "ui/Dispatch.h"
+#include "ui/HouseStyle.h"
+#include "ui/WindowFrame.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -23,8 +23,6 @@ TForm2* Form2 = nullptr;
 
 namespace {
 
-const QColor blue(0, 0, 255);
-
 // "Go" runs its loop to the end inside the handler: beyond this many points the wait would be
 // felt, and no class counts that many by hand.
 constexpr int32_t MaxSampleSize = 10000;
@@ -32,39 +30,6 @@ constexpr int32_t MaxSampleSize = 10000;
 const QString mapNeeded = QStringLiteral("La carte doit être dessinée !");
 // The map's top-left pixel, in the window.
 constexpr QPoint mapOrigin(10, 10);
-
-QFrame* MakePanel(QWidget* window, int left, int top, int width, int height, TColor colour)
-{
-    auto* panel = new QFrame(window);
-    panel->setGeometry(left, top, width, height);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panel->setLineWidth(1);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, ColourToRGB(colour));
-    panel->setPalette(palette);
-    panel->setAutoFillBackground(true);
-    // A press on a panel, or on a label or a disabled button in it, is not a press on the map.
-    panel->setAttribute(Qt::WA_NoMousePropagation);
-    // The crosshair belongs to the map's surface only.
-    panel->setCursor(CursorOf(crDefault));
-    return panel;
-}
-
-QLineEdit* MakeEditBox(QWidget* panel, int left, int top, int width, int height)
-{
-    auto* box = new TEditBox(panel);
-    box->setGeometry(left, top, width, height);
-    SetTextColour(box, blue);
-    return box;
-}
-
-QPushButton* MakeButton(QWidget* panel, const QString& caption, int left, int top, int width,
-                        int height)
-{
-    auto* button = new QPushButton(caption, panel);
-    button->setGeometry(left, top, width, height);
-    return button;
-}
 
 // The edges of a point's box, kept in range whatever size was typed.
 int Saturated(int64_t value)
@@ -83,7 +48,7 @@ int32_t RoundHalfEven(long double value)
 TForm2::TForm2()
 {
     SetUpWindow(this, QStringLiteral("Fond de Carte"), 224, 115, 1042, 779,
-                PixelFont(QStringLiteral("MS Sans Serif"), 11), blue);
+                PixelFont(QStringLiteral("MS Sans Serif"), 11), HouseBlue);
     const QFont times13 = PixelFont(QStringLiteral("Times New Roman"), 13);
     const QFont times16Bold = PixelFont(QStringLiteral("Times New Roman"), 16, true);
     const QFont sans13 = PixelFont(QStringLiteral("MS Sans Serif"), 13);
@@ -92,23 +57,23 @@ TForm2::TForm2()
     BitBtnFermer->setCursor(CursorOf(crDefault));
 
     Panel1 = MakePanel(this, 816, 144, 209, 273, clSkyBlue);
-    Label4 = MakeLabel(Panel1, QStringLiteral("2 - Pour chaque usage du sol"), 8, 8, times16Bold, blue);
-    Label5 = MakeLabel(Panel1, QStringLiteral("1)- Indiquez le type sondé"), 26, 32, times13, blue);
+    Label4 = MakeLabel(Panel1, QStringLiteral("2 - Pour chaque usage du sol"), 8, 8, times16Bold, HouseBlue);
+    Label5 = MakeLabel(Panel1, QStringLiteral("1)- Indiquez le type sondé"), 26, 32, times13, HouseBlue);
     Label2 = MakeLabel(Panel1, QStringLiteral(" Quel usage du sol ?"), 56, 48,
-                       PixelFont(QStringLiteral("MS Sans Serif"), 11), blue);
-    EdLandUse = MakeEditBox(Panel1, 32, 64, 137, 21);
-    Label6 = MakeLabel(Panel1, QStringLiteral("2)-  cliquez sur \"Sonder\""), 26, 96, times13, blue);
+                       PixelFont(QStringLiteral("MS Sans Serif"), 11), HouseBlue);
+    EdLandUse = MakeEditBox(Panel1, 32, 64, 137, 21, HouseBlue);
+    Label6 = MakeLabel(Panel1, QStringLiteral("2)-  cliquez sur \"Sonder\""), 26, 96, times13, HouseBlue);
     ButtSonder = MakeButton(Panel1, QStringLiteral("Sonder"), 64, 120, 65, 25);
-    Label9 = MakeLabel(Panel1, QStringLiteral("3 - Cliquez sur les points "), 24, 152, times13, blue);
-    Label3 = MakeLabel(Panel1, QStringLiteral("Points relevés :"), 8, 176, sans13, blue);
-    EdNBPoints = MakeEditBox(Panel1, 112, 176, 49, 21);
-    Label8 = MakeLabel(Panel1, QStringLiteral("4)- autre usage ?"), 26, 208, times13, blue);
+    Label9 = MakeLabel(Panel1, QStringLiteral("3 - Cliquez sur les points "), 24, 152, times13, HouseBlue);
+    Label3 = MakeLabel(Panel1, QStringLiteral("Points relevés :"), 8, 176, sans13, HouseBlue);
+    EdNBPoints = MakeEditBox(Panel1, 112, 176, 49, 21, HouseBlue);
+    Label8 = MakeLabel(Panel1, QStringLiteral("4)- autre usage ?"), 26, 208, times13, HouseBlue);
     ButtFini = MakeButton(Panel1, QStringLiteral("Autre usage ou Terminer"), 32, 232, 137, 25);
 
     Panel2 = MakePanel(this, 816, 8, 209, 129, clSilver);
-    Label10 = MakeLabel(Panel2, QStringLiteral("1 - Echantillonner "), 8, 8, times16Bold, blue);
-    Label1 = MakeLabel(Panel2, QStringLiteral("Taille des Points (en pixels)"), 8, 32, sans13, blue);
-    TaillePt = MakeEditBox(Panel2, 72, 56, 41, 21);
+    Label10 = MakeLabel(Panel2, QStringLiteral("1 - Echantillonner "), 8, 8, times16Bold, HouseBlue);
+    Label1 = MakeLabel(Panel2, QStringLiteral("Taille des Points (en pixels)"), 8, 32, sans13, HouseBlue);
+    TaillePt = MakeEditBox(Panel2, 72, 56, 41, 21, HouseBlue);
     BtnCalcul = MakeButton(Panel2, QStringLiteral("Go"), 48, 88, 97, 25);
     BtnCalcul->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 16));
 

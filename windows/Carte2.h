@@ -1,9 +1,9 @@
 #pragma once
 // The map window: the map, the random sample points and the probing of land uses.
 
-#include "app/SurveyTally.h"
+#include "core/SurveyTally.h"
 #include "picture/ShownPicture.h"
-#include "picture/TCanvas.h"
+#include "ui/TCanvas.h"
 
 #include <QWidget>
 

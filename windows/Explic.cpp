@@ -1,10 +1,11 @@
 #include "windows/Explic.h"
 
-#include "app/Application.h"
-#include "app/Dispatch.h"
-#include "app/TextBoxes.h"
-#include "app/WindowFrame.h"
 #include "picture/TColor.h"
+#include "ui/ApplicationFrame.h"
+#include "ui/Dispatch.h"
+#include "ui/HouseStyle.h"
+#include "ui/TextBoxes.h"
+#include "ui/WindowFrame.h"
 #include "windows/Abaquez.h"
 
 #include <QFontInfo>
@@ -49,13 +50,6 @@ QFont BoldGaramond(int pixelHeight)
     return font;
 }
 
-QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int top, int width)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setGeometry(left, top, width, 25);
-    return button;
-}
-
 }  // namespace
 
 TForm3::TForm3()
@@ -81,8 +75,8 @@ TForm3::TForm3()
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    Buttfermer = MakeButton(this, QStringLiteral("Fermer"), 576, 576, 75);
-    ButtVoirAbaque = MakeButton(this, QStringLiteral("Voir Abaque"), 144, 576, 129);
+    Buttfermer = MakeButton(this, QStringLiteral("Fermer"), 576, 576, 75, 25);
+    ButtVoirAbaque = MakeButton(this, QStringLiteral("Voir Abaque"), 144, 576, 129, 25);
 
     connect(Buttfermer, &QPushButton::clicked, this, Guarded(this, &TForm3::ButtfermerClick));
     connect(ButtVoirAbaque, &QPushButton::clicked, this, Guarded(this, &TForm3::ButtVoirAbaqueClick));

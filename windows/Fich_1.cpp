@@ -1,12 +1,12 @@
 #include "windows/Fich_1.h"
 
-#include "app/Application.h"
-#include "app/Boxes.h"
-#include "app/Dispatch.h"
-#include "app/Numbers.h"
-#include "app/SurveyTally.h"
-#include "app/TextBoxes.h"
-#include "app/WindowFrame.h"
+#include "core/Numbers.h"
+#include "core/SurveyTally.h"
+#include "ui/ApplicationFrame.h"
+#include "ui/Boxes.h"
+#include "ui/Dispatch.h"
+#include "ui/HouseStyle.h"
+#include "ui/WindowFrame.h"
 #include "windows/Carte2.h"
 #include "windows/Explic.h"
 #include "windows/TabResultats.h"
@@ -20,30 +20,12 @@ TPage_1* Page_1 = nullptr;
 
 namespace {
 
-const QColor blue(0, 0, 255);
-
-QLineEdit* MakeEditBox(QWidget* parent, int left, int top, int width, int height)
-{
-    auto* box = new TEditBox(parent);
-    box->setGeometry(left, top, width, height);
-    return box;
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int top, int width,
-                        int height)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setFont(PixelFont(QStringLiteral("Times New Roman"), 19));
-    button->setGeometry(left, top, width, height);
-    return button;
-}
-
 // The title and the credit lines were laid out centred on the window; texts and faces of
 // other widths keep that centre.
 QLabel* MakeCentredLabel(QWidget* parent, const QString& text, int designedLeft, int designedWidth,
                          int top, const QFont& font)
 {
-    QLabel* label = MakeLabel(parent, text, designedLeft, top, font, blue);
+    QLabel* label = MakeLabel(parent, text, designedLeft, top, font, HouseBlue);
     label->move(designedLeft + (designedWidth - label->width()) / 2, top);
     return label;
 }
@@ -65,23 +47,24 @@ TPage_1::TPage_1()
     Label3 = MakeCentredLabel(this, QStringLiteral("Logiciel libre d'enseignement"), 304, 127, 88, times16);
     Label9 = MakeCentredLabel(this, QStringLiteral("Projet Sondelio, 2026"), 272, 187, 112, times16);
     Label7 = MakeLabel(this, QString(32, QLatin1Char('_')), 184, 136,
-                       PixelFont(QStringLiteral("MS Sans Serif"), 19, true), blue);
+                       PixelFont(QStringLiteral("MS Sans Serif"), 19, true), HouseBlue);
     Label6 = MakeLabel(this,
                        QStringLiteral("Cette application vous permet de sonder sur une image Bitmap "
                                       "(photo ou carte scannée)"),
-                       16, 184, times19, blue, 656);
+                       16, 184, times19, HouseBlue, 656);
     Label5 = MakeLabel(this, QStringLiteral("1)- Carte sur quel fichier .bmp ? "), 112, 224, times19,
-                       blue, 243);
+                       HouseBlue, 243);
     Label1 = MakeLabel(this, QStringLiteral("2)- Combien de points d'échantillonnage voulez-vous ?"),
-                       112, 256, times19, blue, 408);
+                       112, 256, times19, HouseBlue, 408);
 
     // Created in tab order: the focus chain follows creation.
     EdFich = MakeEditBox(this, 360, 224, 265, 21);
     EdNPoints = MakeEditBox(this, 528, 256, 57, 21);
-    BtnDessine = MakeButton(this, QStringLiteral("3)- Cliquez pour dessiner la carte"), 104, 280, 265, 41);
+    BtnDessine = MakeButton(this, QStringLiteral("3)- Cliquez pour dessiner la carte"), 104, 280, 265, 41,
+                            times19);
     BitBtn1 = new TCloseButton(this, QStringLiteral("&Fermer"), 312, 431, 75, 25);
-    Button1 = MakeButton(this, QStringLiteral("4)- Afficher les résultats"), 80, 328, 241, 25);
-    ButtExplic = MakeButton(this, QStringLiteral("Explications"), 272, 360, 153, 57);
+    Button1 = MakeButton(this, QStringLiteral("4)- Afficher les résultats"), 80, 328, 241, 25, times19);
+    ButtExplic = MakeButton(this, QStringLiteral("Explications"), 272, 360, 153, 57, times19);
 
     connect(BtnDessine, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnDessineClick));
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TPage_1::Button1Click));

@@ -1,11 +1,12 @@
 #include "windows/TabResultats.h"
 
-#include "app/Interval.h"
-#include "app/Numbers.h"
-#include "app/Results.h"
-#include "app/SurveyTally.h"
-#include "app/WindowFrame.h"
-#include "windows/TextGrid.h"
+#include "core/Interval.h"
+#include "core/Numbers.h"
+#include "core/Results.h"
+#include "core/SurveyTally.h"
+#include "ui/HouseStyle.h"
+#include "ui/TextGrid.h"
+#include "ui/WindowFrame.h"
 
 #include <QLabel>
 
@@ -40,7 +41,7 @@ TTabRes::TTabRes()
                 PixelFont(QStringLiteral("MS Sans Serif"), 11, false), palette().color(QPalette::WindowText));
 
     Label1 = MakeLabel(this, QStringLiteral("Résultats"), 136, 0,
-                       PixelFont(QStringLiteral("Times New Roman"), 27, true), QColor(0, 0, 255));
+                       PixelFont(QStringLiteral("Times New Roman"), 27, true), HouseBlue);
 
     // Created in tab order: the grid takes the focus when the window becomes active.
     GridResults = new TTextGrid(this, 2, {24, 19, 24, 24, 24});

@@ -2,7 +2,7 @@
 // Stands in for the real dialogs while it lives: every notice and error box the program would
 // show is recorded instead, with its caption and exact text.
 
-#include "app/Boxes.h"
+#include "ui/Boxes.h"
 
 #include <QStringList>
 #include <functional>

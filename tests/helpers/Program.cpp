@@ -1,9 +1,10 @@
 #include "Program.h"
 
 #include "app/Application.h"
-#include "app/Boxes.h"
-#include "app/SurveyTally.h"
 #include "app/WindowSet.h"
+#include "core/SurveyTally.h"
+#include "ui/ApplicationFrame.h"
+#include "ui/Boxes.h"
 #include "windows/Fich_1.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "windows/SampleGenerator.h"
+#include "core/SampleGenerator.h"
 
 #include <chrono>
 

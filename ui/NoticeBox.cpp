@@ -1,6 +1,6 @@
-#include "app/NoticeBox.h"
+#include "ui/NoticeBox.h"
 
-#include "app/Application.h"
+#include "ui/ApplicationFrame.h"
 
 #include <QApplication>
 #include <QClipboard>

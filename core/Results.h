@@ -3,8 +3,8 @@
 // exact 95 % limits of that share, then the points counted on no named use, then the total. The
 // results window shows them; whatever else presents the results takes them from here too.
 
-#include "app/Interval.h"
-#include "app/SurveyTally.h"
+#include "core/Interval.h"
+#include "core/SurveyTally.h"
 
 #include <QString>
 #include <cstdint>

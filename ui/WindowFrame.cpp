@@ -1,6 +1,6 @@
-#include "app/WindowFrame.h"
+#include "ui/WindowFrame.h"
 
-#include "app/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <QAbstractItemView>
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
-#include "app/Numbers.h"
+#include "core/Numbers.h"
 
-#include "app/Errors.h"
-#include "app/MessageText.h"
+#include "core/Errors.h"
+#include "core/MessageText.h"
 
 #include <QLocale>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "app/Dispatch.h"
+#include "ui/Dispatch.h"
 
-#include "app/Boxes.h"
-#include "app/Errors.h"
-#include "app/MessageText.h"
+#include "core/Errors.h"
+#include "core/MessageText.h"
+#include "ui/Boxes.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "app/MessageText.h"
+#include "core/MessageText.h"
 
 #include <QList>
 #include <QStringView>

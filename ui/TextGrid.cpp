@@ -1,6 +1,6 @@
-#include "windows/TextGrid.h"
+#include "ui/TextGrid.h"
 
-#include "app/Dispatch.h"
+#include "ui/Dispatch.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemDelegate>

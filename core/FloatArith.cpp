@@ -1,6 +1,6 @@
-#include "app/FloatArith.h"
+#include "core/FloatArith.h"
 
-#include "app/Errors.h"
+#include "core/Errors.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "app/TextBoxes.h"
+#include "ui/TextBoxes.h"
 
 #include <QDropEvent>
 #include <QMimeData>

@@ -1,6 +1,6 @@
-#include "app/Interval.h"
+#include "core/Interval.h"
 
-#include "app/Numbers.h"
+#include "core/Numbers.h"
 
 #include <boost/math/distributions/beta.hpp>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "app/Results.h"
+#include "core/Results.h"
 
-#include "app/FloatArith.h"
+#include "core/FloatArith.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/SurveyTally.h"
+#include "core/SurveyTally.h"
 
 #include <QtGlobal>
 

@@ -1,8 +1,8 @@
-#include "app/Boxes.h"
+#include "ui/Boxes.h"
 
-#include "app/Application.h"
-#include "app/Errors.h"
-#include "app/NoticeBox.h"
+#include "core/Errors.h"
+#include "ui/ApplicationFrame.h"
+#include "ui/NoticeBox.h"
 
 
 namespace {

@@ -1,8 +1,8 @@
-#include "picture/TCanvas.h"
+#include "ui/TCanvas.h"
 
-#include "app/Dispatch.h"
-#include "app/Errors.h"
+#include "core/Errors.h"
 #include "picture/TBitmap.h"
+#include "ui/Dispatch.h"
 
 #include <QPainter>
 #include <QRegion>
