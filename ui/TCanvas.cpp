@@ -142,6 +142,17 @@ void ForEachRect(QPainter& painter, const QRegion& region, Draw draw)
     painter.setClipping(false);
 }
 
+// A rectangle of the window in the pixels of a screen of that many pixels per window pixel.
+QRect OnDevice(const QRect& rect, qreal ratio)
+{
+    if (ratio == 1)
+        return rect;
+    const QPoint topLeft(qRound(rect.left() * ratio), qRound(rect.top() * ratio));
+    const QPoint end(qRound((rect.left() + rect.width()) * ratio),
+                     qRound((rect.top() + rect.height()) * ratio));
+    return QRect(topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y()));
+}
+
 }  // namespace
 
 TFigure EllipseFigure(int x1, int y1, int x2, int y2, TColor pen, TColor brush,
@@ -224,15 +235,21 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture, const TFigur
     const QScreen* screen = owner->screen();
     const bool averaged =
         screen && ScalesByAveraging(screen->depth(), picture.Header().bitsPerPixel);
-    if (source.cacheKey() != scaledSourceKey || size != scaledSize || averaged != scaledAveraged) {
+    // On a high-density screen the map is made from the picture at the screen's own resolution,
+    // not enlarged from a copy of the window's size: a photo shows its detail.
+    const qreal ratio = owner->devicePixelRatioF();
+    if (source.cacheKey() != scaledSourceKey || size != scaledSize || averaged != scaledAveraged ||
+        ratio != scaledRatio) {
         // In the screen's own format, so that every later paint is a plain copy of pixels.
         scaled = source
-                     .scaled(size, Qt::IgnoreAspectRatio,
+                     .scaled(OnDevice(QRect(QPoint(), size), ratio).size(), Qt::IgnoreAspectRatio,
                              averaged ? Qt::SmoothTransformation : Qt::FastTransformation)
                      .convertToFormat(QImage::Format_RGB32);
+        scaled.setDevicePixelRatio(ratio);
         scaledSourceKey = source.cacheKey();
         scaledSize = size;
         scaledAveraged = averaged;
+        scaledRatio = ratio;
         scene = QImage();
         rescaled = true;
     }
@@ -245,7 +262,11 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture, const TFigur
         pictureDrawn = sceneArea;
     }
     ForEachRect(*painting, paintRegion.intersected(pictureDrawn), [&](const QRect& part) {
-        painting->drawImage(part.topLeft(), *shown, part.translated(-pictureDrawn.topLeft()));
+        const QRect from = part.translated(-pictureDrawn.topLeft());
+        if (ratio == 1)
+            painting->drawImage(part.topLeft(), *shown, from);
+        else
+            painting->drawImage(QRectF(part), *shown, QRectF(OnDevice(from, ratio)));
     });
     // Another picture (the file changed) must not show only in the part this paint covers.
     if (rescaled)
@@ -274,7 +295,8 @@ void TCanvas::UpdateScene(const QRect& pictureArea, const TFigureSource& figures
     const QBrush background = owner->palette().window();
     if (scene.isNull() || scenePictureArea != pictureArea || sceneArea != area ||
         sceneBackground != background) {
-        scene = QImage(area.size(), QImage::Format_RGB32);
+        scene = QImage(OnDevice(QRect(QPoint(), area.size()), scaledRatio).size(), QImage::Format_RGB32);
+        scene.setDevicePixelRatio(scaledRatio);
         QPainter painter(&scene);
         painter.translate(-area.topLeft());
         if (area != pictureArea)
@@ -290,8 +312,13 @@ void TCanvas::UpdateScene(const QRect& pictureArea, const TFigureSource& figures
         }
     }
     figuresInScene = count;
-    // The figures not yet in the scene, a run of one colour at a time.
-    const QRect sceneRect(area.topLeft(), scene.size());
+    // The figures not yet in the scene, a run of one colour at a time, in the screen's pixels.
+    for (TFigure& figure : added) {
+        figure.Box = OnDevice(figure.Box, scaledRatio);
+        figure.Visible = OnDevice(figure.Visible, scaledRatio);
+    }
+    const QPoint origin = OnDevice(area, scaledRatio).topLeft();
+    const QRect sceneRect(origin, scene.size());
     for (size_t first = 0; first < added.size();) {
         const TFigure& figure = added[first];
         const QColor pen = ColourToRGB(figure.PenColour);
@@ -301,10 +328,9 @@ void TCanvas::UpdateScene(const QRect& pictureArea, const TFigureSource& figures
             while (end < added.size() && added[end].PenColour == figure.PenColour &&
                    added[end].BrushColour == figure.BrushColour)
                 ++end;
-            PaintUnion(scene, area.topLeft(), std::span(added.data() + first, end - first), pen);
+            PaintUnion(scene, origin, std::span(added.data() + first, end - first), pen);
         } else {
-            PaintFigure(figure.Box, figure.Visible & sceneRect, pen, brush,
-                        ImageFill(scene, area.topLeft()));
+            PaintFigure(figure.Box, figure.Visible & sceneRect, pen, brush, ImageFill(scene, origin));
         }
         first = end;
     }

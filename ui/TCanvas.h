@@ -148,6 +148,7 @@ private:
     qint64 scaledSourceKey = 0;
     QSize scaledSize;
     bool scaledAveraged = false;
+    qreal scaledRatio = 1;  // screen pixels per window pixel
     QImage scaled;
 
     // The scaled copy with the first figuresInScene figures of generation sceneGeneration drawn

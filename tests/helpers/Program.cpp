@@ -8,7 +8,7 @@
 #include "windows/Fich_1.h"
 
 #include <QApplication>
-#include <QScreen>
+#include <QBackingStore>
 #include <QTest>
 
 namespace {
@@ -62,8 +62,12 @@ QImage Grab(QWidget* window)
 QImage Shown(QWidget* window)
 {
     ProcessEvents();
-    return window->screen()
-        ->grabWindow(window->winId())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
+    // The window system's own copy of the window, all of its pixels: on a high-density screen
+    // grabWindow() would give only as many as the window has window pixels.
+    const auto* store = dynamic_cast<const QImage*>(window->backingStore()->paintDevice());
+    if (!store)
+        return QImage();
+    QImage shown = store->convertToFormat(QImage::Format_RGB32);
+    shown.setDevicePixelRatio(1);
+    return shown;
 }

@@ -14,5 +14,6 @@ void ProcessEvents();
 // The window painted afresh, as pixels of its client area.
 QImage Grab(QWidget* window);
 // What the screen shows of the window now: its backing store, pixels kept from earlier paints
-// included, once pending paints are done. A fresh paint cannot see what a paint failed to clear.
+// included, once pending paints are done, in the screen's own pixels. A fresh paint cannot see
+// what a paint failed to clear.
 QImage Shown(QWidget* window);
