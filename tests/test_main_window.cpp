@@ -319,13 +319,6 @@ private slots:
         QFETCH(QString, fileName);
         TakeMapFileArgument(arguments);
         QCOMPARE(Page_1->EdFich->text(), fileName);
-        // The map window draws it when asked to.
-        BoxRecorder boxes;
-        Page_1->EdNPoints->setText("4");
-        Click(Page_1->BtnDessine);
-        ProcessEvents();
-        if (!fileName.isEmpty())
-            QVERIFY2(boxes.Errors.value(0).contains(fileName), qPrintable(boxes.Errors.join('|')));
     }
 
     void drawButtonTakesSampleSize_data()

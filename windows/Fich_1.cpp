@@ -21,7 +21,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QStandardPaths>
 
