@@ -146,6 +146,7 @@ void CreateWindowSet()
     // The map window draws the file named in the main window.
     Form2->SetMapFileName(Page_1->EdFich->text());
     QObject::connect(Page_1->EdFich, &QLineEdit::textChanged, Form2, &TForm2::SetMapFileName);
+    QObject::connect(Form2, &TForm2::MapFileDropped, Page_1->EdFich, &QLineEdit::setText);
 
     // A window with a parent is, for the window manager, transient for it: it stays above it
     // and goes with it.
@@ -155,6 +156,12 @@ void CreateWindowSet()
         window->installEventFilter(belonging);
     }
     Page_1->installEventFilter(new MinimisedTogether(Page_1));
+}
+
+void TakeMapFileArgument(const QStringList& arguments)
+{
+    if (arguments.size() > 1)
+        Page_1->EdFich->setText(arguments.at(1));
 }
 
 void DestroyWindowSet()

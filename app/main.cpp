@@ -14,6 +14,7 @@ int main(int argc, char* argv[])
     SetUpApplication(application);
     SurveyTally.Reset();
     CreateWindowSet();
+    TakeMapFileArgument(QCoreApplication::arguments());
     ShowWindow(Page_1);
     application.exec();
     DestroyWindowSet();

@@ -17,8 +17,8 @@ public:
     // absolute name too, the name that the picture belongs to.
     using Use = std::function<void(const TBitmap& picture, const QString& absoluteName)>;
 
-    // Reads the file unless it was last read under the same name and stamp, then hands the
-    // picture to use. A failure of either is thrown; until the name, the file or the showing
+    // Reads the file that the name stands for (see PictureFilePath) unless it was last read
+    // under the same name and stamp, then hands the picture to use. A failure of either is thrown; until the name, the file or the showing
     // changes, later calls then do nothing at all.
     void Show(const QString& fileName, const Use& use);
     // The window was shown anew: a failure is worth reporting again.

@@ -2,8 +2,10 @@
 // ends the program.
 
 #include "BoxRecorder.h"
+#include "MapSession.h"
 #include "Program.h"
 
+#include "app/WindowSet.h"
 #include "core/SurveyTally.h"
 #include "ui/ApplicationFrame.h"
 #include "ui/WindowFrame.h"
@@ -14,12 +16,19 @@
 #include "windows/TabResultats.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
 #include <memory>
 
 namespace {
@@ -27,7 +36,8 @@ namespace {
 QWidget* MainWindowControl(const QString& name)
 {
     const QMap<QString, QWidget*> controls{
-        {"EdFich", Page_1->EdFich},       {"EdNPoints", Page_1->EdNPoints},
+        {"EdFich", Page_1->EdFich},       {"BtnChoisirCarte", Page_1->BtnChoisirCarte},
+        {"EdNPoints", Page_1->EdNPoints},
         {"BtnDessine", Page_1->BtnDessine}, {"Button1", Page_1->Button1},
         {"ButtExplic", Page_1->ButtExplic}, {"BitBtn1", Page_1->BitBtn1},
         {"Label2", Page_1->Label2},       {"Label7", Page_1->Label7},
@@ -94,6 +104,7 @@ private slots:
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<QString>("text");
         QTest::newRow("EdFich") << "EdFich" << QRect(360, 224, 265, 21) << "";
+        QTest::newRow("BtnChoisirCarte") << "BtnChoisirCarte" << QRect(629, 224, 23, 21) << "…";
         QTest::newRow("EdNPoints") << "EdNPoints" << QRect(528, 256, 57, 21) << "";
         QTest::newRow("BtnDessine") << "BtnDessine" << QRect(104, 280, 265, 41)
                                     << "3)- Cliquez pour dessiner la carte";
@@ -165,12 +176,149 @@ private slots:
 
     void tabRunsInDesignedOrder()
     {
-        const QList<QWidget*> order{Page_1->EdNPoints, Page_1->BtnDessine, Page_1->BitBtn1,
+        const QList<QWidget*> order{Page_1->BtnChoisirCarte, Page_1->EdNPoints, Page_1->BtnDessine, Page_1->BitBtn1,
                                     Page_1->Button1, Page_1->ButtExplic, Page_1->EdFich};
         for (QWidget* expected : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
         }
+    }
+
+    // The file box names "chosen.bmp" in a folder of its own, or nothing; the user then picks
+    // "other.bmp" of that folder and opens it, or cancels.
+    void chooseButtonPutsTheChosenFileInTheBox_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("opened from the named file's folder") << true << true;
+        QTest::newRow("cancelled") << true << false;
+        QTest::newRow("opened from the pictures folder") << false << true;
+    }
+    void chooseButtonPutsTheChosenFileInTheBox()
+    {
+        QFETCH(bool, named);
+        QFETCH(bool, accepted);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString other = WriteMap(dir.filePath("other.bmp"), 8, 8);
+        const QString before = named ? dir.filePath("chosen.bmp") : QString();
+        Page_1->EdFich->setText(before);
+        // The user's pictures folder, as the desktop's settings name it.
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+        QVERIFY(QDir(dir.path()).mkdir("Images"));
+        QFile userFolders(dir.filePath("user-dirs.dirs"));
+        QVERIFY(userFolders.open(QIODevice::WriteOnly));
+        userFolders.write("XDG_PICTURES_DIR=\"" + QFile::encodeName(dir.filePath("Images")) + "\"\n");
+        userFolders.close();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+
+        QString title, folder;
+        QStringList filters, buttons;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            folder = dialog->directory().absolutePath();
+            filters = dialog->nameFilters();
+            for (QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons())
+                buttons << button->text().remove('&');
+            if (accepted) {
+                dialog->selectFile(other);
+                static_cast<QDialog*>(dialog)->accept();  // as the open button does
+            } else {
+                dialog->reject();
+            }
+        });
+        Click(Page_1->BtnChoisirCarte);
+        if (configHome.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", configHome);
+
+        QCOMPARE(Page_1->BtnChoisirCarte->toolTip(), QStringLiteral("Choisir la carte"));
+        QCOMPARE(title, QStringLiteral("Choisir la carte"));
+        QCOMPARE(filters, QStringList({"Images (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.webp *.gif)",
+                                       "Tous les fichiers (*)"}));
+        buttons.sort();
+        QCOMPARE(buttons, QStringList({"Annuler", "Ouvrir"}));
+        QCOMPARE(folder, named ? dir.path() : dir.filePath("Images"));
+        QCOMPARE(Page_1->EdFich->text(), accepted ? other : before);
+    }
+
+    // Something dragged from another program and dropped: on the main window, over its file box
+    // too, or on the map window with a survey under way on another map.
+    void droppedFileBecomesTheMap_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("dropped");
+        QTest::addColumn<bool>("taken");
+        for (const QString window : {"main", "file box", "map"}) {
+            QTest::addRow("local file on %s", qPrintable(window)) << window << "file" << true;
+            QTest::addRow("web link on %s", qPrintable(window)) << window << "link" << false;
+            QTest::addRow("text on %s", qPrintable(window)) << window << "text" << false;
+        }
+    }
+    void droppedFileBecomesTheMap()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, dropped);
+        QFETCH(bool, taken);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString first = WriteMap(dir.filePath("first.bmp"), 640, 480);
+        // Named as no picture is: whether it is one is for its reader to tell.
+        const QString second = WriteMap(dir.filePath("second.carte"), 800, 400);
+        OpenMap(first);
+        SurveyTally.LandUseCount = 3;
+
+        QMimeData data;
+        if (dropped == "file")
+            data.setUrls({QUrl::fromLocalFile(second)});
+        else if (dropped == "link")
+            data.setUrls({QUrl("https://example.org/carte.bmp")});
+        else
+            data.setText(second);
+        QWidget* target = window == "map" ? static_cast<QWidget*>(Form2) : Page_1;
+        const QPoint at = window == "file box" ? Page_1->EdFich->geometry().center() : QPoint(5, 5);
+        // Where the drop lands is the widget under the pointer that takes drops.
+        QWidget* receiver = target->childAt(at) ? target->childAt(at) : target;
+        while (!receiver->acceptDrops() && !receiver->isWindow())
+            receiver = receiver->parentWidget();
+        const QPoint local = receiver->mapFrom(target, at);
+        QDragEnterEvent enter(local, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(receiver, &enter);
+        QCOMPARE(enter.isAccepted(), taken);
+        if (taken) {
+            QDropEvent drop(local, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(receiver, &drop);
+            QVERIFY(drop.isAccepted());
+        }
+        ProcessEvents();
+
+        QCOMPARE(Page_1->EdFich->text(), taken ? second : first);
+        // The map window draws a dropped map at once, in a new survey; the main window only
+        // names it.
+        const bool drawn = taken && window == "map";
+        QCOMPARE(SurveyTally.MapHeight, drawn ? 300 : 450);
+        QCOMPARE(SurveyTally.LandUseCount, drawn ? 0 : 3);
+    }
+
+    // As the application hands them over, the program's own name first.
+    void mapFileNamedOnTheCommandLineFillsTheBox_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("none") << QStringList{"sondelio"} << "";
+        QTest::newRow("one") << QStringList{"sondelio", "carte.jpg"} << "carte.jpg";
+        QTest::newRow("the first of several") << QStringList{"sondelio", "/tmp/a b.png", "c.png"}
+                                              << "/tmp/a b.png";
+    }
+    void mapFileNamedOnTheCommandLineFillsTheBox()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, fileName);
+        TakeMapFileArgument(arguments);
+        QCOMPARE(Page_1->EdFich->text(), fileName);
     }
 
     void drawButtonTakesSampleSize_data()

@@ -4,8 +4,12 @@
 
 #include "BmpWriter.h"
 
+#include "core/Errors.h"
+#include "picture/DataFolder.h"
 #include "picture/ShownPicture.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -93,6 +97,70 @@ private slots:
                 QVERIFY2(outcome == seen, qPrintable(step + " came out " + outcome));
             }
         }
+    }
+
+    // A picture's name is looked up in the current folder, then, for a bare name, in the data
+    // folder of the running program (here the test's own folder). "current" and "data" say which
+    // folders hold a picture of that name; "found" which one is shown, or "error".
+    void bareNameAlsoFoundInTheDataFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("inCurrent");
+        QTest::addColumn<bool>("inData");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("only in the data folder") << "" << false << true << "data";
+        QTest::newRow("the current folder first") << "" << true << true << "current";
+        QTest::newRow("only in the current folder") << "" << true << false << "current";
+        QTest::newRow("a folder part never falls back") << "./" << false << true << "error";
+        QTest::newRow("in neither folder") << "" << false << false << "error";
+    }
+    void bareNameAlsoFoundInTheDataFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, inCurrent);
+        QFETCH(bool, inData);
+        QFETCH(QString, found);
+        QTemporaryDir current;
+        QVERIFY(current.isValid());
+        const QString previousFolder = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(current.path()));
+        // Named after the process: test runs side by side share the data folder.
+        const QString bareName =
+            QStringLiteral("carte-%1.bmp").arg(QCoreApplication::applicationPid());
+        const QString inCurrentFolder = QDir(current.path()).filePath(bareName);
+        const QString inDataFolder =
+            DataFolderFor(QCoreApplication::applicationDirPath()) + '/' + bareName;
+        if (inCurrent)
+            WriteBmpFile(inCurrentFolder, QImage(2, 2, QImage::Format_RGB32));
+        if (inData)
+            WriteBmpFile(inDataFolder, QImage(3, 2, QImage::Format_RGB32));
+
+        QString outcome;
+        try {
+            TShownPicture().Show(name + bareName, [&](const TBitmap& picture, const QString& absoluteName) {
+                outcome = absoluteName == inDataFolder && picture.Width() == 3 ? "data"
+                          : absoluteName == inCurrentFolder && picture.Width() == 2 ? "current"
+                                                                                    : absoluteName;
+            });
+        } catch (const EFOpenError& error) {
+            // The failure names the file that the current folder lacks, as without a data folder.
+            outcome = error.Message.contains(inCurrentFolder) ? "error" : error.Message;
+        }
+        QFile::remove(inDataFolder);
+        QDir::setCurrent(previousFolder);
+        QCOMPARE(outcome, found);
+    }
+
+    // Installed, the data files lie in share/sondelio beside bin/; built, beside the program.
+    void dataFolderIsTheInstalledOneWhenThereIsOne()
+    {
+        QTemporaryDir prefix;
+        QVERIFY(prefix.isValid());
+        const QString bin = prefix.filePath("bin");
+        QVERIFY(QDir().mkpath(bin));
+        QCOMPARE(DataFolderFor(bin), bin);
+        QVERIFY(QDir().mkpath(prefix.filePath("share/sondelio")));
+        QCOMPARE(DataFolderFor(bin), QDir::cleanPath(prefix.filePath("share/sondelio")));
     }
 };
 

@@ -6,9 +6,12 @@
 #include "core/SurveyTally.h"
 #include "ui/Boxes.h"
 #include "ui/Dispatch.h"
+#include "ui/DroppedFile.h"
 #include "ui/HouseStyle.h"
 #include "ui/WindowFrame.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,6 +92,7 @@ TForm2::TForm2()
     connect(EdLandUse, &QLineEdit::textChanged, this, Guarded(this, &TForm2::EdLandUseChange));
     connect(ButtSonder, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtSonderClick));
     connect(ButtFini, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtFiniClick));
+    setAcceptDrops(true);
 }
 
 void TForm2::SetMapFileName(const QString& fileName)
@@ -224,6 +228,23 @@ void TForm2::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Qt reports the second press of a double-click here: it is a press like any other.
     mousePressEvent(event);
+}
+
+void TForm2::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedLocalFile(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void TForm2::dropEvent(QDropEvent* event)
+{
+    if (const std::optional<QString> file = DroppedLocalFile(event->mimeData())) {
+        event->acceptProposedAction();
+        // The name comes back through the main window; drawn under it, a new map begins a new
+        // survey, as the draw button does.
+        emit MapFileDropped(*file);
+        update();
+    }
 }
 
 void TForm2::Image1MouseDown(int x, int y)

@@ -53,11 +53,17 @@ public:
     void Image1MouseDown(int x, int y);
     void ButtFiniClick();
 
+signals:
+    // A file dropped on the window, to become the map file as if typed in the main window.
+    void MapFileDropped(const QString& fileName);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // The survey's marks as the canvas draws them over the map, taken from the survey at each

@@ -2,9 +2,11 @@
 
 #include "core/Numbers.h"
 #include "core/SurveyTally.h"
+#include "picture/DataFolder.h"
 #include "ui/ApplicationFrame.h"
 #include "ui/Boxes.h"
 #include "ui/Dispatch.h"
+#include "ui/DroppedFile.h"
 #include "ui/HouseStyle.h"
 #include "ui/WindowFrame.h"
 #include "windows/Carte2.h"
@@ -12,9 +14,15 @@
 #include "windows/TabResultats.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 
 TPage_1* Page_1 = nullptr;
 
@@ -28,6 +36,17 @@ QLabel* MakeCentredLabel(QWidget* parent, const QString& text, int designedLeft,
     QLabel* label = MakeLabel(parent, text, designedLeft, top, font, HouseBlue);
     label->move(designedLeft + (designedWidth - label->width()) / 2, top);
     return label;
+}
+
+// Where choosing a map begins: the folder of the file named now, else the user's pictures.
+QString FolderToChooseFrom(const QString& named)
+{
+    if (!named.isEmpty()) {
+        const QFileInfo file(PictureFilePath(named));
+        if (file.absoluteDir().exists())
+            return file.absolutePath();
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
 }
 
 }  // namespace
@@ -59,6 +78,11 @@ TPage_1::TPage_1()
 
     // Created in tab order: the focus chain follows creation.
     EdFich = MakeEditBox(this, 360, 224, 265, 21);
+    // A file dropped on the box replaces its name, as one dropped on the window does, rather
+    // than adding its address to the text.
+    EdFich->setAcceptDrops(false);
+    BtnChoisirCarte = MakeButton(this, QStringLiteral("…"), 629, 224, 23, 21);
+    BtnChoisirCarte->setToolTip(QStringLiteral("Choisir la carte"));
     EdNPoints = MakeEditBox(this, 528, 256, 57, 21);
     BtnDessine = MakeButton(this, QStringLiteral("3)- Cliquez pour dessiner la carte"), 104, 280, 265, 41,
                             times19);
@@ -66,9 +90,24 @@ TPage_1::TPage_1()
     Button1 = MakeButton(this, QStringLiteral("4)- Afficher les résultats"), 80, 328, 241, 25, times19);
     ButtExplic = MakeButton(this, QStringLiteral("Explications"), 272, 360, 153, 57, times19);
 
+    setAcceptDrops(true);
+
+    connect(BtnChoisirCarte, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnChoisirCarteClick));
     connect(BtnDessine, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnDessineClick));
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TPage_1::Button1Click));
     connect(ButtExplic, &QPushButton::clicked, this, Guarded(this, &TPage_1::ButtExplicClick));
+}
+
+void TPage_1::BtnChoisirCarteClick()
+{
+    // The system's own dialog where the desktop offers one, in French like the rest.
+    QFileDialog dialog(this, QStringLiteral("Choisir la carte"), FolderToChooseFrom(EdFich->text()));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Images (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.webp *.gif)"),
+                           QStringLiteral("Tous les fichiers (*)")});
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        EdFich->setText(dialog.selectedFiles().constFirst());
 }
 
 void TPage_1::BtnDessineClick()
@@ -90,6 +129,20 @@ void TPage_1::Button1Click()
 void TPage_1::ButtExplicClick()
 {
     ShowWindow(Form3);
+}
+
+void TPage_1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedLocalFile(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void TPage_1::dropEvent(QDropEvent* event)
+{
+    if (const std::optional<QString> file = DroppedLocalFile(event->mimeData())) {
+        EdFich->setText(*file);
+        event->acceptProposedAction();
+    }
 }
 
 void TPage_1::closeEvent(QCloseEvent* event)

@@ -21,6 +21,7 @@ public:
     QLabel* Label2;
     QLabel* Label5;
     QLineEdit* EdFich;
+    QPushButton* BtnChoisirCarte;
     QPushButton* Button1;
     QLabel* Label6;
     QLabel* Label7;
@@ -29,11 +30,15 @@ public:
     QLabel* Label3;
     QPushButton* ButtExplic;
 
+    void BtnChoisirCarteClick();
     void BtnDessineClick();
     void Button1Click();
     void ButtExplicClick();
 
 protected:
+    // A file dropped anywhere on the window becomes the map file.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 };
 

@@ -1,0 +1,12 @@
+#pragma once
+// What a window takes from a drag and drop: a file of this computer, whatever its name (the
+// picture's reader tells by its content whether it is a picture).
+
+#include <QString>
+#include <optional>
+
+class QMimeData;
+
+// The first of the dragged items when it is a local file; nothing for text, links to other
+// computers and the like.
+std::optional<QString> DroppedLocalFile(const QMimeData* data);
