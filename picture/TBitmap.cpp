@@ -38,8 +38,8 @@ void TBitmap::LoadPictureFile(const QString& fileName)
 
 void TBitmap::ReadPictureStream(QIODevice& stream, const QString& shownName)
 {
-    // "BM" opens every BMP file; so does a file too short to be anything, which our reader
-    // reports as it always has.
+    // "BM" opens every BMP file. A stream too short to hold those two bytes goes to our reader
+    // too, which gives an empty picture for nothing at all and its read error for a lone "B".
     if (QByteArrayLiteral("BM").startsWith(stream.peek(2))) {
         picture = ReadBmp(stream);
         return;
