@@ -34,24 +34,25 @@ bool IsMapFormat(const QByteArray& format)
     return formats.contains(format);
 }
 
-// The bytes that the decoded pixels will take, from the header, before anything is decoded.
-// A reader that does not say how it will decode is taken at 32 bits a pixel, Qt's most usual.
-qint64 DeclaredPixelBytes(const QImageReader& reader, const QSize& size)
+// Whether the decoded pixels fit in the memory a picture may take, from the header, before
+// anything is decoded. A reader that does not say how it will decode is taken at 32 bits a
+// pixel, Qt's most usual.
+bool DecodedPixelsFit(const QImageReader& reader, const QSize& size)
 {
     const QImage::Format format = reader.imageFormat();
     const qint64 bitsPerPixel =
         format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
     const qint64 rowBytes = (qint64(size.width()) * bitsPerPixel + 31) / 32 * 4;
-    return rowBytes * size.height();
+    return rowBytes <= MaxPictureBytes / size.height();
 }
 
 // Qt refuses pictures past its own allocation limit (128 MB unless told otherwise), far less
 // than a large aerial photo: the limit is raised to the program's own rule, which the header
 // has already passed. Qt holds the limit for the whole program, in whole megabytes.
-void AllowAllocationsUpTo(qint64 memoryLimit)
+void AllowPictureAllocations()
 {
     constexpr qint64 MegaByte = 1 << 20;
-    const int megaBytes = int((memoryLimit + MegaByte - 1) / MegaByte);
+    const int megaBytes = int((MaxPictureBytes + MegaByte - 1) / MegaByte);
     if (QImageReader::allocationLimit() != 0 && QImageReader::allocationLimit() < megaBytes)
         QImageReader::setAllocationLimit(megaBytes);
 }
@@ -178,7 +179,7 @@ void LayOnWhite(QImage& image)
 
 }  // namespace
 
-QImage ReadOtherFormat(QIODevice& stream, const QString& shownName, qint64 memoryLimit)
+QImage ReadOtherFormat(QIODevice& stream, const QString& shownName)
 {
     const qint64 start = stream.pos();
     QImageReader reader(&stream);
@@ -188,11 +189,11 @@ QImage ReadOtherFormat(QIODevice& stream, const QString& shownName, qint64 memor
     if (!IsMapFormat(format))
         FailUnknown();
     const QSize size = reader.size();
-    if (!size.isValid())
+    if (size.isEmpty())
         FailDamaged(shownName);
-    if (DeclaredPixelBytes(reader, size) > memoryLimit)
+    if (!DecodedPixelsFit(reader, size))
         FailMemory();
-    AllowAllocationsUpTo(memoryLimit);
+    AllowPictureAllocations();
     QImage image;
     if (!reader.read(&image))
         FailDamaged(shownName);

@@ -12,6 +12,7 @@
 
 // Reads from the stream's current position. Throws EInvalidGraphic "Image bitmap incorrecte"
 // when no reader of those formats knows the content, EOutOfMemory when the header declares
-// more than memoryLimit bytes of pixels (decided before decoding), and EInvalidGraphic naming
-// the file by shownName when a known format cannot be decoded (damaged or cut short).
-QImage ReadOtherFormat(QIODevice& stream, const QString& shownName, qint64 memoryLimit = MaxPictureBytes);
+// more than MaxPictureBytes of pixels as Qt will decode them (decided before decoding), and
+// EInvalidGraphic naming the file by shownName when a known format cannot be decoded (damaged
+// or cut short).
+QImage ReadOtherFormat(QIODevice& stream, const QString& shownName);

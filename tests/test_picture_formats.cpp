@@ -197,6 +197,11 @@ private slots:
         QTest::newRow("PNG cut in its pixels") << "coupee.png" << png.left(png.size() / 2) << damaged;
         QTest::newRow("PNG declaring 100000 x 100000")
             << "immense.png" << PngDeclaring(100000, 100000) << "EOutOfMemory: Mémoire insuffisante";
+        // 32 bits a pixel as Qt decodes it: 16384 x 32768 is 2^31 bytes, one past the rule.
+        QTest::newRow("PNG declaring one byte too many")
+            << "immense.png" << PngDeclaring(16384, 32768) << "EOutOfMemory: Mémoire insuffisante";
+        QTest::newRow("PNG declaring just enough, its pixels missing")
+            << "grande.png" << PngDeclaring(16384, 32767) << damaged;
         QTest::newRow("text") << "notes.png" << QByteArray("Relevé des rizières, 3 mai\n") << invalid;
         // Qt reads it, but it is no map format.
         QTest::newRow("PPM") << "carte.ppm" << QByteArray("P3\n1 1\n255\n0 0 0\n") << invalid;
