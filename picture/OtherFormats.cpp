@@ -149,6 +149,58 @@ bool JpegReachesItsEnd(QIODevice& stream)
     }
 }
 
+// Qt's GIF reader, too, fills a first frame cut short with its background. A whole one comes
+// after the header and any extension blocks: its descriptor, then its compressed data in
+// sub-blocks up to an empty one.
+bool GifFirstFrameIsWhole(QIODevice& stream)
+{
+    ByteScanner bytes(stream);
+    const auto read = [&bytes](uchar* into, int count) {
+        for (int i = 0; i < count; ++i)
+            if (!bytes.Next(into[i]))
+                return false;
+        return true;
+    };
+    // A colour table follows where the flags say, of 2^(n + 1) entries of 3 bytes.
+    const auto skipColourTable = [&bytes](uchar flags) {
+        return !(flags & 0x80) || bytes.Skip(3 << ((flags & 7) + 1));
+    };
+    const auto skipSubBlocks = [&bytes] {
+        for (uchar size = 1; size != 0;)
+            if (!bytes.Next(size) || !bytes.Skip(size))
+                return false;
+        return true;
+    };
+    uchar header[13];  // signature, version and the logical screen
+    if (!read(header, sizeof header) || !skipColourTable(header[10]))
+        return false;
+    for (;;) {
+        uchar introducer = 0;
+        if (!bytes.Next(introducer))
+            return false;
+        if (introducer == 0x21) {
+            uchar label = 0;
+            if (!bytes.Next(label) || !skipSubBlocks())
+                return false;
+            continue;
+        }
+        uchar descriptor[9];
+        uchar codeSize = 0;
+        return introducer == 0x2C && read(descriptor, sizeof descriptor) && skipColourTable(descriptor[8]) &&
+               bytes.Next(codeSize) && skipSubBlocks();
+    }
+}
+
+// Whether the file holds all that the reader showed of it.
+bool WholeAsShown(const QByteArray& format, QIODevice& stream)
+{
+    if (format == "jpeg")
+        return JpegReachesItsEnd(stream);
+    if (format == "gif")
+        return GifFirstFrameIsWhole(stream);
+    return true;  // the other readers fail on a file cut short
+}
+
 // Lays a colour with transparency, in premultiplied form, on white.
 QRgb PremultipliedOnWhite(QRgb colour)
 {
@@ -197,7 +249,7 @@ QImage ReadOtherFormat(QIODevice& stream, const QString& shownName)
     QImage image;
     if (!reader.read(&image))
         FailDamaged(shownName);
-    if (format == "jpeg" && !stream.isSequential() && stream.seek(start) && !JpegReachesItsEnd(stream))
+    if (!stream.isSequential() && stream.seek(start) && !WholeAsShown(format, stream))
         FailDamaged(shownName);
     LayOnWhite(image);
     return image;

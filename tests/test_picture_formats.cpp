@@ -193,6 +193,8 @@ private slots:
         const QByteArray jpeg = Encoded(noise, "jpeg");
         QTest::newRow("JPEG cut in its scan") << "coupee.jpg" << jpeg.left(jpeg.size() / 2) << damaged;
         QTest::newRow("JPEG without its end marker") << "coupee.jpg" << jpeg.chopped(2) << damaged;
+        // Cut in the compressed data of its first frame.
+        QTest::newRow("GIF cut in its first frame") << "coupee.gif" << TwoFrameGif().left(66) << damaged;
         const QByteArray png = Encoded(noise, "png");
         QTest::newRow("PNG cut in its pixels") << "coupee.png" << png.left(png.size() / 2) << damaged;
         QTest::newRow("PNG declaring 100000 x 100000")
