@@ -30,9 +30,8 @@ QString SystemErrorText(int code)
 
 [[noreturn]] void FailOpen(const QString& fileName, const QString& reason)
 {
-    const QString fullPath = QDir::cleanPath(QDir::current().absoluteFilePath(fileName));
-    throw EFOpenError(
-        QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(MessageQuote(fullPath), reason));
+    throw EFOpenError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                          .arg(MessageQuote(FullFileName(fileName)), reason));
 }
 
 [[noreturn]] void FailOpen(const QString& fileName, int code)
@@ -72,7 +71,12 @@ bool LeaseBreaksAreHarmless()
 
 }  // namespace
 
-PictureFile::PictureFile(const QString& fileName)
+QString FullFileName(const QString& fileName)
+{
+    return QDir::cleanPath(QDir::current().absoluteFilePath(fileName));
+}
+
+PictureFile::PictureFile(const QString& fileName) : fullName(FullFileName(fileName))
 {
     const std::optional<QByteArray> native = SystemFileName(fileName);
     if (!native)

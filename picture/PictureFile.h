@@ -9,6 +9,9 @@
 // that opens it for writing waits until it is closed, one that asks for its lock is refused.
 // Where the system grants no lease (a file of another user, a file system without leases), only
 // writers that hold the lock are noticed. Throws EFOpenError.
+// The file's name as messages give it: absolute, its "." and ".." segments resolved.
+QString FullFileName(const QString& fileName);
+
 class PictureFile {
 public:
     explicit PictureFile(const QString& fileName);
@@ -17,8 +20,10 @@ public:
     PictureFile& operator=(const PictureFile&) = delete;
 
     QIODevice& Stream() { return file; }
+    const QString& FullName() const { return fullName; }
 
 private:
+    QString fullName;
     QFile file;
     bool leased = false;
 };

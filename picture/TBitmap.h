@@ -1,6 +1,7 @@
 #pragma once
-// A picture read from a BMP file: its image in the format nearest the file, with the file's
-// bitmap header kept as its description.
+// A picture read from a map file: a BMP file by our own reader, in the format nearest the
+// file, with the file's bitmap header kept as its description; a picture in another common
+// format by Qt's readers (see OtherFormats), described by a header in the same terms.
 
 #include "picture/BmpReader.h"
 
@@ -15,14 +16,17 @@ public:
     int Height() const;  // absolute value of the header height
     bool Empty() const;
     const QImage& Image() const;  // what was decoded (null when empty)
+    // A BMP file's header as the file gave it. For another format: its size 0, the picture's
+    // width and height, and its bits per pixel those of the decoded image.
     const BmpInfoHeader& Header() const;
 
     // Opens the file for reading with writers kept out (see PictureFile), reads it whole, and
     // closes it on every path. Throws EFOpenError, or what ReadPictureStream throws.
     void LoadPictureFile(const QString& fileName);
-    // Reads the picture from the stream's current position to its end. On failure the picture
-    // stays as it was.
-    void ReadPictureStream(QIODevice& stream);
+    // Reads the picture from the stream's current position to its end; its first bytes tell
+    // the format. shownName names it in the message of a damaged file. An empty stream gives
+    // an empty picture. On failure the picture stays as it was.
+    void ReadPictureStream(QIODevice& stream, const QString& shownName);
 
 private:
     BmpPicture picture;

@@ -296,8 +296,12 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("failure");
-        const QByteArray png = QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000100000001");
-        QTest::newRow("PNG named .bmp") << "carte.bmp" << png << "Image bitmap incorrecte";
+        QByteArray png;
+        QBuffer pngBuffer(&png);
+        pngBuffer.open(QIODevice::WriteOnly);
+        SmallMap().save(&pngBuffer, "PNG");
+        QTest::newRow("PNG named .bmp") << "carte.bmp" << png << "";
+        QTest::newRow("text named .bmp") << "carte.bmp" << QByteArray("Carte des rizières\n") << "Image bitmap incorrecte";
         QTest::newRow("BMP named .png") << "carte.png" << WriteBmp(LayoutFor(SmallMap(), 24)) << "";
         QTest::newRow("BMP without extension") << "carte" << WriteBmp(LayoutFor(SmallMap(), 24)) << "";
         QTest::newRow("empty file") << "vide.bmp" << QByteArray() << "";
@@ -353,7 +357,7 @@ private slots:
         buffer.setData(content);
         buffer.open(QIODevice::ReadOnly);
         TBitmap fromMemory;
-        fromMemory.ReadPictureStream(buffer);
+        fromMemory.ReadPictureStream(buffer, QStringLiteral("mémoire"));
         QCOMPARE(fromFile.Image().convertToFormat(QImage::Format_RGB32),
                  fromMemory.Image().convertToFormat(QImage::Format_RGB32));
     }
@@ -368,7 +372,7 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
         QVERIFY(file.seek(100));
         TBitmap bitmap;
-        bitmap.ReadPictureStream(file);
+        bitmap.ReadPictureStream(file, QStringLiteral("paquet.bin"));
         QCOMPARE(bitmap.Image().pixel(5, 3), qRgb(250, 0, 0));
         QCOMPARE(file.pos(), 100 + picture.size());
     }

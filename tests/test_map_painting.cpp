@@ -1,6 +1,6 @@
 // The map window's paint: the map scaled to 600 wide or 700 high with the exact arithmetic, a
 // survey that no repaint can lose, a map file read again only when it changed, and a failing
-// file reported once.
+// file reported once; a photo drawn turned upright, and a damaged one reported once.
 
 #include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -318,6 +319,43 @@ private slots:
         ProcessEvents();
         QCOMPARE(boxes->Errors.size(), 3);
         QCOMPARE(SurveyTally.MapWidth, 600);
+    }
+
+    // A photo whose file says to turn it a quarter clockwise is drawn turned, as a portrait.
+    void aPhotoIsDrawnUpright()
+    {
+        QImage picture(640, 480, QImage::Format_RGB32);
+        picture.fill(Red);
+        for (int y = 0; y < 480; ++y)
+            for (int x = 320; x < 640; ++x)
+                picture.setPixel(x, y, Blue);
+        {
+            QImageWriter writer(MapPath("photo.tif"), "tiff");
+            writer.setTransformation(QImageIOHandler::TransformationRotate90);
+            QVERIFY(writer.write(picture));
+        }
+        OpenMap(MapPath("photo.tif"));
+        QCOMPARE(boxes->Errors.join(""), QString());
+        QCOMPARE(QSize(SurveyTally.MapWidth, SurveyTally.MapHeight), QSize(525, 700));
+        QCOMPARE(Extent(Grab(Form2), Red), QRect(10, 10, 525, 350));
+        QCOMPARE(Extent(Grab(Form2), Blue, MapSurface), QRect(10, 360, 525, 350));
+    }
+
+    void aDamagedPhotoIsReportedOnce()
+    {
+        QImage picture(640, 480, QImage::Format_RGB32);
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                picture.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+        QVERIFY(picture.save(MapPath("photo.jpg"), "JPEG"));
+        QFile photo(MapPath("photo.jpg"));
+        QVERIFY(photo.resize(photo.size() / 2));
+        OpenMap(MapPath("photo.jpg"));
+        Uncover();
+        Uncover();
+        QCOMPARE(boxes->Errors,
+                 QStringList(QStringLiteral("Image illisible : le fichier \"%1\" est endommagé ou incomplet.")
+                                 .arg(MapPath("photo.jpg"))));
     }
 
     void aMissingFileDrawsNothingAndKeepsTheSize()

@@ -3,7 +3,8 @@
 // way to see what the reader made of a file.
 
 #include "core/Errors.h"
-#include "picture/TBitmap.h"
+#include "picture/BmpReader.h"
+#include "picture/PictureFile.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -17,23 +18,26 @@ int main(int argc, char** argv)
         err << "usage: bmp2png IN.bmp OUT.png\n";
         return 2;
     }
-    TBitmap bitmap;
+    // The BMP reader alone: the map window would hand a file of another format to Qt's readers
+    // (map2png shows that).
+    BmpPicture bitmap;
     try {
-        bitmap.LoadPictureFile(args[1]);
+        PictureFile file(args[1]);
+        bitmap = ReadBmp(file.Stream());
     } catch (const Exception& error) {
         err << error.Message << '\n';
         return 1;
     }
-    if (bitmap.Empty()) {
+    if (bitmap.image.isNull()) {
         err << "Image vide : rien à écrire\n";
         return 1;
     }
-    if (!bitmap.Image().save(args[2], "PNG")) {
+    if (!bitmap.image.save(args[2], "PNG")) {
         err << "Impossible d'écrire \"" << args[2] << "\"\n";
         return 1;
     }
-    QTextStream(stdout) << args[1] << ": " << bitmap.Width() << " x " << bitmap.Height() << ", "
-                        << bitmap.Header().bitsPerPixel << " bits, compression "
-                        << bitmap.Header().compression << '\n';
+    QTextStream(stdout) << args[1] << ": " << bitmap.image.width() << " x " << bitmap.image.height()
+                        << ", " << bitmap.header.bitsPerPixel << " bits, compression "
+                        << bitmap.header.compression << '\n';
     return 0;
 }

@@ -1,0 +1,191 @@
+// A 6000 x 4000 JPEG photo as a map: from "3)-" to the map drawn, against Qt's reader alone
+// decoding the same file, both measured in this run; and the peak memory of each in a fresh
+// process, against the decoded picture plus the drawn copy.
+//
+//   bench_formats [ROUNDS]              default 7 (runs headless unless QT_QPA_PLATFORM says
+//                                       otherwise)
+//   bench_formats --peak KIND FILE      (internal: one of them in this process, prints its peak
+//                                       beyond the baseline, in KiB)
+
+#include "app/Application.h"
+#include "app/WindowSet.h"
+#include "core/SurveyTally.h"
+#include "picture/TBitmap.h"
+#include "ui/ApplicationFrame.h"
+#include "ui/Boxes.h"
+#include "windows/Carte2.h"
+#include "windows/Fich_1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int Width = 6000;
+constexpr int Height = 4000;
+
+class Silent : public BoxPresenter {
+public:
+    void PresentNotice(const QString&, const QString&) override {}
+    void PresentError(const QString&, const QString& text) override
+    {
+        std::printf("error box: %s\n", qPrintable(text));
+    }
+};
+
+// Fields, a road and grain: smooth stretches with noise, as an aerial photo compresses.
+QImage PhotoLikePicture()
+{
+    QImage image(Width, Height, QImage::Format_RGB32);
+    QRandomGenerator random(346);
+    for (int y = 0; y < Height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < Width; ++x) {
+            const int field = (x / 700 + y / 500) % 4;
+            const int grain = int(random.bounded(24));
+            const int shade = int(20 * std::sin(x / 90.0) + 20 * std::cos(y / 70.0));
+            line[x] = qRgb(std::clamp(60 + field * 40 + shade + grain, 0, 255),
+                           std::clamp(120 + field * 15 - shade + grain, 0, 255),
+                           std::clamp(50 + field * 10 + grain, 0, 255));
+        }
+    }
+    return image;
+}
+
+void DecodeWithQt(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAllocationLimit(0);
+    if (reader.read().isNull())
+        qFatal("Qt could not read %s: %s", qPrintable(path), qPrintable(reader.errorString()));
+}
+
+// "3)-" with the file named, until the map window has drawn it.
+void DrawMap(const QString& path)
+{
+    Page_1->EdFich->setText(path);
+    Page_1->BtnDessine->click();
+    QApplication::processEvents();
+    Form2->repaint();
+    if (SurveyTally.MapWidth != 600)
+        qFatal("the map was not drawn from %s", qPrintable(path));
+}
+
+qint64 StatusKiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+qint64 PeakKiB(const QString& kind, const QString& path)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak"), kind, path});
+    child.waitForFinished(-1);
+    return child.readAllStandardOutput().trimmed().toLongLong();
+}
+
+double Median(QList<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    SetUpApplication(application);
+    Silent boxes;
+    SetBoxPresenter(&boxes);
+    SurveyTally.Reset();
+    CreateWindowSet();
+    ShowWindow(Page_1);
+    Page_1->EdNPoints->setText(QStringLiteral("100"));
+    QApplication::processEvents();
+
+    QTemporaryDir dir;
+    // The map window once shown with a small JPEG: its surface and the reader are ready, as
+    // they are once the program has shown a map.
+    const QString small = dir.filePath(QStringLiteral("petite.jpg"));
+    QImage(60, 40, QImage::Format_RGB32).save(small, "JPEG");
+    DrawMap(small);
+
+    const QStringList args = application.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--peak")) {
+        const qint64 baseline = StatusKiB("VmRSS:");
+        if (args[2] == QLatin1String("qt"))
+            DecodeWithQt(args[3]);
+        else
+            DrawMap(args[3]);
+        std::printf("%lld\n", static_cast<long long>(StatusKiB("VmHWM:") - baseline));
+        return 0;
+    }
+    const int rounds = std::max(3, args.size() > 1 ? args[1].toInt() : 7);
+
+    std::printf("Making the %d x %d photo...\n", Width, Height);
+    const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
+    if (!PhotoLikePicture().save(photo, "JPEG", 90))
+        qFatal("cannot write %s", qPrintable(photo));
+    // The window reads a file again only under another name or stamp: one copy a round.
+    QStringList copies;
+    for (int i = 0; i < rounds; ++i) {
+        copies.append(dir.filePath(QStringLiteral("photo%1.jpg").arg(i)));
+        QFile::copy(photo, copies.back());
+    }
+
+    QList<double> qt;
+    QList<double> read;
+    QList<double> drawn;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        DecodeWithQt(photo);
+        qt.append(timer.nsecsElapsed() / 1e6);
+        timer.restart();
+        TBitmap().LoadPictureFile(photo);
+        read.append(timer.nsecsElapsed() / 1e6);
+        timer.restart();
+        DrawMap(copies[i]);
+        drawn.append(timer.nsecsElapsed() / 1e6);
+    }
+    const double qtMedian = Median(qt);
+    const double drawnMedian = Median(drawn);
+    const double decodedMiB = Width * 4.0 * Height / 1048576.0;
+    const double drawnCopyMiB = SurveyTally.MapWidth * 4.0 * SurveyTally.MapHeight / 1048576.0;
+    const double qtPeak = PeakKiB(QStringLiteral("qt"), photo) / 1024.0;
+    const double drawnPeak = PeakKiB(QStringLiteral("map"), copies[0]) / 1024.0;
+
+    std::printf("JPEG %d x %d, %.1f MiB, drawn %d x %d; median of %d rounds\n", Width, Height,
+                QFileInfo(photo).size() / 1048576.0, SurveyTally.MapWidth, SurveyTally.MapHeight,
+                rounds);
+    std::printf("Qt's reader alone: %8.1f ms\n", qtMedian);
+    std::printf("the picture read as the map window reads it: %8.1f ms\n", Median(read));
+    std::printf("\"3)-\" to the map drawn: %8.1f ms\n", drawnMedian);
+    std::printf("ratio: %.3f (target: at most 1.2)\n", drawnMedian / qtMedian);
+    std::printf("peak memory beyond the baseline: Qt's reader alone %.1f MiB, \"3)-\" to the map "
+                "drawn %.1f MiB\n", qtPeak, drawnPeak);
+    std::printf("decoded picture %.1f MiB + drawn copy %.1f MiB + 10 %% = %.1f MiB (target)\n",
+                decodedMiB, drawnCopyMiB, (decodedMiB + drawnCopyMiB) * 1.1);
+    return 0;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Pictures in the common formats other than BMP — PNG, JPEG, TIFF, WebP and GIF (its first
+// frame) — read through Qt's image readers, the format told by the content alone. The picture
+// comes as a map is shown: a JPEG turned the right way up by its orientation tag, transparent
+// parts laid on white, the result opaque.
+
+#include "picture/BmpReader.h"
+
+#include <QImage>
+#include <QIODevice>
+#include <QString>
+
+// Reads from the stream's current position. Throws EInvalidGraphic "Image bitmap incorrecte"
+// when no reader of those formats knows the content, EOutOfMemory when the header declares
+// more than MaxPictureBytes of pixels as Qt will decode them (decided before decoding), and
+// EInvalidGraphic naming the file by shownName when a known format cannot be decoded (damaged
+// or cut short).
+QImage ReadOtherFormat(QIODevice& stream, const QString& shownName);
