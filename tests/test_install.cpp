@@ -3,8 +3,10 @@
 // metadata, the icons of every size show the window icon's picture, the installed program starts
 // from an empty folder, and the Debian package holds each installed file.
 
+#include "app/Application.h"
 #include "ui/Artwork.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -179,6 +181,15 @@ private slots:
         }
     }
 
+    // On Wayland the desktop knows a running program's entry, and so its name and icon, only by
+    // the name the program gives.
+    void runningProgramNamesItsInstalledEntry()
+    {
+        SetUpApplication(*qApp);
+        QVERIFY(!QGuiApplication::desktopFileName().isEmpty());
+        QVERIFY(QFileInfo::exists(Installed("share/applications/" + QGuiApplication::desktopFileName() + ".desktop")));
+    }
+
     // The program looks for its data files in share/sondelio beside its own bin folder when they
     // are not in the current folder; started from an empty folder, it must come up and stay.
     void installedProgramStartsFromAnEmptyFolder()
@@ -192,6 +203,9 @@ private slots:
         QProcess running;
         running.setWorkingDirectory(emptyFolder.path());
         running.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        running.setProcessEnvironment(environment);
         running.start(program, {});
         QVERIFY(running.waitForStarted());
         // A missing library or a failure at start-up ends it at once.
