@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -88,6 +89,74 @@ QImage WindowIconAt(int side)
 // Smaller icons lose detail to their few pixels: the margin is for the smoothing of edges, far
 // below what another picture, or an empty one, gives.
 constexpr double iconTolerance = 12;
+
+constexpr int patience = 5000;  // milliseconds for the desktop to answer
+
+// Client places of the controls the test presses, as designed.
+const QPoint fileNameBox(492, 234);
+const QPoint sampleSizeBox(556, 266);
+const QPoint drawButton(236, 300);        // "3)- Cliquez pour dessiner la carte"
+const QPoint explanationsButton(348, 388);
+const QPoint seeChartButton(208, 588);    // "Voir Abaque", in the explanations window
+
+// An X server of the test's own, without a window manager: windows land where the program puts
+// them, and xdotool presses their controls as a user does.
+class TestDisplay {
+public:
+    ~TestDisplay()
+    {
+        server.terminate();
+        if (!server.waitForFinished(patience))
+            server.kill();
+    }
+
+    bool Start()
+    {
+        server.start("Xvfb", {"-screen", "0", "1400x1000x24", "-nolisten", "tcp", "-displayfd", "1"});
+        if (!server.waitForReadyRead(patience))
+            return false;
+        environment.insert("DISPLAY", ":" + QString::fromLatin1(server.readLine().trimmed()));
+        return true;
+    }
+
+    QProcessEnvironment ProgramEnvironment() const
+    {
+        QProcessEnvironment programEnvironment = environment;
+        programEnvironment.insert("QT_QPA_PLATFORM", "xcb");
+        return programEnvironment;
+    }
+
+    QString Run(const QString& tool, const QStringList& arguments)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(tool, arguments);
+        process.waitForFinished(patience);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+    // The visible window with exactly this title, or nothing.
+    QString WindowTitled(const QString& title)
+    {
+        return Run("xdotool", {"search", "--onlyvisible", "--name",
+                               "^" + QRegularExpression::escape(title) + "$"})
+            .section('\n', 0, 0);
+    }
+
+    void ClickAt(const QString& window, QPoint client)
+    {
+        const QString info = Run("xwininfo", {"-id", window});
+        const auto field = [&info](const char* name) {
+            return QRegularExpression(QString::fromLatin1(name) + ":\\s+(-?\\d+)").match(info).captured(1).toInt();
+        };
+        const QPoint at = QPoint(field("Absolute upper-left X"), field("Absolute upper-left Y")) + client;
+        Run("xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    }
+
+private:
+    QProcess server;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
 
 }  // namespace
 
@@ -213,6 +282,55 @@ private slots:
         running.terminate();
         if (!running.waitForFinished(5000))
             running.kill();
+    }
+
+    // Started from an empty folder on a desktop of the test's own (an X server, Xvfb), the
+    // installed program draws the demo map and the chart: no error box says a file is missing.
+    void installedProgramDrawsTheDemoMapAndTheChartFromAnEmptyFolder_data()
+    {
+        QTest::addColumn<QString>("shownWindow");
+        QTest::newRow("demo map") << "Fond de Carte";
+        QTest::newRow("chart") << "Abaque";
+    }
+
+    void installedProgramDrawsTheDemoMapAndTheChartFromAnEmptyFolder()
+    {
+        QFETCH(QString, shownWindow);
+        for (const char* tool : {"Xvfb", "xdotool", "xwininfo"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool)));
+        TestDisplay display;
+        if (!display.Start())
+            QSKIP("Xvfb could not start");
+
+        QTemporaryDir emptyFolder;
+        QProcess program;
+        program.setProcessEnvironment(display.ProgramEnvironment());
+        program.setWorkingDirectory(emptyFolder.path());
+        program.start(Installed("bin/sondelio"), {});
+        QString mainWindow;
+        QTRY_VERIFY_WITH_TIMEOUT(!(mainWindow = display.WindowTitled("rizo0346.bmp")).isEmpty(), patience);
+        if (shownWindow == "Fond de Carte") {
+            display.ClickAt(mainWindow, fileNameBox);
+            display.Run("xdotool", {"type", "rizo0346.bmp"});
+            display.ClickAt(mainWindow, sampleSizeBox);
+            display.Run("xdotool", {"type", "10"});
+            display.ClickAt(mainWindow, drawButton);
+        } else {
+            display.ClickAt(mainWindow, explanationsButton);
+            QString explanations;
+            QTRY_VERIFY_WITH_TIMEOUT(!(explanations = display.WindowTitled("Form3")).isEmpty(), patience);
+            display.ClickAt(explanations, seeChartButton);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!display.WindowTitled(shownWindow).isEmpty(), patience);
+        // A file that cannot be found is reported in the error box once the window paints.
+        QTest::qWait(1000);
+        const bool errorBoxShown = !display.WindowTitled("Sondelio").isEmpty();
+        program.terminate();
+        if (!program.waitForFinished(patience))
+            program.kill();
+        QEXPECT_FAIL("", "the program does not yet look in share/sondelio beside its bin folder", Abort);
+        QVERIFY(!errorBoxShown);
     }
 
     void packageHoldsEachInstalledFile()
