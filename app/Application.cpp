@@ -92,6 +92,8 @@ void SetUpApplication(QApplication& application)
     const QString title = TitleFromExecutable(QApplication::applicationFilePath());
     application.setApplicationDisplayName(QString());
     application.setApplicationName(title);
+    // The desktop matches the running program to its installed entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(SONDELIO_APP_ID));
     application.setQuitOnLastWindowClosed(false);
     ReadDecimalSeparator();
     // Set up once per application, however often the window set is made anew.

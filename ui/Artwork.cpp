@@ -2,22 +2,38 @@
 
 #include <QPainter>
 
+namespace {
+
+// The side of the square the icon is designed in.
+constexpr int iconDesignSide = 32;
+
+}  // namespace
+
+void PaintApplicationIcon(QPainter& painter, qreal side)
+{
+    painter.save();
+    painter.scale(side / iconDesignSide, side / iconDesignSide);
+    painter.fillRect(QRectF(0, 0, iconDesignSide, iconDesignSide), QColor(0, 128, 0));
+    painter.fillRect(QRectF(0, 12, 32, 5), QColor(192, 192, 192));   // a street
+    painter.fillRect(QRectF(18, 0, 5, 32), QColor(192, 192, 192));   // a cross street
+    painter.fillRect(QRectF(3, 20, 11, 9), QColor(128, 0, 0));       // a building
+    painter.fillRect(QRectF(25, 2, 6, 8), QColor(0, 0, 128));        // a pond
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 0, 0));
+    for (const QPointF& p : {QPointF(6, 4), QPointF(27, 22), QPointF(10, 13)})
+        painter.drawEllipse(QRectF(p, QSizeF(5, 5)));
+    painter.setBrush(QColor(0, 0, 255));
+    painter.drawEllipse(QRectF(19, 24, 5, 5));
+    painter.restore();
+}
+
 QIcon ApplicationIcon()
 {
     static const QIcon icon = [] {
-        QPixmap pixmap(32, 32);
-        pixmap.fill(QColor(0, 128, 0));
+        QPixmap pixmap(iconDesignSide, iconDesignSide);
         QPainter painter(&pixmap);
-        painter.fillRect(0, 12, 32, 5, QColor(192, 192, 192));   // a street
-        painter.fillRect(18, 0, 5, 32, QColor(192, 192, 192));   // a cross street
-        painter.fillRect(3, 20, 11, 9, QColor(128, 0, 0));       // a building
-        painter.fillRect(25, 2, 6, 8, QColor(0, 0, 128));        // a pond
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(255, 0, 0));
-        for (const QPoint& p : {QPoint(6, 4), QPoint(27, 22), QPoint(10, 13)})
-            painter.drawEllipse(QRect(p, QSize(5, 5)));
-        painter.setBrush(QColor(0, 0, 255));
-        painter.drawEllipse(QRect(19, 24, 5, 5));
+        PaintApplicationIcon(painter, iconDesignSide);
+        painter.end();
         return QIcon(pixmap);
     }();
     return icon;

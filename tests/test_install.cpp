@@ -1,0 +1,365 @@
+// The program installed as a desktop program: `cmake --install` into a folder of its own puts
+// each file where the desktop looks for it, the desktop's own checkers accept the entry and the
+// metadata, the icons of every size show the window icon's picture, the installed program starts
+// from an empty folder, and the Debian package holds each installed file.
+
+#include "app/Application.h"
+#include "ui/Artwork.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString appId = QStringLiteral(SONDELIO_APP_ID);
+const QList<int> iconSizes = {16, 22, 24, 32, 48, 64, 128, 256};
+
+// Every file the installation holds, relative to its prefix.
+QStringList InstalledFiles()
+{
+    QStringList files = {
+        "bin/sondelio",
+        "share/sondelio/rizo0346.bmp",
+        "share/sondelio/Abaque_bon.bmp",
+        "share/applications/" + appId + ".desktop",
+        "share/metainfo/" + appId + ".metainfo.xml",
+        "share/icons/hicolor/scalable/apps/" + appId + ".svg",
+        "share/man/man1/sondelio.1.gz",
+        "share/doc/sondelio/copyright",
+        "share/doc/sondelio/changelog.gz",
+    };
+    for (int size : iconSizes)
+        files << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(appId);
+    return files;
+}
+
+// Runs a command to its end; its output, both streams, goes into `output`.
+int Run(const QString& program, const QStringList& arguments, QString* output = nullptr,
+        const QString& folder = QString())
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000))
+        return -1;
+    if (output)
+        *output = QString::fromUtf8(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// How far two pictures of one size lie apart: the mean difference of their colour channels,
+// from 0 (the same) to 255, each drawn on white as the desktop's panels mostly are.
+double MeanDifference(const QImage& a, const QImage& b)
+{
+    const auto onWhite = [](const QImage& image) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter(&flat).drawImage(0, 0, image);
+        return flat;
+    };
+    const QImage first = onWhite(a), second = onWhite(b);
+    double sum = 0;
+    for (int y = 0; y < first.height(); ++y)
+        for (int x = 0; x < first.width(); ++x) {
+            const QRgb p = first.pixel(x, y), q = second.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * first.width() * first.height());
+}
+
+// The window icon brought to a side by smooth scaling, what an icon of that size should show.
+QImage WindowIconAt(int side)
+{
+    return ApplicationIcon().pixmap(32, 32).toImage().scaled(side, side, Qt::IgnoreAspectRatio,
+                                                             Qt::SmoothTransformation);
+}
+
+// Smaller icons lose detail to their few pixels: the margin is for the smoothing of edges, far
+// below what another picture, or an empty one, gives.
+constexpr double iconTolerance = 12;
+
+constexpr int patience = 5000;  // milliseconds for the desktop to answer
+constexpr int errorBoxPatience = 3000;
+
+// Client places of the controls the test presses, as designed.
+const QPoint fileNameBox(492, 234);
+const QPoint sampleSizeBox(556, 266);
+const QPoint drawButton(236, 300);        // "3)- Cliquez pour dessiner la carte"
+const QPoint explanationsButton(348, 388);
+const QPoint seeChartButton(208, 588);    // "Voir Abaque", in the explanations window
+
+// An X server of the test's own, without a window manager: windows land where the program puts
+// them, and xdotool presses their controls as a user does.
+class TestDisplay {
+public:
+    ~TestDisplay()
+    {
+        server.terminate();
+        if (!server.waitForFinished(patience))
+            server.kill();
+    }
+
+    bool Start()
+    {
+        server.start("Xvfb", {"-screen", "0", "1400x1000x24", "-nolisten", "tcp", "-displayfd", "1"});
+        if (!server.waitForReadyRead(patience))
+            return false;
+        environment.insert("DISPLAY", ":" + QString::fromLatin1(server.readLine().trimmed()));
+        return true;
+    }
+
+    QProcessEnvironment ProgramEnvironment() const
+    {
+        QProcessEnvironment programEnvironment = environment;
+        programEnvironment.insert("QT_QPA_PLATFORM", "xcb");
+        return programEnvironment;
+    }
+
+    QString Run(const QString& tool, const QStringList& arguments)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(tool, arguments);
+        process.waitForFinished(patience);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+    // The visible window with exactly this title, or nothing.
+    QString WindowTitled(const QString& title)
+    {
+        return Run("xdotool", {"search", "--onlyvisible", "--name",
+                               "^" + QRegularExpression::escape(title) + "$"})
+            .section('\n', 0, 0);
+    }
+
+    void ClickAt(const QString& window, QPoint client)
+    {
+        const QString info = Run("xwininfo", {"-id", window});
+        const auto field = [&info](const char* name) {
+            return QRegularExpression(QString::fromLatin1(name) + ":\\s+(-?\\d+)").match(info).captured(1).toInt();
+        };
+        const QPoint at = QPoint(field("Absolute upper-left X"), field("Absolute upper-left Y")) + client;
+        Run("xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    }
+
+private:
+    QProcess server;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
+
+}  // namespace
+
+class InstallTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir prefix;
+
+    QString Installed(const QString& relative) const { return prefix.path() + '/' + relative; }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(prefix.isValid());
+        QString output;
+        QVERIFY2(Run(SONDELIO_CMAKE, {"--install", SONDELIO_BUILD_DIR, "--prefix", prefix.path()},
+                     &output) == 0,
+                 qPrintable(output));
+    }
+
+    void eachFileIsInstalledAtItsPlace_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const QString& file : InstalledFiles())
+            QTest::newRow(qPrintable(file)) << file;
+    }
+
+    void eachFileIsInstalledAtItsPlace()
+    {
+        QFETCH(QString, file);
+        const QFileInfo installed(Installed(file));
+        QVERIFY2(installed.isFile() && installed.size() > 0, qPrintable(installed.filePath()));
+        QCOMPARE(installed.isExecutable(), file.startsWith("bin/"));
+        // Nothing is written for the user alone: the package installs for every user.
+        QVERIFY(installed.permission(QFile::ReadOther));
+    }
+
+    void desktopCheckersAcceptTheEntryAndTheMetadata_data()
+    {
+        QTest::addColumn<QString>("checker");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("desktop entry")
+            << "desktop-file-validate" << QStringList{Installed("share/applications/" + appId + ".desktop")};
+        QTest::newRow("AppStream metadata")
+            << "appstreamcli"
+            << QStringList{"validate", "--no-net", Installed("share/metainfo/" + appId + ".metainfo.xml")};
+    }
+
+    void desktopCheckersAcceptTheEntryAndTheMetadata()
+    {
+        QFETCH(QString, checker);
+        QFETCH(QStringList, arguments);
+        if (QStandardPaths::findExecutable(checker).isEmpty())
+            QSKIP(qPrintable(checker + " is not installed (./test.sh installs it)"));
+        QString output;
+        QVERIFY2(Run(checker, arguments, &output) == 0, qPrintable(output));
+        // desktop-file-validate succeeds with warnings: it must have nothing to say.
+        if (checker == "desktop-file-validate")
+            QVERIFY2(output.trimmed().isEmpty(), qPrintable(output));
+    }
+
+    void iconsShowTheWindowIconAtEverySize_data()
+    {
+        QTest::addColumn<int>("side");
+        for (int side : iconSizes)
+            QTest::newRow(qPrintable(QString::number(side))) << side;
+    }
+
+    void iconsShowTheWindowIconAtEverySize()
+    {
+        QFETCH(int, side);
+        const QImage icon(Installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(side).arg(appId)));
+        QCOMPARE(icon.size(), QSize(side, side));
+        const double difference = MeanDifference(icon, WindowIconAt(side));
+        QVERIFY2(difference < iconTolerance, qPrintable(QString::number(difference)));
+    }
+
+    void scalableIconShowsTheWindowIcon()
+    {
+        QSvgRenderer renderer(Installed("share/icons/hicolor/scalable/apps/" + appId + ".svg"));
+        QVERIFY(renderer.isValid());
+        QCOMPARE(renderer.viewBox(), QRect(0, 0, 32, 32));
+        for (int side : {32, 256}) {
+            QImage drawn(side, side, QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::transparent);
+            QPainter painter(&drawn);
+            renderer.render(&painter);
+            painter.end();
+            const double difference = MeanDifference(drawn, WindowIconAt(side));
+            QVERIFY2(difference < iconTolerance, qPrintable(QString::number(side) + ": " + QString::number(difference)));
+        }
+    }
+
+    // On Wayland the desktop knows a running program's entry, and so its name and icon, only by
+    // the name the program gives.
+    void runningProgramNamesItsInstalledEntry()
+    {
+        SetUpApplication(*qApp);
+        QVERIFY(!QGuiApplication::desktopFileName().isEmpty());
+        QVERIFY(QFileInfo::exists(Installed("share/applications/" + QGuiApplication::desktopFileName() + ".desktop")));
+    }
+
+    // The program looks for its data files in share/sondelio beside its own bin folder when they
+    // are not in the current folder; started from an empty folder, it must come up and stay.
+    void installedProgramStartsFromAnEmptyFolder()
+    {
+        const QString program = Installed("bin/sondelio");
+        const QDir data(QFileInfo(program).absolutePath() + "/../share/sondelio");
+        QVERIFY(data.exists("rizo0346.bmp"));
+        QVERIFY(data.exists("Abaque_bon.bmp"));
+
+        QTemporaryDir emptyFolder;
+        QProcess running;
+        running.setWorkingDirectory(emptyFolder.path());
+        running.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        running.setProcessEnvironment(environment);
+        running.start(program, {});
+        QVERIFY(running.waitForStarted());
+        // A missing library or a failure at start-up ends it at once.
+        QVERIFY2(!running.waitForFinished(1500), qPrintable(running.readAll()));
+        running.terminate();
+        if (!running.waitForFinished(5000))
+            running.kill();
+    }
+
+    // Started from an empty folder on a desktop of the test's own (an X server, Xvfb), the
+    // installed program draws the demo map and the chart: no error box says a file is missing.
+    void installedProgramDrawsTheDemoMapAndTheChartFromAnEmptyFolder_data()
+    {
+        QTest::addColumn<QString>("shownWindow");
+        QTest::newRow("demo map") << "Fond de Carte";
+        QTest::newRow("chart") << "Abaque";
+    }
+
+    void installedProgramDrawsTheDemoMapAndTheChartFromAnEmptyFolder()
+    {
+        QFETCH(QString, shownWindow);
+        for (const char* tool : {"Xvfb", "xdotool", "xwininfo"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool)));
+        TestDisplay display;
+        if (!display.Start())
+            QSKIP("Xvfb could not start");
+
+        QTemporaryDir emptyFolder;
+        QProcess program;
+        program.setProcessEnvironment(display.ProgramEnvironment());
+        program.setWorkingDirectory(emptyFolder.path());
+        program.start(Installed("bin/sondelio"), {});
+        QString mainWindow;
+        // Start-up on a busy machine, beside the other tests, takes its time.
+        QTRY_VERIFY_WITH_TIMEOUT(!(mainWindow = display.WindowTitled("rizo0346.bmp")).isEmpty(), 4 * patience);
+        if (shownWindow == "Fond de Carte") {
+            display.ClickAt(mainWindow, fileNameBox);
+            display.Run("xdotool", {"type", "rizo0346.bmp"});
+            display.ClickAt(mainWindow, sampleSizeBox);
+            display.Run("xdotool", {"type", "10"});
+            display.ClickAt(mainWindow, drawButton);
+        } else {
+            display.ClickAt(mainWindow, explanationsButton);
+            QString explanations;
+            QTRY_VERIFY_WITH_TIMEOUT(!(explanations = display.WindowTitled("Form3")).isEmpty(), patience);
+            display.ClickAt(explanations, seeChartButton);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!display.WindowTitled(shownWindow).isEmpty(), patience);
+        // A file that cannot be found is reported in the error box once the window paints.
+        const bool errorBoxShown = QTest::qWaitFor(
+            [&display] { return !display.WindowTitled("Sondelio").isEmpty(); }, errorBoxPatience);
+        program.terminate();
+        if (!program.waitForFinished(patience))
+            program.kill();
+        QVERIFY(!errorBoxShown);
+    }
+
+    void packageHoldsEachInstalledFile()
+    {
+        for (const char* tool : {"dpkg-deb", "dpkg-shlibdeps"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed (Debian dpkg-dev)").arg(tool)));
+        QTemporaryDir packageFolder;
+        QString output;
+        QVERIFY2(Run(SONDELIO_CPACK, {"-G", "DEB", "-B", packageFolder.path(), "--config",
+                                      SONDELIO_BUILD_DIR "/CPackConfig.cmake"},
+                     &output, SONDELIO_BUILD_DIR) == 0,
+                 qPrintable(output));
+        const QStringList packages = QDir(packageFolder.path()).entryList({"*.deb"}, QDir::Files);
+        QCOMPARE(packages.size(), 1);
+
+        QString contents;
+        QCOMPARE(Run("dpkg-deb", {"--contents", packageFolder.filePath(packages.first())}, &contents), 0);
+        for (const QString& file : InstalledFiles())
+            QVERIFY2(contents.contains(" ./usr/" + file + '\n'), qPrintable(file));
+
+        QString depends;
+        QCOMPARE(Run("dpkg-deb", {"--field", packageFolder.filePath(packages.first()), "Depends"}, &depends), 0);
+        // From the libraries the program links, and what no library can tell.
+        for (const char* package : {"libqt6widgets6", "libc6", "fonts-liberation", "qt6-translations-l10n"})
+            QVERIFY2(depends.contains(package), qPrintable(depends));
+    }
+};
+
+QTEST_MAIN(InstallTest)
+#include "test_install.moc"
