@@ -190,14 +190,17 @@ private slots:
     {
         QTest::addColumn<bool>("named");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("opened from the named file's folder") << true << true;
-        QTest::newRow("cancelled") << true << false;
-        QTest::newRow("opened from the pictures folder") << false << true;
+        QTest::addColumn<bool>("picturesFolder");  // whether the user's pictures folder exists
+        QTest::newRow("opened from the named file's folder") << true << true << true;
+        QTest::newRow("cancelled") << true << false << true;
+        QTest::newRow("opened from the pictures folder") << false << true << true;
+        QTest::newRow("no pictures folder: the home folder") << false << true << false;
     }
     void chooseButtonPutsTheChosenFileInTheBox()
     {
         QFETCH(bool, named);
         QFETCH(bool, accepted);
+        QFETCH(bool, picturesFolder);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString other = WriteMap(dir.filePath("other.bmp"), 8, 8);
@@ -205,7 +208,8 @@ private slots:
         Page_1->EdFich->setText(before);
         // The user's pictures folder, as the desktop's settings name it.
         const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
-        QVERIFY(QDir(dir.path()).mkdir("Images"));
+        if (picturesFolder)
+            QVERIFY(QDir(dir.path()).mkdir("Images"));
         QFile userFolders(dir.filePath("user-dirs.dirs"));
         QVERIFY(userFolders.open(QIODevice::WriteOnly));
         userFolders.write("XDG_PICTURES_DIR=\"" + QFile::encodeName(dir.filePath("Images")) + "\"\n");
@@ -241,7 +245,7 @@ private slots:
                                        "Tous les fichiers (*)"}));
         buttons.sort();
         QCOMPARE(buttons, QStringList({"Annuler", "Ouvrir"}));
-        QCOMPARE(folder, named ? dir.path() : dir.filePath("Images"));
+        QCOMPARE(folder, named ? dir.path() : picturesFolder ? dir.filePath("Images") : QDir::homePath());
         QCOMPARE(Page_1->EdFich->text(), accepted ? other : before);
     }
 

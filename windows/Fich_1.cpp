@@ -38,7 +38,8 @@ QLabel* MakeCentredLabel(QWidget* parent, const QString& text, int designedLeft,
     return label;
 }
 
-// Where choosing a map begins: the folder of the file named now, else the user's pictures.
+// Where choosing a map begins: the folder of the file named now, else the user's pictures, else
+// the home folder (a pictures folder that does not exist would show up as a file name to open).
 QString FolderToChooseFrom(const QString& named)
 {
     if (!named.isEmpty()) {
@@ -46,7 +47,8 @@ QString FolderToChooseFrom(const QString& named)
         if (file.absoluteDir().exists())
             return file.absolutePath();
     }
-    return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
 }
 
 }  // namespace
