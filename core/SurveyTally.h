@@ -38,6 +38,9 @@ public:
     int32_t LandUseCount = 0;
     int32_t PointsThisUse = 0;
     int32_t PointsProbed = 0;
+    // The generator's state that the last "Go" began from: the same map, sample size and seed
+    // give the same points.
+    uint32_t Seed = 0;
     bool ProbingOn = false;
 
     // Entries are numbered 1 to MaxLandUses; any other number is a programming error.

@@ -115,6 +115,7 @@ private slots:
         startState = 20261207;
         Form2->TaillePt->setText("1");
         Click(Form2->BtnCalcul);
+        QCOMPARE(SurveyTally.Seed, 20261207u);  // the seed "Go" began from is kept
         const QImage shown = Shown(Form2);
         const QRect map(10, 10, 600, 450);
         QCOMPARE(Extent(shown, Red), map);

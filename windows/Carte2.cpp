@@ -181,6 +181,7 @@ void TForm2::BtnCalculClick()
 
     SurveyTally.BeginSample();
     SeedGenerator();
+    SurveyTally.Seed = GeneratorState;
     // Every pixel of the map is as likely as any other, its edges included: an estimate of a
     // land use along the border must not come out short.
     for (int32_t placed = 0; placed < sampleSize; ++placed) {
