@@ -71,6 +71,25 @@ int32_t ParseInteger(const QString& text)
     return static_cast<int32_t>(negative ? 0 - value : value);
 }
 
+uint32_t ParseUnsigned(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == QLatin1Char(' '))
+        ++i;
+    if (i == text.size())
+        Refuse(text);
+    uint64_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < '0' || u > '9')
+            Refuse(text);
+        value = value * 10 + (u - '0');
+        if (value > 0xFFFFFFFFull)
+            Refuse(text);
+    }
+    return static_cast<uint32_t>(value);
+}
+
 QString IntegerText(int64_t value)
 {
     return QString::number(value);

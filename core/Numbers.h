@@ -8,6 +8,9 @@
 // Text to a 32-bit signed integer: leading spaces, one sign, then decimal digits or a
 // hexadecimal number ($, x, X, 0x, 0X) running to the very end. Raises EConvertError.
 int32_t ParseInteger(const QString& text);
+// Text to a 32-bit unsigned integer: leading spaces, then decimal digits running to the very end,
+// from 0 to 4294967295 (a generator's seed). Raises EConvertError with ParseInteger's message.
+uint32_t ParseUnsigned(const QString& text);
 
 QString IntegerText(int64_t value);
 

@@ -27,6 +27,7 @@ inline constexpr TColor clYellow = 0x00FFFF;
 inline constexpr TColor clGreen = 0x008000;
 inline constexpr TColor clSilver = 0xC0C0C0;
 inline constexpr TColor clSkyBlue = 0xF0CAA6;
+inline constexpr TColor clMoneyGreen = 0xC0DCC0;
 inline constexpr TColor clWindow = SystemColour(5);
 inline constexpr TColor clWindowText = SystemColour(8);
 inline constexpr TColor clBtnFace = SystemColour(15);

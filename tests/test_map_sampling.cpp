@@ -10,6 +10,7 @@
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
@@ -264,6 +265,7 @@ private slots:
         Click(Form2->BtnCalcul);
         const int once = Count(Shown(Form2), Red);
         startState = 123456789;
+        Form2->EdGraine->clear();  // the clock's seed again, not the one shown
         SurveyTally.PointsProbed = 4;
         Click(Form2->BtnCalcul);
         QCOMPARE(SurveyTally.PointsProbed, 0);
@@ -310,6 +312,58 @@ private slots:
         QCOMPARE(SurveyTally.PointsProbed, 3);
         QCOMPARE(GeneratorState, 77u);
         QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
+    }
+
+    // The seed box: empty, "Go" seeds from the clock; a number, "Go" begins from it, so the same
+    // map, sample size and seed give the same points; either way the box then shows the seed.
+    void theSeedBoxGivesTheSamePoints_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("error");  // empty: accepted
+        QTest::addColumn<uint>("seed");
+        QTest::newRow("empty: the clock") << "" << "" << 777u;
+        QTest::newRow("a number") << "12345" << "" << 12345u;
+        QTest::newRow("leading blanks") << "  42" << "" << 42u;
+        QTest::newRow("the largest") << "4294967295" << "" << 4294967295u;
+        QTest::newRow("past the largest")
+            << "4294967296" << "'4294967296' n'est pas une valeur entière correcte." << 0u;
+        QTest::newRow("not a number") << "abc" << "'abc' n'est pas une valeur entière correcte." << 0u;
+        QTest::newRow("negative") << "-1" << "'-1' n'est pas une valeur entière correcte." << 0u;
+    }
+    void theSeedBoxGivesTheSamePoints()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, error);
+        QFETCH(uint, seed);
+        OpenLandscape("1");
+        startState = 777;
+        GeneratorState = 5;
+        SurveyTally.PointsProbed = 3;
+        Form2->EdGraine->setText(typed);
+        Click(Form2->BtnCalcul);
+        if (!error.isEmpty()) {
+            // Refused before anything changed.
+            QCOMPARE(boxes->Errors, QStringList{error});
+            QCOMPARE(GeneratorState, 5u);
+            QCOMPARE(SurveyTally.PointsProbed, 3);
+            QCOMPARE(Form2->EdGraine->text(), typed);
+            QCOMPARE(Count(Shown(Form2), Red), 0);
+            return;
+        }
+        QCOMPARE(SurveyTally.Seed, seed);
+        QCOMPARE(Form2->EdGraine->text(), QString::number(seed));
+        GeneratorState = seed;
+        const int x = int(RandomBelow(600)), y = int(RandomBelow(450));
+        QCOMPARE(Extent(Shown(Form2), Red), QRect(10 + x - 2, 10 + y - 2, 5, 5) & QRect(10, 10, 600, 450));
+    }
+
+    void theSeedBoxIsReachedByAltG()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("wayland"))
+            QSKIP("a compositor without a keyboard gives no window the keyboard focus");
+        OpenLandscape("1");
+        QTest::keyClick(Form2, Qt::Key_G, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form2->EdGraine));
     }
 
     // Every pass places a point, so "Go" stops after exactly two draws a point, also past the

@@ -101,7 +101,7 @@ private slots:
     {
         QFETCH(bool, emptyData);
         const QList<QWidget*> boxes = EveryTextBox();
-        QCOMPARE(boxes.size(), 7);  // EdFich, EdNPoints, EdLandUse, EdNBPoints, TaillePt, two notes
+        QCOMPARE(boxes.size(), 8);  // EdFich, EdNPoints, EdLandUse, EdNBPoints, TaillePt, EdGraine, two notes
         for (QWidget* box : boxes) {
             if (emptyData)
                 QApplication::clipboard()->setMimeData(new QMimeData);

@@ -80,6 +80,16 @@ TForm2::TForm2()
     BtnCalcul = MakeButton(Panel2, QStringLiteral("Go"), 48, 88, 97, 25);
     BtnCalcul->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 16));
 
+    // The session, in the free space under the steps: the seed that gives a whole class the
+    // same points.
+    Panel3 = MakePanel(this, 816, 424, 209, 73, clMoneyGreen);
+    Label11 = MakeLabel(Panel3, QStringLiteral("3 - Séance"), 8, 8, times16Bold, HouseBlue);
+    Label12 = MakeLabel(Panel3, QStringLiteral("1)- &Graine :"), 8, 40, times13, HouseBlue);
+    EdGraine = MakeEditBox(Panel3, 80, 38, 113, 21, HouseBlue);
+    Label12->setBuddy(EdGraine);
+    EdGraine->setToolTip(QStringLiteral("Vide : des points au hasard ; un nombre : les mêmes points "
+                                        "pour toute la classe (la graine utilisée s'affiche après « Go »)"));
+
     // The close button first, then step 2, then step 1; in step 2 the count box comes last.
     setTabOrder(BitBtnFermer, EdLandUse);
     setTabOrder(EdLandUse, ButtSonder);
@@ -87,6 +97,7 @@ TForm2::TForm2()
     setTabOrder(ButtFini, EdNBPoints);
     setTabOrder(EdNBPoints, TaillePt);
     setTabOrder(TaillePt, BtnCalcul);
+    setTabOrder(BtnCalcul, EdGraine);
 
     connect(BtnCalcul, &QPushButton::clicked, this, Guarded(this, &TForm2::BtnCalculClick));
     connect(EdLandUse, &QLineEdit::textChanged, this, Guarded(this, &TForm2::EdLandUseChange));
@@ -179,9 +190,17 @@ void TForm2::BtnCalculClick()
     const int32_t mapWidth = SurveyTally.MapWidth;
     const int32_t mapHeight = SurveyTally.MapHeight;
 
+    // A seed typed in the box gives the same points on every machine; none, the clock's.
+    const QString typedSeed = EdGraine->text();
+    const bool seedTyped = !typedSeed.trimmed().isEmpty();
+    const uint32_t seed = seedTyped ? ParseUnsigned(typedSeed) : 0;
     SurveyTally.BeginSample();
-    SeedGenerator();
+    if (seedTyped)
+        GeneratorState = seed;
+    else
+        SeedGenerator();
     SurveyTally.Seed = GeneratorState;
+    EdGraine->setText(QString::number(SurveyTally.Seed));
     // Every pixel of the map is as likely as any other, its edges included: an estimate of a
     // land use along the border must not come out short.
     for (int32_t placed = 0; placed < sampleSize; ++placed) {

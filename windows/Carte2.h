@@ -38,6 +38,11 @@ public:
     QLineEdit* EdNBPoints;
     QLabel* Label8;
     QPushButton* ButtFini;
+    // The survey's session, under the two steps.
+    QFrame* Panel3;
+    QLabel* Label11;
+    QLabel* Label12;
+    QLineEdit* EdGraine;
 
     TCanvas Canvas{this};
     // Where the map is drawn: from (10, 10), MapWidth by MapHeight.
