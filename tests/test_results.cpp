@@ -1,22 +1,30 @@
 // The results window: the table it fills from the survey tally at each showing, what it shows
-// when the sample size is missing, the look of its grid, copying and the interval hints.
+// when the sample size is missing, the look of its grid, copying, the interval hints and the
+// export to a spreadsheet file.
 
 #include "BoxRecorder.h"
+#include "MapSession.h"
 #include "Program.h"
 
 #include "core/Interval.h"
 #include "core/Numbers.h"
+#include "core/ResultsCsv.h"
+#include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
+#include "windows/Carte2.h"
 #include "windows/Fich_1.h"
 #include "windows/TabResultats.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
@@ -84,6 +92,45 @@ QPoint BodyCellCentre(int column, int row)
 bool IsDark(QRgb pixel)
 {
     return qGray(pixel) < 100;
+}
+
+// What the export dialog offered, answered from a zero-delay timer by choosing `fileName`.
+struct ExportOffer {
+    QString Title;
+    QString File;  // the file it proposed
+    QStringList Filters;
+};
+
+// A mnemonic presses its button after a short flash: the dialog is awaited, not assumed open.
+ExportOffer ExportTo(const QString& fileName, const std::function<void()>& openDialog)
+{
+    ExportOffer offer;
+    bool answered = false;
+    std::function<void()> answer = [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        offer.Title = dialog->windowTitle();
+        offer.File = dialog->selectedFiles().value(0);
+        offer.Filters = dialog->nameFilters();
+        dialog->selectFile(fileName);
+        static_cast<QDialog*>(dialog)->accept();  // as the save button does
+        answered = true;
+    };
+    QTimer::singleShot(0, answer);
+    openDialog();
+    if (!QTest::qWaitFor([&] { return answered; }))
+        qWarning("the export dialog never opened");
+    ProcessEvents();
+    return offer;
+}
+
+QByteArray FileBytes(const QString& fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace
@@ -376,11 +423,14 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), grid);
         const Qt::Key key = backwards ? Qt::Key_Backtab : Qt::Key_Tab;
         const Qt::KeyboardModifiers modifiers = backwards ? Qt::ShiftModifier : Qt::NoModifier;
-        QTest::keyClick(grid, key, modifiers);
-        QCOMPARE(QApplication::focusWidget(), TabRes->BitBtn1);
+        // Left to right along the bottom: "Exporter…" then "Fermer".
+        const QList<QWidget*> chain = backwards ? QList<QWidget*>{TabRes->BitBtn1, TabRes->BtnExporter, grid}
+                                                : QList<QWidget*>{TabRes->BtnExporter, TabRes->BitBtn1, grid};
+        for (QWidget* next : chain) {
+            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
         QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
-        QTest::keyClick(TabRes->BitBtn1, key, modifiers);
-        QCOMPARE(QApplication::focusWidget(), grid);
         QVERIFY(TabRes->isVisible());
     }
 
@@ -484,6 +534,93 @@ private slots:
             SetDecimalSeparator(QLatin1Char('.'));
             QCOMPARE(IntervalHint(ExactLimits95(double(count), sampleSize)), QString(hint).replace(QLatin1Char(','), QLatin1Char('.')));
         }
+    }
+
+    // Beside the map of the survey, the survey as it holds now rather than as the grid last
+    // showed it, ".csv" added to a name typed without it; by the button or by Alt+E.
+    void exportWritesTheSurveyAsItHoldsNow_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("button, name with its suffix") << false << "classe.csv" << "classe.csv";
+        QTest::newRow("Alt+E, name without suffix") << true << "classe" << "classe.csv";
+    }
+    void exportWritesTheSurveyAsItHoldsNow()
+    {
+        QFETCH(bool, byKey);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        BoxRecorder boxes;
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString map = WriteMap(dir.filePath("ville.bmp"), 40, 30);
+        const std::function<void()> seedFromClock = SeedGenerator;
+        SeedGenerator = [] { GeneratorState = 4242; };
+        OpenMap(map, QStringLiteral("10"));
+        Click(Form2->BtnCalcul);
+        SeedGenerator = seedFromClock;
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        PressResults();
+        QVERIFY(QTest::qWaitForWindowActive(TabRes));
+        SetSurvey(10, {{"Rues", 4}, {"Parcs", 1}}, 5);
+
+        const ExportOffer offer = ExportTo(dir.filePath(typed), [&] {
+            if (byKey)
+                QTest::keyClick(TabRes->GridResults, Qt::Key_E, Qt::AltModifier);
+            else
+                Click(TabRes->BtnExporter);
+        });
+        QCOMPARE(boxes.Errors, QStringList());
+        QCOMPARE(offer.Title, QStringLiteral("Exporter les résultats"));
+        QCOMPARE(offer.Filters, QStringList{"Tableur CSV (*.csv)"});
+        QCOMPARE(offer.File, dir.filePath("resultats.csv"));
+
+        const QByteArray bytes = FileBytes(dir.filePath(written));
+        const QList<QByteArray> lines = bytes.split('\n');
+        QVERIFY(lines.size() > 10);
+        QCOMPARE(lines[0], "\xEF\xBB\xBF" "Carte;" + QFile::encodeName(map) + "\r");
+        QCOMPARE(lines[3], QByteArray("Graine;4242\r"));
+        QCOMPARE(lines[7], QByteArray("Rues;4;0,4;0,121552258119827;0,737621923393055\r"));
+        QCOMPARE(lines[8].left(12), QByteArray("Parcs;1;0,1;"));
+        // The rest as the survey's CSV gives it at the moment written in the file.
+        const QDateTime when = QDateTime::fromString(QString::fromUtf8(lines[1].mid(5).trimmed()),
+                                                     QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        QVERIFY(when.isValid());
+        QCOMPARE(bytes, ResultsCsv(SurveyTally, map, when));
+    }
+
+    // Before any map the dialog offers the home folder; a name typed there into a folder that
+    // does not exist fails, and the error box names the file and the system's reason.
+    void exportIntoAMissingFolderSaysSo()
+    {
+        BoxRecorder boxes;
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        PressResults();
+        const QString missingFolder = QFileInfo(dir.path()).fileName() + QStringLiteral("-absent");
+        QVERIFY(!QDir::home().exists(missingFolder));
+        const ExportOffer offer =
+            ExportTo(missingFolder + QStringLiteral("/resultats.csv"), [] { Click(TabRes->BtnExporter); });
+        QCOMPARE(offer.File, QDir::home().filePath("resultats.csv"));
+
+        const QString named = QDir::home().filePath(missingFolder + QStringLiteral("/resultats.csv"));
+        QFile missing(named);
+        QVERIFY(!missing.open(QIODevice::WriteOnly));
+        const QString reason = missing.errorString();  // the system's reason as Qt words it
+        QCOMPARE(boxes.Errors, QStringList{QStringLiteral("Impossible d'écrire le fichier \"%1\". %2.")
+                                               .arg(named, reason.chopped(reason.endsWith('.')))});
+        QVERIFY(!QDir::home().exists(missingFolder));
+        QVERIFY(TabRes->isVisible());
+    }
+
+    void exportButtonStandsLeftOfFermer()
+    {
+        QCOMPARE(TabRes->BtnExporter->geometry(), QRect(69, 320, 75, 25));
+        QCOMPARE(TabRes->BitBtn1->geometry(), QRect(152, 320, 75, 25));
+        QCOMPARE(TabRes->BtnExporter->text(), QStringLiteral("&Exporter…"));
+        QCOMPARE(TabRes->BtnExporter->toolTip(), QStringLiteral("Exporter les résultats vers un tableur"));
     }
 
     void cellsOutsideTheCountsAreKeptUnseen()

@@ -1,10 +1,12 @@
 // The results as rows, formed from a survey tally without any window: what each row counts, its
-// share of the sample, the interval of that share, and where a failed division is kept.
+// share of the sample, the interval of that share, and where a failed division is kept; and the
+// same rows as the bytes of the CSV file that the results window exports.
 
 #include "core/Errors.h"
 #include "core/Interval.h"
 #include "core/Numbers.h"
 #include "core/Results.h"
+#include "core/ResultsCsv.h"
 #include "core/SurveyTally.h"
 
 #include <QTest>
@@ -35,6 +37,33 @@ QStringList Rendered(const std::vector<ResultRow>& rows)
                         .join(QLatin1Char('|'));
     }
     return rendered;
+}
+
+TSurveyTally Tally(int sampleSize, const QList<Use>& uses, int pointsProbed)
+{
+    TSurveyTally tally;
+    tally.SampleSize = sampleSize;
+    for (int i = 0; i < uses.size(); ++i) {
+        tally.SetLandUseName(i + 1, uses[i].Name);
+        tally.LandUse(i + 1).Count = uses[i].Count;
+    }
+    tally.LandUseCount = int(uses.size());
+    tally.PointsProbed = pointsProbed;
+    return tally;
+}
+
+// The header block the file begins with; the CSV's lines end in CR LF.
+QByteArray CsvHeader(const char* sampleSize, const char* seed)
+{
+    return QByteArray("\xEF\xBB\xBF"
+                      "Carte;/cartes/ville.bmp\r\n"
+                      "Date;2026-03-09 08:05:07\r\n"
+                      "Taille de l'\xC3\xA9" "chantillon;") + sampleSize + "\r\n"
+           "Graine;" + seed + "\r\n"
+           "Intervalle de confiance;95 % exact (Clopper-Pearson)\r\n"
+           "\r\n"
+           "Usage;Nombre;Fr\xC3\xA9quence;Borne basse \xC3\xA0 95 % (Clopper-Pearson);"
+           "Borne haute \xC3\xA0 95 % (Clopper-Pearson)\r\n";
 }
 
 }  // namespace
@@ -96,6 +125,57 @@ private slots:
         tally.LandUseCount = listed;
         tally.PointsProbed = pointsProbed;
         QCOMPARE(Rendered(ResultRows(tally)), rows);
+    }
+
+    void csvBytes_data()
+    {
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<int>("sampleSize");
+        QTest::addColumn<QList<Use>>("uses");
+        QTest::addColumn<int>("pointsProbed");
+        QTest::addColumn<bool>("drawn");  // whether "Go" has placed the sample points
+        QTest::addColumn<QByteArray>("bytes");
+
+        const QList<Use> twoUses{{"Espaces verts", 3}, {"Rues; \"places\"", 2}};
+        QTest::newRow("two uses, decimal comma")
+            << QChar(',') << 10 << twoUses << 5 << true
+            << CsvHeader("10", "12345") +
+                   "Espaces verts;3;0,3;0,0667395111777345;0,652452850059997\r\n"
+                   "\"Rues; \"\"places\"\"\";2;0,2;0,0252107263268334;0,556095462307642\r\n"
+                   "Autres;5;0,5;0,187086028447399;0,812913971552601\r\n"
+                   "Total;5;;;\r\n";
+        QTest::newRow("two uses, full stop")
+            << QChar('.') << 10 << twoUses << 5 << true
+            << CsvHeader("10", "12345") +
+                   "Espaces verts;3;0.3;0.0667395111777345;0.652452850059997\r\n"
+                   "\"Rues; \"\"places\"\"\";2;0.2;0.0252107263268334;0.556095462307642\r\n"
+                   "Autres;5;0.5;0.187086028447399;0.812913971552601\r\n"
+                   "Total;5;;;\r\n";
+        QTest::newRow("no land use, no point drawn")
+            << QChar(',') << 10 << QList<Use>{} << 0 << false
+            << CsvHeader("10", "") + "Autres;10;1;0,691502892181239;1\r\nTotal;0;;;\r\n";
+        QTest::newRow("over-count has no limits")
+            << QChar(',') << 10 << QList<Use>{{"Rues", 12}} << 12 << true
+            << CsvHeader("10", "12345") + "Rues;12;1,2;;\r\nAutres;-2;-0,2;;\r\nTotal;12;;;\r\n";
+        QTest::newRow("no sample size: empty shares")
+            << QChar(',') << 0 << QList<Use>{{"Rues", 5}} << 5 << false
+            << CsvHeader("0", "") + "Rues;5;;;\r\nAutres;-5;;;\r\nTotal;5;;;\r\n";
+    }
+    void csvBytes()
+    {
+        QFETCH(QChar, separator);
+        QFETCH(int, sampleSize);
+        QFETCH(QList<Use>, uses);
+        QFETCH(int, pointsProbed);
+        QFETCH(bool, drawn);
+        QFETCH(QByteArray, bytes);
+        SetDecimalSeparator(separator);
+        TSurveyTally tally = Tally(sampleSize, uses, pointsProbed);
+        tally.Seed = 12345;
+        if (drawn)
+            tally.AddSamplePoint(QPoint(4, 7), 5);
+        const QDateTime when(QDate(2026, 3, 9), QTime(8, 5, 7));
+        QCOMPARE(ResultsCsv(tally, QStringLiteral("/cartes/ville.bmp"), when), bytes);
     }
 };
 

@@ -50,6 +50,8 @@ public:
 
     // The map file's name as the main window holds it, taken up by the next paint.
     void SetMapFileName(const QString& fileName);
+    // The absolute name of the map the survey belongs to; empty before any map is drawn.
+    const QString& SurveyMapName() const { return surveyMap; }
     void FormPaint();
     void BtnCalculClick();
     void DrawSamplePoint(int x, int y);

@@ -1,14 +1,26 @@
 #include "windows/TabResultats.h"
 
+#include "core/Errors.h"
 #include "core/Interval.h"
+#include "core/MessageText.h"
 #include "core/Numbers.h"
 #include "core/Results.h"
+#include "core/ResultsCsv.h"
 #include "core/SurveyTally.h"
+#include "picture/PictureFile.h"
+#include "ui/Dispatch.h"
 #include "ui/HouseStyle.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
+#include "windows/Carte2.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
 
 TTabRes* TabRes = nullptr;
 
@@ -33,6 +45,28 @@ void WriteFrequency(TTextGrid* grid, int gridRow, const ResultRow& row)
     grid->SetCellHint(FrequencyColumn, gridRow, IntervalHint(row.Limits()));
 }
 
+// The file offered at first: beside the survey's map, or in the home folder before any map.
+QString DefaultExportName(const QString& mapFile)
+{
+    const QString mapFolder = mapFile.isEmpty() ? QString() : QFileInfo(mapFile).absolutePath();
+    const QString folder = !mapFolder.isEmpty() && QFileInfo(mapFolder).isDir() ? mapFolder : QDir::homePath();
+    return QDir(folder).filePath(QStringLiteral("resultats.csv"));
+}
+
+// Through a temporary file renamed over the old one: a failed write leaves the old file whole.
+void WriteWhole(const QString& fileName, const QByteArray& bytes)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return;
+    // The system's reason as one sentence of the message, whose full stop the error box adds.
+    QString reason = file.errorString().trimmed();
+    while (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
+    throw EFCreateError(QStringLiteral("Impossible d'écrire le fichier \"%1\". %2")
+                            .arg(MessageQuote(FullFileName(fileName)), reason));
+}
+
 }  // namespace
 
 TTabRes::TTabRes()
@@ -46,7 +80,11 @@ TTabRes::TTabRes()
     // Created in tab order: the grid takes the focus when the window becomes active.
     GridResults = new TTextGrid(this, 2, {24, 19, 24, 24, 24});
     GridResults->setGeometry(32, 40, 297, 273);
+    BtnExporter = MakeButton(this, QStringLiteral("&Exporter…"), 69, 320, 75, 25);
+    BtnExporter->setToolTip(QStringLiteral("Exporter les résultats vers un tableur"));
     BitBtn1 = new TCloseButton(this, QStringLiteral("&Fermer"), 152, 320, 75, 25);
+
+    connect(BtnExporter, &QPushButton::clicked, this, Guarded(this, &TTabRes::BtnExporterClick));
 }
 
 void TTabRes::FormShow()
@@ -80,4 +118,22 @@ void TTabRes::FormShow()
 
     WriteCount(GridResults, othersRow, others);
     WriteFrequency(GridResults, othersRow, others);
+}
+
+void TTabRes::BtnExporterClick()
+{
+    const QString mapFile = Form2->SurveyMapName();
+    QFileDialog dialog(this, QStringLiteral("Exporter les résultats"), DefaultExportName(mapFile));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Tableur CSV (*.csv)"));
+    // The dialog asks before replacing the file under its full name, suffix included.
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QString fileName = dialog.selectedFiles().constFirst();
+    // A desktop's own dialog may hand the name back as typed.
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".csv");
+    // The survey as it holds now, not what the grid kept from its last showing.
+    WriteWhole(fileName, ResultsCsv(SurveyTally, mapFile, QDateTime::currentDateTime()));
 }

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QLabel;
+class QPushButton;
 class TCloseButton;
 class TTextGrid;
 
@@ -14,10 +15,13 @@ public:
 
     QLabel* Label1;
     TTextGrid* GridResults;
+    QPushButton* BtnExporter;
     TCloseButton* BitBtn1;
 
     // Fills the table from the survey tally each time the window goes from hidden to shown.
     void FormShow();
+    // Writes the survey's results, as they stand now, to a CSV file the user names.
+    void BtnExporterClick();
 };
 
 extern TTabRes* TabRes;

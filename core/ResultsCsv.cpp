@@ -1,0 +1,71 @@
+#include "core/ResultsCsv.h"
+
+#include "core/Errors.h"
+#include "core/Numbers.h"
+#include "core/Results.h"
+
+#include <algorithm>
+
+namespace {
+
+// A field holding the separator, a quote or a line break goes between quotes, its quotes
+// doubled, so that a land use named "Rues; places" stays one cell.
+QString Field(const QString& text)
+{
+    const bool quoted = std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
+    });
+    if (!quoted)
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+QString Line(const QStringList& fields)
+{
+    QStringList cells;
+    for (const QString& field : fields)
+        cells << Field(field);
+    return cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+}
+
+QString FrequencyCell(const ResultRow& row)
+{
+    if (!row.HasFrequency())
+        return {};
+    // Without a sample size the share does not exist; the file still holds every other cell.
+    try {
+        return RealText(row.Frequency());
+    } catch (const Exception&) {
+        return {};
+    }
+}
+
+bool HasSamplePoints(const TSurveyTally& tally)
+{
+    return std::any_of(tally.Marks().begin(), tally.Marks().end(),
+                       [](const SurveyMark& mark) { return mark.What == SurveyMark::Kind::SamplePoint; });
+}
+
+}  // namespace
+
+QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when)
+{
+    const QString method = QStringLiteral("Clopper-Pearson");
+    QString text;
+    text += Line({QStringLiteral("Carte"), mapFile});
+    text += Line({QStringLiteral("Date"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+    text += Line({QStringLiteral("Taille de l'échantillon"), IntegerText(tally.SampleSize)});
+    // The seed a class reuses to draw the same points; before any point is drawn there is none.
+    text += Line({QStringLiteral("Graine"), HasSamplePoints(tally) ? IntegerText(tally.Seed) : QString()});
+    text += Line({QStringLiteral("Intervalle de confiance"), QStringLiteral("95 % exact (%1)").arg(method)});
+    text += QStringLiteral("\r\n");
+    text += Line({QStringLiteral("Usage"), QStringLiteral("Nombre"), QStringLiteral("Fréquence"),
+                  QStringLiteral("Borne basse à 95 % (%1)").arg(method),
+                  QStringLiteral("Borne haute à 95 % (%1)").arg(method)});
+    for (const ResultRow& row : ResultRows(tally)) {
+        const std::optional<ShareLimits>& limits = row.Limits();
+        text += Line({row.Use(), IntegerText(row.Count()), FrequencyCell(row),
+                      limits ? RealText(limits->Lower) : QString(), limits ? RealText(limits->Upper) : QString()});
+    }
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}

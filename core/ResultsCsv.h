@@ -1,0 +1,18 @@
+#pragma once
+// The results as a CSV file that a French spreadsheet opens as it is: UTF-8 with a byte-order
+// mark, ';' between fields, numbers with the regional decimal separator, lines ended by CR LF.
+
+#include "core/SurveyTally.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+// A header block (the map file, the date, the sample size, the seed and the interval's method),
+// a blank line, then the rows of ResultRows under their column names: each use with its count,
+// its frequency and the lower and upper 95 % limits of that share, then "Autres" and "Total".
+// Frequencies and limits are shares of the sample (0 to 1), as RealText writes them. A cell with
+// nothing to give is empty: the total's frequency, limits where there is no interval, and the
+// frequency whose division failed (no sample size). The seed is empty while the survey has no
+// sample points.
+QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when);
