@@ -71,6 +71,12 @@ void TSurveyTally::FinishLandUse()
         LandUse(LandUseCount).Count = PointsThisUse;
 }
 
+void TSurveyTally::RestoreMarks(std::vector<SurveyMark> kept)
+{
+    marks = std::move(kept);
+    ++generation;
+}
+
 void TSurveyTally::Reset()
 {
     // A fresh generation all the same: a drawing of the old marks must not pass for the new.

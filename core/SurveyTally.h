@@ -67,6 +67,8 @@ public:
     // that whoever drew them knows to start again.
     const std::vector<SurveyMark>& Marks() const { return marks; }
     quint64 Generation() const { return generation; }
+    // A survey read back from its file: its marks as they were made, in that order.
+    void RestoreMarks(std::vector<SurveyMark> kept);
 
     // Back to the state of start-up.
     void Reset();

@@ -1,0 +1,288 @@
+#include "core/SurveyFile.h"
+
+#include "core/Errors.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringDecoder>
+#include <cmath>
+#include <optional>
+
+using namespace SurveyFileLimits;
+
+namespace {
+
+const QString FormatName = QStringLiteral("sondelio-seance");
+const QString SamplePointTag = QStringLiteral("point");
+const QString CountedPressTag = QStringLiteral("compte");
+
+// A name is kept whole: valid Unicode (no half of a surrogate pair, which UTF-8 cannot carry),
+// no more characters than the program keeps.
+bool IsSoundName(const QString& name, qsizetype maxCodePoints)
+{
+    qsizetype codePoints = 0;
+    for (qsizetype at = 0; at < name.size(); ++at, ++codePoints) {
+        const QChar unit = name.at(at);
+        if (unit.isHighSurrogate() && at + 1 < name.size() && name.at(at + 1).isLowSurrogate())
+            ++at;
+        else if (unit.isSurrogate())
+            return false;
+        if (unit.isNull())
+            return false;
+    }
+    return codePoints <= maxCodePoints;
+}
+
+bool Within(qint64 value, qint64 low, qint64 high)
+{
+    return value >= low && value <= high;
+}
+
+// What is wrong with a survey, in French, or nothing. The writer asks it before writing and the
+// reader after decoding, so that every file the writer makes is one the reader takes back, and
+// a file the reader takes holds nothing the program could not have made itself.
+std::optional<QString> SurveyFault(const TSurveyTally& tally, const QString& mapFile, const QByteArray& mapSha256)
+{
+    if (mapFile.isEmpty() || !IsSoundName(mapFile, MaxMapFileNameLength))
+        return QStringLiteral("le nom de la carte est vide, trop long ou mal codé");
+    if (mapSha256.size() != 32)
+        return QStringLiteral("l'empreinte SHA-256 de la carte n'a pas 32 octets");
+    if (!Within(tally.MapWidth, 1, MaxMapExtent) || !Within(tally.MapHeight, 1, MaxMapExtent))
+        return QStringLiteral("la taille de la carte est hors des limites (1 à %1 pixels)").arg(MaxMapExtent);
+    if (!Within(tally.SampleSize, 0, MaxSampleSize))
+        return QStringLiteral("la taille de l'échantillon est hors des limites (0 à %1)").arg(MaxSampleSize);
+    if (!Within(tally.LandUseCount, 0, TSurveyTally::MaxLandUses))
+        return QStringLiteral("le nombre d'usages du sol est hors des limites (0 à %1)").arg(TSurveyTally::MaxLandUses);
+    if (!Within(tally.PointsThisUse, 0, MaxCountedPresses) || !Within(tally.PointsProbed, 0, MaxCountedPresses))
+        return QStringLiteral("un compteur de points est hors des limites (0 à %1)").arg(MaxCountedPresses);
+    for (int number = 1; number <= TSurveyTally::MaxLandUses; ++number) {
+        const LandUseEntry& entry = tally.LandUse(number);
+        if (!IsSoundName(entry.Name, LandUseEntry::MaxNameLength))
+            return QStringLiteral("le nom de l'usage du sol %1 est trop long ou mal codé").arg(number);
+        if (!Within(entry.Count, 0, MaxCountedPresses))
+            return QStringLiteral("le nombre de points de l'usage du sol %1 est hors des limites (0 à %2)")
+                .arg(number)
+                .arg(MaxCountedPresses);
+    }
+    int samplePoints = 0;
+    int countedPresses = 0;
+    int lastLandUse = 0;
+    for (const SurveyMark& mark : tally.Marks()) {
+        if (mark.What == SurveyMark::Kind::SamplePoint) {
+            if (++samplePoints > MaxSampleSize)
+                return QStringLiteral("la séance a plus de %1 points d'échantillon").arg(MaxSampleSize);
+            if (!Within(mark.Place.x(), 0, tally.MapWidth - 1) || !Within(mark.Place.y(), 0, tally.MapHeight - 1))
+                return QStringLiteral("un point d'échantillon est hors de la carte");
+        } else {
+            if (++countedPresses > MaxCountedPresses)
+                return QStringLiteral("la séance a plus de %1 points comptés").arg(MaxCountedPresses);
+            if (!Within(mark.Place.x(), -MaxPressReach, MaxPressReach)
+                || !Within(mark.Place.y(), -MaxPressReach, MaxPressReach))
+                return QStringLiteral("un point compté est trop loin de la carte");
+            // Land uses are begun one after the other and a press counts under the current
+            // one (0 before the first "Sonder"), so along the order their numbers never go down.
+            if (!Within(mark.LandUse, lastLandUse, tally.LandUseCount))
+                return QStringLiteral("un point compté l'est sous un usage du sol qui ne suit pas l'ordre des usages");
+            lastLandUse = mark.LandUse;
+        }
+    }
+    return std::nullopt;
+}
+
+[[noreturn]] void Damaged(const QString& what)
+{
+    throw EReadError(QStringLiteral("Cette séance est endommagée et ne peut pas être ouverte : %1.").arg(what));
+}
+
+// JSON numbers are doubles: a whole number is taken only when it is exact and in range, so
+// that 1e400, 2.5 or a value past 32 bits never reaches an integer.
+qint64 WholeNumber(const QJsonValue& value, qint64 low, qint64 high, const QString& what)
+{
+    if (!value.isDouble())
+        Damaged(QStringLiteral("%1 n'est pas un nombre").arg(what));
+    const double number = value.toDouble();
+    if (!std::isfinite(number) || number != std::floor(number) || number < double(low) || number > double(high))
+        Damaged(QStringLiteral("%1 n'est pas un nombre entier compris entre %2 et %3").arg(what).arg(low).arg(high));
+    return qint64(number);
+}
+
+int32_t Int32(const QJsonValue& value, const QString& what)
+{
+    return int32_t(WholeNumber(value, INT32_MIN, INT32_MAX, what));
+}
+
+QJsonObject Object(const QJsonValue& value, const QString& what)
+{
+    if (!value.isObject())
+        Damaged(QStringLiteral("%1 manque ou n'est pas un objet").arg(what));
+    return value.toObject();
+}
+
+QJsonArray Array(const QJsonValue& value, qsizetype maxSize, const QString& what)
+{
+    if (!value.isArray())
+        Damaged(QStringLiteral("%1 manque ou n'est pas une liste").arg(what));
+    QJsonArray array = value.toArray();
+    if (array.size() > maxSize)
+        Damaged(QStringLiteral("%1 a plus de %2 éléments").arg(what).arg(maxSize));
+    return array;
+}
+
+QString String(const QJsonValue& value, const QString& what)
+{
+    if (!value.isString())
+        Damaged(QStringLiteral("%1 manque ou n'est pas un texte").arg(what));
+    return value.toString();
+}
+
+bool Boolean(const QJsonValue& value, const QString& what)
+{
+    if (!value.isBool())
+        Damaged(QStringLiteral("%1 manque ou n'est pas vrai ou faux").arg(what));
+    return value.toBool();
+}
+
+SurveyMark MarkOf(const QJsonValue& value)
+{
+    const QJsonArray fields = Array(value, 4, QStringLiteral("une marque"));
+    if (fields.size() != 4)
+        Damaged(QStringLiteral("une marque n'a pas ses quatre champs"));
+    const QString tag = String(fields[0], QStringLiteral("le genre d'une marque"));
+    SurveyMark mark;
+    if (tag == SamplePointTag)
+        mark.What = SurveyMark::Kind::SamplePoint;
+    else if (tag == CountedPressTag)
+        mark.What = SurveyMark::Kind::CountedPress;
+    else
+        Damaged(QStringLiteral("une marque est d'un genre inconnu"));
+    mark.Place = QPoint(Int32(fields[1], QStringLiteral("l'abscisse d'une marque")),
+                        Int32(fields[2], QStringLiteral("l'ordonnée d'une marque")));
+    if (mark.What == SurveyMark::Kind::SamplePoint)
+        mark.Size = Int32(fields[3], QStringLiteral("la taille d'un point"));
+    else
+        mark.LandUse = Int32(fields[3], QStringLiteral("l'usage du sol d'un point compté"));
+    return mark;
+}
+
+QJsonArray MarkFields(const SurveyMark& mark)
+{
+    if (mark.What == SurveyMark::Kind::SamplePoint)
+        return {SamplePointTag, mark.Place.x(), mark.Place.y(), mark.Size};
+    return {CountedPressTag, mark.Place.x(), mark.Place.y(), mark.LandUse};
+}
+
+}  // namespace
+
+QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, const QByteArray& mapSha256)
+{
+    if (const auto fault = SurveyFault(tally, mapFile, mapSha256))
+        throw EInvalidOperation(QStringLiteral("La séance ne peut pas être enregistrée : %1.").arg(*fault));
+
+    QJsonArray landUses;
+    for (int number = 1; number <= TSurveyTally::MaxLandUses; ++number)
+        landUses.append(QJsonObject{{QStringLiteral("nom"), tally.LandUse(number).Name},
+                                    {QStringLiteral("points"), tally.LandUse(number).Count}});
+    QJsonArray marks;
+    for (const SurveyMark& mark : tally.Marks())
+        marks.append(MarkFields(mark));
+
+    const QJsonObject map{{QStringLiteral("fichier"), mapFile},
+                          {QStringLiteral("sha256"), QString::fromLatin1(mapSha256.toHex())},
+                          {QStringLiteral("largeur"), tally.MapWidth},
+                          {QStringLiteral("hauteur"), tally.MapHeight}};
+    const QJsonObject root{{QStringLiteral("format"), FormatName},
+                           {QStringLiteral("version"), FormatVersion},
+                           {QStringLiteral("carte"), map},
+                           {QStringLiteral("echantillon"), tally.SampleSize},
+                           {QStringLiteral("taillePoint"), tally.PointSize},
+                           {QStringLiteral("graine"), qint64(tally.Seed)},
+                           {QStringLiteral("usagesSondes"), tally.LandUseCount},
+                           {QStringLiteral("pointsUsageCourant"), tally.PointsThisUse},
+                           {QStringLiteral("pointsSondes"), tally.PointsProbed},
+                           {QStringLiteral("sondageEnCours"), tally.ProbingOn},
+                           {QStringLiteral("usages"), landUses},
+                           {QStringLiteral("marques"), marks}};
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
+{
+    // Before any parsing: a file far larger than any survey is refused without reading it
+    // through, and bytes that are not UTF-8 never reach the JSON parser.
+    if (bytes.size() > MaxFileBytes)
+        Damaged(QStringLiteral("le fichier dépasse %1 Mio").arg(MaxFileBytes / (1024 * 1024)));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(bytes);
+    if (utf8.hasError())
+        Damaged(QStringLiteral("le fichier n'est pas en UTF-8"));
+
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject())
+        throw EReadError(QStringLiteral("Ce fichier n'est pas une séance de Sondelio."));
+    const QJsonObject root = document.object();
+    if (root.value(QStringLiteral("format")) != FormatName)
+        throw EReadError(QStringLiteral("Ce fichier n'est pas une séance de Sondelio."));
+    const qint64 version = WholeNumber(root.value(QStringLiteral("version")), 1, INT32_MAX,
+                                       QStringLiteral("la version du format"));
+    if (version > FormatVersion)
+        throw EReadError(QStringLiteral("Ce fichier a été écrit par une version plus récente de Sondelio ; "
+                                        "mettez le programme à jour pour ouvrir cette séance."));
+
+    SurveyFileContent content;
+    TSurveyTally& tally = content.Tally;
+    const QJsonObject map = Object(root.value(QStringLiteral("carte")), QStringLiteral("la carte"));
+    content.MapFile = String(map.value(QStringLiteral("fichier")), QStringLiteral("le nom de la carte"));
+    const QString hash = String(map.value(QStringLiteral("sha256")), QStringLiteral("l'empreinte de la carte"));
+    content.MapSha256 = QByteArray::fromHex(hash.toLatin1());
+    if (hash.size() != 64 || content.MapSha256.toHex() != hash.toLatin1())
+        Damaged(QStringLiteral("l'empreinte de la carte n'est pas un SHA-256 en hexadécimal"));
+    tally.MapWidth = Int32(map.value(QStringLiteral("largeur")), QStringLiteral("la largeur de la carte"));
+    tally.MapHeight = Int32(map.value(QStringLiteral("hauteur")), QStringLiteral("la hauteur de la carte"));
+
+    tally.SampleSize = Int32(root.value(QStringLiteral("echantillon")), QStringLiteral("la taille de l'échantillon"));
+    tally.PointSize = Int32(root.value(QStringLiteral("taillePoint")), QStringLiteral("la taille des points"));
+    tally.Seed = uint32_t(WholeNumber(root.value(QStringLiteral("graine")), 0, UINT32_MAX, QStringLiteral("la graine")));
+    tally.LandUseCount = Int32(root.value(QStringLiteral("usagesSondes")), QStringLiteral("le nombre d'usages sondés"));
+    tally.PointsThisUse = Int32(root.value(QStringLiteral("pointsUsageCourant")),
+                                QStringLiteral("le nombre de points de l'usage en cours"));
+    tally.PointsProbed = Int32(root.value(QStringLiteral("pointsSondes")), QStringLiteral("le nombre de points sondés"));
+    tally.ProbingOn = Boolean(root.value(QStringLiteral("sondageEnCours")), QStringLiteral("le sondage en cours"));
+
+    const QJsonArray landUses = Array(root.value(QStringLiteral("usages")), TSurveyTally::MaxLandUses,
+                                      QStringLiteral("la table des usages du sol"));
+    if (landUses.size() != TSurveyTally::MaxLandUses)
+        Damaged(QStringLiteral("la table des usages du sol n'a pas ses %1 lignes").arg(TSurveyTally::MaxLandUses));
+    for (int number = 1; number <= TSurveyTally::MaxLandUses; ++number) {
+        const QJsonObject entry = Object(landUses[number - 1], QStringLiteral("une ligne des usages du sol"));
+        tally.LandUse(number).Name = String(entry.value(QStringLiteral("nom")), QStringLiteral("le nom d'un usage du sol"));
+        tally.LandUse(number).Count = Int32(entry.value(QStringLiteral("points")),
+                                            QStringLiteral("le nombre de points d'un usage du sol"));
+    }
+
+    const QJsonArray markValues = Array(root.value(QStringLiteral("marques")), MaxSampleSize + MaxCountedPresses,
+                                        QStringLiteral("la liste des marques"));
+    std::vector<SurveyMark> marks;
+    marks.reserve(std::size_t(markValues.size()));
+    for (const QJsonValue& value : markValues)
+        marks.push_back(MarkOf(value));
+    tally.RestoreMarks(std::move(marks));
+
+    if (const auto fault = SurveyFault(tally, content.MapFile, content.MapSha256))
+        Damaged(*fault);
+    return content;
+}
+
+QByteArray FileSha256(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(QStringLiteral("Impossible d'ouvrir le fichier %1 : %2").arg(path, file.errorString()));
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file) || !file.atEnd())
+        throw EReadError(QStringLiteral("Impossible de lire le fichier %1 jusqu'au bout : %2").arg(path, file.errorString()));
+    return hash.result();
+}

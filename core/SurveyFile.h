@@ -1,0 +1,43 @@
+#pragma once
+// A survey kept in a file and read back: the ".sondelio" file, UTF-8 JSON with a format
+// version. It names the map the survey was made on (its file name and a SHA-256 of its content,
+// so that a class can be sure to classify the same picture) and holds everything the survey
+// tally holds, the marks in the order made, so that undo goes on working after reopening.
+//
+// The reader trusts nothing: a file that is not a survey, is damaged, was written by a newer
+// version or asks for more than the program can make is refused with a French message, and
+// the caller's survey is never touched (the reader builds a survey of its own).
+
+#include "core/SurveyTally.h"
+
+#include <QByteArray>
+#include <QString>
+
+struct SurveyFileContent {
+    TSurveyTally Tally;
+    QString MapFile;       // the map's file name as the survey knew it
+    QByteArray MapSha256;  // 32 bytes
+};
+
+// The limits a file must keep, the same for the writer and the reader: what the program can
+// make, with room to spare where it costs nothing.
+namespace SurveyFileLimits {
+constexpr int FormatVersion = 1;
+constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
+constexpr int MaxSampleSize = 10000;
+constexpr int MaxCountedPresses = 10000;
+constexpr int MaxMapExtent = 65535;
+// A press is taken anywhere in the map window, beside the map too.
+constexpr int MaxPressReach = 65536;
+constexpr int MaxMapFileNameLength = 4096;
+}  // namespace SurveyFileLimits
+
+// The file's bytes; EInvalidOperation, and nothing written, for a survey the reader would refuse.
+QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, const QByteArray& mapSha256);
+
+// The survey a file holds; EReadError, with what is wrong in French, for anything else.
+SurveyFileContent ReadSurveyFile(const QByteArray& bytes);
+
+// The SHA-256 of a file's content, read in pieces so that a large photo costs no more memory
+// than a small one; EFOpenError or EReadError when it cannot be read whole.
+QByteArray FileSha256(const QString& path);

@@ -1,0 +1,60 @@
+// Replays the survey files that fuzzing found interesting and the hand-made ones kept with them:
+// each one gives a survey the writer writes back the same, or one of the reader's refusals, and
+// (in the sanitizer build) touches no memory it does not own. The hand-made files say by their
+// name what they must give: edge-written-* a survey, edge-bad-* a refusal.
+
+#include "core/Errors.h"
+#include "core/SurveyFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+namespace {
+
+const QDir Corpus(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../fuzz/corpus-survey")));
+
+bool IsRefusal(const QString& message)
+{
+    return message == QStringLiteral("Ce fichier n'est pas une séance de Sondelio.")
+           || message.startsWith(QStringLiteral("Ce fichier a été écrit par une version plus récente de Sondelio"))
+           || message.startsWith(QStringLiteral("Cette séance est endommagée et ne peut pas être ouverte : "));
+}
+
+}  // namespace
+
+class SurveyCorpusTest : public QObject {
+    Q_OBJECT
+private slots:
+    void corpusIsThere()
+    {
+        QVERIFY2(Corpus.entryList(QDir::Files).size() >= 10, qPrintable(Corpus.path()));
+    }
+
+    void everyInputEndsInASurveyOrARefusal_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const QString& name : Corpus.entryList(QDir::Files, QDir::Name))
+            QTest::newRow(qPrintable(name)) << Corpus.filePath(name);
+    }
+    void everyInputEndsInASurveyOrARefusal()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString name = QFileInfo(path).fileName();
+        try {
+            const SurveyFileContent read = ReadSurveyFile(file.readAll());
+            QVERIFY2(!name.startsWith(QStringLiteral("edge-bad-")), "a hostile file was taken");
+            const QByteArray written = WriteSurveyFile(read.Tally, read.MapFile, read.MapSha256);
+            const SurveyFileContent again = ReadSurveyFile(written);
+            QCOMPARE(WriteSurveyFile(again.Tally, again.MapFile, again.MapSha256), written);
+        } catch (const EReadError& error) {
+            QVERIFY2(IsRefusal(error.Message), qPrintable(error.Message));
+            QVERIFY2(!name.startsWith(QStringLiteral("edge-written-")), qPrintable(error.Message));
+        }
+    }
+};
+
+QTEST_MAIN(SurveyCorpusTest)
+#include "test_survey_corpus.moc"
