@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include "helpers/XTools.h"
+
 #include <QTest>
 
 namespace {
@@ -36,20 +38,10 @@ class DesktopTest : public QObject {
 
     QString Run(const QString& tool, const QStringList& arguments)
     {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(tool, arguments);
-        process.waitForFinished(patience);
-        return QString::fromUtf8(process.readAllStandardOutput());
+        return RunXTool(environment, tool, arguments, patience);
     }
 
-    // The visible window with exactly this title, or nothing.
-    QString WindowTitled(const QString& title)
-    {
-        return Run("xdotool", {"search", "--onlyvisible", "--name",
-                               "^" + QRegularExpression::escape(title) + "$"})
-            .section('\n', 0, 0);
-    }
+    QString WindowTitled(const QString& title) { return VisibleWindowTitled(environment, title, patience); }
 
     QString Property(const QString& window, const QString& name)
     {

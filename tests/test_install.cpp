@@ -16,6 +16,8 @@
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include "helpers/XTools.h"
+
 #include <QTest>
 
 namespace {
@@ -132,20 +134,10 @@ public:
 
     QString Run(const QString& tool, const QStringList& arguments)
     {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(tool, arguments);
-        process.waitForFinished(patience);
-        return QString::fromUtf8(process.readAllStandardOutput());
+        return RunXTool(environment, tool, arguments, patience);
     }
 
-    // The visible window with exactly this title, or nothing.
-    QString WindowTitled(const QString& title)
-    {
-        return Run("xdotool", {"search", "--onlyvisible", "--name",
-                               "^" + QRegularExpression::escape(title) + "$"})
-            .section('\n', 0, 0);
-    }
+    QString WindowTitled(const QString& title) { return VisibleWindowTitled(environment, title, patience); }
 
     void ClickAt(const QString& window, QPoint client)
     {
