@@ -7,6 +7,7 @@
 
 #include "helpers/BmpWriter.h"
 #include "picture/TBitmap.h"
+#include "bench/ProcessMemory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -118,25 +119,6 @@ double MedianMilliseconds(const QString& kind, const QString& path, int loads)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
-}
-
-qint64 StatusKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-
-// In a fresh process, so that the high-water mark belongs to this one load.
-qint64 PeakKiB(const QString& kind, const QString& path)
-{
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak"), kind, path});
-    child.waitForFinished(-1);
-    return child.readAllStandardOutput().trimmed().toLongLong();
 }
 
 }  // namespace

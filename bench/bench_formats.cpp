@@ -16,6 +16,8 @@
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
 
+#include "bench/ProcessMemory.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -82,24 +84,6 @@ void DrawMap(const QString& path)
     Form2->repaint();
     if (SurveyTally.MapWidth != 600)
         qFatal("the map was not drawn from %s", qPrintable(path));
-}
-
-qint64 StatusKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-
-qint64 PeakKiB(const QString& kind, const QString& path)
-{
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak"), kind, path});
-    child.waitForFinished(-1);
-    return child.readAllStandardOutput().trimmed().toLongLong();
 }
 
 double Median(QList<double> times)
