@@ -82,13 +82,29 @@ TForm2::TForm2()
 
     // The session, in the free space under the steps: the seed that gives a whole class the
     // same points.
-    Panel3 = MakePanel(this, 816, 424, 209, 73, clMoneyGreen);
+    Panel3 = MakePanel(this, 816, 424, 209, 261, clMoneyGreen);
     Label11 = MakeLabel(Panel3, QStringLiteral("3 - Séance"), 8, 8, times16Bold, HouseBlue);
     Label12 = MakeLabel(Panel3, QStringLiteral("1)- &Graine :"), 8, 40, times13, HouseBlue);
     EdGraine = MakeEditBox(Panel3, 80, 38, 113, 21, HouseBlue);
     Label12->setBuddy(EdGraine);
     EdGraine->setToolTip(QStringLiteral("Vide : des points au hasard ; un nombre : les mêmes points "
                                         "pour toute la classe (la graine utilisée s'affiche après « Go »)"));
+    LabelProgress = MakeLabel(Panel3, QString(), 8, 66, sans13, HouseBlue);
+    LabelProgress->setFixedSize(193, 32);
+    LabelProgress->setWordWrap(true);
+    ButtAnnuler = MakeButton(Panel3, QStringLiteral("&Annuler"), 8, 100, 93, 25);
+    ButtAnnuler->setToolTip(QStringLiteral("Annuler le dernier point classé (Ctrl+Z)"));
+    ButtRetablir = MakeButton(Panel3, QStringLiteral("&Rétablir"), 108, 100, 93, 25);
+    ButtRetablir->setToolTip(QStringLiteral("Rétablir le dernier point annulé (Ctrl+Maj+Z ou Ctrl+Y)"));
+    ButtLoupe = MakeButton(Panel3, QStringLiteral("&Loupe (Maj)"), 8, 132, 193, 25);
+    ButtLoupe->setCheckable(true);
+    ButtLoupe->setToolTip(QStringLiteral("Une loupe suit le pointeur sur la carte (ou tenez la touche Maj)"));
+    ButtEnregistrer = MakeButton(Panel3, QStringLiteral("&Enregistrer la séance…"), 8, 164, 193, 25);
+    ButtEnregistrer->setToolTip(QStringLiteral("Enregistrer les points et leur classement dans un fichier (Ctrl+S)"));
+    ButtOuvrir = MakeButton(Panel3, QStringLiteral("&Ouvrir une séance…"), 8, 196, 193, 25);
+    ButtOuvrir->setToolTip(QStringLiteral("Reprendre une séance enregistrée (Ctrl+O)"));
+    ButtExporterImage = MakeButton(Panel3, QStringLiteral("E&xporter l'image…"), 8, 228, 193, 25);
+    ButtExporterImage->setToolTip(QStringLiteral("Enregistrer la carte avec ses points en image PNG"));
 
     // The close button first, then step 2, then step 1; in step 2 the count box comes last.
     setTabOrder(BitBtnFermer, EdLandUse);
@@ -98,6 +114,12 @@ TForm2::TForm2()
     setTabOrder(EdNBPoints, TaillePt);
     setTabOrder(TaillePt, BtnCalcul);
     setTabOrder(BtnCalcul, EdGraine);
+    setTabOrder(EdGraine, ButtAnnuler);
+    setTabOrder(ButtAnnuler, ButtRetablir);
+    setTabOrder(ButtRetablir, ButtLoupe);
+    setTabOrder(ButtLoupe, ButtEnregistrer);
+    setTabOrder(ButtEnregistrer, ButtOuvrir);
+    setTabOrder(ButtOuvrir, ButtExporterImage);
 
     connect(BtnCalcul, &QPushButton::clicked, this, Guarded(this, &TForm2::BtnCalculClick));
     connect(EdLandUse, &QLineEdit::textChanged, this, Guarded(this, &TForm2::EdLandUseChange));

@@ -43,6 +43,13 @@ public:
     QLabel* Label11;
     QLabel* Label12;
     QLineEdit* EdGraine;
+    QLabel* LabelProgress;
+    QPushButton* ButtAnnuler;
+    QPushButton* ButtRetablir;
+    QPushButton* ButtLoupe;
+    QPushButton* ButtEnregistrer;
+    QPushButton* ButtOuvrir;
+    QPushButton* ButtExporterImage;
 
     TCanvas Canvas{this};
     // Where the map is drawn: from (10, 10), MapWidth by MapHeight.
