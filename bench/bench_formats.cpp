@@ -46,6 +46,8 @@ public:
     {
         std::printf("error box: %s\n", qPrintable(text));
     }
+    // Every question is answered as its default: the benchmark goes on.
+    int PresentQuestion(const QString&, const QString&, const QStringList&) override { return 0; }
 };
 
 // Fields, a road and grain: smooth stretches with noise, as an aerial photo compresses.

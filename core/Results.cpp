@@ -33,11 +33,12 @@ std::vector<ResultRow> ResultRows(const TSurveyTally& tally)
     rows.reserve(std::size_t(uses) + 2);
     for (int number = 1; number <= uses; ++number) {
         const LandUseEntry& entry = tally.LandUse(number);
-        rows.emplace_back(entry.Name, entry.Count, tally.SampleSize);
+        rows.emplace_back(entry.Name, entry.Count, tally.ResultsSampleSize());
     }
     // Formed in full: a survey beyond 255 points counts right, and more presses than points
     // show as a negative count instead of wrapping round to a plausible one.
-    rows.emplace_back(QStringLiteral("Autres"), int64_t(tally.SampleSize) - tally.PointsProbed, tally.SampleSize);
+    rows.emplace_back(QStringLiteral("Autres"), int64_t(tally.ResultsSampleSize()) - tally.PointsProbed,
+                      tally.ResultsSampleSize());
     rows.emplace_back(QStringLiteral("Total"), tally.PointsProbed);
     return rows;
 }

@@ -54,7 +54,7 @@ QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const Q
     QString text;
     text += Line({QStringLiteral("Carte"), mapFile});
     text += Line({QStringLiteral("Date"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
-    text += Line({QStringLiteral("Taille de l'échantillon"), IntegerText(tally.SampleSize)});
+    text += Line({QStringLiteral("Taille de l'échantillon"), IntegerText(tally.ResultsSampleSize())});
     // The seed a class reuses to draw the same points; before any point is drawn there is none.
     text += Line({QStringLiteral("Graine"), HasSamplePoints(tally) ? IntegerText(tally.Seed) : QString()});
     text += Line({QStringLiteral("Intervalle de confiance"), QStringLiteral("95 % exact (%1)").arg(method)});

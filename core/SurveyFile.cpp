@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -44,7 +45,8 @@ bool Within(qint64 value, qint64 low, qint64 high)
 // What is wrong with a survey, in French, or nothing. The writer asks it before writing and the
 // reader after decoding, so that every file the writer makes is one the reader takes back, and
 // a file the reader takes holds nothing the program could not have made itself.
-std::optional<QString> SurveyFault(const TSurveyTally& tally, const QString& mapFile, const QByteArray& mapSha256)
+std::optional<QString> SurveyFault(const TSurveyTally& tally, const std::vector<SurveyMark>& marks,
+                                   const QString& mapFile, const QByteArray& mapSha256)
 {
     if (mapFile.isEmpty() || !IsSoundName(mapFile, MaxMapFileNameLength))
         return QStringLiteral("le nom de la carte est vide, trop long ou mal codé");
@@ -56,39 +58,48 @@ std::optional<QString> SurveyFault(const TSurveyTally& tally, const QString& map
         return QStringLiteral("la taille de l'échantillon est hors des limites (0 à %1)").arg(MaxSampleSize);
     if (!Within(tally.LandUseCount, 0, TSurveyTally::MaxLandUses))
         return QStringLiteral("le nombre d'usages du sol est hors des limites (0 à %1)").arg(TSurveyTally::MaxLandUses);
-    if (!Within(tally.PointsThisUse, 0, MaxCountedPresses) || !Within(tally.PointsProbed, 0, MaxCountedPresses))
-        return QStringLiteral("un compteur de points est hors des limites (0 à %1)").arg(MaxCountedPresses);
+    if (!Within(tally.PointsThisUse, 0, MaxCountedPoints) || !Within(tally.PointsProbed, 0, MaxCountedPoints))
+        return QStringLiteral("un compteur de points est hors des limites (0 à %1)").arg(MaxCountedPoints);
     for (int number = 1; number <= TSurveyTally::MaxLandUses; ++number) {
         const LandUseEntry& entry = tally.LandUse(number);
         if (!IsSoundName(entry.Name, LandUseEntry::MaxNameLength))
             return QStringLiteral("le nom de l'usage du sol %1 est trop long ou mal codé").arg(number);
-        if (!Within(entry.Count, 0, MaxCountedPresses))
+        if (!Within(entry.Count, 0, MaxCountedPoints))
             return QStringLiteral("le nombre de points de l'usage du sol %1 est hors des limites (0 à %2)")
                 .arg(number)
-                .arg(MaxCountedPresses);
+                .arg(MaxCountedPoints);
     }
     int samplePoints = 0;
-    int countedPresses = 0;
-    int lastLandUse = 0;
-    for (const SurveyMark& mark : tally.Marks()) {
+    int countedPoints = 0;
+    int lastLandUse = 1;
+    std::array<int, TSurveyTally::MaxLandUses + 1> countedUnder{};
+    for (const SurveyMark& mark : marks) {
         if (mark.What == SurveyMark::Kind::SamplePoint) {
             if (++samplePoints > MaxSampleSize)
                 return QStringLiteral("la séance a plus de %1 points d'échantillon").arg(MaxSampleSize);
+            if (countedPoints > 0)
+                return QStringLiteral("un point d'échantillon suit des points comptés");
             if (!Within(mark.Place.x(), 0, tally.MapWidth - 1) || !Within(mark.Place.y(), 0, tally.MapHeight - 1))
                 return QStringLiteral("un point d'échantillon est hors de la carte");
         } else {
-            if (++countedPresses > MaxCountedPresses)
-                return QStringLiteral("la séance a plus de %1 points comptés").arg(MaxCountedPresses);
-            if (!Within(mark.Place.x(), -MaxPressReach, MaxPressReach)
-                || !Within(mark.Place.y(), -MaxPressReach, MaxPressReach))
-                return QStringLiteral("un point compté est trop loin de la carte");
-            // Land uses are begun one after the other and a press counts under the current
-            // one (0 before the first "Sonder"), so along the order their numbers never go down.
+            if (++countedPoints > samplePoints)
+                return QStringLiteral("la séance compte plus de points qu'elle n'en a tiré");
+            // Land uses are begun one after the other and a point counts under the current
+            // one, so along the order their numbers never go down.
             if (!Within(mark.LandUse, lastLandUse, tally.LandUseCount))
                 return QStringLiteral("un point compté l'est sous un usage du sol qui ne suit pas l'ordre des usages");
             lastLandUse = mark.LandUse;
+            ++countedUnder[std::size_t(mark.LandUse)];
         }
     }
+    // Every count is a counted point: the counters say what the points say.
+    bool countsAgree = tally.PointsProbed == countedPoints;
+    for (int number = 1; number <= tally.LandUseCount; ++number)
+        countsAgree = countsAgree && tally.LandUse(number).Count == countedUnder[std::size_t(number)];
+    if (tally.LandUseCount >= 1)
+        countsAgree = countsAgree && tally.PointsThisUse == tally.LandUse(tally.LandUseCount).Count;
+    if (!countsAgree)
+        return QStringLiteral("les nombres de points ne s'accordent pas avec les points comptés");
     return std::nullopt;
 }
 
@@ -155,7 +166,7 @@ SurveyMark MarkOf(const QJsonValue& value)
     if (tag == SamplePointTag)
         mark.What = SurveyMark::Kind::SamplePoint;
     else if (tag == CountedPressTag)
-        mark.What = SurveyMark::Kind::CountedPress;
+        mark.What = SurveyMark::Kind::CountedPoint;
     else
         Damaged(QStringLiteral("une marque est d'un genre inconnu"));
     mark.Place = QPoint(Int32(fields[1], QStringLiteral("l'abscisse d'une marque")),
@@ -178,7 +189,7 @@ QJsonArray MarkFields(const SurveyMark& mark)
 
 QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, const QByteArray& mapSha256)
 {
-    if (const auto fault = SurveyFault(tally, mapFile, mapSha256))
+    if (const auto fault = SurveyFault(tally, tally.Marks(), mapFile, mapSha256))
         throw EInvalidOperation(QStringLiteral("La séance ne peut pas être enregistrée : %1.").arg(*fault));
 
     QJsonArray landUses;
@@ -263,16 +274,16 @@ SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
                                             QStringLiteral("le nombre de points d'un usage du sol"));
     }
 
-    const QJsonArray markValues = Array(root.value(QStringLiteral("marques")), MaxSampleSize + MaxCountedPresses,
+    const QJsonArray markValues = Array(root.value(QStringLiteral("marques")), MaxSampleSize + MaxCountedPoints,
                                         QStringLiteral("la liste des marques"));
     std::vector<SurveyMark> marks;
     marks.reserve(std::size_t(markValues.size()));
     for (const QJsonValue& value : markValues)
         marks.push_back(MarkOf(value));
-    tally.RestoreMarks(std::move(marks));
-
-    if (const auto fault = SurveyFault(tally, content.MapFile, content.MapSha256))
+    if (const auto fault = SurveyFault(tally, marks, content.MapFile, content.MapSha256))
         Damaged(*fault);
+    if (!tally.RestoreMarks(std::move(marks)))
+        Damaged(QStringLiteral("un point compté ne se trouve pas sur un point d'échantillon encore à compter"));
     return content;
 }
 

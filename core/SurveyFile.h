@@ -25,10 +25,8 @@ namespace SurveyFileLimits {
 constexpr int FormatVersion = 1;
 constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 constexpr int MaxSampleSize = 10000;
-constexpr int MaxCountedPresses = 10000;
+constexpr int MaxCountedPoints = 10000;
 constexpr int MaxMapExtent = 65535;
-// A press is taken anywhere in the map window, beside the map too.
-constexpr int MaxPressReach = 65536;
 constexpr int MaxMapFileNameLength = 4096;
 }  // namespace SurveyFileLimits
 

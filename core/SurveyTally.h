@@ -16,16 +16,20 @@ struct LandUseEntry {
     int32_t Count = 0;
 };
 
-// A mark the survey leaves on its map, in the order made: a sample point that "Go" placed, or a
-// press counted under a land use. Places are map pixels, (0, 0) being the map's top-left pixel; a
-// press can lie beside the map.
+// A mark the survey leaves on its map, in the order made: the sample points that "Go" placed,
+// then the points counted under a land use. Places are map pixels, (0, 0) being the map's
+// top-left pixel; a counted point lies where its sample point does.
 struct SurveyMark {
-    enum class Kind { SamplePoint, CountedPress };
+    enum class Kind { SamplePoint, CountedPoint };
     Kind What = Kind::SamplePoint;
     QPoint Place;
     int32_t Size = 0;  // a sample point: its size as drawn
-    int LandUse = 0;   // a counted press: the land use it counted for, 0 before any "Sonder"
+    int LandUse = 0;   // a counted point: the land use it counted for
+    int32_t Point = -1;  // a counted point: which sample point, by its place in the marks
 };
+
+// How near a press must come to a sample point's disc to designate it, in map pixels.
+inline constexpr double PressReach = 4;
 
 class TSurveyTally {
 public:
@@ -49,17 +53,35 @@ public:
     // Stores a land use's name as typed, cut to its first 50 characters (code points).
     void SetLandUseName(int number, const QString& name);
 
-    // A new survey on a freshly drawn map: no land use begun yet, no mark on the map. The
-    // entries, the counters and the sample size stay as they are.
+    // A new survey on a freshly drawn map: no land use begun yet, no mark on the map, nothing
+    // counted. The entries and the sample size stay as they are.
     void BeginSurvey();
-    // "Go": the points counted so far are forgotten, then each sample point is placed.
+    // "Go": a new sample replaces the old one. Its points, the points counted on them and the
+    // undo history go; the land uses begun stay, their counts back to 0.
     void BeginSample();
     void AddSamplePoint(QPoint place, int32_t size);
-    // "Sonder": the next land use, named as typed; false, and nothing changed, when the table
-    // has no entry left.
+    int32_t SamplePoints() const { return samplePoints; }
+    // The sample size the results divide by: the points on the map once "Go" has placed them
+    // (the box's number may have changed since), the number typed until then.
+    int32_t ResultsSampleSize() const;
+    // "Sonder": the next land use, named as typed, its count at 0; false, and nothing changed,
+    // when the table has no entry left.
     bool BeginLandUse(const QString& name);
-    // A press counted under the current land use.
-    void CountPress(QPoint place);
+
+    // The sample point a press at a map pixel designates: the nearest one not yet counted whose
+    // disc holds the press or lies within PressReach of it; -1 when there is none.
+    int32_t DesignatedPoint(QPoint press) const;
+    bool IsCounted(int32_t point) const;
+    // The sample point counted under the current land use; false, and nothing changed, when
+    // no land use is begun in this survey or the point is no uncounted sample point.
+    bool CountPoint(int32_t point);
+    // The last count taken back (its land use's entry goes down by one, the point is red
+    // again), and put back. A new count forgets what was taken back.
+    bool CanUndo() const;
+    bool CanRedo() const { return !undone.empty(); }
+    bool Undo();
+    bool Redo();
+
     // "Autre usage ou Terminer": the current land use's count stored, if one has begun.
     void FinishLandUse();
 
@@ -67,16 +89,30 @@ public:
     // that whoever drew them knows to start again.
     const std::vector<SurveyMark>& Marks() const { return marks; }
     quint64 Generation() const { return generation; }
-    // A survey read back from its file: its marks as they were made, in that order.
-    void RestoreMarks(std::vector<SurveyMark> kept);
+    // Changes with every change of the points or their counts: whoever keeps the survey in a
+    // file knows whether the file still holds it.
+    quint64 Edits() const { return edits; }
+    // A survey read back from its file: its marks as they were made, in that order. False, and
+    // nothing changed, unless every sample point comes before the counted points and each
+    // counted point lies where a sample point not yet counted does.
+    bool RestoreMarks(std::vector<SurveyMark> kept);
 
     // Back to the state of start-up.
     void Reset();
 
 private:
+    void ApplyCount(const SurveyMark& count, int step);
+    void Forget();
+
     std::array<LandUseEntry, MaxLandUses> table{};
     std::vector<SurveyMark> marks;
+    int32_t samplePoints = 0;
+    // Per sample point, whether it is counted.
+    std::vector<bool> counted;
+    // The counts taken back by Undo, the last one at the end.
+    std::vector<SurveyMark> undone;
     quint64 generation = 0;
+    quint64 edits = 0;
 };
 
 extern TSurveyTally SurveyTally;

@@ -80,7 +80,7 @@ private slots:
     }
 
     // From state 0 the first point lies on the map pixel (516, 91), the window point (526, 101);
-    // a press at (100, 100) leaves its dot in the box from (98, 98) to (105, 105).
+    // counted, its blue dot covers the box from (523, 98) to (530, 105).
     void pointsAndDotsKeepTheirPlaces()
     {
         OpenMap(WriteMap(dir.filePath("a.bmp"), 640, 480), "1");
@@ -90,18 +90,19 @@ private slots:
             RandomBelow(600), RandomBelow(450);
         };
         Click(Form2->BtnCalcul);
-        Form2->EdLandUse->setText("bois");
-        Click(Form2->ButtSonder);
-        PressOnMap(QPoint(100, 100));
-        QCOMPARE(SurveyTally.PointsProbed, 1);
-        const QImage shown = Shown(Form2);
         const auto onScreen = [this](const QRect& box) {
             return QRect(QPoint(qRound(box.left() * ratio), qRound(box.top() * ratio)),
                          QPoint(qRound((box.left() + box.width()) * ratio) - 1,
                                 qRound((box.top() + box.height()) * ratio) - 1));
         };
-        QCOMPARE(Extent(shown, Red), onScreen(QRect(524, 99, 5, 5)));
-        QCOMPARE(Extent(shown, Blue, onScreen(MapSurface)), onScreen(QRect(98, 98, 7, 7)));
+        QCOMPARE(Extent(Shown(Form2), Red), onScreen(QRect(524, 99, 5, 5)));
+        Form2->EdLandUse->setText("bois");
+        Click(Form2->ButtSonder);
+        PressOnMap(QPoint(526, 101));
+        QCOMPARE(SurveyTally.PointsProbed, 1);
+        const QImage shown = Shown(Form2);
+        QCOMPARE(Extent(shown, Blue, onScreen(MapSurface)), onScreen(QRect(523, 98, 7, 7)));
+        QCOMPARE(Count(shown, Red), 0);
     }
 };
 

@@ -34,14 +34,14 @@ class MapPaintingTest : public QObject {
 
     QString MapPath(const QString& name) const { return dir.filePath(name); }
 
-    // Points drawn, a land use begun and one press counted on the map in the file.
+    // Points drawn, a land use begun and the first point counted on the map in the file.
     static void SurveyWithOnePress(const QString& path)
     {
         OpenMap(path);
         Click(Form2->BtnCalcul);
         Form2->EdLandUse->setText("eau");
         Click(Form2->ButtSonder);
-        PressOnMap(QPoint(300, 300));
+        PressOnMap(SamplePointOnWindow(0));
     }
 
 private slots:
@@ -102,7 +102,7 @@ private slots:
         Click(Form2->ButtSonder);
         Form2->EdLandUse->setText("trafic");
         Click(Form2->ButtSonder);
-        PressOnMap(QPoint(700, 300));
+        PressOnMap(SamplePointOnWindow(1));
         Form2->TaillePt->setText("8");
         const QImage before = Grab(Form2);
 
@@ -119,7 +119,7 @@ private slots:
         const QImage after = Grab(Form2);
         QCOMPARE(Count(after, Red), Count(before, Red));
         QVERIFY(Count(after, Red) > 0);
-        QCOMPARE(Extent(after, Blue, MapSurface), QRect(698, 298, 7, 7));
+        QCOMPARE(Extent(after, Blue, MapSurface), QRect(SamplePointOnWindow(1) - QPoint(3, 3), QSize(7, 7)));
     }
 
     // A new survey starts on a clean map: what the screen keeps of the old survey's points and
@@ -137,7 +137,7 @@ private slots:
         Click(Form2->BtnCalcul);
         Form2->EdLandUse->setText("eau");
         Click(Form2->ButtSonder);
-        PressOnMap(QPoint(300, 300));
+        PressOnMap(SamplePointOnWindow(0));
         Form2->TaillePt->setText("8");
         Form2->EdLandUse->setText("bois");
 
@@ -225,7 +225,7 @@ private slots:
         QCOMPARE(Form2->TaillePt->text(), QStringLiteral("8"));
         QCOMPARE(SurveyTally.LandUseCount, 1);
         QCOMPARE(SurveyTally.PointsProbed, 1);
-        PressOnMap(QPoint(250, 250));
+        PressOnMap(SamplePointOnWindow(1));
         QCOMPARE(SurveyTally.PointsProbed, 2);
     }
 

@@ -18,6 +18,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -54,7 +55,7 @@ private slots:
 
     void aPressBeforeSonderOnlyAsksForIt()
     {
-        PressOnMap(QPoint(100, 100));
+        PressOnMap(SamplePointOnWindow(0));
         QCOMPARE(boxes->Notices, QStringList{pressSonder});
         QCOMPARE(Count(Grab(Form2), Blue, MapSurface), 0);
         QCOMPARE(SurveyTally.PointsProbed, 0);
@@ -66,8 +67,8 @@ private slots:
     {
         BeginLandUse("trafic");
         QCOMPARE(Form2->EdNBPoints->text(), QStringLiteral("0"));
-        for (const QPoint at : {QPoint(518, 93), QPoint(165, 304), QPoint(193, 74)})
-            PressOnMap(at);
+        for (int point = 0; point < 3; ++point)
+            PressOnMap(SamplePointOnWindow(point));
         QCOMPARE(Form2->EdNBPoints->text(), QStringLiteral("3"));
         Click(Form2->ButtFini);
         QCOMPARE(SurveyTally.LandUse(1).Name, QStringLiteral("trafic"));
@@ -77,7 +78,7 @@ private slots:
         QCOMPARE(Form2->EdLandUse->text(), QString());
         QVERIFY(!Form2->ButtSonder->isEnabled());
 
-        PressOnMap(QPoint(225, 193));
+        PressOnMap(SamplePointOnWindow(3));
         QCOMPARE(Form2->EdNBPoints->text(), QStringLiteral("4"));
         QCOMPARE(SurveyTally.PointsProbed, 4);
         Click(Form2->ButtFini);
@@ -86,65 +87,192 @@ private slots:
         QVERIFY(boxes->Notices.isEmpty());
     }
 
-    // Every press on the window's own surface counts, with any button; a press on a child
-    // control never does, whatever the button.
-    void everyPressOnTheSurfaceCounts_data()
+    // A press counts the sample point it falls on or within 4 pixels of its disc, with any
+    // button, once; a press elsewhere, again on a counted point or on a child control counts
+    // nothing. "at" is offset from the first point when "fromPoint" is set.
+    void aPressCountsTheSamplePointItDesignates_data()
     {
         QTest::addColumn<QPoint>("at");
+        QTest::addColumn<bool>("fromPoint");
         QTest::addColumn<int>("button");
-        QTest::addColumn<bool>("doubleClick");
+        QTest::addColumn<QString>("how");  // press, double-click, twice
         QTest::addColumn<int>("counted");
-        QTest::newRow("on the map") << QPoint(300, 300) << int(Qt::LeftButton) << false << 1;
-        QTest::newRow("beside the map") << QPoint(750, 600) << int(Qt::LeftButton) << false << 1;
-        QTest::newRow("right button") << QPoint(300, 300) << int(Qt::RightButton) << false << 1;
-        QTest::newRow("middle button") << QPoint(300, 300) << int(Qt::MiddleButton) << false << 1;
-        QTest::newRow("double-click") << QPoint(300, 300) << int(Qt::LeftButton) << true << 2;
-        QTest::newRow("below the panels") << QPoint(900, 500) << int(Qt::LeftButton) << false << 1;
-        QTest::newRow("on step 2's panel") << QPoint(830, 400) << int(Qt::LeftButton) << false << 0;
-        QTest::newRow("on a label of step 1") << QPoint(830, 45) << int(Qt::LeftButton) << false << 0;
-        QTest::newRow("on disabled Sonder") << QPoint(890, 275) << int(Qt::LeftButton) << false << 0;
+        const auto row = [](const char* name, QPoint at, bool fromPoint, Qt::MouseButton button, const char* how,
+                            int counted) { QTest::newRow(name) << at << fromPoint << int(button) << how << counted; };
+        row("on a point", {}, true, Qt::LeftButton, "press", 1);
+        row("4 px beside it", {0, 6}, true, Qt::LeftButton, "press", 1);
+        row("5 px beside it", {0, 7}, true, Qt::LeftButton, "press", 0);
+        row("right button", {-3, 3}, true, Qt::RightButton, "press", 1);
+        row("middle button", {}, true, Qt::MiddleButton, "press", 1);
+        row("double-click", {}, true, Qt::LeftButton, "double-click", 1);
+        row("again on a counted point", {}, true, Qt::LeftButton, "twice", 1);
+        row("on the map, far from every point", {400, 400}, false, Qt::LeftButton, "press", 0);
+        row("beside the map", {750, 600}, false, Qt::LeftButton, "press", 0);
+        row("on step 2's panel", {830, 400}, false, Qt::LeftButton, "press", 0);
+        row("on disabled Sonder", {890, 275}, false, Qt::LeftButton, "press", 0);
         // Buttons let other buttons' presses through to the window: they reach no handler.
-        QTest::newRow("right press on the close button") << QPoint(952, 724) << int(Qt::RightButton) << false << 0;
-        QTest::newRow("middle press on the close button") << QPoint(952, 724) << int(Qt::MiddleButton) << false << 0;
-        QTest::newRow("right press on Go") << QPoint(912, 108) << int(Qt::RightButton) << false << 0;
+        row("right press on the close button", {952, 724}, false, Qt::RightButton, "press", 0);
+        row("right press on Go", {912, 108}, false, Qt::RightButton, "press", 0);
     }
-    void everyPressOnTheSurfaceCounts()
+    void aPressCountsTheSamplePointItDesignates()
     {
         QFETCH(QPoint, at);
+        QFETCH(bool, fromPoint);
         QFETCH(int, button);
-        QFETCH(bool, doubleClick);
+        QFETCH(QString, how);
         QFETCH(int, counted);
         BeginLandUse("bois");
         Form2->ButtSonder->setEnabled(false);
-        if (doubleClick)
+        if (fromPoint)
+            at += SamplePointOnWindow(0);
+        if (how == "double-click")
             DoubleClickOnMap(at);
-        else
+        for (int press = 0; press < (how == "twice" ? 2 : how == "press" ? 1 : 0); ++press)
             PressOnMap(at, Qt::MouseButton(button));
         QCOMPARE(SurveyTally.PointsThisUse, counted);
         QCOMPARE(SurveyTally.PointsProbed, counted);
+        QCOMPARE(SurveyTally.LandUse(1).Count, counted);
+        QCOMPARE(Count(Shown(Form2), Blue, MapSurface) > 0, counted > 0);
         QVERIFY(boxes->Notices.isEmpty());
     }
 
-    void blueDotBoxAtAPress()
+    // The blue dot covers the red disc of the point it counts, wherever the press fell.
+    void blueDotCentredOnThePoint()
     {
         BeginLandUse("bois");
-        PressOnMap(QPoint(100, 100));
-        QCOMPARE(Extent(Grab(Form2), Blue, MapSurface), QRect(98, 98, 7, 7));
-        QCOMPARE(Form2->Canvas.PenPos(), QPoint(98, 98));
+        const QPoint point = SamplePointOnWindow(1);
+        PressOnMap(point + QPoint(4, -3));
+        const QRect dot(point - QPoint(3, 3), QSize(7, 7));
+        const QImage shown = Shown(Form2);
+        QCOMPARE(Extent(shown, Blue, MapSurface), dot);
+        QCOMPARE(Count(shown, Red, dot), 0);
+        QCOMPARE(Form2->Canvas.PenPos(), dot.topLeft());
     }
 
-    // Mend: a clicked point stays blue after a repaint, so none is counted twice.
+    // Mend: a counted point stays blue after a repaint, so none is counted twice.
     void blueDotsStayAfterARepaint()
     {
         BeginLandUse("bois");
-        PressOnMap(QPoint(518, 93));
-        PressOnMap(QPoint(700, 600));
+        PressOnMap(SamplePointOnWindow(1));
+        PressOnMap(SamplePointOnWindow(2));
         Uncover();
-        const QImage shown = Grab(Form2);
-        QCOMPARE(Extent(shown, Blue, QRect(500, 80, 40, 40)), QRect(516, 91, 7, 7));
-        QCOMPARE(Extent(shown, Blue, QRect(650, 550, 100, 100)), QRect(698, 598, 7, 7));
-        // The dot is drawn over the red point it marks.
-        QCOMPARE(shown.pixel(518, 93), Blue);
+        const QImage shown = Shown(Form2);
+        for (int point = 1; point <= 2; ++point) {
+            const QRect dot(SamplePointOnWindow(point) - QPoint(3, 3), QSize(7, 7));
+            QCOMPARE(Extent(shown, Blue, dot.adjusted(-20, -20, 20, 20)), dot);
+        }
+        for (const int point : {0, 3})
+            QCOMPARE(QRgb(shown.pixel(SamplePointOnWindow(point))), Red);
+    }
+
+    // After the window was shown anew nothing is begun in its survey: probing on from before
+    // gives no land use to count under.
+    void aNewSurveyAsksForSonderAgain()
+    {
+        BeginLandUse("bois");
+        Click(Form2->BitBtnFermer);
+        Click(Page_1->BtnDessine);
+        Click(Form2->BtnCalcul);
+        PressOnMap(SamplePointOnWindow(0));
+        QCOMPARE(boxes->Notices, QStringList{pressSonder});
+        QCOMPARE(SurveyTally.PointsProbed, 0);
+    }
+
+    // A second "Go" replaces the sample; once a point is counted it asks first.
+    void aSecondGoReplacesTheSample_data()
+    {
+        QTest::addColumn<bool>("countFirst");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("nothing counted: no question") << false << QString() << true;
+        QTest::newRow("counted, answered Oui") << true << "Oui" << true;
+        QTest::newRow("counted, answered Non") << true << "Non" << false;
+    }
+    void aSecondGoReplacesTheSample()
+    {
+        QFETCH(bool, countFirst);
+        QFETCH(QString, answer);
+        QFETCH(bool, replaced);
+        BeginLandUse("bois");
+        if (countFirst)
+            PressOnMap(SamplePointOnWindow(0));
+        const std::vector<SurveyMark> before = SurveyTally.Marks();
+        const QImage mapBefore = Shown(Form2).copy(MapSurface);
+        boxes->Answers = QStringList{answer};
+        SeedGenerator = [] { GeneratorState = 77; };
+        Form2->EdGraine->clear();
+        Click(Form2->BtnCalcul);
+
+        const QStringList asked{"Un nouveau tirage efface les points déjà classés. Continuer ?"};
+        QCOMPARE(boxes->Questions, countFirst ? asked : QStringList{});
+        const QImage shown = Shown(Form2);
+        if (replaced) {
+            QCOMPARE(SurveyTally.Marks().size(), std::size_t(4));
+            QVERIFY(SurveyTally.Marks()[0].Place != before[0].Place);
+            QCOMPARE(SurveyTally.PointsProbed, 0);
+            QCOMPARE(SurveyTally.LandUse(1).Count, 0);
+            QCOMPARE(Form2->EdNBPoints->text(), QStringLiteral("0"));
+            QCOMPARE(Count(shown, Blue, MapSurface), 0);
+            QCOMPARE(Count(shown, Red), 4 * 21);  // the new points only
+        } else {
+            QCOMPARE(SurveyTally.Marks().size(), before.size());
+            QCOMPARE(SurveyTally.PointsProbed, 1);
+            QCOMPARE(shown.copy(MapSurface), mapBefore);
+        }
+    }
+
+    // Undo and redo cross land uses, by button and by key; the panel follows.
+    void undoAndRedoAcrossLandUses()
+    {
+        BeginLandUse("bâti");
+        PressOnMap(SamplePointOnWindow(0));
+        Click(Form2->ButtFini);
+        BeginLandUse("eau");
+        PressOnMap(SamplePointOnWindow(1));
+        QCOMPARE(Form2->LabelProgress->text(), QStringLiteral("Points classés : 2 / 4"));
+        QVERIFY(Form2->ButtAnnuler->isEnabled());
+        QVERIFY(!Form2->ButtRetablir->isEnabled());
+
+        const auto key = [](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+            return [key, modifiers] { QTest::keyClick(Form2, key, modifiers); };
+        };
+        struct Step {
+            std::function<void()> act;
+            int built, water;
+            const char* progress;
+        };
+        const std::vector<Step> steps{
+            {key(Qt::Key_Z, Qt::ControlModifier), 1, 0, "1 / 4"},
+            {[] { Click(Form2->ButtAnnuler); }, 0, 0, "0 / 4"},
+            {key(Qt::Key_Y, Qt::ControlModifier), 1, 0, "1 / 4"},
+            {key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier), 1, 1, "2 / 4"},
+            {[] { Click(Form2->ButtAnnuler); }, 1, 0, "1 / 4"},
+            {[] { Click(Form2->ButtRetablir); }, 1, 1, "2 / 4"},
+        };
+        Form2->activateWindow();
+        Form2->setFocus();
+        for (const Step& step : steps) {
+            step.act();
+            ProcessEvents();
+            QCOMPARE(SurveyTally.LandUse(1).Count, step.built);
+            QCOMPARE(SurveyTally.LandUse(2).Count, step.water);
+            QCOMPARE(Form2->EdNBPoints->text(), QString::number(step.water));
+            QCOMPARE(Form2->LabelProgress->text(), "Points classés : " + QString(step.progress));
+            const QImage shown = Shown(Form2);
+            for (const auto& [point, counted] : {std::pair{0, step.built}, std::pair{1, step.water}})
+                QCOMPARE(QRgb(shown.pixel(SamplePointOnWindow(point))), counted ? Blue : Red);
+        }
+    }
+
+    void theProgressSaysWhenEveryPointIsClassified()
+    {
+        BeginLandUse("tout");
+        QCOMPARE(Form2->LabelProgress->text(), QStringLiteral("Points classés : 0 / 4"));
+        for (int point = 0; point < 4; ++point)
+            PressOnMap(SamplePointOnWindow(point));
+        QCOMPARE(Form2->LabelProgress->text(),
+                 QStringLiteral("Points classés : 4 / 4\nTous les points sont classés."));
+        QVERIFY(boxes->Notices.isEmpty());
     }
 
     void landUseNamesAreCutTo50()
@@ -155,11 +283,11 @@ private slots:
         QCOMPARE(Form2->EdLandUse->text(), sixty);
     }
 
-    void crosshairAfterTheFirstCountedPress()
+    void crosshairAfterTheFirstCountedPoint()
     {
         BeginLandUse("eau");
         QCOMPARE(Form2->cursor().shape(), Qt::ArrowCursor);
-        PressOnMap(QPoint(300, 300));
+        PressOnMap(SamplePointOnWindow(0));
         QCOMPARE(Form2->cursor().shape(), Qt::CrossCursor);
         Click(Form2->ButtFini);
         QCOMPARE(Form2->cursor().shape(), Qt::CrossCursor);
@@ -187,12 +315,14 @@ private slots:
 
     void twoSondersBeginTwoEntries()
     {
+        // Mend: a land use shows its own count before "Autre usage ou Terminer", not one left
+        // in its entry by an earlier survey.
         SurveyTally.LandUse(1).Count = 9;
         BeginLandUse("a");
-        PressOnMap(QPoint(300, 300));
+        PressOnMap(SamplePointOnWindow(0));
         BeginLandUse("b");
         QCOMPARE(SurveyTally.LandUseCount, 2);
-        QCOMPARE(SurveyTally.LandUse(1).Count, 9);
+        QCOMPARE(SurveyTally.LandUse(1).Count, 1);
         QCOMPARE(SurveyTally.PointsThisUse, 0);
         QCOMPARE(Form2->EdNBPoints->text(), QStringLiteral("0"));
     }
@@ -202,7 +332,7 @@ private slots:
     {
         for (int n = 1; n <= 20; ++n)
             BeginLandUse(QString::number(n));
-        PressOnMap(QPoint(300, 300));
+        PressOnMap(SamplePointOnWindow(0));
         QVERIFY(boxes->Notices.isEmpty());
         BeginLandUse("21");
         QCOMPARE(boxes->Notices,
@@ -239,7 +369,7 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         for (int step = 0; step < 400; ++step) {
-            switch (random.bounded(9)) {
+            switch (random.bounded(12)) {
             case 0: Form2->TaillePt->setText(anyText()); break;
             case 1: Form2->EdLandUse->setText(anyText()); break;
             case 2: Form2->EdNBPoints->setText(anyText()); break;
@@ -248,12 +378,19 @@ private slots:
             case 5: Click(Form2->ButtSonder); break;
             case 6: Click(Form2->ButtFini); break;
             case 7: Uncover(); break;
+            case 8: Click(Form2->ButtAnnuler); break;
+            case 9: Click(Form2->ButtRetablir); break;
+            case 10:
+                if (SurveyTally.SamplePoints() > 0)
+                    PressOnMap(SamplePointOnWindow(random.bounded(SurveyTally.SamplePoints())));
+                break;
             default:
                 PressOnMap(QPoint(random.bounded(Form2->width()), random.bounded(Form2->height())),
                            random.bounded(2) ? Qt::LeftButton : Qt::RightButton);
             }
             QVERIFY(SurveyTally.LandUseCount >= 0);
             QVERIFY(SurveyTally.LandUseCount <= TSurveyTally::MaxLandUses);
+            QVERIFY(SurveyTally.PointsProbed <= SurveyTally.SamplePoints());
         }
         QVERIFY2(timer.elapsed() < 60000, "400 steps took over a minute");
     }

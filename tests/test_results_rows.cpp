@@ -172,8 +172,8 @@ private slots:
         SetDecimalSeparator(separator);
         TSurveyTally tally = Tally(sampleSize, uses, pointsProbed);
         tally.Seed = 12345;
-        if (drawn)
-            tally.AddSamplePoint(QPoint(4, 7), 5);
+        for (int point = 0; drawn && point < sampleSize; ++point)
+            tally.AddSamplePoint(QPoint(4, point), 5);
         const QDateTime when(QDate(2026, 3, 9), QTime(8, 5, 7));
         QCOMPARE(ResultsCsv(tally, QStringLiteral("/cartes/ville.bmp"), when), bytes);
     }

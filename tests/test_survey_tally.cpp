@@ -50,9 +50,10 @@ private slots:
         QCOMPARE(SurveyTally.LandUse(3).Count, 9);  // naming a use leaves its count alone
     }
 
-    // Operations as the handlers run them: "go N" places N points, "sonder NAME" begins a land
-    // use, "press" counts a press, "fini" stores the current count, "new" begins a new survey.
-    // The marks read P for a sample point and C<land use> for a counted press.
+    // Operations as the handlers run them: "go N" places N points 10 pixels apart, "sonder
+    // NAME" begins a land use, "count I" counts sample point I, "undo" and "redo", "fini" stores
+    // the current count, "new" begins a new survey; a step written "!step" must be refused.
+    // The marks read P for a sample point and C<land use>:<point> for a counted point.
     void operationsLeaveCountsAndMarks_data()
     {
         QTest::addColumn<QString>("script");
@@ -60,18 +61,38 @@ private slots:
         QTest::addColumn<QStringList>("entries");  // name=count of entries 1 to LandUseCount
         QTest::addColumn<QString>("marks");
         QTest::newRow("a survey of two uses")
-            << "go 3; sonder trafic; press; press; fini; sonder eau; press; fini"
-            << QList<int>{2, 1, 3} << QStringList{"trafic=2", "eau=1"} << "P P P C1 C1 C2";
-        QTest::newRow("presses after fini go on counting")
-            << "sonder bois; press; fini; press; fini" << QList<int>{1, 2, 2}
-            << QStringList{"bois=2"} << "C1 C1";
+            << "go 3; sonder trafic; count 0; count 2; fini; sonder eau; count 1; fini"
+            << QList<int>{2, 1, 3} << QStringList{"trafic=2", "eau=1"} << "P P P C1:0 C1:2 C2:1";
+        QTest::newRow("counts after fini go on")
+            << "go 2; sonder bois; count 0; fini; count 1; fini" << QList<int>{1, 2, 2}
+            << QStringList{"bois=2"} << "P P C1:0 C1:1";
+        QTest::newRow("a use shows its count before fini")
+            << "go 2; sonder bois; count 1" << QList<int>{1, 1, 1} << QStringList{"bois=1"} << "P P C1:1";
+        QTest::newRow("a point counts once")
+            << "go 2; sonder a; count 0; !count 0; !count 2; !count -1" << QList<int>{1, 1, 1}
+            << QStringList{"a=1"} << "P P C1:0";
+        QTest::newRow("no count before sonder") << "go 2; !count 0" << QList<int>{0, 0, 0} << QStringList{}
+                                                << "P P";
         QTest::newRow("go again forgets the counts, not the uses")
-            << "sonder bois; press; go 2" << QList<int>{1, 1, 0} << QStringList{"bois=0"}
-            << "C1 P P";
-        QTest::newRow("fini before any sonder stores nowhere")
-            << "fini; press" << QList<int>{0, 1, 1} << QStringList{} << "C0";
+            << "go 3; sonder bois; count 0; fini; sonder eau; count 1; go 2" << QList<int>{2, 0, 0}
+            << QStringList{"bois=0", "eau=0"} << "P P";
         QTest::newRow("a new survey takes the marks and the uses away")
-            << "go 2; sonder bâti; press; fini; new" << QList<int>{0, 1, 1} << QStringList{} << "";
+            << "go 2; sonder bâti; count 0; fini; new" << QList<int>{0, 0, 0} << QStringList{} << "";
+        QTest::newRow("undo across land uses")
+            << "go 3; sonder a; count 0; fini; sonder b; count 2; count 1; undo; undo; undo"
+            << QList<int>{2, 0, 0} << QStringList{"a=0", "b=0"} << "P P P";
+        QTest::newRow("redo in the order undone")
+            << "go 3; sonder a; count 0; sonder b; count 2; undo; undo; redo" << QList<int>{2, 0, 1}
+            << QStringList{"a=1", "b=0"} << "P P P C1:0";
+        QTest::newRow("a new count forgets what was undone")
+            << "go 3; sonder a; count 0; undo; count 1; !redo" << QList<int>{1, 1, 1} << QStringList{"a=1"}
+            << "P P P C1:1";
+        QTest::newRow("an undone point counts again")
+            << "go 1; sonder a; count 0; undo; count 0" << QList<int>{1, 1, 1} << QStringList{"a=1"} << "P C1:0";
+        QTest::newRow("nothing to undo or redo") << "go 1; !undo; !redo" << QList<int>{0, 0, 0} << QStringList{}
+                                                 << "P";
+        QTest::newRow("go forgets what was undone")
+            << "go 2; sonder a; count 0; undo; go 2; !redo" << QList<int>{1, 0, 0} << QStringList{"a=0"} << "P P";
     }
     void operationsLeaveCountsAndMarks()
     {
@@ -80,23 +101,35 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(QString, marks);
         SurveyTally.Reset();
-        const quint64 start = SurveyTally.Generation();
-        for (const QString& step : script.split(QStringLiteral("; "))) {
+        for (QString step : script.split(QStringLiteral("; "))) {
+            const bool refused = step.startsWith(QLatin1Char('!'));
+            if (refused)
+                step.remove(0, 1);
             const QString verb = step.section(QLatin1Char(' '), 0, 0);
             const QString argument = step.section(QLatin1Char(' '), 1);
+            const quint64 generation = SurveyTally.Generation();
+            bool done = true;
             if (verb == "go") {
                 SurveyTally.BeginSample();
                 for (int i = 0; i < argument.toInt(); ++i)
-                    SurveyTally.AddSamplePoint(QPoint(i, 2 * i), 5);
+                    SurveyTally.AddSamplePoint(QPoint(10 * i, 5), 5);
             } else if (verb == "sonder") {
-                QVERIFY(SurveyTally.BeginLandUse(argument));
-            } else if (verb == "press") {
-                SurveyTally.CountPress(QPoint(-3, 700));
+                done = SurveyTally.BeginLandUse(argument);
+            } else if (verb == "count") {
+                done = SurveyTally.CountPoint(argument.toInt());
+            } else if (verb == "undo") {
+                done = SurveyTally.Undo();
+            } else if (verb == "redo") {
+                done = SurveyTally.Redo();
             } else if (verb == "fini") {
                 SurveyTally.FinishLandUse();
             } else {
                 SurveyTally.BeginSurvey();
             }
+            QVERIFY2(done != refused, qPrintable(step));
+            // Whoever drew the marks must start again exactly when some went.
+            const bool marksWent = verb == "go" || verb == "new" || (verb == "undo" && done);
+            QCOMPARE(SurveyTally.Generation() != generation, marksWent);
         }
         QCOMPARE((QList<int>{SurveyTally.LandUseCount, SurveyTally.PointsThisUse,
                              SurveyTally.PointsProbed}),
@@ -106,12 +139,71 @@ private slots:
             stored << SurveyTally.LandUse(n).Name + "=" + QString::number(SurveyTally.LandUse(n).Count);
         QCOMPARE(stored, entries);
         QStringList shown;
-        for (const SurveyMark& mark : SurveyTally.Marks())
-            shown << (mark.What == SurveyMark::Kind::SamplePoint ? QStringLiteral("P")
-                                                                 : "C" + QString::number(mark.LandUse));
+        for (const SurveyMark& mark : SurveyTally.Marks()) {
+            if (mark.What == SurveyMark::Kind::SamplePoint) {
+                shown << QStringLiteral("P");
+                continue;
+            }
+            shown << QStringLiteral("C%1:%2").arg(mark.LandUse).arg(mark.Point);
+            QCOMPARE(mark.Place, SurveyTally.Marks()[std::size_t(mark.Point)].Place);
+            QVERIFY(SurveyTally.IsCounted(mark.Point));
+        }
         QCOMPARE(shown.join(QLatin1Char(' ')), marks);
-        // Whoever drew the marks must start again exactly when some went.
-        QCOMPARE(SurveyTally.Generation() != start, script.endsWith("new"));
+        QCOMPARE(SurveyTally.CanUndo(), SurveyTally.PointsProbed > 0);
+    }
+
+    // Which sample point a press designates. The points: 0 at (100, 100) and 1 at (110, 100),
+    // both 5 across; 2 at (200, 200), 1 across; 3 at (300, 300), 20 across; 4 at (400, 400),
+    // typed 0 across.
+    void aPressDesignatesTheNearestUncountedPoint_data()
+    {
+        QTest::addColumn<QPoint>("press");
+        QTest::addColumn<QList<int>>("countedFirst");
+        QTest::addColumn<int>("designated");
+        QTest::newRow("on a point") << QPoint(100, 100) << QList<int>{} << 0;
+        QTest::newRow("on the disc's edge") << QPoint(100, 102) << QList<int>{} << 0;
+        QTest::newRow("4 px beside the disc") << QPoint(100, 106) << QList<int>{} << 0;
+        QTest::newRow("5 px beside the disc") << QPoint(100, 107) << QList<int>{} << -1;
+        QTest::newRow("4 px beside, diagonally") << QPoint(104, 104) << QList<int>{} << 0;
+        QTest::newRow("5 px beside, diagonally") << QPoint(105, 105) << QList<int>{} << -1;
+        QTest::newRow("between two points, nearer the second") << QPoint(106, 100) << QList<int>{} << 1;
+        QTest::newRow("halfway between two points: the first") << QPoint(105, 100) << QList<int>{} << 0;
+        QTest::newRow("on a counted point, a neighbour in reach") << QPoint(104, 100) << QList<int>{0} << 1;
+        QTest::newRow("on a counted point, none in reach") << QPoint(100, 100) << QList<int>{0} << -1;
+        QTest::newRow("4 px beside a one-pixel point") << QPoint(204, 200) << QList<int>{} << 2;
+        QTest::newRow("5 px beside a one-pixel point") << QPoint(205, 200) << QList<int>{} << -1;
+        QTest::newRow("4 px beside a large disc") << QPoint(313, 299) << QList<int>{} << 3;
+        QTest::newRow("5 px beside a large disc") << QPoint(314, 299) << QList<int>{} << -1;
+        QTest::newRow("beside a point of size 0") << QPoint(404, 400) << QList<int>{} << 4;
+        QTest::newRow("far from every point") << QPoint(-50, 700) << QList<int>{} << -1;
+    }
+    void aPressDesignatesTheNearestUncountedPoint()
+    {
+        QFETCH(QPoint, press);
+        QFETCH(QList<int>, countedFirst);
+        QFETCH(int, designated);
+        TSurveyTally tally;
+        tally.AddSamplePoint(QPoint(100, 100), 5);
+        tally.AddSamplePoint(QPoint(110, 100), 5);
+        tally.AddSamplePoint(QPoint(200, 200), 1);
+        tally.AddSamplePoint(QPoint(300, 300), 20);
+        tally.AddSamplePoint(QPoint(400, 400), 0);
+        QVERIFY(tally.BeginLandUse(QStringLiteral("eau")));
+        for (const int point : countedFirst)
+            QVERIFY(tally.CountPoint(point));
+        QCOMPARE(tally.DesignatedPoint(press), designated);
+    }
+
+    // A second "Go" replaces the sample: the results always divide by the points on the map.
+    void resultsDivideByThePointsOnTheMap()
+    {
+        TSurveyTally tally;
+        tally.SampleSize = 30;
+        QCOMPARE(tally.ResultsSampleSize(), 30);
+        tally.AddSamplePoint(QPoint(), 5);
+        tally.AddSamplePoint(QPoint(), 5);
+        tally.SampleSize = 1;  // typed in the main window after "Go"
+        QCOMPARE(tally.ResultsSampleSize(), 2);
     }
 
     void aTwentyFirstLandUseIsRefused()
@@ -119,7 +211,8 @@ private slots:
         SurveyTally.Reset();
         for (int n = 1; n <= TSurveyTally::MaxLandUses; ++n)
             QVERIFY(SurveyTally.BeginLandUse(QString::number(n)));
-        SurveyTally.CountPress(QPoint());
+        SurveyTally.AddSamplePoint(QPoint(), 5);
+        QVERIFY(SurveyTally.CountPoint(0));
         QVERIFY(!SurveyTally.BeginLandUse(QStringLiteral("de trop")));
         QCOMPARE(SurveyTally.LandUseCount, TSurveyTally::MaxLandUses);
         QCOMPARE(SurveyTally.PointsThisUse, 1);

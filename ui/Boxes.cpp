@@ -4,6 +4,10 @@
 #include "ui/ApplicationFrame.h"
 #include "ui/NoticeBox.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
 
 namespace {
 
@@ -19,6 +23,19 @@ public:
     {
         TErrorBox box(caption, text);
         box.exec();
+    }
+
+    int PresentQuestion(const QString& caption, const QString& text, const QStringList& answers) override
+    {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+        QList<QAbstractButton*> buttons;
+        for (const QString& answer : answers)
+            buttons << box.addButton(answer, QMessageBox::ActionRole);
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.constFirst()));
+        box.setEscapeButton(buttons.constLast());
+        box.exec();
+        const auto chosen = buttons.indexOf(box.clickedButton());
+        return int(chosen >= 0 ? chosen : buttons.size() - 1);
     }
 };
 
@@ -37,6 +54,12 @@ BoxPresenter* SetBoxPresenter(BoxPresenter* presenter)
 void ShowNotice(const QString& text)
 {
     current->PresentNotice(ApplicationTitle(), text);
+}
+
+int AskQuestion(const QString& text, const QStringList& answers)
+{
+    Q_ASSERT(!answers.isEmpty());
+    return current->PresentQuestion(ApplicationTitle(), text, answers);
 }
 
 void ReportError(const Exception& error)

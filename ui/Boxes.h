@@ -1,9 +1,11 @@
 #pragma once
-// The two boxes through which the program speaks to the user: the message box for its own
-// notices and the error box for an error that ended a handler. Both reach the screen through
-// one replaceable presenter, so that tests can record what would have been shown.
+// The boxes through which the program speaks to the user: the message box for its own notices,
+// the error box for an error that ended a handler, and the question box before a step that
+// would lose work. All reach the screen through one replaceable presenter, so that tests can
+// record what would have been shown and answer the questions.
 
 #include <QString>
+#include <QStringList>
 
 class Exception;
 
@@ -14,6 +16,9 @@ public:
     virtual void PresentNotice(const QString& caption, const QString& text) = 0;
     // Shows the error box (stop icon, one OK) and returns once the user has closed it.
     virtual void PresentError(const QString& caption, const QString& text) = 0;
+    // Shows the question box with one button per answer, the first the default and the last
+    // the one that Escape or closing the box chooses; returns the index of the answer chosen.
+    virtual int PresentQuestion(const QString& caption, const QString& text, const QStringList& answers) = 0;
 };
 
 // Installs a presenter (not owned) and returns the one it replaces; nullptr stands for the real
@@ -21,6 +26,7 @@ public:
 BoxPresenter* SetBoxPresenter(BoxPresenter* presenter);
 
 void ShowNotice(const QString& text);
+int AskQuestion(const QString& text, const QStringList& answers);
 // Called by the dispatch guard only, never by a handler.
 void ReportError(const Exception& error);
 

@@ -10,6 +10,7 @@
 #include "ui/HouseStyle.h"
 #include "ui/WindowFrame.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
@@ -18,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -121,11 +123,24 @@ TForm2::TForm2()
     setTabOrder(ButtEnregistrer, ButtOuvrir);
     setTabOrder(ButtOuvrir, ButtExporterImage);
 
+    // A press on the map takes the keyboard from the boxes, so that Ctrl+Z then undoes the
+    // count rather than the typing.
+    setFocusPolicy(Qt::ClickFocus);
+    const auto shortcut = [this](const QKeySequence& keys, void (TForm2::*handler)()) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, Guarded(this, handler));
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm2::ButtAnnulerClick);
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TForm2::ButtRetablirClick);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm2::ButtRetablirClick);
+
     connect(BtnCalcul, &QPushButton::clicked, this, Guarded(this, &TForm2::BtnCalculClick));
     connect(EdLandUse, &QLineEdit::textChanged, this, Guarded(this, &TForm2::EdLandUseChange));
     connect(ButtSonder, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtSonderClick));
     connect(ButtFini, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtFiniClick));
+    connect(ButtAnnuler, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtAnnulerClick));
+    connect(ButtRetablir, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtRetablirClick));
     setAcceptDrops(true);
+    ShowSessionState();
 }
 
 void TForm2::SetMapFileName(const QString& fileName)
@@ -191,6 +206,7 @@ void TForm2::BeginSurvey(const QString& mapName)
     SurveyTally.BeginSurvey();
     ButtSonder->setEnabled(false);
     surveyDue = false;
+    ShowSessionState();
 }
 
 void TForm2::BtnCalculClick()
@@ -216,7 +232,15 @@ void TForm2::BtnCalculClick()
     const QString typedSeed = EdGraine->text();
     const bool seedTyped = !typedSeed.trimmed().isEmpty();
     const uint32_t seed = seedTyped ? ParseUnsigned(typedSeed) : 0;
+    // The points counted so far belong to the sample that goes: the results must never count
+    // points that are no longer on the map.
+    if (SurveyTally.PointsProbed > 0
+        && AskQuestion(QStringLiteral("Un nouveau tirage efface les points déjà classés. Continuer ?"),
+                       {QStringLiteral("Oui"), QStringLiteral("Non")})
+               != 0)
+        return;
     SurveyTally.BeginSample();
+    Canvas.Invalidate(QRect(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height()));
     if (seedTyped)
         GeneratorState = seed;
     else
@@ -231,6 +255,8 @@ void TForm2::BtnCalculClick()
         DrawSamplePoint(MapRect.Left + x, MapRect.Top + y);
     }
     EdLandUse->setText(QString());
+    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    ShowSessionState();
 }
 
 // The sample point at the window point (x, y) joins the survey; the next paint draws it.
@@ -254,6 +280,7 @@ void TForm2::ButtSonderClick()
         return;
     }
     EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    ShowSessionState();
 }
 
 void TForm2::mousePressEvent(QMouseEvent* event)
@@ -268,8 +295,9 @@ void TForm2::mousePressEvent(QMouseEvent* event)
 
 void TForm2::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // Qt reports the second press of a double-click here: it is a press like any other.
-    mousePressEvent(event);
+    // Qt reports the second press of a double-click here. The first press counted the point:
+    // the second must not count a neighbour of it.
+    event->accept();
 }
 
 void TForm2::dragEnterEvent(QDragEnterEvent* event)
@@ -291,7 +319,9 @@ void TForm2::dropEvent(QDropEvent* event)
 
 void TForm2::Image1MouseDown(int x, int y)
 {
-    if (!SurveyTally.ProbingOn) {
+    // A survey shown anew has no land use begun, even with probing on: a count would belong
+    // to no land use and lower "Autres" unseen.
+    if (!SurveyTally.ProbingOn || SurveyTally.LandUseCount < 1) {
         ShowNotice(QStringLiteral("Appuyez sur le bouton \"Sonder\""));
         return;
     }
@@ -301,10 +331,17 @@ void TForm2::Image1MouseDown(int x, int y)
         return;
     }
     setCursor(CursorOf(crCross));
-    SurveyTally.CountPress(QPoint(x, y) - mapOrigin);
-    Canvas.MovePenTo(x - 2, y - 2);
-    Canvas.Invalidate(FigureOf(SurveyTally.Marks().back()).Visible);
+    // A press counts the sample point it falls on or beside, once; anywhere else it counts
+    // nothing and says so.
+    if (!SurveyTally.CountPoint(SurveyTally.DesignatedPoint(QPoint(x, y) - mapOrigin))) {
+        QApplication::beep();
+        return;
+    }
+    const TFigure dot = FigureOf(SurveyTally.Marks().back());
+    Canvas.MovePenTo(dot.Box.left(), dot.Box.top());
+    Canvas.Invalidate(dot.Visible);
     EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    ShowSessionState();
 }
 
 void TForm2::ButtFiniClick()
@@ -315,17 +352,60 @@ void TForm2::ButtFiniClick()
     ButtSonder->setEnabled(false);
 }
 
-// A sample point is a red disc centred on its pixel, showing only on the map; a counted press a
-// blue dot 7 pixels across whose box starts 2 pixels left of and above the press.
+void TForm2::ButtAnnulerClick()
+{
+    if (!SurveyTally.CanUndo()) {
+        QApplication::beep();
+        return;
+    }
+    // The dot goes: its box is drawn again from the picture and the points under it.
+    const QRect dot = FigureOf(SurveyTally.Marks().back()).Visible;
+    SurveyTally.Undo();
+    ShowCountChange(dot);
+}
+
+void TForm2::ButtRetablirClick()
+{
+    if (!SurveyTally.Redo()) {
+        QApplication::beep();
+        return;
+    }
+    ShowCountChange(FigureOf(SurveyTally.Marks().back()).Visible);
+}
+
+// After an undo or a redo: the dot that changed, the current land use's count, as a press
+// shows it, and the panel.
+void TForm2::ShowCountChange(const QRect& dot)
+{
+    Canvas.Invalidate(dot);
+    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    ShowSessionState();
+}
+
+void TForm2::ShowSessionState()
+{
+    const int32_t counted = SurveyTally.PointsProbed;
+    const int32_t points = SurveyTally.SamplePoints();
+    QString progress = QStringLiteral("Points classés : %1 / %2").arg(IntegerText(counted), IntegerText(points));
+    if (points > 0 && counted == points)
+        progress += QStringLiteral("\nTous les points sont classés.");
+    LabelProgress->setText(progress);
+    ButtAnnuler->setEnabled(SurveyTally.CanUndo());
+    ButtRetablir->setEnabled(SurveyTally.CanRedo());
+}
+
+// A sample point is a red disc centred on its pixel, showing only on the map; a counted point
+// a blue dot centred on it, 7 pixels across or the point's size if larger, covering its disc.
 TFigure TForm2::FigureOf(const SurveyMark& mark) const
 {
     const QPoint at = mapOrigin + mark.Place;
-    if (mark.What == SurveyMark::Kind::CountedPress)
-        return EllipseFigure(at.x() - 2, at.y() - 2, at.x() + 5, at.y() + 5, clBlue, clBlue);
-    const int64_t left = int64_t{at.x()} - mark.Size / 2;
-    const int64_t top = int64_t{at.y()} - mark.Size / 2;
-    return EllipseFigure(Saturated(left), Saturated(top), Saturated(left + mark.Size),
-                         Saturated(top + mark.Size), clRed, clRed, MapRect);
+    const bool counted = mark.What == SurveyMark::Kind::CountedPoint;
+    const int64_t size = counted ? std::max<int64_t>(7, SurveyTally.Marks()[std::size_t(mark.Point)].Size) : mark.Size;
+    const TColor colour = counted ? clBlue : clRed;
+    const int64_t left = int64_t{at.x()} - size / 2;
+    const int64_t top = int64_t{at.y()} - size / 2;
+    return EllipseFigure(Saturated(left), Saturated(top), Saturated(left + size), Saturated(top + size), colour,
+                         colour, MapRect);
 }
 
 quint64 TForm2::MarkFigures::Generation() const

@@ -66,6 +66,8 @@ public:
     void ButtSonderClick();
     void Image1MouseDown(int x, int y);
     void ButtFiniClick();
+    void ButtAnnulerClick();
+    void ButtRetablirClick();
 
 signals:
     // A file dropped on the window, to become the map file as if typed in the main window.
@@ -96,6 +98,9 @@ private:
     TFigure FigureOf(const SurveyMark& mark) const;
     void ScaleToMap(int pictureWidth, int pictureHeight);
     void BeginSurvey(const QString& mapName);
+    void ShowCountChange(const QRect& dot);
+    // The panel of the session: how many points are classified, what undo and redo can do.
+    void ShowSessionState();
 
     // The file that each paint shows, and the map as last read: a repaint reads no file unless
     // its name, or the file itself, changed, and reports a failing file only once until the

@@ -24,16 +24,28 @@ public:
         Captions << caption;
         Errors << text;
     }
+    int PresentQuestion(const QString& caption, const QString& text, const QStringList& answers) override
+    {
+        Captions << caption;
+        Questions << text;
+        Offered << answers;
+        return Answers.isEmpty() ? 0 : int(answers.indexOf(Answers.takeFirst()));
+    }
     void Clear()
     {
         Captions.clear();
         Notices.clear();
         Errors.clear();
+        Questions.clear();
     }
 
     QStringList Captions;
     QStringList Notices;
     QStringList Errors;  // as the error box shows them, full stop included
+    QStringList Questions;
+    QList<QStringList> Offered;  // the answers each question offered
+    // The answers to give, by their text, in turn; past the last, the first answer offered.
+    QStringList Answers;
     // Runs while a notice "waits for the user", as paints can run during a real box.
     std::function<void()> WhileNoticeOpen;
 

@@ -1,5 +1,7 @@
 #include "MapSession.h"
 
+#include "core/SurveyTally.h"
+
 #include "BmpWriter.h"
 #include "Program.h"
 #include "windows/Carte2.h"
@@ -37,6 +39,11 @@ void PressOnMap(QPoint at, Qt::MouseButton button)
 {
     QTest::mouseClick(Form2->windowHandle(), button, {}, at);
     ProcessEvents();
+}
+
+QPoint SamplePointOnWindow(int point)
+{
+    return QPoint(10, 10) + SurveyTally.Marks().at(std::size_t(point)).Place;
 }
 
 void DoubleClickOnMap(QPoint at)

@@ -22,6 +22,8 @@ void Uncover();
 
 // A press of a mouse button on the map window, through the window system's path.
 void PressOnMap(QPoint at, Qt::MouseButton button = Qt::LeftButton);
+// Where the survey's sample point number `point` lies on the map window.
+QPoint SamplePointOnWindow(int point);
 void DoubleClickOnMap(QPoint at);
 
 void Click(QAbstractButton* button);

@@ -25,6 +25,11 @@ public:
     {
         qWarning("error shown outside a recorder: %s", qPrintable(text));
     }
+    int PresentQuestion(const QString&, const QString& text, const QStringList& answers) override
+    {
+        qWarning("question asked outside a recorder: %s", qPrintable(text));
+        return int(answers.size()) - 1;
+    }
 } unexpectedBoxes;
 
 }  // namespace
