@@ -1,5 +1,6 @@
 #include "app/WindowSet.h"
 
+#include "core/Numbers.h"
 #include "windows/Abaquez.h"
 #include "windows/Carte2.h"
 #include "windows/Explic.h"
@@ -147,6 +148,10 @@ void CreateWindowSet()
     Form2->SetMapFileName(Page_1->EdFich->text());
     QObject::connect(Page_1->EdFich, &QLineEdit::textChanged, Form2, &TForm2::SetMapFileName);
     QObject::connect(Form2, &TForm2::MapFileDropped, Page_1->EdFich, &QLineEdit::setText);
+    QObject::connect(Form2, &TForm2::SurveyOpened, Page_1, [](const QString& mapFile, int sampleSize) {
+        Page_1->EdFich->setText(mapFile);
+        Page_1->EdNPoints->setText(IntegerText(sampleSize));
+    });
 
     // A window with a parent is, for the window manager, transient for it: it stays above it
     // and goes with it.

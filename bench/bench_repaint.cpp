@@ -23,7 +23,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -137,10 +136,11 @@ int main(int argc, char** argv)
     const double goMilliseconds = goTimer.nsecsElapsed() / 1e6;
     Form2->EdLandUse->setText(QStringLiteral("bâti"));
     Form2->ButtSonder->click();
-    QRandomGenerator random(4000);
-    for (int i = 0; i < 200; ++i)
-        Form2->Image1MouseDown(10 + random.bounded(SurveyTally.MapWidth),
-                               10 + random.bounded(SurveyTally.MapHeight));
+    // Two hundred points counted, each with its blue dot.
+    for (std::size_t point = 0; point < 200; ++point) {
+        const QPoint place = SurveyTally.Marks()[point].Place;
+        Form2->Image1MouseDown(10 + place.x(), 10 + place.y());
+    }
     QApplication::processEvents();
 
     QImage screen(Form2->size(), QImage::Format_RGB32);

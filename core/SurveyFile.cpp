@@ -1,9 +1,12 @@
 #include "core/SurveyFile.h"
 
 #include "core/Errors.h"
+#include "core/MessageText.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -285,6 +288,28 @@ SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
     if (!tally.RestoreMarks(std::move(marks)))
         Damaged(QStringLiteral("un point compté ne se trouve pas sur un point d'échantillon encore à compter"));
     return content;
+}
+
+QString FindSurveyMap(const SurveyFileContent& content, const QString& surveyFile)
+{
+    const QString besideSurvey = QFileInfo(surveyFile).dir().filePath(QFileInfo(content.MapFile).fileName());
+    bool anyFound = false;
+    for (const QString& candidate : {content.MapFile, besideSurvey}) {
+        // Only an ordinary file: reading a pipe or a device could wait for ever.
+        if (!QFileInfo(candidate).isFile())
+            continue;
+        anyFound = true;
+        if (FileSha256(candidate) == content.MapSha256)
+            return candidate;
+    }
+    const QString name = MessageQuote(content.MapFile);
+    if (anyFound)
+        throw EReadError(QStringLiteral("La carte \"%1\" n'est pas celle de cette séance : son contenu a changé "
+                                        "depuis l'enregistrement.")
+                             .arg(name));
+    throw EFOpenError(QStringLiteral("La carte de cette séance est introuvable : ni \"%1\", ni un fichier de ce "
+                                     "nom à côté de la séance.")
+                          .arg(name));
 }
 
 QByteArray FileSha256(const QString& path)

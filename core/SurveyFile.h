@@ -36,6 +36,12 @@ QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, co
 // The survey a file holds; EReadError, with what is wrong in French, for anything else.
 SurveyFileContent ReadSurveyFile(const QByteArray& bytes);
 
+// The map of a survey read from `surveyFile`: the file it names or, when that is missing or
+// another picture, the file of that name beside the survey file (a class's sessions travel
+// with their map); the first whose content is the survey's map. EFOpenError when neither
+// exists, EReadError when neither holds the survey's map.
+QString FindSurveyMap(const SurveyFileContent& content, const QString& surveyFile);
+
 // The SHA-256 of a file's content, read in pieces so that a large photo costs no more memory
 // than a small one; EFOpenError or EReadError when it cannot be read whole.
 QByteArray FileSha256(const QString& path);

@@ -215,10 +215,15 @@ bool TSurveyTally::RestoreMarks(std::vector<SurveyMark> kept)
 
 void TSurveyTally::Reset()
 {
+    Replace(TSurveyTally());
+}
+
+void TSurveyTally::Replace(TSurveyTally other)
+{
     // A fresh generation all the same: a drawing of the old marks must not pass for the new.
-    const quint64 nextGeneration = generation + 1;
-    const quint64 nextEdits = edits + 1;
-    *this = TSurveyTally();
+    const quint64 nextGeneration = std::max(generation, other.generation) + 1;
+    const quint64 nextEdits = std::max(edits, other.edits) + 1;
+    *this = std::move(other);
     generation = nextGeneration;
     edits = nextEdits;
 }

@@ -99,6 +99,8 @@ public:
 
     // Back to the state of start-up.
     void Reset();
+    // Becomes another survey (one read from its file), in a new generation all the same.
+    void Replace(TSurveyTally other);
 
 private:
     void ApplyCount(const SurveyMark& count, int step);

@@ -142,6 +142,7 @@ private slots:
         Form2->EdLandUse->setText("bois");
 
         if (how == "reopen") {
+            boxes->Answers = QStringList{"Ne pas enregistrer"};
             Click(Form2->BitBtnFermer);
             QVERIFY(Form2->isHidden());
             Click(Page_1->BtnDessine);

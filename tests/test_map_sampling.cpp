@@ -87,6 +87,7 @@ private slots:
     {
         OpenLandscape("4");
         SurveyTally.PointsProbed = 9;
+        boxes->Answers = QStringList{"Oui"};  // the points counted go with the sample
         Click(Form2->BtnCalcul);
         QCOMPARE(SurveyTally.PointsProbed, 0);
         QCOMPARE(SurveyTally.PointSize, 5);
@@ -232,6 +233,7 @@ private slots:
         Form2->EdLandUse->setText("bois");
         Form2->TaillePt->setText("abc");
         SurveyTally.PointsProbed = 3;
+        boxes->Answers = QStringList{"Oui"};
         Click(Form2->BtnCalcul);
         QCOMPARE(boxes->Errors, QStringList{"'abc' n'est pas une valeur entière correcte."});
         QCOMPARE(Count(Shown(Form2), Red), 0);
@@ -259,17 +261,21 @@ private slots:
         QCOMPARE(Form2->ButtSonder->isEnabled(), sonderAfter);
     }
 
-    void goTwiceAddsASecondSet()
+    // Mend: a second "Go" replaces the sample, on the map as in the survey.
+    void goTwiceReplacesTheSample()
     {
         OpenLandscape("10");
         Click(Form2->BtnCalcul);
-        const int once = Count(Shown(Form2), Red);
+        const QImage once = Shown(Form2);
         startState = 123456789;
         Form2->EdGraine->clear();  // the clock's seed again, not the one shown
-        SurveyTally.PointsProbed = 4;
         Click(Form2->BtnCalcul);
-        QCOMPARE(SurveyTally.PointsProbed, 0);
-        QVERIFY(Count(Shown(Form2), Red) > once);
+        QCOMPARE(SurveyTally.SamplePoints(), 10);
+        const QImage twice = Shown(Form2);
+        QVERIFY(twice != once);
+        for (const SurveyMark& point : SurveyTally.Marks())
+            QCOMPARE(QRgb(twice.pixel(QPoint(10, 10) + point.Place)), Red);
+        QVERIFY(Count(twice, Red) <= 10 * 21);
     }
 
     // Mend: "Go" refuses what it cannot finish, with a notice, and draws nothing.
@@ -339,6 +345,7 @@ private slots:
         startState = 777;
         GeneratorState = 5;
         SurveyTally.PointsProbed = 3;
+        boxes->Answers = QStringList{"Oui"};
         Form2->EdGraine->setText(typed);
         Click(Form2->BtnCalcul);
         if (!error.isEmpty()) {

@@ -3,16 +3,23 @@
 #include "core/FloatArith.h"
 #include "core/Numbers.h"
 #include "core/SampleGenerator.h"
+#include "core/SurveyFile.h"
 #include "core/SurveyTally.h"
 #include "ui/Boxes.h"
 #include "ui/Dispatch.h"
+#include "picture/PictureFile.h"
+#include "picture/SavedFile.h"
 #include "ui/DroppedFile.h"
+#include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
 #include "ui/WindowFrame.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -132,6 +139,8 @@ TForm2::TForm2()
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm2::ButtAnnulerClick);
     shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TForm2::ButtRetablirClick);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm2::ButtRetablirClick);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &TForm2::ButtEnregistrerClick);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), &TForm2::ButtOuvrirClick);
 
     connect(BtnCalcul, &QPushButton::clicked, this, Guarded(this, &TForm2::BtnCalculClick));
     connect(EdLandUse, &QLineEdit::textChanged, this, Guarded(this, &TForm2::EdLandUseChange));
@@ -139,6 +148,8 @@ TForm2::TForm2()
     connect(ButtFini, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtFiniClick));
     connect(ButtAnnuler, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtAnnulerClick));
     connect(ButtRetablir, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtRetablirClick));
+    connect(ButtEnregistrer, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtEnregistrerClick));
+    connect(ButtOuvrir, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtOuvrirClick));
     setAcceptDrops(true);
     ShowSessionState();
 }
@@ -156,6 +167,14 @@ void TForm2::showEvent(QShowEvent* event)
         shownMap.ShownAnew();
     }
     QWidget::showEvent(event);
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    // An error while saving keeps the window open with its survey.
+    bool leave = false;
+    RunHandler([this, &leave] { leave = ConfirmLeavingSurvey(); });
+    event->setAccepted(leave);
 }
 
 void TForm2::paintEvent(QPaintEvent* event)
@@ -392,6 +411,86 @@ void TForm2::ShowSessionState()
     LabelProgress->setText(progress);
     ButtAnnuler->setEnabled(SurveyTally.CanUndo());
     ButtRetablir->setEnabled(SurveyTally.CanRedo());
+}
+
+void TForm2::ButtEnregistrerClick()
+{
+    SaveSurvey();
+}
+
+bool TForm2::SaveSurvey()
+{
+    if (surveyMap.isEmpty() || !mapShown) {
+        ShowNotice(mapNeeded);
+        return false;
+    }
+    const QString proposed =
+        !sessionFile.isEmpty()
+            ? sessionFile
+            : QDir(FolderBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral(".sondelio"));
+    const std::optional<QString> fileName =
+        AskFileToSave(this, QStringLiteral("Enregistrer la séance"), proposed,
+                      QStringLiteral("Séance Sondelio (*.sondelio)"), QStringLiteral("sondelio"));
+    if (!fileName)
+        return false;
+    // The map's content as it is now: a class opening the file must find this very picture.
+    SaveWholeFile(*fileName, WriteSurveyFile(SurveyTally, surveyMap, FileSha256(surveyMap)));
+    sessionFile = *fileName;
+    savedEdits = SurveyTally.Edits();
+    return true;
+}
+
+void TForm2::ButtOuvrirClick()
+{
+    if (!ConfirmLeavingSurvey())
+        return;
+    const QString folder = FolderBeside(!sessionFile.isEmpty() ? sessionFile : surveyMap);
+    if (const std::optional<QString> fileName =
+            AskFileToOpen(this, QStringLiteral("Ouvrir une séance"), folder,
+                          {QStringLiteral("Séance Sondelio (*.sondelio)"), QStringLiteral("Tous les fichiers (*)")}))
+        OpenSurvey(*fileName);
+}
+
+void TForm2::OpenSurvey(const QString& fileName)
+{
+    // Everything is read and checked before anything changes: a refused file leaves the survey
+    // in progress as it was.
+    SurveyFileContent content = ReadSurveyFile(ReadSmallFile(fileName, SurveyFileLimits::MaxFileBytes));
+    const QString map = FindSurveyMap(content, fileName);
+
+    // The main window names the map; its next drawing finds the survey already belonging to it.
+    emit SurveyOpened(map, content.Tally.SampleSize);
+    SurveyTally.Replace(std::move(content.Tally));
+    surveyMap = FullFileName(map);
+    surveyDue = false;
+    sessionFile = fileName;
+    savedEdits = SurveyTally.Edits();
+
+    const bool sampled = SurveyTally.SamplePoints() > 0;
+    TaillePt->setText(IntegerText(sampled ? SurveyTally.PointSize : 5));
+    EdGraine->setText(sampled ? QString::number(SurveyTally.Seed) : QString());
+    EdLandUse->setText(QString());
+    ButtSonder->setEnabled(false);
+    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    ShowSessionState();
+    update();
+}
+
+bool TForm2::ConfirmLeavingSurvey()
+{
+    if (SurveyTally.PointsProbed == 0 || SurveyTally.Edits() == savedEdits)
+        return true;
+    const int answer = AskQuestion(QStringLiteral("Enregistrer la séance ?"),
+                                   {QStringLiteral("Enregistrer"), QStringLiteral("Ne pas enregistrer"),
+                                    QStringLiteral("Annuler")});
+    if (answer == 0)
+        return SaveSurvey();
+    if (answer == 1) {
+        // Asked once: the same survey is not asked about again.
+        savedEdits = SurveyTally.Edits();
+        return true;
+    }
+    return false;
 }
 
 // A sample point is a red disc centred on its pixel, showing only on the map; a counted point

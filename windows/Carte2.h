@@ -68,13 +68,24 @@ public:
     void ButtFiniClick();
     void ButtAnnulerClick();
     void ButtRetablirClick();
+    void ButtEnregistrerClick();
+    void ButtOuvrirClick();
+    // The survey kept in the file, shown as it was saved, ready to go on.
+    void OpenSurvey(const QString& fileName);
+    // Before the survey goes (the window closing, the program ending, another survey opened):
+    // once a point is counted and the survey changed since it was last saved or the question
+    // last answered, asks whether to save it. False when the user chooses to stay.
+    bool ConfirmLeavingSurvey();
 
 signals:
     // A file dropped on the window, to become the map file as if typed in the main window.
     void MapFileDropped(const QString& fileName);
+    // A survey read from its file: its map and sample size become the main window's.
+    void SurveyOpened(const QString& mapFile, int sampleSize);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -101,6 +112,8 @@ private:
     void ShowCountChange(const QRect& dot);
     // The panel of the session: how many points are classified, what undo and redo can do.
     void ShowSessionState();
+    // False when the user cancels the file dialog.
+    bool SaveSurvey();
 
     // The file that each paint shows, and the map as last read: a repaint reads no file unless
     // its name, or the file itself, changed, and reports a failing file only once until the
@@ -114,6 +127,9 @@ private:
     // Set when the window is shown from hidden: its next map drawing begins a new survey.
     bool surveyDue = true;
     MarkFigures markFigures{*this};
+    // The file the survey was last saved to or read from, and its state then.
+    QString sessionFile;
+    quint64 savedEdits = 0;
 };
 
 extern TForm2* Form2;

@@ -7,6 +7,7 @@
 #include "ui/Boxes.h"
 #include "ui/Dispatch.h"
 #include "ui/DroppedFile.h"
+#include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
 #include "ui/WindowFrame.h"
 #include "windows/Carte2.h"
@@ -17,7 +18,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -103,13 +103,11 @@ TPage_1::TPage_1()
 void TPage_1::BtnChoisirCarteClick()
 {
     // The system's own dialog where the desktop offers one, in French like the rest.
-    QFileDialog dialog(this, QStringLiteral("Choisir la carte"), FolderToChooseFrom(EdFich->text()));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Images (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.webp *.gif)"),
-                           QStringLiteral("Tous les fichiers (*)")});
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        EdFich->setText(dialog.selectedFiles().constFirst());
+    if (const std::optional<QString> file = AskFileToOpen(
+            this, QStringLiteral("Choisir la carte"), FolderToChooseFrom(EdFich->text()),
+            {QStringLiteral("Images (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.webp *.gif)"),
+             QStringLiteral("Tous les fichiers (*)")}))
+        EdFich->setText(*file);
 }
 
 void TPage_1::BtnDessineClick()
@@ -149,6 +147,10 @@ void TPage_1::dropEvent(QDropEvent* event)
 
 void TPage_1::closeEvent(QCloseEvent* event)
 {
-    event->accept();
-    Terminate();
+    // The survey in the map window outlives its window, not the program: ask before it goes.
+    bool leave = false;
+    RunHandler([&leave] { leave = !Form2 || Form2->ConfirmLeavingSurvey(); });
+    event->setAccepted(leave);
+    if (leave)
+        Terminate();
 }

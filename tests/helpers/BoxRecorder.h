@@ -29,7 +29,8 @@ public:
         Captions << caption;
         Questions << text;
         Offered << answers;
-        return Answers.isEmpty() ? 0 : int(answers.indexOf(Answers.takeFirst()));
+        const auto chosen = Answers.isEmpty() ? -1 : answers.indexOf(Answers.takeFirst());
+        return int(chosen >= 0 ? chosen : answers.size() - 1);
     }
     void Clear()
     {
@@ -44,7 +45,8 @@ public:
     QStringList Errors;  // as the error box shows them, full stop included
     QStringList Questions;
     QList<QStringList> Offered;  // the answers each question offered
-    // The answers to give, by their text, in turn; past the last, the first answer offered.
+    // The answers to give, by their text, in turn; past the last, or for an answer not offered,
+    // the last one offered, as Escape chooses.
     QStringList Answers;
     // Runs while a notice "waits for the user", as paints can run during a real box.
     std::function<void()> WhileNoticeOpen;
