@@ -3,15 +3,20 @@
 #include "core/FloatArith.h"
 #include "core/Numbers.h"
 #include "core/SampleGenerator.h"
+#include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
 #include "ui/Boxes.h"
 #include "ui/Dispatch.h"
 #include "ui/DroppedFile.h"
+#include "ui/ExportFile.h"
 #include "ui/HouseStyle.h"
+#include "ui/MapPicture.h"
 #include "ui/WindowFrame.h"
 
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,6 +130,7 @@ TForm2::TForm2()
     connect(EdLandUse, &QLineEdit::textChanged, this, Guarded(this, &TForm2::EdLandUseChange));
     connect(ButtSonder, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtSonderClick));
     connect(ButtFini, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtFiniClick));
+    connect(ButtExporterImage, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtExporterImageClick));
     setAcceptDrops(true);
 }
 
@@ -313,6 +319,27 @@ void TForm2::ButtFiniClick()
     EdNBPoints->setText(IntegerText(0));
     EdLandUse->setText(QString());
     ButtSonder->setEnabled(false);
+}
+
+void TForm2::ButtExporterImageClick()
+{
+    // The map as the window shows it now, marks made since the last paint included, taken
+    // before the dialog: the picture is what the user saw when pressing the button.
+    const QRect mapArea(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height());
+    repaint(mapArea);
+    if (!mapShown) {
+        ShowNotice(mapNeeded);
+        return;
+    }
+    const QImage map = Canvas.Drawn(mapArea);
+    const QString fileName = AskFileToWrite(
+        this, QStringLiteral("Exporter l'image de la carte"),
+        ExportNameBeside(surveyMap, QFileInfo(surveyMap).completeBaseName() + QStringLiteral("-points.png")),
+        QStringLiteral("Image PNG (*.png)"), QStringLiteral("png"));
+    if (fileName.isEmpty())
+        return;
+    const QString legend = MapLegend(SurveyTally, surveyMap, QDateTime::currentDateTime());
+    WriteWhole(fileName, PngBytes(MapWithLegend(map, legend)));
 }
 
 // A sample point is a red disc centred on its pixel, showing only on the map; a counted press a

@@ -66,6 +66,7 @@ public:
     void ButtSonderClick();
     void Image1MouseDown(int x, int y);
     void ButtFiniClick();
+    void ButtExporterImageClick();
 
 signals:
     // A file dropped on the window, to become the map file as if typed in the main window.
