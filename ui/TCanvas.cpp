@@ -344,7 +344,6 @@ QImage TCanvas::Drawn(const QRect& area) const
         return QImage();
     QImage pixels = imageDrawn->copy(OnDevice(area.translated(-pictureDrawnLastTime.topLeft()), scaledRatio));
     pixels.setDevicePixelRatio(1);
-    // Whole pixels of the screen's, never a blend: the points keep their exact colours.
     if (pixels.size() != area.size())
         pixels = pixels.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     return pixels;

@@ -127,9 +127,10 @@ public:
     void DrawScaled(const TRect& rect, const TBitmap& picture, const TFigureSource* over = nullptr);
 
     // The pixels of the window's rectangle `area` as the last paint drew them from its picture
-    // and figures, one pixel for each window pixel (on a high-density screen, every
-    // devicePixelRatio-th pixel of the screen's): what a window hands out of what it shows.
-    // Null unless the last paint drew its picture over the whole of `area`.
+    // and figures: what a window hands out of what it shows. One pixel for each window pixel;
+    // on a high-density screen each is the nearest of the screen's pixels, never a blend, so
+    // the figures keep their exact colours. Null unless the last paint drew its picture over
+    // the whole of `area`.
     QImage Drawn(const QRect& area) const;
 
     // Asks for a repaint of an area whose figures changed. All areas asked for until the next
