@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/Results.h"
+#include "core/SurveyLegend.h"
 
 #include <algorithm>
 
@@ -40,12 +41,6 @@ QString FrequencyCell(const ResultRow& row)
     }
 }
 
-bool HasSamplePoints(const TSurveyTally& tally)
-{
-    return std::any_of(tally.Marks().begin(), tally.Marks().end(),
-                       [](const SurveyMark& mark) { return mark.What == SurveyMark::Kind::SamplePoint; });
-}
-
 }  // namespace
 
 QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when)
@@ -55,8 +50,8 @@ QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const Q
     text += Line({QStringLiteral("Carte"), mapFile});
     text += Line({QStringLiteral("Date"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
     text += Line({QStringLiteral("Taille de l'échantillon"), IntegerText(tally.ResultsSampleSize())});
-    // The seed a class reuses to draw the same points; before any point is drawn there is none.
-    text += Line({QStringLiteral("Graine"), HasSamplePoints(tally) ? IntegerText(tally.Seed) : QString()});
+    const std::optional<uint32_t> seed = SampleSeed(tally);
+    text += Line({QStringLiteral("Graine"), seed ? IntegerText(*seed) : QString()});
     text += Line({QStringLiteral("Intervalle de confiance"), QStringLiteral("95 % exact (%1)").arg(method)});
     text += QStringLiteral("\r\n");
     text += Line({QStringLiteral("Usage"), QStringLiteral("Nombre"), QStringLiteral("Fréquence"),

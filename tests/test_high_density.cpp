@@ -6,6 +6,7 @@
 #include "helpers/BoxRecorder.h"
 #include "helpers/MapSession.h"
 #include "helpers/Program.h"
+#include "helpers/SaveDialog.h"
 #include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "windows/Carte2.h"
@@ -103,6 +104,32 @@ private slots:
         const QImage shown = Shown(Form2);
         QCOMPARE(Extent(shown, Blue, onScreen(MapSurface)), onScreen(QRect(523, 98, 7, 7)));
         QCOMPARE(Count(shown, Red), 0);
+    }
+
+    // The exported picture is in window pixels, whatever the screen: the map 600 x 450 with
+    // its point and dot where the window has them, in their exact colours.
+    void theExportedMapIsInWindowPixels()
+    {
+        OpenMap(WriteMap(dir.filePath("a.bmp"), 640, 480), "1");
+        SeedGenerator = [] {
+            GeneratorState = 0;
+            RandomBelow(600), RandomBelow(450);
+        };
+        Click(Form2->BtnCalcul);
+        Form2->EdLandUse->setText("bois");
+        Click(Form2->ButtSonder);
+        PressOnMap(QPoint(526, 101));  // the point on the map pixel (516, 91)
+        SaveTo(dir.filePath("a.png"), [] { Click(Form2->ButtExporterImage); });
+        QCOMPARE(boxes->Errors, QStringList());
+        const QImage exported = QImage(dir.filePath("a.png")).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(exported.width(), 600);
+        QVERIFY(exported.height() > 450);
+        const QRect map(0, 0, 600, 450);
+        QCOMPARE(Extent(exported, Red, map), QRect());
+        QCOMPARE(Extent(exported, Blue, map), QRect(513, 88, 7, 7));
+        QCOMPARE(Count(exported, Red, map) + Count(exported, Blue, map) +
+                     Count(exported, qRgb(255, 255, 255), map),
+                 600 * 450);
     }
 };
 

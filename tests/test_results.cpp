@@ -5,6 +5,7 @@
 #include "BoxRecorder.h"
 #include "MapSession.h"
 #include "Program.h"
+#include "SaveDialog.h"
 
 #include "core/Interval.h"
 #include "core/Numbers.h"
@@ -20,11 +21,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
@@ -92,39 +91,6 @@ QPoint BodyCellCentre(int column, int row)
 bool IsDark(QRgb pixel)
 {
     return qGray(pixel) < 100;
-}
-
-// What the export dialog offered, answered from a zero-delay timer by choosing `fileName`.
-struct ExportOffer {
-    QString Title;
-    QString File;  // the file it proposed
-    QStringList Filters;
-};
-
-// A mnemonic presses its button after a short flash: the dialog is awaited, not assumed open.
-ExportOffer ExportTo(const QString& fileName, const std::function<void()>& openDialog)
-{
-    ExportOffer offer;
-    bool answered = false;
-    std::function<void()> answer = [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, answer);
-            return;
-        }
-        offer.Title = dialog->windowTitle();
-        offer.File = dialog->selectedFiles().value(0);
-        offer.Filters = dialog->nameFilters();
-        dialog->selectFile(fileName);
-        static_cast<QDialog*>(dialog)->accept();  // as the save button does
-        answered = true;
-    };
-    QTimer::singleShot(0, answer);
-    openDialog();
-    if (!QTest::qWaitFor([&] { return answered; }))
-        qWarning("the export dialog never opened");
-    ProcessEvents();
-    return offer;
 }
 
 QByteArray FileBytes(const QString& fileName)
@@ -565,7 +531,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(TabRes));
         SetSurvey(10, {{"Rues", 4}, {"Parcs", 1}}, 5);
 
-        const ExportOffer offer = ExportTo(dir.filePath(typed), [&] {
+        const SaveOffer offer = SaveTo(dir.filePath(typed), [&] {
             if (byKey)
                 QTest::keyClick(TabRes->GridResults, Qt::Key_E, Qt::AltModifier);
             else
@@ -601,8 +567,8 @@ private slots:
         PressResults();
         const QString missingFolder = QFileInfo(dir.path()).fileName() + QStringLiteral("-absent");
         QVERIFY(!QDir::home().exists(missingFolder));
-        const ExportOffer offer =
-            ExportTo(missingFolder + QStringLiteral("/resultats.csv"), [] { Click(TabRes->BtnExporter); });
+        const SaveOffer offer =
+            SaveTo(missingFolder + QStringLiteral("/resultats.csv"), [] { Click(TabRes->BtnExporter); });
         QCOMPARE(offer.File, QDir::home().filePath("resultats.csv"));
 
         const QString named = QDir::home().filePath(missingFolder + QStringLiteral("/resultats.csv"));

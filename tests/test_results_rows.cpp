@@ -1,12 +1,14 @@
 // The results as rows, formed from a survey tally without any window: what each row counts, its
 // share of the sample, the interval of that share, and where a failed division is kept; and the
-// same rows as the bytes of the CSV file that the results window exports.
+// same rows as the bytes of the CSV file that the results window exports, and the line under an
+// exported map.
 
 #include "core/Errors.h"
 #include "core/Interval.h"
 #include "core/Numbers.h"
 #include "core/Results.h"
 #include "core/ResultsCsv.h"
+#include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
 
 #include <QTest>
@@ -176,6 +178,45 @@ private slots:
             tally.AddSamplePoint(QPoint(4, point), 5);
         const QDateTime when(QDate(2026, 3, 9), QTime(8, 5, 7));
         QCOMPARE(ResultsCsv(tally, QStringLiteral("/cartes/ville.bmp"), when), bytes);
+    }
+
+    // The map's file name without its folder, the sample size, the seed once points are drawn
+    // (0 is a seed like any other) and the local date to the minute.
+    void legendNamesTheSurvey_data()
+    {
+        QTest::addColumn<QString>("mapFile");
+        QTest::addColumn<int>("sampleSize");
+        QTest::addColumn<bool>("drawn");
+        QTest::addColumn<uint>("seed");
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("legend");
+        const QDateTime afternoon(QDate(2026, 12, 7), QTime(15, 20, 59));
+        QTest::newRow("points drawn")
+            << "/home/prof/cartes/plan.bmp" << 100 << true << 12345u << afternoon
+            << "Carte : plan.bmp — N = 100 — graine 12345 — 2026-12-07 15:20";
+        QTest::newRow("no point drawn yet")
+            << "/home/prof/cartes/plan.bmp" << 100 << false << 12345u << afternoon
+            << "Carte : plan.bmp — N = 100 — sans graine — 2026-12-07 15:20";
+        QTest::newRow("seed 0")
+            << "/cartes/plan.bmp" << 10000 << true << 0u << afternoon
+            << "Carte : plan.bmp — N = 10000 — graine 0 — 2026-12-07 15:20";
+        QTest::newRow("name without folder, largest seed, early morning")
+            << "vue aérienne.tiff" << 7 << true << 4294967295u << QDateTime(QDate(2027, 1, 2), QTime(8, 5))
+            << "Carte : vue aérienne.tiff — N = 7 — graine 4294967295 — 2027-01-02 08:05";
+    }
+    void legendNamesTheSurvey()
+    {
+        QFETCH(QString, mapFile);
+        QFETCH(int, sampleSize);
+        QFETCH(bool, drawn);
+        QFETCH(uint, seed);
+        QFETCH(QDateTime, when);
+        QFETCH(QString, legend);
+        TSurveyTally tally = Tally(sampleSize, {}, 0);
+        tally.Seed = seed;
+        for (int point = 0; drawn && point < sampleSize; ++point)
+            tally.AddSamplePoint(QPoint(4, 7), 5);
+        QCOMPARE(MapLegend(tally, mapFile, when), legend);
     }
 };
 

@@ -192,6 +192,7 @@ void TCanvas::Paint(const QRegion& region, const std::function<void()>& paintHan
     ForEachRect(painter, region.subtracted(pictureDrawnLastTime), layBackground);
     painting = &painter;
     pictureDrawn = QRect();
+    imageDrawn = nullptr;
     RunHandler(paintHandler, HandlerKind::Paint);
     // Where it was not drawn again (the file failed, the map is smaller), the background shows.
     ForEachRect(painter, region.intersected(pictureDrawnLastTime).subtracted(pictureDrawn),
@@ -261,6 +262,7 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture, const TFigur
         shown = &scene;
         pictureDrawn = sceneArea;
     }
+    imageDrawn = shown;
     ForEachRect(*painting, paintRegion.intersected(pictureDrawn), [&](const QRect& part) {
         const QRect from = part.translated(-pictureDrawn.topLeft());
         if (ratio == 1)
@@ -334,6 +336,17 @@ void TCanvas::UpdateScene(const QRect& pictureArea, const TFigureSource& figures
         }
         first = end;
     }
+}
+
+QImage TCanvas::Drawn(const QRect& area) const
+{
+    if (!imageDrawn || area.isEmpty() || !pictureDrawnLastTime.contains(area))
+        return QImage();
+    QImage pixels = imageDrawn->copy(OnDevice(area.translated(-pictureDrawnLastTime.topLeft()), scaledRatio));
+    pixels.setDevicePixelRatio(1);
+    if (pixels.size() != area.size())
+        pixels = pixels.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return pixels;
 }
 
 void TCanvas::Invalidate(const QRect& area)

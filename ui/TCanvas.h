@@ -126,6 +126,13 @@ public:
     // this raises EInvalidOperation.
     void DrawScaled(const TRect& rect, const TBitmap& picture, const TFigureSource* over = nullptr);
 
+    // The pixels of the window's rectangle `area` as the last paint drew them from its picture
+    // and figures: what a window hands out of what it shows. One pixel for each window pixel;
+    // on a high-density screen each is the nearest of the screen's pixels, never a blend, so
+    // the figures keep their exact colours. Null unless the last paint drew its picture over
+    // the whole of `area`.
+    QImage Drawn(const QRect& area) const;
+
     // Asks for a repaint of an area whose figures changed. All areas asked for until the next
     // paint make one box: thousands of points asked for one by one would make a region of
     // thousands of pieces, slow to build and slower to paint.
@@ -165,4 +172,6 @@ private:
     // background is laid under a picture about to cover it.
     QRect pictureDrawn;
     QRect pictureDrawnLastTime;
+    // What the last paint drew there: the scaled copy or the scene; none when it drew no picture.
+    const QImage* imageDrawn = nullptr;
 };

@@ -4,18 +4,21 @@
 #include "core/Numbers.h"
 #include "core/SampleGenerator.h"
 #include "core/SurveyFile.h"
+#include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
-#include "ui/Boxes.h"
-#include "ui/Dispatch.h"
 #include "picture/PictureFile.h"
 #include "picture/SavedFile.h"
+#include "ui/Boxes.h"
+#include "ui/Dispatch.h"
 #include "ui/DroppedFile.h"
 #include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
+#include "ui/MapPicture.h"
 #include "ui/WindowFrame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -150,6 +153,7 @@ TForm2::TForm2()
     connect(ButtRetablir, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtRetablirClick));
     connect(ButtEnregistrer, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtEnregistrerClick));
     connect(ButtOuvrir, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtOuvrirClick));
+    connect(ButtExporterImage, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtExporterImageClick));
     setAcceptDrops(true);
     ShowSessionState();
 }
@@ -495,6 +499,29 @@ bool TForm2::ConfirmLeavingSurvey()
 
 // A sample point is a red disc centred on its pixel, showing only on the map; a counted point
 // a blue dot centred on it, 7 pixels across or the point's size if larger, covering its disc.
+void TForm2::ButtExporterImageClick()
+{
+    // The map as the window shows it now, marks made since the last paint included, taken
+    // before the dialog: the picture is what the user saw when pressing the button.
+    const QRect mapArea(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height());
+    repaint(mapArea);
+    if (!mapShown) {
+        ShowNotice(mapNeeded);
+        return;
+    }
+    const QImage map = Canvas.Drawn(mapArea);
+    const std::optional<QString> fileName = AskFileToSave(
+        this, QStringLiteral("Exporter l'image de la carte"),
+        QDir(FolderBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral("-points.png")),
+        QStringLiteral("Image PNG (*.png)"), QStringLiteral("png"));
+    if (!fileName)
+        return;
+    const QString legend = MapLegend(SurveyTally, surveyMap, QDateTime::currentDateTime());
+    SaveWholeFile(*fileName, PngBytes(MapWithLegend(map, legend)));
+}
+
+// A sample point is a red disc centred on its pixel, showing only on the map; a counted press a
+// blue dot 7 pixels across whose box starts 2 pixels left of and above the press.
 TFigure TForm2::FigureOf(const SurveyMark& mark) const
 {
     const QPoint at = mapOrigin + mark.Place;

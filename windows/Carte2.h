@@ -76,6 +76,7 @@ public:
     // once a point is counted and the survey changed since it was last saved or the question
     // last answered, asks whether to save it. False when the user chooses to stay.
     bool ConfirmLeavingSurvey();
+    void ButtExporterImageClick();
 
 signals:
     // A file dropped on the window, to become the map file as if typed in the main window.

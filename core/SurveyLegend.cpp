@@ -1,0 +1,20 @@
+#include "core/SurveyLegend.h"
+
+#include "core/Numbers.h"
+
+#include <QFileInfo>
+
+std::optional<uint32_t> SampleSeed(const TSurveyTally& tally)
+{
+    return tally.SamplePoints() > 0 ? std::optional(tally.Seed) : std::nullopt;
+}
+
+QString MapLegend(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when)
+{
+    const std::optional<uint32_t> seed = SampleSeed(tally);
+    return QStringList{QStringLiteral("Carte : %1").arg(QFileInfo(mapFile).fileName()),
+                       QStringLiteral("N = %1").arg(IntegerText(tally.ResultsSampleSize())),
+                       seed ? QStringLiteral("graine %1").arg(IntegerText(*seed)) : QStringLiteral("sans graine"),
+                       when.toString(QStringLiteral("yyyy-MM-dd HH:mm"))}
+        .join(QStringLiteral(" — "));
+}
