@@ -6,7 +6,7 @@
 #include "helpers/BoxRecorder.h"
 #include "helpers/MapSession.h"
 #include "helpers/Program.h"
-#include "helpers/SaveDialog.h"
+#include "helpers/FileDialog.h"
 #include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "windows/Carte2.h"
@@ -119,7 +119,7 @@ private slots:
         Form2->EdLandUse->setText("bois");
         Click(Form2->ButtSonder);
         PressOnMap(QPoint(526, 101));  // the point on the map pixel (516, 91)
-        SaveTo(dir.filePath("a.png"), [] { Click(Form2->ButtExporterImage); });
+        ChooseFile(dir.filePath("a.png"), [] { Click(Form2->ButtExporterImage); });
         QCOMPARE(boxes->Errors, QStringList());
         const QImage exported = QImage(dir.filePath("a.png")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(exported.width(), 600);

@@ -9,7 +9,7 @@
 #include "helpers/BoxRecorder.h"
 #include "helpers/MapSession.h"
 #include "helpers/Program.h"
-#include "helpers/SaveDialog.h"
+#include "helpers/FileDialog.h"
 #include "ui/MapPicture.h"
 #include "windows/Carte2.h"
 
@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(Count(shown, Blue) > 0, counted);
 
         const QDateTime before = QDateTime::currentDateTime();
-        const SaveOffer offer = SaveTo(dir.filePath(typed), [] { Click(Form2->ButtExporterImage); });
+        const FileDialogOffer offer = ChooseFile(dir.filePath(typed), [] { Click(Form2->ButtExporterImage); });
         const QDateTime after = QDateTime::currentDateTime();
         QCOMPARE(boxes->Notices, QStringList());
         QCOMPARE(boxes->Errors, QStringList());
@@ -195,7 +195,7 @@ private slots:
         OpenMap(WritePatternMap(dir.filePath("plan.bmp"), 640, 480));
         Click(Form2->BtnCalcul);
         const QString named = dir.filePath("absent/classe.png");
-        SaveTo(named, [] { Click(Form2->ButtExporterImage); });
+        ChooseFile(named, [] { Click(Form2->ButtExporterImage); });
 
         QFile missing(named);
         QVERIFY(!missing.open(QIODevice::WriteOnly));

@@ -5,7 +5,7 @@
 #include "BoxRecorder.h"
 #include "MapSession.h"
 #include "Program.h"
-#include "SaveDialog.h"
+#include "FileDialog.h"
 
 #include "core/Interval.h"
 #include "core/Numbers.h"
@@ -531,7 +531,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(TabRes));
         SetSurvey(10, {{"Rues", 4}, {"Parcs", 1}}, 5);
 
-        const SaveOffer offer = SaveTo(dir.filePath(typed), [&] {
+        const FileDialogOffer offer = ChooseFile(dir.filePath(typed), [&] {
             if (byKey)
                 QTest::keyClick(TabRes->GridResults, Qt::Key_E, Qt::AltModifier);
             else
@@ -567,8 +567,8 @@ private slots:
         PressResults();
         const QString missingFolder = QFileInfo(dir.path()).fileName() + QStringLiteral("-absent");
         QVERIFY(!QDir::home().exists(missingFolder));
-        const SaveOffer offer =
-            SaveTo(missingFolder + QStringLiteral("/resultats.csv"), [] { Click(TabRes->BtnExporter); });
+        const FileDialogOffer offer =
+            ChooseFile(missingFolder + QStringLiteral("/resultats.csv"), [] { Click(TabRes->BtnExporter); });
         QCOMPARE(offer.File, QDir::home().filePath("resultats.csv"));
 
         const QString named = QDir::home().filePath(missingFolder + QStringLiteral("/resultats.csv"));
