@@ -4,6 +4,7 @@
 #include "core/Numbers.h"
 #include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
+#include "picture/Magnifier.h"
 #include "ui/Boxes.h"
 #include "ui/Dispatch.h"
 #include "ui/DroppedFile.h"
@@ -13,10 +14,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
@@ -125,6 +128,11 @@ TForm2::TForm2()
     connect(EdLandUse, &QLineEdit::textChanged, this, Guarded(this, &TForm2::EdLandUseChange));
     connect(ButtSonder, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtSonderClick));
     connect(ButtFini, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtFiniClick));
+    connect(ButtLoupe, &QPushButton::toggled, this, Guarded(this, &TForm2::ButtLoupeClick));
+    // The lens follows the pointer without a button held, and Shift wherever the keyboard is.
+    setMouseTracking(true);
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        box->installEventFilter(this);
     setAcceptDrops(true);
 }
 
@@ -146,6 +154,7 @@ void TForm2::showEvent(QShowEvent* event)
 void TForm2::paintEvent(QPaintEvent* event)
 {
     Canvas.Paint(event->region(), [this] { FormPaint(); });
+    PaintLoupe(event->region());
 }
 
 void TForm2::FormPaint()
@@ -341,4 +350,92 @@ size_t TForm2::MarkFigures::Count() const
 TFigure TForm2::MarkFigures::Figure(size_t index) const
 {
     return window.FigureOf(SurveyTally.Marks()[index]);
+}
+
+void TForm2::ButtLoupeClick()
+{
+    MoveLoupe();
+}
+
+void TForm2::mouseMoveEvent(QMouseEvent* event)
+{
+    loupePointer = event->position().toPoint();
+    pointerInWindow = true;
+    // Shift pressed while another window had the keyboard reaches no key handler here.
+    shiftHeld = event->modifiers().testFlag(Qt::ShiftModifier);
+    MoveLoupe();
+    QWidget::mouseMoveEvent(event);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    FollowShift(*event);
+    QWidget::keyPressEvent(event);
+}
+
+void TForm2::keyReleaseEvent(QKeyEvent* event)
+{
+    FollowShift(*event);
+    QWidget::keyReleaseEvent(event);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event)
+{
+    // An edit box with the keyboard keeps every key release to itself, Shift's too.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        FollowShift(*static_cast<QKeyEvent*>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm2::FollowShift(const QKeyEvent& event)
+{
+    if (event.key() != Qt::Key_Shift)
+        return;
+    shiftHeld = event.type() == QEvent::KeyPress;
+    MoveLoupe();
+}
+
+void TForm2::leaveEvent(QEvent* event)
+{
+    pointerInWindow = false;
+    MoveLoupe();
+    QWidget::leaveEvent(event);
+}
+
+void TForm2::MoveLoupe()
+{
+    const bool wanted = ButtLoupe->isChecked() || shiftHeld;
+    const bool onMap = loupePointer.x() >= MapRect.Left && loupePointer.x() < MapRect.Right &&
+                       loupePointer.y() >= MapRect.Top && loupePointer.y() < MapRect.Bottom;
+    const std::optional<QRect> now =
+        wanted && pointerInWindow && onMap ? std::optional(MagnifierBox(loupePointer)) : std::nullopt;
+    if (now == loupeBox)
+        return;
+    if (loupeBox)
+        update(*loupeBox);
+    if (now)
+        update(*now);
+    loupeBox = now;
+}
+
+void TForm2::PaintLoupe(const QRegion& region)
+{
+    if (!loupeBox || !mapShown || !region.intersects(*loupeBox))
+        return;
+    // A mark added under the lens, or taken away, changes the lens as a whole, not only the
+    // place where the map shows the mark.
+    if (!QRegion(*loupeBox).subtracted(region).isEmpty())
+        update(*loupeBox);
+    const QImage& picture = shownMap.Picture().Image();
+    const QRect mapArea(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height());
+    const QRectF magnified = MagnifiedArea(loupePointer, MagnifierZoom(picture.size(), mapArea.size()));
+    std::vector<MagnifiedMark> marks;
+    for (const SurveyMark& mark : SurveyTally.Marks()) {
+        const TFigure figure = FigureOf(mark);
+        if (magnified.intersects(QRectF(figure.Box)))
+            marks.push_back({QRectF(figure.Box), ColourToRGB(figure.BrushColour)});
+    }
+    QPainter painter(this);
+    painter.drawImage(QRectF(*loupeBox), RenderMagnifier(picture, mapArea, loupePointer, marks,
+                                                    palette().window().color(), devicePixelRatioF()));
 }

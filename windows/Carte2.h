@@ -6,8 +6,10 @@
 #include "ui/TCanvas.h"
 
 #include <QWidget>
+#include <optional>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -109,6 +111,31 @@ private:
     // Set when the window is shown from hidden: its next map drawing begins a new survey.
     bool surveyDue = true;
     MarkFigures markFigures{*this};
+
+    // The magnifier: while Shift is held or "Loupe" is on, a lens follows the pointer over the
+    // map. It is painted on the window, not a control of its own, so presses reach the map.
+public:
+    void ButtLoupeClick();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FollowShift(const QKeyEvent& event);
+    // After a change of the pointer, of Shift or of "Loupe": where the lens now lies, and a
+    // repaint where it was and where it is.
+    void MoveLoupe();
+    void PaintLoupe(const QRegion& region);
+
+    QPoint loupePointer;
+    bool pointerInWindow = false;
+    bool shiftHeld = false;
+    // Where the lens lies in the window, when it shows.
+    std::optional<QRect> loupeBox;
 };
 
 extern TForm2* Form2;
