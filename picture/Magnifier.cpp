@@ -55,10 +55,11 @@ qreal HalfWidth(qreal radiusX, qreal radiusY, qreal dy)
     return radiusX * std::sqrt(std::max<qreal>(0, 1 - across * across));
 }
 
+// Columns from and to are any distance off the image: a huge point's disc reaches far beyond it.
 void FillRow(QImage& image, int y, qreal from, qreal to, QRgb colour)
 {
-    const int left = std::max(0, int(std::ceil(from)));
-    const int right = std::min(image.width() - 1, int(std::floor(to)));
+    const int left = int(std::max<qreal>(0, std::ceil(from)));
+    const int right = int(std::min<qreal>(image.width() - 1, std::floor(to)));
     if (left > right)
         return;
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -76,8 +77,8 @@ void DrawRing(QImage& image, QPointF centre, qreal radiusX, qreal radiusY, qreal
     const qreal farY = std::max(centre.y(), image.height() - centre.y());
     if (innerX > 0 && innerY > 0 && (farX / innerX) * (farX / innerX) + (farY / innerY) * (farY / innerY) < 1)
         return;
-    const int top = std::max(0, int(std::floor(centre.y() - radiusY)));
-    const int bottom = std::min(image.height() - 1, int(std::ceil(centre.y() + radiusY)));
+    const int top = int(std::max<qreal>(0, std::floor(centre.y() - radiusY)));
+    const int bottom = int(std::min<qreal>(image.height() - 1, std::ceil(centre.y() + radiusY)));
     for (int y = top; y <= bottom; ++y) {
         const qreal dy = y + 0.5 - centre.y();
         const qreal outer = HalfWidth(radiusX, radiusY, dy);
