@@ -201,6 +201,7 @@ private slots:
         QTest::newRow("Loupe, then off") << "toggle" << "toggle";
         QTest::newRow("Loupe, pointer out of the window") << "toggle" << "leave";
         QTest::newRow("Loupe, pointer off the map") << "toggle" << "off map";
+        QTest::newRow("Loupe, pointer onto a panel") << "toggle" << "panel";
         QTest::newRow("Shift in a box, then released") << "shift key" << "shift key";
         QTest::newRow("Shift held while moving, then not") << "shift move" << "shift move";
     }
@@ -240,6 +241,11 @@ private slots:
             QApplication::sendEvent(Form2, &leave);
         } else if (hidden == "off map") {
             MovePointer(QPoint(700, 101));
+        } else if (hidden == "panel") {
+            // Straight from the map onto a control: the window hears of no move.
+            QTest::mouseMove(Form2->windowHandle(), pointAt);
+            QTest::mouseMove(Form2->windowHandle(), QPoint(900, 300));
+            ProcessEvents();
         } else if (hidden == "shift key") {
             QTest::keyRelease(Form2->EdLandUse, Qt::Key_Shift);
         } else {

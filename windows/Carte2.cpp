@@ -129,10 +129,11 @@ TForm2::TForm2()
     connect(ButtSonder, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtSonderClick));
     connect(ButtFini, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtFiniClick));
     connect(ButtLoupe, &QPushButton::toggled, this, Guarded(this, &TForm2::ButtLoupeClick));
-    // The lens follows the pointer without a button held, and Shift wherever the keyboard is.
+    // The lens follows the pointer without a button held. The controls tell when the pointer
+    // reaches one of them, which no move on the window does, and pass on Shift.
     setMouseTracking(true);
-    for (QLineEdit* box : findChildren<QLineEdit*>())
-        box->installEventFilter(this);
+    for (QWidget* control : findChildren<QWidget*>())
+        control->installEventFilter(this);
     setAcceptDrops(true);
 }
 
@@ -360,7 +361,7 @@ void TForm2::ButtLoupeClick()
 void TForm2::mouseMoveEvent(QMouseEvent* event)
 {
     loupePointer = event->position().toPoint();
-    pointerInWindow = true;
+    pointerOnSurface = true;
     // Shift pressed while another window had the keyboard reaches no key handler here.
     shiftHeld = event->modifiers().testFlag(Qt::ShiftModifier);
     MoveLoupe();
@@ -381,9 +382,14 @@ void TForm2::keyReleaseEvent(QKeyEvent* event)
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event)
 {
-    // An edit box with the keyboard keeps every key release to itself, Shift's too.
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+    // No control lies on the map. An edit box with the keyboard keeps every key release to
+    // itself, Shift's too.
+    if (event->type() == QEvent::Enter) {
+        pointerOnSurface = false;
+        MoveLoupe();
+    } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         FollowShift(*static_cast<QKeyEvent*>(event));
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -397,7 +403,7 @@ void TForm2::FollowShift(const QKeyEvent& event)
 
 void TForm2::leaveEvent(QEvent* event)
 {
-    pointerInWindow = false;
+    pointerOnSurface = false;
     MoveLoupe();
     QWidget::leaveEvent(event);
 }
@@ -408,7 +414,7 @@ void TForm2::MoveLoupe()
     const bool onMap = loupePointer.x() >= MapRect.Left && loupePointer.x() < MapRect.Right &&
                        loupePointer.y() >= MapRect.Top && loupePointer.y() < MapRect.Bottom;
     const std::optional<QRect> now =
-        wanted && pointerInWindow && onMap ? std::optional(MagnifierBox(loupePointer)) : std::nullopt;
+        wanted && pointerOnSurface && onMap ? std::optional(MagnifierBox(loupePointer)) : std::nullopt;
     if (now == loupeBox)
         return;
     if (loupeBox)

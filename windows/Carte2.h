@@ -132,7 +132,8 @@ private:
     void PaintLoupe(const QRegion& region);
 
     QPoint loupePointer;
-    bool pointerInWindow = false;
+    // The pointer is on the window's own surface, not on a control nor out of the window.
+    bool pointerOnSurface = false;
     bool shiftHeld = false;
     // Where the lens lies in the window, when it shows.
     std::optional<QRect> loupeBox;
