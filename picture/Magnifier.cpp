@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -124,21 +125,12 @@ void DrawCross(QImage& image, qreal ratio)
 void CutDisc(QImage& image, qreal ratio)
 {
     const qreal centre = lensCentre * ratio;
-    const qreal outer = centre * centre;
-    const qreal innerRadius = centre - MagnifierBorder * ratio;
-    const qreal inner = innerRadius * innerRadius;
     for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const qreal dy = y + 0.5 - centre;
-        for (int x = 0; x < image.width(); ++x) {
-            const qreal dx = x + 0.5 - centre;
-            const qreal distance = dx * dx + dy * dy;
-            if (distance > outer)
-                line[x] = 0;
-            else if (distance > inner)
-                line[x] = borderColour;
-        }
+        const qreal half = HalfWidth(centre, centre, y + 0.5 - centre);
+        FillRow(image, y, 0, half < 0 ? image.width() - 1 : std::ceil(centre - 0.5 - half) - 1, 0);
+        FillRow(image, y, std::floor(centre - 0.5 + half) + 1, image.width() - 1, 0);
     }
+    DrawRing(image, QPointF(centre, centre), centre, centre, MagnifierBorder * ratio, borderColour);
 }
 
 }  // namespace
