@@ -16,6 +16,7 @@
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
 
+#include "bench/PhotoLike.h"
 #include "bench/ProcessMemory.h"
 
 #include <QApplication>
@@ -26,11 +27,9 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <functional>
 
@@ -49,25 +48,6 @@ public:
     // Every question is answered as its default: the benchmark goes on.
     int PresentQuestion(const QString&, const QString&, const QStringList&) override { return 0; }
 };
-
-// Fields, a road and grain: smooth stretches with noise, as an aerial photo compresses.
-QImage PhotoLikePicture()
-{
-    QImage image(Width, Height, QImage::Format_RGB32);
-    QRandomGenerator random(346);
-    for (int y = 0; y < Height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < Width; ++x) {
-            const int field = (x / 700 + y / 500) % 4;
-            const int grain = int(random.bounded(24));
-            const int shade = int(20 * std::sin(x / 90.0) + 20 * std::cos(y / 70.0));
-            line[x] = qRgb(std::clamp(60 + field * 40 + shade + grain, 0, 255),
-                           std::clamp(120 + field * 15 - shade + grain, 0, 255),
-                           std::clamp(50 + field * 10 + grain, 0, 255));
-        }
-    }
-    return image;
-}
 
 void DecodeWithQt(const QString& path)
 {
@@ -131,7 +111,7 @@ int main(int argc, char** argv)
 
     std::printf("Making the %d x %d photo...\n", Width, Height);
     const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
-    if (!PhotoLikePicture().save(photo, "JPEG", 90))
+    if (!PhotoLikePicture(Width, Height).save(photo, "JPEG", 90))
         qFatal("cannot write %s", qPrintable(photo));
     // The window reads a file again only under another name or stamp: one copy a round.
     QStringList copies;

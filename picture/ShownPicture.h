@@ -23,6 +23,9 @@ public:
     void Show(const QString& fileName, const Use& use);
     // The window was shown anew: a failure is worth reporting again.
     void ShownAnew();
+    // The picture as last read, at its own resolution (empty before any): what a magnifier
+    // shows without reading the file again.
+    const TBitmap& Picture() const { return picture; }
 
 private:
     // The picture as last read, and the file it was read from.

@@ -6,6 +6,7 @@
 #include "core/SurveyFile.h"
 #include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
+#include "picture/Magnifier.h"
 #include "picture/PictureFile.h"
 #include "picture/SavedFile.h"
 #include "ui/Boxes.h"
@@ -24,10 +25,12 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <algorithm>
@@ -154,6 +157,12 @@ TForm2::TForm2()
     connect(ButtEnregistrer, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtEnregistrerClick));
     connect(ButtOuvrir, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtOuvrirClick));
     connect(ButtExporterImage, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtExporterImageClick));
+    connect(ButtLoupe, &QPushButton::toggled, this, Guarded(this, &TForm2::ButtLoupeClick));
+    // The lens follows the pointer without a button held. The controls tell when the pointer
+    // reaches one of them, which no move on the window does, and pass on Shift.
+    setMouseTracking(true);
+    for (QWidget* control : findChildren<QWidget*>())
+        control->installEventFilter(this);
     setAcceptDrops(true);
     ShowSessionState();
 }
@@ -184,6 +193,7 @@ void TForm2::closeEvent(QCloseEvent* event)
 void TForm2::paintEvent(QPaintEvent* event)
 {
     Canvas.Paint(event->region(), [this] { FormPaint(); });
+    PaintLoupe(event->region());
 }
 
 void TForm2::FormPaint()
@@ -262,6 +272,7 @@ void TForm2::BtnCalculClick()
                        {QStringLiteral("Oui"), QStringLiteral("Non")})
                != 0)
         return;
+    const bool countsDropped = SurveyTally.PointsProbed > 0;
     SurveyTally.BeginSample();
     Canvas.Invalidate(QRect(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height()));
     if (seedTyped)
@@ -278,7 +289,8 @@ void TForm2::BtnCalculClick()
         DrawSamplePoint(MapRect.Left + x, MapRect.Top + y);
     }
     EdLandUse->setText(QString());
-    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    if (countsDropped)
+        EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
     ShowSessionState();
 }
 
@@ -547,4 +559,97 @@ size_t TForm2::MarkFigures::Count() const
 TFigure TForm2::MarkFigures::Figure(size_t index) const
 {
     return window.FigureOf(SurveyTally.Marks()[index]);
+}
+
+void TForm2::ButtLoupeClick()
+{
+    MoveLoupe();
+}
+
+void TForm2::mouseMoveEvent(QMouseEvent* event)
+{
+    loupePointer = event->position().toPoint();
+    pointerOnSurface = true;
+    // Shift pressed while another window had the keyboard reaches no key handler here.
+    shiftHeld = event->modifiers().testFlag(Qt::ShiftModifier);
+    MoveLoupe();
+    QWidget::mouseMoveEvent(event);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    FollowShift(*event);
+    QWidget::keyPressEvent(event);
+}
+
+void TForm2::keyReleaseEvent(QKeyEvent* event)
+{
+    FollowShift(*event);
+    QWidget::keyReleaseEvent(event);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event)
+{
+    // No control lies on the map. An edit box with the keyboard keeps every key release to
+    // itself, Shift's too.
+    if (event->type() == QEvent::Enter) {
+        pointerOnSurface = false;
+        MoveLoupe();
+    } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        FollowShift(*static_cast<QKeyEvent*>(event));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm2::FollowShift(const QKeyEvent& event)
+{
+    if (event.key() != Qt::Key_Shift)
+        return;
+    shiftHeld = event.type() == QEvent::KeyPress;
+    MoveLoupe();
+}
+
+void TForm2::leaveEvent(QEvent* event)
+{
+    pointerOnSurface = false;
+    MoveLoupe();
+    QWidget::leaveEvent(event);
+}
+
+void TForm2::MoveLoupe()
+{
+    const bool wanted = ButtLoupe->isChecked() || shiftHeld;
+    const bool onMap = loupePointer.x() >= MapRect.Left && loupePointer.x() < MapRect.Right &&
+                       loupePointer.y() >= MapRect.Top && loupePointer.y() < MapRect.Bottom;
+    const std::optional<QRect> now =
+        wanted && pointerOnSurface && onMap ? std::optional(MagnifierBox(loupePointer)) : std::nullopt;
+    if (now == loupeBox)
+        return;
+    if (loupeBox)
+        update(*loupeBox);
+    if (now)
+        update(*now);
+    loupeBox = now;
+}
+
+void TForm2::PaintLoupe(const QRegion& region)
+{
+    if (!loupeBox || !mapShown || !region.intersects(*loupeBox))
+        return;
+    // A mark added under the lens, or taken away, changes the lens as a whole, not only the
+    // place where the map shows the mark.
+    if (!QRegion(*loupeBox).subtracted(region).isEmpty())
+        update(*loupeBox);
+    const QImage& picture = shownMap.Picture().Image();
+    const QRect mapArea(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height());
+    const QRectF magnified = MagnifiedArea(loupePointer, MagnifierZoom(picture.size(), mapArea.size()));
+    std::vector<MagnifiedMark> marks;
+    for (const SurveyMark& mark : SurveyTally.Marks()) {
+        const TFigure figure = FigureOf(mark);
+        if (magnified.intersects(QRectF(figure.Box)))
+            marks.push_back({QRectF(figure.Box), ColourToRGB(figure.BrushColour)});
+    }
+    QPainter painter(this);
+    painter.drawImage(QRectF(*loupeBox), RenderMagnifier(picture, mapArea, loupePointer, marks,
+                                                    palette().window().color(), devicePixelRatioF()));
 }

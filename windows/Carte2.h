@@ -6,8 +6,10 @@
 #include "ui/TCanvas.h"
 
 #include <QWidget>
+#include <optional>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -76,6 +78,7 @@ public:
     // once a point is counted and the survey changed since it was last saved or the question
     // last answered, asks whether to save it. False when the user chooses to stay.
     bool ConfirmLeavingSurvey();
+    void ButtLoupeClick();
     void ButtExporterImageClick();
 
 signals:
@@ -92,6 +95,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The survey's marks as the canvas draws them over the map, taken from the survey at each
@@ -115,6 +123,11 @@ private:
     void ShowSessionState();
     // False when the user cancels the file dialog.
     bool SaveSurvey();
+    void FollowShift(const QKeyEvent& event);
+    // After a change of the pointer, of Shift or of "Loupe": where the lens now lies, and a
+    // repaint where it was and where it is.
+    void MoveLoupe();
+    void PaintLoupe(const QRegion& region);
 
     // The file that each paint shows, and the map as last read: a repaint reads no file unless
     // its name, or the file itself, changed, and reports a failing file only once until the
@@ -131,6 +144,15 @@ private:
     // The file the survey was last saved to or read from, and its state then.
     QString sessionFile;
     quint64 savedEdits = 0;
+
+    // The magnifier: while Shift is held or "Loupe" is on, a lens follows the pointer over the
+    // map. It is painted on the window, not a control of its own, so presses reach the map.
+    QPoint loupePointer;
+    // The pointer is on the window's own surface, not on a control nor out of the window.
+    bool pointerOnSurface = false;
+    bool shiftHeld = false;
+    // Where the lens lies in the window, when it shows.
+    std::optional<QRect> loupeBox;
 };
 
 extern TForm2* Form2;

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -31,9 +30,8 @@ FileDialogOffer ChooseFile(const QString& fileName, const std::function<void()>&
         }
         // Typed as a user does: selectFile() leaves alone a name box that has the focus, as it
         // has once the dialog is the active window.
-        dialog->setDirectory(QFileInfo(fileName).absolutePath());
         if (auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            nameBox->setText(QFileInfo(fileName).fileName());
+            nameBox->setText(fileName);
         else
             dialog->selectFile(fileName);
         static_cast<QDialog*>(dialog)->accept();  // as the save or open button does
