@@ -3,7 +3,6 @@
 #include "core/Errors.h"
 #include "core/MessageText.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +12,8 @@
 #include <QStringDecoder>
 #include <array>
 #include <cmath>
+#include <memory>
+#include <openssl/evp.h>
 #include <optional>
 
 using namespace SurveyFileLimits;
@@ -317,8 +318,23 @@ QByteArray FileSha256(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EFOpenError(QStringLiteral("Impossible d'ouvrir le fichier %1 : %2").arg(path, file.errorString()));
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file) || !file.atEnd())
-        throw EReadError(QStringLiteral("Impossible de lire le fichier %1 jusqu'au bout : %2").arg(path, file.errorString()));
-    return hash.result();
+    // OpenSSL's digest uses the processor's SHA instructions: a photo of several megabytes is
+    // hashed in a few milliseconds, where a portable digest takes ten times as long.
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> digest(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+    if (!digest || EVP_DigestInit_ex(digest.get(), EVP_sha256(), nullptr) != 1)
+        throw EOutOfMemory(QStringLiteral("Mémoire insuffisante"));
+    QByteArray piece(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(piece.data(), piece.size());
+        if (got < 0)
+            throw EReadError(QStringLiteral("Impossible de lire le fichier %1 jusqu'au bout : %2").arg(path, file.errorString()));
+        if (got == 0)
+            break;
+        EVP_DigestUpdate(digest.get(), piece.constData(), std::size_t(got));
+    }
+    QByteArray result(EVP_MAX_MD_SIZE, Qt::Uninitialized);
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(digest.get(), reinterpret_cast<unsigned char*>(result.data()), &length);
+    result.truncate(int(length));
+    return result;
 }
