@@ -16,7 +16,7 @@
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
 
-#include "bench/PhotoLike.h"
+#include "bench/BenchProgram.h"
 #include "bench/ProcessMemory.h"
 
 #include <QApplication>
@@ -78,17 +78,12 @@ double Median(QList<double> times)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    HeadlessUnlessTold();
     QApplication application(argc, argv);
-    SetUpApplication(application);
     Silent boxes;
     SetBoxPresenter(&boxes);
-    SurveyTally.Reset();
-    CreateWindowSet();
-    ShowWindow(Page_1);
+    StartWindowSet(application);
     Page_1->EdNPoints->setText(QStringLiteral("100"));
-    QApplication::processEvents();
 
     QTemporaryDir dir;
     // The map window once shown with a small JPEG: its surface and the reader are ready, as

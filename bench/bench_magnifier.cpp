@@ -6,23 +6,17 @@
 //
 //   bench_magnifier          (runs headless unless QT_QPA_PLATFORM says otherwise)
 
-#include "app/Application.h"
-#include "app/WindowSet.h"
 #include "core/SurveyTally.h"
 #include "picture/Magnifier.h"
 #include "picture/TBitmap.h"
-#include "ui/ApplicationFrame.h"
 #include "windows/Carte2.h"
-#include "windows/Fich_1.h"
 
+#include "bench/BenchProgram.h"
 #include "bench/Measures.h"
-#include "bench/PhotoLike.h"
 #include "helpers/BoxRecorder.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -57,35 +51,12 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    HeadlessUnlessTold();
     QApplication application(argc, argv);
-    SetUpApplication(application);
     BoxRecorder boxes;
-    SurveyTally.Reset();
-    CreateWindowSet();
-    ShowWindow(Page_1);
-    QApplication::processEvents();
-
+    StartWindowSet(application);
     QTemporaryDir dir;
-    const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
-    if (!PhotoLikePicture(6000, 4000).save(photo, "JPEG", 90))
-        qFatal("cannot write %s", qPrintable(photo));
-    Page_1->EdFich->setText(photo);
-    Page_1->EdNPoints->setText(QStringLiteral("10000"));
-    Page_1->BtnDessine->click();
-    QApplication::processEvents();
-    Form2->repaint();
-    Form2->BtnCalcul->click();
-    Form2->EdLandUse->setText(QStringLiteral("bâti"));
-    Form2->ButtSonder->click();
-    // Presses on sample points, so that each counts.
-    for (int i = 0; i < 200; ++i) {
-        const QPoint at = SurveyTally.Marks()[size_t(i) * 37].Place + QPoint(10, 10);
-        Form2->Image1MouseDown(at.x(), at.y());
-    }
-    Form2->repaint();
-    QApplication::processEvents();
+    const QString photo = SurveyOnPhoto(dir.path(), 10000, 50);
 
     TBitmap picture;
     picture.LoadPictureFile(photo);

@@ -7,56 +7,28 @@
 //
 //   bench_session          (runs headless unless QT_QPA_PLATFORM says otherwise)
 
-#include "app/Application.h"
-#include "app/WindowSet.h"
 #include "core/SurveyFile.h"
 #include "core/SurveyTally.h"
 #include "picture/SavedFile.h"
-#include "ui/ApplicationFrame.h"
 #include "windows/Carte2.h"
-#include "windows/Fich_1.h"
 
+#include "bench/BenchProgram.h"
 #include "bench/Measures.h"
-#include "bench/PhotoLike.h"
 #include "helpers/BoxRecorder.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    HeadlessUnlessTold();
     QApplication application(argc, argv);
-    SetUpApplication(application);
     BoxRecorder boxes;
-    SurveyTally.Reset();
-    CreateWindowSet();
-    ShowWindow(Page_1);
-    QApplication::processEvents();
-
+    StartWindowSet(application);
     QTemporaryDir dir;
-    const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
-    if (!PhotoLikePicture(6000, 4000).save(photo, "JPEG", 90))
-        qFatal("cannot write %s", qPrintable(photo));
-    Page_1->EdFich->setText(photo);
-    Page_1->EdNPoints->setText(QStringLiteral("10000"));
-    Page_1->BtnDessine->click();
-    QApplication::processEvents();
-    Form2->repaint();
-    Form2->BtnCalcul->click();
-    Form2->EdLandUse->setText(QStringLiteral("bâti"));
-    Form2->ButtSonder->click();
-    for (std::size_t point = 0; point < 5000; ++point) {
-        const QPoint at = SurveyTally.Marks()[point * 2].Place + QPoint(10, 10);
-        Form2->Image1MouseDown(at.x(), at.y());
-    }
-    Form2->repaint();
-    QApplication::processEvents();
+    const QString photo = SurveyOnPhoto(dir.path(), 10000, 2);
     const int counted = SurveyTally.PointsProbed;
 
     const QString session = dir.filePath(QStringLiteral("seance.sondelio"));

@@ -1,0 +1,57 @@
+#pragma once
+// The program as the benchmarks run it: started as at start-up, and a survey on a large photo.
+
+#include "app/Application.h"
+#include "app/WindowSet.h"
+#include "core/SurveyTally.h"
+#include "ui/ApplicationFrame.h"
+#include "windows/Carte2.h"
+#include "windows/Fich_1.h"
+
+#include "bench/PhotoLike.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+// Before the application is made: headless unless QT_QPA_PLATFORM says otherwise.
+inline void HeadlessUnlessTold()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// The window set made and the main window shown, on a fresh survey.
+inline void StartWindowSet(QApplication& application)
+{
+    SetUpApplication(application);
+    SurveyTally.Reset();
+    CreateWindowSet();
+    ShowWindow(Page_1);
+    QApplication::processEvents();
+}
+
+// A 6000 x 4000 photo written as a JPEG in `folder`, drawn, `points` sample points placed on it
+// and one in `step` of them counted under "bâti", as presses on the points. Returns the photo.
+inline QString SurveyOnPhoto(const QString& folder, int points, int step)
+{
+    const QString photo = QDir(folder).filePath(QStringLiteral("photo.jpg"));
+    if (!PhotoLikePicture(6000, 4000).save(photo, "JPEG", 90))
+        qFatal("cannot write %s", qPrintable(photo));
+    Page_1->EdFich->setText(photo);
+    Page_1->EdNPoints->setText(QString::number(points));
+    Page_1->BtnDessine->click();
+    QApplication::processEvents();
+    Form2->repaint();
+    Form2->BtnCalcul->click();
+    Form2->EdLandUse->setText(QStringLiteral("bâti"));
+    Form2->ButtSonder->click();
+    for (int point = 0; point < points; point += step) {
+        const QPoint at = SurveyTally.Marks()[std::size_t(point)].Place + QPoint(10, 10);
+        Form2->Image1MouseDown(at.x(), at.y());
+    }
+    Form2->repaint();
+    QApplication::processEvents();
+    return photo;
+}
