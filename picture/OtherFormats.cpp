@@ -231,12 +231,22 @@ void LayOnWhite(QImage& image)
 
 }  // namespace
 
+namespace {
+
+// A reader as a map is read: the format from the content, the picture turned by its tag.
+void ReadAsAMap(QImageReader& reader)
+{
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+}
+
+}  // namespace
+
 QImage ReadOtherFormat(QIODevice& stream, const QString& shownName)
 {
     const qint64 start = stream.pos();
     QImageReader reader(&stream);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(true);
+    ReadAsAMap(reader);
     const QByteArray format = reader.format();
     if (!IsMapFormat(format))
         FailUnknown();
@@ -253,4 +263,16 @@ QImage ReadOtherFormat(QIODevice& stream, const QString& shownName)
         FailDamaged(shownName);
     LayOnWhite(image);
     return image;
+}
+
+QSize OtherFormatSize(QIODevice& stream)
+{
+    QImageReader reader(&stream);
+    ReadAsAMap(reader);
+    if (!IsMapFormat(reader.format()))
+        return {};
+    QSize size = reader.size();
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        size.transpose();
+    return size;
 }

@@ -16,3 +16,7 @@
 // EInvalidGraphic naming the file by shownName when a known format cannot be decoded (damaged
 // or cut short).
 QImage ReadOtherFormat(QIODevice& stream, const QString& shownName);
+
+// The width and height that ReadOtherFormat would give, read from the header alone (turned by
+// the orientation tag as the picture is); empty when the header tells none.
+QSize OtherFormatSize(QIODevice& stream);

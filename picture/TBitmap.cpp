@@ -3,6 +3,10 @@
 #include "picture/OtherFormats.h"
 #include "picture/PictureFile.h"
 
+#include <QtEndian>
+#include <cstdlib>
+#include <limits>
+
 TBitmap::TBitmap() = default;
 
 int TBitmap::Width() const
@@ -28,6 +32,29 @@ const QImage& TBitmap::Image() const
 const BmpInfoHeader& TBitmap::Header() const
 {
     return picture.header;
+}
+
+QSize PictureFileSize(const QString& fileName)
+{
+    PictureFile file(fileName);
+    QIODevice& stream = file.Stream();
+    if (!stream.peek(2).startsWith("BM"))
+        return OtherFormatSize(stream);
+    // The file header (14 bytes), then the bitmap header: its size, then the width and the
+    // height, 16 bits each in the core form, 32 in the others (a negative height: top-down).
+    const QByteArray head = stream.peek(26);
+    if (head.size() < 22)
+        return {};
+    const auto* at = reinterpret_cast<const uchar*>(head.constData());
+    if (qFromLittleEndian<quint32>(at + 14) == 12)
+        return QSize(qFromLittleEndian<quint16>(at + 18), qFromLittleEndian<quint16>(at + 20));
+    if (head.size() < 26)
+        return {};
+    const qint32 width = qFromLittleEndian<qint32>(at + 18);
+    const qint32 height = qFromLittleEndian<qint32>(at + 22);
+    if (width <= 0 || height == 0 || height == std::numeric_limits<qint32>::min())
+        return {};
+    return QSize(width, std::abs(height));
 }
 
 void TBitmap::LoadPictureFile(const QString& fileName)

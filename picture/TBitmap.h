@@ -9,6 +9,11 @@
 #include <QIODevice>
 #include <QString>
 
+// The width and height that LoadPictureFile would give the picture in the file, read from its
+// header alone: a file can be checked against them before it is read. Empty when the header
+// tells none. Throws EFOpenError as LoadPictureFile does.
+QSize PictureFileSize(const QString& fileName);
+
 class TBitmap {
 public:
     TBitmap();  // empty: Width() == Height() == 0

@@ -3,6 +3,7 @@
 // map2png, which writes what the map window would draw.
 
 #include "core/Errors.h"
+#include "helpers/BmpWriter.h"
 #include "picture/TBitmap.h"
 
 #include <QBuffer>
@@ -169,12 +170,43 @@ private slots:
         TBitmap map;
         map.LoadPictureFile(name);
         QCOMPARE(QSize(map.Width(), map.Height()), size);
+        QCOMPARE(PictureFileSize(name), size);  // the header alone tells the same
         QCOMPARE(int(map.Header().bitsPerPixel), bitsPerPixel);
         QVERIFY(!map.Image().hasAlphaChannel());
         for (const auto& [point, colour] : samples)
             QVERIFY2(Near(map.Image().pixelColor(point), colour),
                      qPrintable(QStringLiteral("(%1, %2) is %3").arg(point.x()).arg(point.y())
                                     .arg(map.Image().pixelColor(point).name())));
+    }
+
+    // A BMP file's header alone tells the size its picture is read at, whatever its form.
+    void bmpHeaderTellsThePictureSize_data()
+    {
+        QTest::addColumn<int>("headerSize");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("core header") << 12 << 5 << QSize(7, 5);
+        QTest::newRow("bottom-up") << 40 << 5 << QSize(7, 5);
+        QTest::newRow("top-down") << 124 << -5 << QSize(7, 5);
+        QTest::newRow("no rows") << 40 << 0 << QSize();
+    }
+    void bmpHeaderTellsThePictureSize()
+    {
+        QFETCH(int, headerSize);
+        QFETCH(int, height);
+        QFETCH(QSize, size);
+        BmpLayout layout;
+        layout.width = 7;
+        layout.height = height;
+        layout.headerSize = quint32(headerSize);
+        layout.pixels = QByteArray(24 * std::abs(height), '\0');
+        WriteBmpFile(QStringLiteral("forme.bmp"), layout);
+        QCOMPARE(PictureFileSize(QStringLiteral("forme.bmp")), size);
+        if (!size.isEmpty()) {
+            TBitmap map;
+            map.LoadPictureFile(QStringLiteral("forme.bmp"));
+            QCOMPARE(QSize(map.Width(), map.Height()), size);
+        }
     }
 
     void failuresOfEachKind_data()

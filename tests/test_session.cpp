@@ -189,6 +189,8 @@ private slots:
                             "programme à jour pour ouvrir cette séance.";
         QTest::newRow("a point outside the map")
             << "outside" << damaged.arg("un point d'échantillon est hors de la carte");
+        QTest::newRow("drawn at another size")
+            << "size" << damaged.arg("elle dessine sa carte en 1200 × 800 pixels, et non en 600 × 400");
         QTest::newRow("counts that contradict the points")
             << "counts" << damaged.arg("les nombres de points ne s'accordent pas avec les points comptés");
         QTest::newRow("its map changed")
@@ -216,6 +218,8 @@ private slots:
         else if (fault == "outside")
             bytes.replace(QRegularExpression("\\[\"point\",\\d+,").match(QString::fromUtf8(bytes)).captured().toUtf8(),
                           "[\"point\",9000,");
+        else if (fault == "size")
+            bytes.replace("\"largeur\":600", "\"largeur\":1200").replace("\"hauteur\":400", "\"hauteur\":800");
         else if (fault == "counts")
             bytes.replace("\"pointsSondes\":7", "\"pointsSondes\":6");
         QVERIFY(session.open(QIODevice::WriteOnly));

@@ -1,5 +1,6 @@
 #include "windows/Carte2.h"
 
+#include "core/Errors.h"
 #include "core/FloatArith.h"
 #include "core/Numbers.h"
 #include "core/SampleGenerator.h"
@@ -59,6 +60,18 @@ int Saturated(int64_t value)
 int32_t RoundHalfEven(long double value)
 {
     return static_cast<int32_t>(std::nearbyint(value));
+}
+
+// The map is drawn 600 pixels wide, or 700 high when it is at least as high as wide. The ratio
+// passes through a double, the fixed side is divided in extended precision.
+QSize DrawnMapSize(int pictureWidth, int pictureHeight)
+{
+    if (pictureWidth > pictureHeight) {
+        const double ratio = static_cast<double>(Divide(pictureWidth, pictureHeight));
+        return QSize(600, RoundHalfEven(Divide(600, ratio)));
+    }
+    const double ratio = static_cast<double>(Divide(pictureHeight, pictureWidth));
+    return QSize(RoundHalfEven(Divide(700, ratio)), 700);
 }
 
 }  // namespace
@@ -217,19 +230,10 @@ void TForm2::FormPaint()
 
 void TForm2::ScaleToMap(int pictureWidth, int pictureHeight)
 {
-    // The ratio passes through a double, the fixed side is divided in extended precision; both
-    // divisions come before anything is stored, so a failing one leaves the old size.
-    if (pictureWidth > pictureHeight) {
-        const double ratio = static_cast<double>(Divide(pictureWidth, pictureHeight));
-        const int32_t height = RoundHalfEven(Divide(600, ratio));
-        SurveyTally.MapWidth = 600;
-        SurveyTally.MapHeight = height;
-    } else {
-        const double ratio = static_cast<double>(Divide(pictureHeight, pictureWidth));
-        const int32_t width = RoundHalfEven(Divide(700, ratio));
-        SurveyTally.MapHeight = 700;
-        SurveyTally.MapWidth = width;
-    }
+    // Both divisions come before anything is stored, so a failing one leaves the old size.
+    const QSize drawn = DrawnMapSize(pictureWidth, pictureHeight);
+    SurveyTally.MapWidth = drawn.width();
+    SurveyTally.MapHeight = drawn.height();
 }
 
 void TForm2::BeginSurvey(const QString& mapName)
@@ -473,6 +477,19 @@ void TForm2::OpenSurvey(const QString& fileName)
     // in progress as it was.
     SurveyFileContent content = ReadSurveyFile(ReadSmallFile(fileName, SurveyFileLimits::MaxFileBytes));
     const QString map = FindSurveyMap(content, fileName);
+    // Points placed on the map as drawn then must lie on it as drawn now. A picture whose header
+    // tells no size is never drawn, and the survey waits for it as for any map.
+    const QSize picture = PictureFileSize(map);
+    if (!picture.isEmpty()) {
+        const QSize drawn = DrawnMapSize(picture.width(), picture.height());
+        if (drawn != QSize(content.Tally.MapWidth, content.Tally.MapHeight))
+            throw EReadError(QStringLiteral("Cette séance est endommagée et ne peut pas être ouverte : elle "
+                                            "dessine sa carte en %1 × %2 pixels, et non en %3 × %4.")
+                                 .arg(content.Tally.MapWidth)
+                                 .arg(content.Tally.MapHeight)
+                                 .arg(drawn.width())
+                                 .arg(drawn.height()));
+    }
 
     // The main window names the map; its next drawing finds the survey already belonging to it.
     emit SurveyOpened(map, content.Tally.SampleSize);
