@@ -109,7 +109,8 @@ TForm2::TForm2()
     BtnCalcul->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 16));
 
     // The session, in the free space under the steps: the seed that gives a whole class the
-    // same points.
+    // same points, how far the classifying has gone, undo, the magnifier, the session's file
+    // and the picture of the map.
     Panel3 = MakePanel(this, 816, 424, 209, 261, clMoneyGreen);
     Label11 = MakeLabel(Panel3, QStringLiteral("3 - Séance"), 8, 8, times16Bold, HouseBlue);
     Label12 = MakeLabel(Panel3, QStringLiteral("1)- &Graine :"), 8, 40, times13, HouseBlue);
