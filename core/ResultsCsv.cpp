@@ -21,6 +21,17 @@ QString Field(const QString& text)
     return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
+// A name typed by a user that a spreadsheet would take for a formula (=, +, -, @, or a tab or
+// line break first) is marked as text with a leading apostrophe: opening the results must not
+// run what a student typed as a land use.
+QString TypedText(const QString& text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        return QLatin1Char('\'') + text;
+    return text;
+}
+
 QString Line(const QStringList& fields)
 {
     QStringList cells;
@@ -47,7 +58,7 @@ QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const Q
 {
     const QString method = QStringLiteral("Clopper-Pearson");
     QString text;
-    text += Line({QStringLiteral("Carte"), mapFile});
+    text += Line({QStringLiteral("Carte"), TypedText(mapFile)});
     text += Line({QStringLiteral("Date"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
     text += Line({QStringLiteral("Taille de l'échantillon"), IntegerText(tally.ResultsSampleSize())});
     const std::optional<uint32_t> seed = SampleSeed(tally);
@@ -59,7 +70,7 @@ QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const Q
                   QStringLiteral("Borne haute à 95 % (%1)").arg(method)});
     for (const ResultRow& row : ResultRows(tally)) {
         const std::optional<ShareLimits>& limits = row.Limits();
-        text += Line({row.Use(), IntegerText(row.Count()), FrequencyCell(row),
+        text += Line({TypedText(row.Use()), IntegerText(row.Count()), FrequencyCell(row),
                       limits ? RealText(limits->Lower) : QString(), limits ? RealText(limits->Upper) : QString()});
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();

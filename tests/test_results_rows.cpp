@@ -182,6 +182,17 @@ private slots:
 
     // The map's file name without its folder, the sample size, the seed once points are drawn
     // (0 is a seed like any other) and the local date to the minute.
+    // Names a spreadsheet would compute stay text; the counts and shares stay numbers.
+    void csvNamesNeverBecomeFormulas()
+    {
+        TSurveyTally tally = Tally(10, {{"=HYPERLINK(\"http://x\")", 1}, {"+33", 1}, {"@moi", 1}, {"-", 1}, {"a=b", 1}}, 12);
+        const QString csv = QString::fromUtf8(ResultsCsv(tally, QStringLiteral("=carte.bmp"), QDateTime()));
+        QVERIFY(csv.contains(QStringLiteral("Carte;'=carte.bmp\r\n")));
+        for (const char* line : {"\r\n\"'=HYPERLINK(\"\"http://x\"\")\";1;", "\r\n'+33;1;", "\r\n'@moi;1;", "\r\n'-;1;",
+                                 "\r\na=b;1;", "\r\nAutres;-2;"})
+            QVERIFY2(csv.contains(QString::fromUtf8(line)), line);
+    }
+
     void legendNamesTheSurvey_data()
     {
         QTest::addColumn<QString>("mapFile");
