@@ -100,21 +100,24 @@ SurveySimulation::SurveySimulation(const PixelView& map, const std::vector<uint3
     if (width <= 0 || height <= 0)
         throw EInvalidGraphic(QStringLiteral("La carte n'a aucun pixel."));
 
+    std::vector<uint32_t> colours;
+    for (uint32_t colour : chosenColours)
+        if (std::find(colours.begin(), colours.end(), colour & 0xFFFFFFu) == colours.end())
+            colours.push_back(colour & 0xFFFFFFu);
     // The chosen colours become one byte a pixel, so that a survey reads a single byte per point.
-    std::vector<int64_t> pixelsOfColour(chosenColours.size(), 0);
+    std::vector<int64_t> pixelsOfColour(colours.size(), 0);
     chosen.resize(size_t(width) * size_t(height));
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) {
-            const auto found = std::find(chosenColours.begin(), chosenColours.end(), map.Rgb(x, y));
-            if (found == chosenColours.end())
+            const auto found = std::find(colours.begin(), colours.end(), map.Rgb(x, y));
+            if (found == colours.end())
                 continue;
             chosen[size_t(y) * size_t(width) + size_t(x)] = 1;
-            ++pixelsOfColour[size_t(found - chosenColours.begin())];
+            ++pixelsOfColour[size_t(found - colours.begin())];
         }
-    for (size_t i = 0; i < chosenColours.size(); ++i)
+    for (size_t i = 0; i < colours.size(); ++i)
         if (pixelsOfColour[i] == 0)
-            throw EInvalidOperation(
-                QStringLiteral("La couleur %1 n'est pas dans la carte.").arg(ColourText(chosenColours[i])));
+            throw EInvalidOperation(QStringLiteral("La couleur %1 n'est pas dans la carte.").arg(ColourText(colours[i])));
     for (int64_t pixels : pixelsOfColour)
         chosenPixels += pixels;
     trueShare = chosenPixels / ((long double)width * height);

@@ -45,8 +45,9 @@ struct MethodFigures {
 
 class SurveySimulation {
 public:
-    // Throws EInvalidOperation, with a French message, for a sample size outside 1 to 10000, a
-    // number of surveys outside 1 to 100000, no colour chosen, or a colour the map lacks.
+    // The chosen colours are 0xRRGGBB (a higher byte is ignored; a colour given twice counts
+    // once). Throws EInvalidOperation, with a French message, for a sample size outside 1 to
+    // 10000, a number of surveys outside 1 to 100000, no colour chosen, or a colour the map lacks.
     SurveySimulation(const PixelView& map, const std::vector<uint32_t>& chosenColours, int32_t sampleSize,
                      int32_t surveys, uint32_t seed);
 
@@ -58,9 +59,11 @@ public:
 
     // Runs the surveys still to do, one after the other, until all are done or `stop` is set,
     // which is looked at after each survey (a few hundred microseconds apart at most). The points
-    // are those "Go" places from the same seed on a map of this size: x then y for each point,
-    // the surveys following one another in the generator's sequence. Meanwhile another thread may
-    // read SurveysDone, Counts and Figures: they give the surveys finished so far.
+    // are drawn as "Go" draws them from the same seed, x then y for each point, but over the
+    // picture's own pixels, whose count gives the true share (the map window draws a map at its
+    // window's size); the surveys follow one another in the generator's sequence. One thread runs
+    // a simulation at a time; meanwhile others may read SurveysDone, Counts and Figures: they
+    // give the surveys finished so far.
     void Run(const std::atomic<bool>& stop);
 
     int32_t SurveysDone() const { return done.load(std::memory_order_acquire); }

@@ -152,9 +152,10 @@ private slots:
         QCOMPARE(census[1].Pixels, 5 * 7);
     }
 
-    // Survey after survey, the simulation counts the points "Go" places from the same seed:
-    // x then y for each point from the program's generator, the surveys one after the other.
-    void surveysAreThoseOfGoFromTheSameSeed_data()
+    // Survey after survey, the simulation draws its points as "Go" does from the same seed, over
+    // the map's pixels: x then y for each point from the program's generator, the surveys one
+    // after the other.
+    void surveysFollowTheProgramsGeneratorFromTheSeed_data()
     {
         QTest::addColumn<QImage>("map");
         QTest::addColumn<int>("sampleSize");
@@ -169,7 +170,25 @@ private slots:
         QTest::newRow("one pixel wide") << MapWithShare(5).copy(0, 0, 1, 10) << 10000 << 3 << 7u;
     }
 
-    void surveysAreThoseOfGoFromTheSameSeed()
+    // A colour given twice, or with an alpha byte as QRgb has, is the same land use.
+    void chosenColoursCountOnceWhateverTheirAlpha_data()
+    {
+        QTest::addColumn<QList<uint>>("colours");
+        QTest::newRow("once") << QList<uint>{0x123456};
+        QTest::newRow("twice") << QList<uint>{0x123456, 0x123456};
+        QTest::newRow("with alpha") << QList<uint>{0xFF123456};
+        QTest::newRow("with and without") << QList<uint>{0xFF123456, 0x123456};
+    }
+
+    void chosenColoursCountOnceWhateverTheirAlpha()
+    {
+        QFETCH(QList<uint>, colours);
+        const QImage map = MapWithShare(37);
+        const SurveySimulation simulation(ViewOf(map), {colours.begin(), colours.end()}, 10, 1, 1);
+        QCOMPARE(simulation.ChosenPixels(), 37);
+    }
+
+    void surveysFollowTheProgramsGeneratorFromTheSeed()
     {
         QFETCH(QImage, map);
         QFETCH(int, sampleSize);
