@@ -21,25 +21,6 @@ QString Field(const QString& text)
     return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
-// A name typed by a user that a spreadsheet would take for a formula (=, +, -, @, or a tab or
-// line break first) is marked as text with a leading apostrophe: opening the results must not
-// run what a student typed as a land use.
-QString TypedText(const QString& text)
-{
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    if (!text.isEmpty() && formulaStarts.contains(text.front()))
-        return QLatin1Char('\'') + text;
-    return text;
-}
-
-QString Line(const QStringList& fields)
-{
-    QStringList cells;
-    for (const QString& field : fields)
-        cells << Field(field);
-    return cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
-}
-
 QString FrequencyCell(const ResultRow& row)
 {
     if (!row.HasFrequency())
@@ -54,23 +35,39 @@ QString FrequencyCell(const ResultRow& row)
 
 }  // namespace
 
+QString CsvTypedText(const QString& text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        return QLatin1Char('\'') + text;
+    return text;
+}
+
+QString CsvLine(const QStringList& fields)
+{
+    QStringList cells;
+    for (const QString& field : fields)
+        cells << Field(field);
+    return cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+}
+
 QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when)
 {
     const QString method = QStringLiteral("Clopper-Pearson");
     QString text;
-    text += Line({QStringLiteral("Carte"), TypedText(mapFile)});
-    text += Line({QStringLiteral("Date"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
-    text += Line({QStringLiteral("Taille de l'échantillon"), IntegerText(tally.ResultsSampleSize())});
+    text += CsvLine({QStringLiteral("Carte"), CsvTypedText(mapFile)});
+    text += CsvLine({QStringLiteral("Date"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+    text += CsvLine({QStringLiteral("Taille de l'échantillon"), IntegerText(tally.ResultsSampleSize())});
     const std::optional<uint32_t> seed = SampleSeed(tally);
-    text += Line({QStringLiteral("Graine"), seed ? IntegerText(*seed) : QString()});
-    text += Line({QStringLiteral("Intervalle de confiance"), QStringLiteral("95 % exact (%1)").arg(method)});
+    text += CsvLine({QStringLiteral("Graine"), seed ? IntegerText(*seed) : QString()});
+    text += CsvLine({QStringLiteral("Intervalle de confiance"), QStringLiteral("95 % exact (%1)").arg(method)});
     text += QStringLiteral("\r\n");
-    text += Line({QStringLiteral("Usage"), QStringLiteral("Nombre"), QStringLiteral("Fréquence"),
+    text += CsvLine({QStringLiteral("Usage"), QStringLiteral("Nombre"), QStringLiteral("Fréquence"),
                   QStringLiteral("Borne basse à 95 % (%1)").arg(method),
                   QStringLiteral("Borne haute à 95 % (%1)").arg(method)});
     for (const ResultRow& row : ResultRows(tally)) {
         const std::optional<ShareLimits>& limits = row.Limits();
-        text += Line({TypedText(row.Use()), IntegerText(row.Count()), FrequencyCell(row),
+        text += CsvLine({CsvTypedText(row.Use()), IntegerText(row.Count()), FrequencyCell(row),
                       limits ? RealText(limits->Lower) : QString(), limits ? RealText(limits->Upper) : QString()});
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();

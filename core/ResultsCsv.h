@@ -16,3 +16,11 @@
 // frequency whose division failed (no sample size). The seed is empty while the survey has no
 // sample points.
 QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when);
+
+// One line of such a file: the fields joined by ';', a field holding ';', a quote or a line break
+// put between quotes, the line ended by CR LF. Every CSV file the program writes is made of these.
+QString CsvLine(const QStringList& fields);
+// A name typed by a user that a spreadsheet would take for a formula (=, +, -, @, or a tab or
+// line break first) is marked as text with a leading apostrophe: opening the file must not run
+// what a student typed.
+QString CsvTypedText(const QString& text);

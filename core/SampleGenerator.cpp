@@ -14,6 +14,5 @@ void SeedFromClock()
 
 uint32_t RandomBelow(uint32_t n)
 {
-    GeneratorState = GeneratorState * 134775813u + 1u;
-    return static_cast<uint32_t>((static_cast<uint64_t>(GeneratorState) * n) >> 32);
+    return RandomBelow(GeneratorState, n);
 }

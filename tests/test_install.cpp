@@ -30,12 +30,14 @@ QStringList InstalledFiles()
 {
     QStringList files = {
         "bin/sondelio",
+        "bin/sondelio-simulation",
         "share/sondelio/rizo0346.bmp",
         "share/sondelio/Abaque_bon.bmp",
         "share/applications/" + appId + ".desktop",
         "share/metainfo/" + appId + ".metainfo.xml",
         "share/icons/hicolor/scalable/apps/" + appId + ".svg",
         "share/man/man1/sondelio.1.gz",
+        "share/man/man1/sondelio-simulation.1.gz",
         "share/doc/sondelio/copyright",
         "share/doc/sondelio/changelog.gz",
     };
@@ -278,6 +280,25 @@ private slots:
         running.terminate();
         if (!running.waitForFinished(5000))
             running.kill();
+    }
+
+    // The installed simulation finds the demo map in share/sondelio as the program does, and lists
+    // its eight colours, the streets' grey among them.
+    void installedSimulationListsTheDemoMapsColoursFromAnEmptyFolder()
+    {
+        QTemporaryDir emptyFolder;
+        QProcess simulation;
+        simulation.setWorkingDirectory(emptyFolder.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LC_ALL", "C.UTF-8");
+        simulation.setProcessEnvironment(environment);
+        simulation.start(Installed("bin/sondelio-simulation"), {"rizo0346.bmp", "--colonnes"});
+        QVERIFY(simulation.waitForFinished(patience));
+        QVERIFY2(simulation.exitCode() == 0, simulation.readAllStandardError().constData());
+        const QStringList lines = QString::fromUtf8(simulation.readAllStandardOutput()).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + 8);
+        QCOMPARE(lines.first(), "Couleur;Pixels;Part vraie");
+        QVERIFY2(lines.contains("808080;74760;0.15575"), qPrintable(lines.join('\n')));
     }
 
     // Started from an empty folder on a desktop of the test's own (an X server, Xvfb), the

@@ -1,0 +1,95 @@
+#pragma once
+// The survey repeated: K surveys of n random pixels of a map whose land uses are flat colours,
+// each counting the pixels of the chosen colours as a perfect student would, and how often each
+// way of giving a 95 % interval catches the true share, simulated and expected.
+
+#include "core/Interval.h"
+#include "core/MapColours.h"
+
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+constexpr int32_t MaxSimulatedSampleSize = 10000;
+constexpr int32_t MaxSimulatedSurveys = 100000;
+
+// The ways a share's 95 % interval is given from `count` points out of n: Clopper and Pearson's
+// exact limits (the program's), Wilson's score interval, Wald's f ± 1,96 √(f(1 − f)/n), and the
+// f ± 1/√n taught in French schools. Wald's and the last are cut to 0 and 1.
+enum class IntervalMethod { ClopperPearson, Wilson, Wald, RootN };
+constexpr std::array<IntervalMethod, 4> IntervalMethods = {IntervalMethod::ClopperPearson, IntervalMethod::Wilson,
+                                                           IntervalMethod::Wald, IntervalMethod::RootN};
+
+// "Clopper-Pearson", "Wilson", "Wald", "f ± 1/√n".
+QString MethodName(IntervalMethod method);
+ShareLimits MethodLimits(IntervalMethod method, int32_t count, int32_t sampleSize);
+// The limits for every count from 0 to the sample size: what the simulation looks up.
+std::vector<ShareLimits> LimitsOfEveryCount(IntervalMethod method, int32_t sampleSize);
+// The chance that the interval holds the true share, from the binomial distribution of the count:
+// the probabilities of the counts whose limits hold it, summed in extended precision.
+long double ExpectedCoverage(const std::vector<ShareLimits>& limitsOfEveryCount, long double share);
+
+// One method's row of the table, over the surveys done so far.
+struct MethodFigures {
+    IntervalMethod Method;
+    int32_t Surveys;            // surveys done
+    int32_t Containing;         // of them, those whose interval holds the true share
+    long double SimulatedCoverage;  // Containing / Surveys
+    ShareLimits CoverageLimits;     // exact 95 % limits of that share (Clopper-Pearson)
+    long double ExpectedCoverage;
+    long double MeanWidth;          // mean of upper less lower limit
+};
+
+class SurveySimulation {
+public:
+    // The chosen colours are 0xRRGGBB (a higher byte is ignored; a colour given twice counts
+    // once). Throws EInvalidOperation, with a French message, for a sample size outside 1 to
+    // 10000, a number of surveys outside 1 to 100000, no colour chosen, or a colour the map lacks.
+    SurveySimulation(const PixelView& map, const std::vector<uint32_t>& chosenColours, int32_t sampleSize,
+                     int32_t surveys, uint32_t seed);
+
+    int32_t SampleSize() const { return sampleSize; }
+    int32_t Surveys() const { return static_cast<int32_t>(counts.size()); }
+    uint32_t Seed() const { return seed; }
+    int64_t ChosenPixels() const { return chosenPixels; }
+    long double TrueShare() const { return trueShare; }
+
+    // Runs the surveys still to do, one after the other, until all are done or `stop` is set,
+    // which is looked at after each survey (a few hundred microseconds apart at most). The points
+    // are drawn as "Go" draws them from the same seed, x then y for each point, but over the
+    // picture's own pixels, whose count gives the true share (the map window draws a map at its
+    // window's size); the surveys follow one another in the generator's sequence. One thread runs
+    // a simulation at a time; meanwhile others may read SurveysDone, Counts and Figures: they
+    // give the surveys finished so far.
+    void Run(const std::atomic<bool>& stop);
+
+    int32_t SurveysDone() const { return done.load(std::memory_order_acquire); }
+    // The count of chosen pixels found by each survey done, in order.
+    std::span<const int32_t> Counts() const { return {counts.data(), size_t(SurveysDone())}; }
+    // One row per method, in the order of IntervalMethods, over the surveys done so far.
+    std::vector<MethodFigures> Figures() const;
+
+private:
+    int32_t sampleSize;
+    uint32_t seed;
+    uint32_t state;
+    int32_t width;
+    int32_t height;
+    std::vector<uint8_t> chosen;  // one byte a pixel, row after row: 1 for a chosen colour
+    int64_t chosenPixels = 0;
+    long double trueShare = 0;
+    std::vector<int32_t> counts;  // all K, filled in order
+    std::atomic<int32_t> done = 0;
+
+    // Per method: whether the interval of each count holds the true share, its width, and the
+    // expected coverage, computed once for n and p.
+    struct MethodTable {
+        std::vector<uint8_t> Holds;
+        std::vector<double> Width;
+        long double Expected;
+    };
+    std::array<MethodTable, IntervalMethods.size()> tables;
+};

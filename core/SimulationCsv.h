@@ -1,0 +1,20 @@
+#pragma once
+// The simulation's figures as CSV text, with the conventions of the results export (';' between
+// fields, the regional decimal separator, lines ended by CR LF, shares from 0 to 1). The text
+// comes without the byte-order mark: a file written for a spreadsheet puts it first, the command
+// line prints the text as it is.
+
+#include "core/MapColours.h"
+#include "core/Simulation.h"
+
+#include <QString>
+#include <vector>
+
+// The map's colours under "Couleur;Pixels;Part vraie", largest first.
+QString ColourCensusCsv(const std::vector<MapColour>& colours);
+
+// A header block (the map, the chosen colours, their true share, n, the surveys done, the seed),
+// a blank line, then one row per method: the simulated coverage with its exact 95 % limits, the
+// expected coverage and the mean width.
+QString SimulationCsv(const SurveySimulation& simulation, const QString& mapFile,
+                      const std::vector<uint32_t>& chosenColours);

@@ -1,0 +1,13 @@
+#include "picture/MapPixels.h"
+
+// A picture already in RGB32 is shared, not copied; any other (indexed, 16 or 24 bits, one bit)
+// becomes RGB32, its colours unchanged. The reader has already laid transparency on white.
+MapPixels::MapPixels(const TBitmap& map) : rgb(map.Image().convertToFormat(QImage::Format_RGB32)) {}
+
+PixelView MapPixels::View() const
+{
+    if (rgb.isNull())
+        return {};
+    return {reinterpret_cast<const uint32_t*>(rgb.constBits()), rgb.width(), rgb.height(),
+            rgb.bytesPerLine() / 4};
+}

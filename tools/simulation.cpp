@@ -1,0 +1,135 @@
+// sondelio-simulation MAP --couleur RRGGBB[,RRGGBB…] --n N --k K [--graine S] [--colonnes]
+// The survey repeated K times on a map of flat colours, as the simulation window runs it: prints
+// the true share of the chosen colours and, for each way of giving a 95 % interval, how often
+// the intervals held it (with its own exact 95 % limits), how often they should, and their mean
+// width, as CSV with the results export's conventions, without a byte-order mark. --colonnes
+// lists the map's colours and their shares instead. Without --graine the clock gives the seed;
+// the output names it. Errors: the French message on stderr, exit status 1 (2 for a misused
+// command line).
+
+#include "core/Errors.h"
+#include "core/MapColours.h"
+#include "core/Numbers.h"
+#include "core/SampleGenerator.h"
+#include "core/Simulation.h"
+#include "core/SimulationCsv.h"
+#include "picture/DataFolder.h"
+#include "picture/MapPixels.h"
+#include "picture/TBitmap.h"
+
+#include <QCoreApplication>
+#include <QMap>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+const QString usage = QStringLiteral(
+    "usage : sondelio-simulation CARTE --couleur RRGGBB[,RRGGBB…] --n N --k K [--graine S]\n"
+    "        sondelio-simulation CARTE --colonnes\n");
+
+struct CommandLine {
+    QString map;
+    QMap<QString, QString> values;  // option name → value
+    bool listColours = false;
+};
+
+class MisusedCommandLine : public Exception {
+public:
+    explicit MisusedCommandLine(QString message)
+        : Exception(QStringLiteral("MisusedCommandLine"), std::move(message)) {}
+};
+
+CommandLine Parse(const QStringList& arguments)
+{
+    static const QStringList valued = {"couleur", "n", "k", "graine"};
+    CommandLine line;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (!argument.startsWith(QStringLiteral("--"))) {
+            if (!line.map.isEmpty())
+                throw MisusedCommandLine(QStringLiteral("Une seule carte, s'il vous plaît : « %1 » est de trop.").arg(argument));
+            line.map = argument;
+            continue;
+        }
+        QString name = argument.mid(2);
+        QString value;
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        if (equals >= 0) {
+            value = name.mid(equals + 1);
+            name.truncate(equals);
+        }
+        if (name == QStringLiteral("colonnes") && equals < 0) {
+            line.listColours = true;
+            continue;
+        }
+        if (!valued.contains(name))
+            throw MisusedCommandLine(QStringLiteral("Option inconnue : %1").arg(argument));
+        if (equals < 0) {
+            if (++i == arguments.size())
+                throw MisusedCommandLine(QStringLiteral("L'option --%1 demande une valeur.").arg(name));
+            value = arguments[i];
+        }
+        line.values[name] = value;
+    }
+    if (line.map.isEmpty())
+        throw MisusedCommandLine(QStringLiteral("Quelle carte ? Donnez le fichier de la carte."));
+    if (!line.listColours)
+        for (const char* needed : {"couleur", "n", "k"})
+            if (!line.values.contains(QString::fromLatin1(needed)))
+                throw MisusedCommandLine(QStringLiteral("L'option --%1 manque.").arg(QString::fromLatin1(needed)));
+    return line;
+}
+
+void Print(FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+int Simulate(const CommandLine& line)
+{
+    TBitmap map;
+    map.LoadPictureFile(PictureFilePath(line.map));
+    const MapPixels pixels(map);
+    // A photo is refused before anything else: its "colours" are no land uses.
+    const std::vector<MapColour> colours = ColourCensus(pixels.View());
+    if (line.listColours) {
+        Print(stdout, ColourCensusCsv(colours));
+        return 0;
+    }
+    std::vector<uint32_t> chosen;
+    for (const QString& colour : line.values.value("couleur").split(QLatin1Char(','), Qt::SkipEmptyParts))
+        chosen.push_back(ParseColour(colour));
+    const int32_t sampleSize = ParseInteger(line.values.value("n"));
+    const int32_t surveys = ParseInteger(line.values.value("k"));
+    uint32_t seed;
+    if (line.values.contains("graine")) {
+        seed = ParseUnsigned(line.values.value("graine"));
+    } else {
+        SeedFromClock();
+        seed = GeneratorState;
+    }
+    SurveySimulation simulation(pixels.View(), chosen, sampleSize, surveys, seed);
+    const std::atomic<bool> never = false;
+    simulation.Run(never);
+    Print(stdout, SimulationCsv(simulation, line.map, chosen));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    ReadDecimalSeparator();
+    try {
+        return Simulate(Parse(application.arguments()));
+    } catch (const MisusedCommandLine& error) {
+        Print(stderr, error.Message + QLatin1Char('\n') + usage);
+        return 2;
+    } catch (const Exception& error) {
+        Print(stderr, error.Message + QLatin1Char('\n'));
+        return 1;
+    }
+}
