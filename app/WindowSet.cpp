@@ -5,6 +5,7 @@
 #include "windows/Carte2.h"
 #include "windows/Explic.h"
 #include "windows/Fich_1.h"
+#include "windows/Simulation.h"
 #include "windows/TabResultats.h"
 
 #include <QEvent>
@@ -25,7 +26,7 @@ namespace {
 
 QList<QWidget*> SecondaryWindows()
 {
-    return {Form2, TabRes, Form3, Abaque};
+    return {Form2, TabRes, Form3, Abaque, Simulation};
 }
 
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
@@ -143,6 +144,7 @@ void CreateWindowSet()
     TabRes = new TTabRes;
     Form3 = new TForm3;
     Abaque = new TAbaque;
+    Simulation = new TSimulation;
 
     // The map window draws the file named in the main window.
     Form2->SetMapFileName(Page_1->EdFich->text());
@@ -171,6 +173,9 @@ void TakeMapFileArgument(const QStringList& arguments)
 
 void DestroyWindowSet()
 {
+    // First: its run stops before the windows it reads from go.
+    delete Simulation;
+    Simulation = nullptr;
     delete Abaque;
     delete Form3;
     delete TabRes;

@@ -84,6 +84,23 @@ long double ExpectedCoverage(const std::vector<ShareLimits>& limitsOfEveryCount,
     return coverage;
 }
 
+CountRange FluctuationCounts95(long double share, int32_t sampleSize)
+{
+    const boost::math::binomial_distribution<long double> counts(sampleSize, share);
+    CountRange range{-1, sampleSize};
+    long double cumulated = 0;
+    for (int32_t count = 0; count <= sampleSize; ++count) {
+        cumulated += pdf(counts, static_cast<long double>(count));
+        if (range.Lowest < 0 && cumulated > 0.025L)
+            range.Lowest = count;
+        if (cumulated >= 0.975L) {
+            range.Highest = count;
+            break;
+        }
+    }
+    return range;
+}
+
 SurveySimulation::SurveySimulation(const PixelView& map, const std::vector<uint32_t>& chosenColours,
                                    int32_t sampleSize, int32_t surveys, uint32_t seed)
     : sampleSize(sampleSize), seed(seed), state(seed), width(map.Width), height(map.Height)

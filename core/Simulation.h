@@ -32,6 +32,15 @@ std::vector<ShareLimits> LimitsOfEveryCount(IntervalMethod method, int32_t sampl
 // the probabilities of the counts whose limits hold it, summed in extended precision.
 long double ExpectedCoverage(const std::vector<ShareLimits>& limitsOfEveryCount, long double share);
 
+// The counts between which a survey of n points falls at least 95 % of the time when the true
+// share is p: from the smallest count whose cumulative probability exceeds 2.5 % to the smallest
+// whose cumulative probability reaches 97.5 %. Over n, the fluctuation interval of the share.
+struct CountRange {
+    int32_t Lowest;
+    int32_t Highest;
+};
+CountRange FluctuationCounts95(long double share, int32_t sampleSize);
+
 // One method's row of the table, over the surveys done so far.
 struct MethodFigures {
     IntervalMethod Method;

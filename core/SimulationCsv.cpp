@@ -35,3 +35,13 @@ QString SimulationCsv(const SurveySimulation& simulation, const QString& mapFile
                          RealText(row.MeanWidth)});
     return text;
 }
+
+QString EstimatesCsv(const SurveySimulation& simulation)
+{
+    QString text = CsvLine({QStringLiteral("Enquête"), QStringLiteral("Points comptés"), QStringLiteral("Part estimée")});
+    const std::span<const int32_t> counts = simulation.Counts();
+    for (size_t survey = 0; survey < counts.size(); ++survey)
+        text += CsvLine({IntegerText(int64_t(survey) + 1), IntegerText(counts[survey]),
+                         RealText((long double)counts[survey] / simulation.SampleSize())});
+    return text;
+}

@@ -18,3 +18,6 @@ QString ColourCensusCsv(const std::vector<MapColour>& colours);
 // expected coverage and the mean width.
 QString SimulationCsv(const SurveySimulation& simulation, const QString& mapFile,
                       const std::vector<uint32_t>& chosenColours);
+
+// The estimate of each survey done, in order, under "Enquête;Points comptés;Part estimée".
+QString EstimatesCsv(const SurveySimulation& simulation);

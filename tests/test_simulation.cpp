@@ -259,6 +259,31 @@ private slots:
 
     // 20000 surveys: each method's simulated coverage has its expected one within its own 95 %
     // interval, and the table's mean width is that of the counts found.
+    void fluctuationIntervalHasItsBinomialCounts_data()
+    {
+        QTest::addColumn<double>("share");
+        QTest::addColumn<int>("sampleSize");
+        QTest::addColumn<int>("lowest");
+        QTest::addColumn<int>("highest");
+        // P(X ≤ 39) = 0.018, P(X ≤ 40) = 0.028; P(X ≤ 59) = 0.972, P(X ≤ 60) = 0.982.
+        QTest::newRow("n = 100, p = 0.5") << 0.5 << 100 << 40 << 60;
+        // P(X = 0) = 0.349 already; P(X ≤ 2) = 0.930, P(X ≤ 3) = 0.987.
+        QTest::newRow("n = 10, p = 0.1") << 0.1 << 10 << 0 << 3;
+        QTest::newRow("one point") << 0.5 << 1 << 0 << 1;
+        QTest::newRow("p = 0") << 0.0 << 50 << 0 << 0;
+        QTest::newRow("p = 1") << 1.0 << 50 << 50 << 50;
+    }
+    void fluctuationIntervalHasItsBinomialCounts()
+    {
+        QFETCH(double, share);
+        QFETCH(int, sampleSize);
+        QFETCH(int, lowest);
+        QFETCH(int, highest);
+        const CountRange range = FluctuationCounts95(share, sampleSize);
+        QCOMPARE(range.Lowest, lowest);
+        QCOMPARE(range.Highest, highest);
+    }
+
     void simulatedCoverageAgreesWithTheExpected_data()
     {
         QTest::addColumn<int>("chosenPixels");

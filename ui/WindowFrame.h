@@ -1,5 +1,5 @@
 #pragma once
-// What the five windows share: their place on the screen, their background, their fonts and
+// What the six windows share: their place on the screen, their background, their fonts and
 // labels, and the close button with its glyph and its "F" mnemonic.
 
 #include <QColor>

@@ -1,5 +1,5 @@
 #pragma once
-// windows/ holds the five windows, one module each, and nothing else. They use every layer
+// windows/ holds the six windows, one module each, and nothing else. They use every layer
 // but app/.
 //
 // The chart window: the fluctuation chart and how to read it.

@@ -7,6 +7,8 @@
 #include "ui/TextBoxes.h"
 #include "ui/WindowFrame.h"
 #include "windows/Abaquez.h"
+#include "windows/Fich_1.h"
+#include "windows/Simulation.h"
 
 #include <QFontInfo>
 #include <QLabel>
@@ -77,9 +79,13 @@ TForm3::TForm3()
 
     Buttfermer = MakeButton(this, QStringLiteral("Fermer"), 576, 576, 75, 25);
     ButtVoirAbaque = MakeButton(this, QStringLiteral("Voir Abaque"), 144, 576, 129, 25);
+    ButtSimuler = MakeButton(this, QStringLiteral("&Simuler…"), 288, 576, 129, 25);
+    ButtSimuler->setToolTip(QStringLiteral("Refaire l'enquête des milliers de fois sur la carte et voir "
+                                           "les estimations fluctuer"));
 
     connect(Buttfermer, &QPushButton::clicked, this, Guarded(this, &TForm3::ButtfermerClick));
     connect(ButtVoirAbaque, &QPushButton::clicked, this, Guarded(this, &TForm3::ButtVoirAbaqueClick));
+    connect(ButtSimuler, &QPushButton::clicked, this, Guarded(this, &TForm3::ButtSimulerClick));
 }
 
 void TForm3::ButtfermerClick()
@@ -90,4 +96,10 @@ void TForm3::ButtfermerClick()
 void TForm3::ButtVoirAbaqueClick()
 {
     ShowWindow(Abaque);
+}
+
+void TForm3::ButtSimulerClick()
+{
+    Simulation->OpenMap(Page_1->EdFich->text(), Page_1->EdNPoints->text());
+    ShowWindow(Simulation);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The explanations window: the method in a few lines, and the way to the chart.
+// The explanations window: the method in a few lines, and the way to the chart and to the
+// simulation.
 
 #include <QWidget>
 
@@ -16,9 +17,12 @@ public:
     QPlainTextEdit* Memo1;
     QPushButton* Buttfermer;
     QPushButton* ButtVoirAbaque;
+    QPushButton* ButtSimuler;
 
     void ButtfermerClick();
     void ButtVoirAbaqueClick();
+    // The simulation on the map named in the main window, the demo map when none is.
+    void ButtSimulerClick();
 };
 
 extern TForm3* Form3;

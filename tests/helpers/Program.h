@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-// Start-up: settings, a fresh survey tally, the five windows, the main window shown.
+// Start-up: settings, a fresh survey tally, the six windows, the main window shown.
 void StartProgram();
 void EndProgram();
 
