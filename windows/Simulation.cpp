@@ -60,7 +60,10 @@ QIcon Swatch(uint32_t rgb)
     QPainter painter(&swatch);
     painter.setPen(Qt::black);
     painter.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
-    return QIcon(swatch);
+    // The colour stays while a run greys the list.
+    QIcon icon(swatch);
+    icon.addPixmap(swatch, QIcon::Disabled);
+    return icon;
 }
 
 QChartView* MakeChartView(QWidget* parent, int left, int top, int width, int height)
@@ -70,6 +73,12 @@ QChartView* MakeChartView(QWidget* parent, int left, int top, int width, int hei
     view->setRenderHint(QPainter::Antialiasing);
     view->chart()->setMargins(QMargins(4, 4, 4, 4));
     view->chart()->legend()->setAlignment(Qt::AlignBottom);
+    // The axes' numbers with the regional decimal separator, as everywhere else, and without a
+    // thousands separator that would read as a decimal one.
+    QLocale numbers;
+    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+    view->chart()->setLocale(numbers);
+    view->chart()->setLocalizeNumbers(true);
     view->setFocusPolicy(Qt::NoFocus);
     return view;
 }
@@ -175,6 +184,8 @@ TSimulation::TSimulation()
 
     GridMethods = new TTextGrid(this, 5, {24, 24, 24, 24, 24});
     GridMethods->setGeometry(8, 436, 480, 127);
+    // The results grid's size: the longest method name fits its fixed column.
+    GridMethods->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, false));
     GridMethods->SetCell(MethodColumn, 0, QStringLiteral("Méthode"));
     GridMethods->SetCell(CoverageColumn, 0, QStringLiteral("Couverture"));
     GridMethods->SetCellHint(CoverageColumn, 0, QStringLiteral("Part des K intervalles qui contiennent p"));
@@ -188,6 +199,16 @@ TSimulation::TSimulation()
     GridMethods->SetCellHint(WidthColumn, 0, QStringLiteral("Largeur moyenne des intervalles"));
     for (size_t row = 0; row < IntervalMethods.size(); ++row)
         GridMethods->SetCell(MethodColumn, int(row) + 1, MethodName(IntervalMethods[row]));
+
+    LabelReading = MakeLabel(this, QStringLiteral(
+        "Lecture : 95 % des estimations au moins doivent tomber dans l'intervalle de fluctuation "
+        "(en jaune). Une méthode qui tient sa promesse donne un intervalle qui contient p dans 95 % "
+        "des enquêtes au moins : comparez les colonnes « Couverture » et « Attendue » à %1.")
+                                 .arg(FixedText(0.95L, 2)),
+                             8, 576, font(), palette().color(QPalette::WindowText));
+    LabelReading->setWordWrap(true);
+    LabelReading->setFixedWidth(480);
+    LabelReading->adjustSize();
 
     ChartEstimates = MakeChartView(this, 496, 4, 496, 340);
     ChartIntervals = MakeChartView(this, 496, 348, 496, 340);
@@ -441,13 +462,15 @@ void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
     for (int32_t count : counts)
         ++bars[size_t((count - lowest) / barCounts)];
     const int64_t tallest = bars.empty() ? 0 : *std::max_element(bars.begin(), bars.end());
-    const double top = std::max<double>(1, double(tallest) * 1.1);
     const double left = (lowest - 0.5) / n;
     const double right = (lowest + double(bars.size()) * barCounts - 0.5) / n;
 
     QValueAxis* x = AddAxis(chart, Qt::AlignBottom, QStringLiteral("Part estimée f"), left, right);
-    QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquêtes"), 0, top);
-    y->setLabelFormat(QStringLiteral("%d"));
+    QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquêtes"), 0,
+                            std::max<double>(4, double(tallest) * 1.05));
+    y->setLabelFormat(QStringLiteral("%.0f"));
+    y->applyNiceNumbers();
+    const double top = y->max();
 
     // The belt under the bars, as on the chart: where 95 % of the estimates should fall.
     const double beltLow = (fluctuation.Lowest - 0.5) / n;
@@ -456,7 +479,7 @@ void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
     beltTop->append(beltLow, top);
     beltTop->append(beltHigh, top);
     auto* belt = new QAreaSeries(beltTop);
-    belt->setName(QStringLiteral("Intervalle de fluctuation à 95 % : %1 à %2")
+    belt->setName(QStringLiteral("Fluctuation à 95 % : %1 à %2")
                       .arg(FixedText(fluctuation.Lowest / n, 3), FixedText(fluctuation.Highest / n, 3)));
     belt->setColor(QColor(255, 236, 140));
     belt->setBorderColor(QColor(220, 180, 0));
@@ -484,7 +507,7 @@ void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
         done == 0 ? QString()
                   : QStringLiteral("%1 % des estimations dans l'intervalle de fluctuation (%2 sur %3)")
                         .arg(FixedText(100.0L * inside / done, 1), IntegerText(inside), IntegerText(done));
-    chart->setTitle(QStringLiteral("Estimations de la part, n = %1 : %2").arg(IntegerText(sampleSize), insideText));
+    chart->setTitle(QStringLiteral("Les %1 estimations de la part, n = %2").arg(IntegerText(done), IntegerText(sampleSize)));
     LabelInside->setText(insideText);
     LabelInside->adjustSize();
 }
@@ -503,8 +526,8 @@ void TSimulation::ShowIntervals()
     const auto share = double(trueShare);
 
     QValueAxis* x = AddAxis(chart, Qt::AlignBottom, QStringLiteral("Part"), 0, 1);
-    QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquête"), 0, ShownIntervals + 1);
-    y->setLabelFormat(QStringLiteral("%d"));
+    QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquête"), 0, ShownIntervals);
+    y->setLabelFormat(QStringLiteral("%.0f"));
 
     double lowest = share;
     double highest = share;
@@ -516,19 +539,18 @@ void TSimulation::ShowIntervals()
         missing += !holds;
         lowest = std::min(lowest, limits.Lower);
         highest = std::max(highest, limits.Upper);
-        QLineSeries* bar = Segment({limits.Lower, survey + 1.0}, {limits.Upper, survey + 1.0},
-                                   holds ? QColor(0, 150, 0) : QColor(220, 0, 0), 2);
+        QLineSeries* bar = Segment({limits.Lower, survey + 0.5}, {limits.Upper, survey + 0.5},
+                                   holds ? QColor(0, 150, 0) : QColor(220, 0, 0), 1.5);
         Attach(chart, bar, x, y);
         HideFromLegend(chart, bar);
     }
     const double margin = std::max(0.01, (highest - lowest) * 0.05);
     x->setRange(std::max(0.0, lowest - margin), std::min(1.0, highest + margin));
 
-    QLineSeries* truth = Segment({share, 0}, {share, ShownIntervals + 1.0}, Qt::black, 1.5, Qt::DashLine);
+    QLineSeries* truth = Segment({share, 0}, {share, double(ShownIntervals)}, Qt::black, 1.5, Qt::DashLine);
     truth->setName(QStringLiteral("Part vraie p"));
     Attach(chart, truth, x, y);
     chart->setTitle(shown == 0 ? QStringLiteral("Les %1 premiers intervalles").arg(ShownIntervals)
-                               : QStringLiteral("Les %1 premiers intervalles de Clopper-Pearson : %2 contiennent p "
-                                                "(vert), %3 non (rouge)")
+                               : QStringLiteral("%1 intervalles de Clopper-Pearson : %2 contiennent p, %3 non")
                                      .arg(IntegerText(shown), IntegerText(shown - missing), IntegerText(missing)));
 }

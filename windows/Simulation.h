@@ -48,6 +48,7 @@ public:
     QProgressBar* ProgressRun;
     QLabel* LabelInside;
     TTextGrid* GridMethods;
+    QLabel* LabelReading;
     QChartView* ChartEstimates;
     QChartView* ChartIntervals;
 
