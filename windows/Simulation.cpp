@@ -479,6 +479,8 @@ void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
     beltTop->append(beltLow, top);
     beltTop->append(beltHigh, top);
     auto* belt = new QAreaSeries(beltTop);
+    // An area owns no line of its own: this one goes with it.
+    beltTop->setParent(belt);
     belt->setName(QStringLiteral("Fluctuation à 95 % : %1 à %2")
                       .arg(FixedText(fluctuation.Lowest / n, 3), FixedText(fluctuation.Highest / n, 3)));
     belt->setColor(QColor(255, 236, 140));
@@ -493,6 +495,7 @@ void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
         outline->append(to, double(bars[bar]));
     }
     auto* histogram = new QAreaSeries(outline);
+    outline->setParent(histogram);
     histogram->setName(QStringLiteral("Estimations"));
     histogram->setColor(QColor(70, 110, 200, 200));
     histogram->setBorderColor(QColor(30, 50, 120));
