@@ -66,7 +66,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Start-up as the user waits for it: settings, the five windows, the main window shown.
+    // Start-up as the user waits for it: settings, the six windows, the main window shown.
     QElapsedTimer startUpTimer;
     startUpTimer.start();
     QApplication application(argc, argv);
