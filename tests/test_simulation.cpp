@@ -40,15 +40,6 @@ QImage FlatMap(int width, int height, QRgb background, const QList<QPair<QRect, 
     return map;
 }
 
-// A map with `colours` colours, one a pixel along its single row.
-QImage MapOfColours(int colours)
-{
-    QImage map(colours, 1, QImage::Format_RGB32);
-    for (int x = 0; x < colours; ++x)
-        map.setPixel(x, 0, qRgb(x, 2 * x, 3 * x));
-    return map;
-}
-
 // 10 × 10 pixels of which `chosen` are the chosen colour 0x123456: a true share of chosen / 100.
 QImage MapWithShare(int chosen)
 {

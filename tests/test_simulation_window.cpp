@@ -43,15 +43,6 @@ QImage ThreeColourMap()
     return map;
 }
 
-// A map with `colours` colours, one a pixel along its single row.
-QImage MapOfColours(int colours)
-{
-    QImage map(colours, 1, QImage::Format_RGB32);
-    for (int x = 0; x < colours; ++x)
-        map.setPixel(x, 0, qRgb(x, 2 * x, 3 * x));
-    return map;
-}
-
 // Opens the window on `map` written as a BMP file in `folder`, as "Simuler…" does.
 QString OpenOn(const QTemporaryDir& folder, const QImage& map, const QString& sampleSize = QStringLiteral("100"))
 {

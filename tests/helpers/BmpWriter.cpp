@@ -202,3 +202,11 @@ BmpLayout LayoutFor(const QImage& image, int bitsPerPixel, bool topDown)
     layout.pixels = StoredRows(image, bitsPerPixel, topDown);
     return layout;
 }
+
+QImage MapOfColours(int colours)
+{
+    QImage map(colours, 1, QImage::Format_RGB32);
+    for (int x = 0; x < colours; ++x)
+        map.setPixel(x, 0, qRgb(x, 2 * x, 3 * x));
+    return map;
+}

@@ -44,3 +44,6 @@ QByteArray EncodeRle(const QImage& indexed, int bitsPerPixel);
 // A BmpLayout for the image at the given depth: its colour table (Indexed8), masks (16 and 32 bits
 // with compression 3) and stored rows.
 BmpLayout LayoutFor(const QImage& image, int bitsPerPixel, bool topDown = false);
+
+// A map of `colours` distinct colours, one a pixel along its single row.
+QImage MapOfColours(int colours);
