@@ -38,17 +38,6 @@ namespace {
 constexpr int Width = 6000;
 constexpr int Height = 4000;
 
-class Silent : public BoxPresenter {
-public:
-    void PresentNotice(const QString&, const QString&) override {}
-    void PresentError(const QString&, const QString& text) override
-    {
-        std::printf("error box: %s\n", qPrintable(text));
-    }
-    // Every question is answered as its default: the benchmark goes on.
-    int PresentQuestion(const QString&, const QString&, const QStringList&) override { return 0; }
-};
-
 void DecodeWithQt(const QString& path)
 {
     QImageReader reader(path);
@@ -80,7 +69,7 @@ int main(int argc, char** argv)
 {
     HeadlessUnlessTold();
     QApplication application(argc, argv);
-    Silent boxes;
+    SilentBoxes boxes;
     SetBoxPresenter(&boxes);
     StartWindowSet(application);
     Page_1->EdNPoints->setText(QStringLiteral("100"));

@@ -16,6 +16,7 @@
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
 
+#include "bench/BenchProgram.h"
 #include "bench/Measures.h"
 
 #include <QApplication>
@@ -33,21 +34,6 @@
 
 namespace {
 
-// Counts what would have been shown instead of opening boxes.
-class Silent : public BoxPresenter {
-public:
-    void PresentNotice(const QString&, const QString&) override { ++notices; }
-    void PresentError(const QString&, const QString& text) override
-    {
-        ++errors;
-        std::printf("error box: %s\n", qPrintable(text));
-    }
-    int notices = 0;
-    int errors = 0;
-    // Every question is answered as its default: the benchmark goes on.
-    int PresentQuestion(const QString&, const QString&, const QStringList&) override { return 0; }
-};
-
 // The region of the last paint a window was asked for.
 class PaintRegionSpy : public QObject {
 public:
@@ -64,19 +50,14 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    HeadlessUnlessTold();
     // Start-up as the user waits for it: settings, the six windows, the main window shown.
     QElapsedTimer startUpTimer;
     startUpTimer.start();
     QApplication application(argc, argv);
-    SetUpApplication(application);
-    Silent boxes;
+    SilentBoxes boxes;
     SetBoxPresenter(&boxes);
-    SurveyTally.Reset();
-    CreateWindowSet();
-    ShowWindow(Page_1);
-    QApplication::processEvents();
+    StartWindowSet(application);
     const double startUpMilliseconds = startUpTimer.nsecsElapsed() / 1e6;
 
     QTemporaryDir dir;

@@ -229,6 +229,11 @@ void TForm2::FormPaint()
     });
 }
 
+QRect TForm2::MapArea() const
+{
+    return QRect(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height());
+}
+
 void TForm2::ScaleToMap(int pictureWidth, int pictureHeight)
 {
     // Both divisions come before anything is stored, so a failing one leaves the old size.
@@ -279,7 +284,7 @@ void TForm2::BtnCalculClick()
         return;
     const bool countsDropped = SurveyTally.PointsProbed > 0;
     SurveyTally.BeginSample();
-    Canvas.Invalidate(QRect(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height()));
+    Canvas.Invalidate(MapArea());
     if (seedTyped)
         GeneratorState = seed;
     else
@@ -533,7 +538,7 @@ void TForm2::ButtExporterImageClick()
 {
     // The map as the window shows it now, marks made since the last paint included, taken
     // before the dialog: the picture is what the user saw when pressing the button.
-    const QRect mapArea(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height());
+    const QRect mapArea = MapArea();
     repaint(mapArea);
     if (!mapShown) {
         ShowNotice(mapNeeded);
@@ -659,7 +664,7 @@ void TForm2::PaintLoupe(const QRegion& region)
     if (!QRegion(*loupeBox).subtracted(region).isEmpty())
         update(*loupeBox);
     const QImage& picture = shownMap.Picture().Image();
-    const QRect mapArea(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height());
+    const QRect mapArea = MapArea();
     const QRectF magnified = MagnifiedArea(loupePointer, MagnifierZoom(picture.size(), mapArea.size()));
     std::vector<MagnifiedMark> marks;
     for (const SurveyMark& mark : SurveyTally.Marks()) {

@@ -116,6 +116,8 @@ private:
     };
 
     TFigure FigureOf(const SurveyMark& mark) const;
+    // MapRect as Qt's rectangle.
+    QRect MapArea() const;
     void ScaleToMap(int pictureWidth, int pictureHeight);
     void BeginSurvey(const QString& mapName);
     void ShowCountChange(const QRect& dot);
