@@ -137,30 +137,21 @@ private slots:
         QVERIFY(boxes->Notices.isEmpty());
     }
 
-    // The blue dot covers the red disc of the point it counts, wherever the press fell.
-    void blueDotCentredOnThePoint()
+    // The blue dot covers the red disc of the point it counts, wherever the press fell, and
+    // stays after a repaint, so that no point is counted twice.
+    void blueDotsCoverTheirPointsAndStay()
     {
         BeginLandUse("bois");
-        const QPoint point = SamplePointOnWindow(1);
-        PressOnMap(point + QPoint(4, -3));
-        const QRect dot(point - QPoint(3, 3), QSize(7, 7));
-        const QImage shown = Shown(Form2);
-        QCOMPARE(Extent(shown, Blue, MapSurface), dot);
-        QCOMPARE(Count(shown, Red, dot), 0);
-        QCOMPARE(Form2->Canvas.PenPos(), dot.topLeft());
-    }
-
-    // Mend: a counted point stays blue after a repaint, so none is counted twice.
-    void blueDotsStayAfterARepaint()
-    {
-        BeginLandUse("bois");
-        PressOnMap(SamplePointOnWindow(1));
+        PressOnMap(SamplePointOnWindow(1) + QPoint(4, -3));
+        const QRect firstDot(SamplePointOnWindow(1) - QPoint(3, 3), QSize(7, 7));
+        QCOMPARE(Form2->Canvas.PenPos(), firstDot.topLeft());
         PressOnMap(SamplePointOnWindow(2));
         Uncover();
         const QImage shown = Shown(Form2);
         for (int point = 1; point <= 2; ++point) {
             const QRect dot(SamplePointOnWindow(point) - QPoint(3, 3), QSize(7, 7));
             QCOMPARE(Extent(shown, Blue, dot.adjusted(-20, -20, 20, 20)), dot);
+            QCOMPARE(Count(shown, Red, dot), 0);
         }
         for (const int point : {0, 3})
             QCOMPARE(QRgb(shown.pixel(SamplePointOnWindow(point))), Red);

@@ -261,23 +261,6 @@ private slots:
         QCOMPARE(Form2->ButtSonder->isEnabled(), sonderAfter);
     }
 
-    // Mend: a second "Go" replaces the sample, on the map as in the survey.
-    void goTwiceReplacesTheSample()
-    {
-        OpenLandscape("10");
-        Click(Form2->BtnCalcul);
-        const QImage once = Shown(Form2);
-        startState = 123456789;
-        Form2->EdGraine->clear();  // the clock's seed again, not the one shown
-        Click(Form2->BtnCalcul);
-        QCOMPARE(SurveyTally.SamplePoints(), 10);
-        const QImage twice = Shown(Form2);
-        QVERIFY(twice != once);
-        for (const SurveyMark& point : SurveyTally.Marks())
-            QCOMPARE(QRgb(twice.pixel(QPoint(10, 10) + point.Place)), Red);
-        QVERIFY(Count(twice, Red) <= 10 * 21);
-    }
-
     // Mend: "Go" refuses what it cannot finish, with a notice, and draws nothing.
     void goRefusesWhatItCannotFinish_data()
     {

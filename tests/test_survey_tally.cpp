@@ -205,19 +205,6 @@ private slots:
         tally.SampleSize = 1;  // typed in the main window after "Go"
         QCOMPARE(tally.ResultsSampleSize(), 2);
     }
-
-    void aTwentyFirstLandUseIsRefused()
-    {
-        SurveyTally.Reset();
-        for (int n = 1; n <= TSurveyTally::MaxLandUses; ++n)
-            QVERIFY(SurveyTally.BeginLandUse(QString::number(n)));
-        SurveyTally.AddSamplePoint(QPoint(), 5);
-        QVERIFY(SurveyTally.CountPoint(0));
-        QVERIFY(!SurveyTally.BeginLandUse(QStringLiteral("de trop")));
-        QCOMPARE(SurveyTally.LandUseCount, TSurveyTally::MaxLandUses);
-        QCOMPARE(SurveyTally.PointsThisUse, 1);
-        QCOMPARE(SurveyTally.LandUse(20).Name, QStringLiteral("20"));
-    }
 };
 
 QTEST_MAIN(SurveyTallyTest)
