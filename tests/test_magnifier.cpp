@@ -87,22 +87,19 @@ private slots:
         QTest::addColumn<QPoint>("lensPixel");
         QTest::addColumn<QPoint>("picturePixel");
         QTest::addColumn<QRect>("block");
+        const auto row = [](const char* name, QSize size, QRect map, QPoint pointer, qreal ratio, QPoint lens,
+                            QPoint picture, QRect block) {
+            QTest::newRow(name) << size << map << pointer << ratio << lens << picture << block;
+        };
         // Drawn 10 times smaller: one picture pixel per window pixel.
-        QTest::newRow("photo, centre") << photo << photoMap << QPoint(310, 210) << 1.0 << QPoint(100, 100)
-                                       << QPoint(3005, 2005) << QRect(100, 100, 1, 1);
-        QTest::newRow("photo, beside") << photo << photoMap << QPoint(310, 210) << 1.0 << QPoint(160, 40)
-                                       << QPoint(3065, 1945) << QRect(160, 40, 1, 1);
-        QTest::newRow("photo, dense screen") << photo << photoMap << QPoint(310, 210) << 2.0 << QPoint(201, 201)
-                                             << QPoint(3005, 2005) << QRect(201, 201, 2, 2);
+        row("photo, centre", photo, photoMap, {310, 210}, 1, {100, 100}, {3005, 2005}, {100, 100, 1, 1});
+        row("photo, beside", photo, photoMap, {310, 210}, 1, {160, 40}, {3065, 1945}, {160, 40, 1, 1});
+        row("photo, dense screen", photo, photoMap, {310, 210}, 2, {201, 201}, {3005, 2005}, {201, 201, 2, 2});
         // Drawn about its size, or 10 times larger: still 4 times the map.
-        QTest::newRow("near its size") << nearSize << nearMap << QPoint(110, 110) << 1.0 << QPoint(100, 100)
-                                       << QPoint(80, 80) << QRect(98, 98, 5, 5);
-        QTest::newRow("drawn large") << QSize(60, 45) << nearMap << QPoint(110, 110) << 1.0 << QPoint(100, 100)
-                                     << QPoint(10, 10) << QRect(98, 98, 40, 40);
-        QTest::newRow("beyond the map's edge") << nearSize << nearMap << QPoint(10, 110) << 1.0
-                                               << QPoint(90, 100) << QPoint(-1, -1) << QRect();
-        QTest::newRow("on the map's edge") << nearSize << nearMap << QPoint(10, 110) << 1.0 << QPoint(100, 100)
-                                           << QPoint(0, 80) << QRect(98, 98, 5, 5);
+        row("near its size", nearSize, nearMap, {110, 110}, 1, {100, 100}, {80, 80}, {98, 98, 5, 5});
+        row("drawn large", {60, 45}, nearMap, {110, 110}, 1, {100, 100}, {10, 10}, {98, 98, 40, 40});
+        row("beyond the map's edge", nearSize, nearMap, {10, 110}, 1, {90, 100}, {-1, -1}, {});
+        row("on the map's edge", nearSize, nearMap, {10, 110}, 1, {100, 100}, {0, 80}, {98, 98, 5, 5});
     }
     void showsThePictureAtItsOwnResolution()
     {
@@ -137,21 +134,17 @@ private slots:
         QTest::addColumn<QRectF>("disc");
         QTest::addColumn<QRect>("ring");
         QTest::addColumn<QPoint>("inside");
-        QTest::newRow("4 times") << nearSize << nearMap << 1.0 << QRectF(111, 111, 5, 5) << QRect(102, 102, 21, 21)
-                                 << QPoint(112, 112);
-        QTest::newRow("10 times") << photo << photoMap << 1.0 << QRectF(111, 111, 5, 5) << QRect(105, 105, 51, 51)
-                                  << QPoint(130, 130);
-        QTest::newRow("dense screen, half-pixel centre") << nearSize << nearMap << 2.0 << QRectF(108, 107, 7, 7)
-                                                         << QRect(181, 173, 56, 56) << QPoint(209, 201);
+        const auto row = [](const char* name, QSize size, QRect map, qreal ratio, QRectF disc, QRect ring,
+                            QPoint inside) { QTest::newRow(name) << size << map << ratio << disc << ring << inside; };
+        row("4 times", nearSize, nearMap, 1, {111, 111, 5, 5}, {102, 102, 21, 21}, {112, 112});
+        row("10 times", photo, photoMap, 1, {111, 111, 5, 5}, {105, 105, 51, 51}, {130, 130});
+        row("dense screen, half-pixel centre", nearSize, nearMap, 2, {108, 107, 7, 7}, {181, 173, 56, 56}, {209, 201});
         // A photo drawn 100 times smaller under a disc far larger than the lens: no ring, or
         // its edge through the pointer's middle as a straight band.
         const QRect tinyMap(10, 10, 60, 40);
-        QTest::newRow("huge point around the lens") << photo << tinyMap << 2.0
-                                                    << QRectF(-9999890, -9999890, 20000001, 20000001) << QRect()
-                                                    << QPoint(201, 201);
-        QTest::newRow("huge point's edge") << photo << tinyMap << 2.0
-                                           << QRectF(-19999890.5, -9999890, 20000001, 20000001)
-                                           << QRect(197, 4, 4, 394) << QPoint(201, 201);
+        row("huge point around the lens", photo, tinyMap, 2, {-9999890, -9999890, 20000001, 20000001}, {}, {201, 201});
+        row("huge point's edge", photo, tinyMap, 2, {-19999890.5, -9999890, 20000001, 20000001}, {197, 4, 4, 394},
+            {201, 201});
     }
     void drawsMarksAsRingsAtTheirPlaces()
     {

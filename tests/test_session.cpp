@@ -1,18 +1,23 @@
-// The survey kept in a file: reopened as it was, refused with nothing changed, its map found
-// beside it on another machine, and the question before unsaved work goes.
+// The map window's files. The survey kept in a file: reopened as it was, refused with nothing
+// changed, its map found beside it on another machine, and the question before unsaved work
+// goes. The picture export: the map exactly as the window shows it, marks included, with the
+// survey's legend under it; refused before the map is drawn, a failed write said in French.
 
 #include "core/SampleGenerator.h"
+#include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
 #include "helpers/BmpWriter.h"
 #include "helpers/BoxRecorder.h"
 #include "helpers/FileDialog.h"
 #include "helpers/MapSession.h"
 #include "helpers/Program.h"
+#include "ui/MapPicture.h"
 #include "ui/TextGrid.h"
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
 #include "windows/TabResultats.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -63,16 +68,28 @@ void Draw(const QString& seed)
     Click(Form2->BtnCalcul);
 }
 
-// A striped map, 30 points from seed 4242, "eau" counted on 5 points and "bois" on 2.
-QString SurveyOnStripes(const QString& folder)
+// Every pixel tells its place, in no colour of the marks: a picture taken from the wrong place,
+// or scaled otherwise than the screen, differs from it.
+QString WritePatternMap(const QString& path, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb(60 + x % 190, 60 + y % 190, 60 + (x + y) % 190));
+    WriteBmpFile(path, image);
+    return path;
+}
+
+void Export()
+{
+    Click(Form2->ButtExporterImage);
+}
+
+// A 300 x 200 map, 30 points from seed 4242, "eau" counted on 5 points and "bois" on 2.
+QString SurveyInProgress(const QString& folder)
 {
     QDir().mkpath(folder);
-    QImage stripes(300, 200, QImage::Format_RGB32);
-    for (int y = 0; y < stripes.height(); ++y)
-        for (int x = 0; x < stripes.width(); ++x)
-            stripes.setPixel(x, y, (x / 20) % 2 ? qRgb(40, 160, 40) : qRgb(200, 200, 200));
-    const QString map = QDir(folder).filePath("carte.bmp");
-    WriteBmpFile(map, stripes);
+    const QString map = WritePatternMap(QDir(folder).filePath("carte.bmp"), QSize(300, 200));
     OpenMap(map, "30");
     Draw("4242");
     Probe("eau", 0, 4);
@@ -88,6 +105,13 @@ class SessionTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     BoxRecorder* boxes = nullptr;
+
+    // A folder of its own for each row.
+    QDir Folder()
+    {
+        QDir().mkpath(dir.filePath(QTest::currentDataTag()));
+        return QDir(dir.filePath(QTest::currentDataTag()));
+    }
 
 private slots:
     void init()
@@ -106,7 +130,7 @@ private slots:
     // and undo goes on where it was.
     void aSessionComesBackAsSaved()
     {
-        const QString map = SurveyOnStripes(dir.filePath("rond"));
+        const QString map = SurveyInProgress(dir.filePath("rond"));
         const QImage shownBefore = ShownMap();
         const QStringList gridBefore = ResultsGrid();
         const QString file = dir.filePath("rond/carte.sondelio");
@@ -137,7 +161,7 @@ private slots:
     // the student's own session opens again, the teacher's land uses first.
     void aClassShareOneSession()
     {
-        SurveyOnStripes(dir.filePath("prof"));
+        SurveyInProgress(dir.filePath("prof"));
         while (Form2->ButtAnnuler->isEnabled())
             Click(Form2->ButtAnnuler);
         Save(dir.filePath("prof/lecon.sondelio"));
@@ -187,7 +211,7 @@ private slots:
     {
         QFETCH(QString, fault);
         QFETCH(QString, message);
-        const QString map = SurveyOnStripes(dir.filePath(fault));
+        const QString map = SurveyInProgress(dir.filePath(fault));
         const QString file = dir.filePath(fault + "/s.sondelio");
         Save(file);
         QFile session(file);
@@ -282,6 +306,105 @@ private slots:
             QVERIFY(Form2->ConfirmLeavingSurvey());
             QCOMPARE(boxes->Questions, QStringList{});
         }
+    }
+
+    // The picture holds the map's pixels as the screen shows them, at its drawn size, and under
+    // them the survey's legend on one line, widened when the map is narrower than that line.
+    void pictureIsTheMapAsShownWithItsLegend_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QString>("sampleSize");
+        QTest::addColumn<bool>("drawn");    // "Go" pressed
+        QTest::addColumn<bool>("counted");  // a press counted on the first point
+        QTest::addColumn<QSize>("mapSize");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("landscape") << QSize(640, 480) << "10" << true << false << QSize(600, 450) << "classe.png";
+        QTest::newRow("portrait, counted, no suffix")
+            << QSize(300, 600) << "6" << true << true << QSize(350, 700) << "classe";
+        QTest::newRow("no point drawn yet")
+            << QSize(640, 480) << "10" << false << false << QSize(600, 450) << "classe.png";
+        QTest::newRow("narrower than its legend")
+            << QSize(30, 700) << "3" << true << false << QSize(30, 700) << "classe.png";
+    }
+    void pictureIsTheMapAsShownWithItsLegend()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QString, sampleSize);
+        QFETCH(bool, drawn);
+        QFETCH(bool, counted);
+        QFETCH(QSize, mapSize);
+        QFETCH(QString, typed);
+        const QDir folder = Folder();
+        SeedGenerator = [] { GeneratorState = 4242; };
+        const QString map = WritePatternMap(folder.filePath("plan.bmp"), picture);
+        OpenMap(map, sampleSize);
+        if (drawn)
+            Click(Form2->BtnCalcul);
+        if (counted)
+            Probe("bois", 0, 0);
+        const QImage shown = Shown(Form2).copy(QRect(QPoint(10, 10), mapSize));
+        QCOMPARE(Count(shown, Red) > 0, drawn);
+        QCOMPARE(Count(shown, Blue) > 0, counted);
+
+        const QDateTime before = QDateTime::currentDateTime();
+        const FileDialogOffer offer = ChooseFile(folder.filePath(typed), Export);
+        const QDateTime after = QDateTime::currentDateTime();
+        QCOMPARE(boxes->Notices + boxes->Errors, QStringList());
+        QCOMPARE(offer.Title, QStringLiteral("Exporter l'image de la carte"));
+        QCOMPARE(offer.Filters, QStringList{"Image PNG (*.png)"});
+        QCOMPARE(offer.File, folder.filePath("plan-points.png"));
+
+        const QImage exported = QImage(folder.filePath("classe.png"), "PNG").convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!exported.isNull());
+        QCOMPARE(exported.copy(QRect(QPoint(), mapSize)), shown);
+        QVERIFY(exported.height() > mapSize.height() + 12 && exported.height() < mapSize.height() + 40);
+        QVERIFY(mapSize.width() >= 400 ? exported.width() == mapSize.width() : exported.width() > 300);
+        // A band with writing on it, and the writing is the legend at the moment of the export.
+        const QImage band = exported.copy(0, mapSize.height(), exported.width(), exported.height());
+        QVERIFY(Count(band, band.pixel(0, 0)) < band.width() * band.height() - 100);
+        QVERIFY(exported == MapWithLegend(shown, MapLegend(SurveyTally, map, before)) ||
+                exported == MapWithLegend(shown, MapLegend(SurveyTally, map, after)));
+    }
+
+    // Until the map is drawn the button says so, as "Go" does, and opens no dialog; a write that
+    // fails names the file and the system's reason. Either way nothing is written.
+    void aRefusedExportWritesNothing_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("map file gone") << "gone";
+        QTest::newRow("picture too flat for a row") << "flat";
+        QTest::newRow("folder absent") << "absent";
+    }
+    void aRefusedExportWritesNothing()
+    {
+        QFETCH(QString, fault);
+        const QDir folder = Folder();
+        const QSize size = fault == "flat" ? QSize(4000, 2) : QSize(640, 480);
+        const QString map = WritePatternMap(folder.filePath("plan.bmp"), size);
+        OpenMap(map);
+        const QString named = folder.filePath("absent/classe.png");
+        if (fault == "absent") {
+            Click(Form2->BtnCalcul);
+            ChooseFile(named, Export);
+            QFile missing(named);
+            QVERIFY(!missing.open(QIODevice::WriteOnly));
+            const QString reason = missing.errorString();  // the system's reason as Qt words it
+            QCOMPARE(boxes->Errors, QStringList{QStringLiteral("Impossible d'écrire le fichier \"%1\". %2.")
+                                                    .arg(named, reason.chopped(reason.endsWith('.')))});
+            QVERIFY(Form2->isVisible());
+        } else {
+            if (fault == "gone") {
+                QVERIFY(QFile::remove(map));
+                Uncover();
+            }
+            boxes->Clear();
+            QTest::ignoreMessage(QtWarningMsg, "the file dialog never opened");
+            QVERIFY(!ChooseFile(named, Export).Opened);
+            QCOMPARE(boxes->Notices, QStringList{"La carte doit être dessinée !"});
+            QCOMPARE(boxes->Errors, QStringList());
+        }
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+                 fault == "gone" ? QStringList() : QStringList{"plan.bmp"});
     }
 };
 
