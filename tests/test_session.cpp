@@ -313,23 +313,18 @@ private slots:
     void pictureIsTheMapAsShownWithItsLegend_data()
     {
         QTest::addColumn<QSize>("picture");
-        QTest::addColumn<QString>("sampleSize");
         QTest::addColumn<bool>("drawn");    // "Go" pressed
         QTest::addColumn<bool>("counted");  // a press counted on the first point
         QTest::addColumn<QSize>("mapSize");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("landscape") << QSize(640, 480) << "10" << true << false << QSize(600, 450) << "classe.png";
-        QTest::newRow("portrait, counted, no suffix")
-            << QSize(300, 600) << "6" << true << true << QSize(350, 700) << "classe";
-        QTest::newRow("no point drawn yet")
-            << QSize(640, 480) << "10" << false << false << QSize(600, 450) << "classe.png";
-        QTest::newRow("narrower than its legend")
-            << QSize(30, 700) << "3" << true << false << QSize(30, 700) << "classe.png";
+        QTest::newRow("landscape") << QSize(640, 480) << true << false << QSize(600, 450) << "classe.png";
+        QTest::newRow("portrait, counted, no suffix") << QSize(300, 600) << true << true << QSize(350, 700) << "classe";
+        QTest::newRow("no point drawn yet") << QSize(640, 480) << false << false << QSize(600, 450) << "classe.png";
+        QTest::newRow("narrower than its legend") << QSize(30, 700) << true << false << QSize(30, 700) << "classe.png";
     }
     void pictureIsTheMapAsShownWithItsLegend()
     {
         QFETCH(QSize, picture);
-        QFETCH(QString, sampleSize);
         QFETCH(bool, drawn);
         QFETCH(bool, counted);
         QFETCH(QSize, mapSize);
@@ -337,7 +332,7 @@ private slots:
         const QDir folder = Folder();
         SeedGenerator = [] { GeneratorState = 4242; };
         const QString map = WritePatternMap(folder.filePath("plan.bmp"), picture);
-        OpenMap(map, sampleSize);
+        OpenMap(map);
         if (drawn)
             Click(Form2->BtnCalcul);
         if (counted)
