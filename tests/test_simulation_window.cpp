@@ -80,24 +80,6 @@ private slots:
     void init() { StartProgram(); }
     void cleanup() { EndProgram(); }
 
-    void listsTheColoursWithTheirTrueSharesLargestFirst()
-    {
-        QTemporaryDir folder;
-        OpenWithSimuler(folder, ThreeColourMap());
-        QListWidget* list = Simulation->ListColours;
-        QCOMPARE(list->count(), 3);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("808080    0.5"));
-        QCOMPARE(list->item(1)->text(), QStringLiteral("00A000    0.3"));
-        QCOMPARE(list->item(2)->text(), QStringLiteral("0000FF    0.2"));
-        QCOMPARE(list->item(1)->icon().pixmap(24, 16).toImage().pixelColor(12, 8), QColor(0x00, 0xA0, 0x00));
-        QCOMPARE(Simulation->LabelMap->text(), QStringLiteral("Carte : carte.bmp"));
-        const QList<QPair<QList<int>, QString>> shares = {{{0}, "0.5"}, {{2}, "0.2"}, {{1, 2}, "0.5"}, {{0, 1, 2}, "1"}};
-        for (const auto& [picked, trueShare] : shares) {
-            Pick(picked);
-            QCOMPARE(Simulation->LabelTrueShare->text(), QStringLiteral("Part vraie p = ") + trueShare);
-        }
-    }
-
     // Run after run in the same window; an empty seed box shows the seed the clock gave. The last
     // run is exported: its estimates, its table and both charts.
     void theSameSeedGivesTheEnginesSurveysAndTheirExport()
@@ -217,8 +199,9 @@ private slots:
         }
     }
 
-    // "Simuler…" opens the main window's map with its sample size when valid, and refuses a photo.
-    void simulerOpensTheMainWindowsMapWithItsSampleSize_data()
+    // "Simuler…" opens the main window's map, its colours listed, with its sample size when valid,
+    // and refuses a photo.
+    void simulerListsTheMapsColoursWithTheMainWindowsSampleSize_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");  // none: a photo, refused
@@ -227,7 +210,7 @@ private slots:
         QTest::newRow("not a number") << "beaucoup" << "100";
         QTest::newRow("a photo of 65 colours") << "250" << "";
     }
-    void simulerOpensTheMainWindowsMapWithItsSampleSize()
+    void simulerListsTheMapsColoursWithTheMainWindowsSampleSize()
     {
         QFETCH(QString, typed);
         QFETCH(QString, shown);
@@ -244,9 +227,20 @@ private slots:
         OpenWithSimuler(folder, ThreeColourMap(), "occupation.bmp");
         QVERIFY(QTest::qWaitForWindowExposed(Simulation));
         QCOMPARE(Simulation->LabelMap->text(), QStringLiteral("Carte : occupation.bmp"));
-        QCOMPARE(Simulation->ListColours->count(), 3);
         QCOMPARE(Simulation->EdN->text(), shown);
         QCOMPARE(Simulation->EdK->text(), QStringLiteral("1000"));
+        // The colours largest first, with their true shares, alone and together.
+        QListWidget* list = Simulation->ListColours;
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("808080    0.5"));
+        QCOMPARE(list->item(1)->text(), QStringLiteral("00A000    0.3"));
+        QCOMPARE(list->item(2)->text(), QStringLiteral("0000FF    0.2"));
+        QCOMPARE(list->item(1)->icon().pixmap(24, 16).toImage().pixelColor(12, 8), QColor(0x00, 0xA0, 0x00));
+        const QList<QPair<QList<int>, QString>> shares = {{{0}, "0.5"}, {{2}, "0.2"}, {{1, 2}, "0.5"}, {{0, 1, 2}, "1"}};
+        for (const auto& [picked, trueShare] : shares) {
+            Pick(picked);
+            QCOMPARE(Simulation->LabelTrueShare->text(), QStringLiteral("Part vraie p = ") + trueShare);
+        }
     }
 };
 
