@@ -103,7 +103,7 @@ private slots:
                                     ParseUnsigned(Simulation->EdGraine->text()));
             const std::atomic<bool> never = false;
             engine.Run(never);
-            QVERIFY(std::ranges::equal(shown->Counts(), engine.Counts()));
+            QVERIFY2(std::ranges::equal(shown->Counts(), engine.Counts()), qPrintable(Simulation->EdGraine->text()));
             QCOMPARE(Simulation->ProgressRun->value(), run.k);
             const std::vector<MethodFigures> figures = engine.Figures();
             for (int row = 1; row <= int(figures.size()); ++row) {
