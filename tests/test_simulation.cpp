@@ -1,7 +1,5 @@
-// The survey repeated on a map of flat colours: the colours and their true shares counted
-// exactly, the surveys those "Go" makes from the same seed, the coverages of the four kinds of
-// interval against their known values, a run that stops when asked, the command line giving the
-// same figures, and the refusals.
+// The survey repeated on a map of flat colours: the colour census, the surveys drawn from the
+// seed, the coverages against their known values, a stopped run, the command line, the refusals.
 
 #include "core/Errors.h"
 #include "core/MapColours.h"
@@ -29,7 +27,7 @@ PixelView ViewOf(const QImage& rgb32)
             rgb32.bytesPerLine() / 4};
 }
 
-// A map of `width` × `height` pixels of `background`, with rectangles of other colours on it.
+// `width` × `height` pixels of `background`, with rectangles of other colours on it.
 QImage FlatMap(int width, int height, QRgb background, const QList<QPair<QRect, QRgb>>& areas = {})
 {
     QImage map(width, height, QImage::Format_RGB32);
@@ -49,6 +47,20 @@ QImage MapWithShare(int chosen)
     return map;
 }
 
+// `map` written as a BMP file of that depth and read back through the picture layer.
+QImage ThroughPictureFile(const QImage& map, int bitsPerPixel)
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath("carte.bmp");
+    WriteBmpFile(file, LayoutFor(bitsPerPixel == 8 ? map.convertToFormat(QImage::Format_Indexed8) : map, bitsPerPixel));
+    TBitmap bitmap;
+    bitmap.LoadPictureFile(file);
+    const MapPixels pixels(bitmap);
+    const PixelView view = pixels.View();
+    return QImage(reinterpret_cast<const uchar*>(view.Pixels), view.Width, view.Height, view.Stride * 4,
+                  QImage::Format_RGB32).copy();
+}
+
 const std::atomic<bool> neverStop = false;
 
 QString Message(const std::function<void()>& action)
@@ -61,18 +73,40 @@ QString Message(const std::function<void()>& action)
     return {};
 }
 
+struct ToolRun { int Status; QString Output, Errors; };
+
+ToolRun RunTool(const QStringList& arguments)
+{
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", "C.UTF-8");
+    program.setProcessEnvironment(environment);
+    program.start(SONDELIO_SIMULATION, arguments);
+    if (!program.waitForFinished(10000))
+        return {-1, {}, {}};
+    return {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
+            QString::fromUtf8(program.readAllStandardError())};
+}
+
 }  // namespace
 
 class SimulationTest : public QObject {
     Q_OBJECT
+    QTemporaryDir folder;
+    QString mapFile;  // MapWithShare(37), for the command line
 
 private slots:
-    void initTestCase() { SetDecimalSeparator(QLatin1Char('.')); }
+    void initTestCase()
+    {
+        SetDecimalSeparator(QLatin1Char('.'));
+        mapFile = folder.filePath("carte.bmp");
+        WriteBmpFile(mapFile, MapWithShare(37));
+    }
 
     void censusCountsEachColourExactly_data()
     {
         QTest::addColumn<QImage>("map");
-        QTest::addColumn<QList<uint>>("colours");    // largest first
+        QTest::addColumn<QList<uint>>("colours");  // largest first
         QTest::addColumn<QList<qint64>>("pixels");
         QTest::newRow("one colour") << FlatMap(7, 3, qRgb(1, 2, 3)) << QList<uint>{0x010203} << QList<qint64>{21};
         QTest::newRow("three colours, largest first")
@@ -86,6 +120,17 @@ private slots:
                                              {QRect(4, 4, 1, 1), qRgb(7, 7, 7)}})
             << QList<uint>{0x050505, 0x060606, 0x070707} << QList<qint64>{62, 18, 1};
         QTest::newRow("64 colours") << MapOfColours(64) << QList<uint>{} << QList<qint64>(64, 1);
+        // Rows are read where the stride puts them; the alpha byte is no colour.
+        static QImage wide = FlatMap(10, 4, qRgb(200, 0, 0), {{QRect(2, 0, 3, 4), qRgb(0, 200, 0)}});
+        reinterpret_cast<uint32_t*>(wide.scanLine(1))[2] = 0x0000C800;
+        QTest::newRow("a window of a wider picture, one alpha of 0")
+            << QImage(wide.constBits() + 8, 3, 4, wide.bytesPerLine(), QImage::Format_RGB32) << QList<uint>{0x00C800}
+            << QList<qint64>{12};
+        const QImage file = FlatMap(13, 7, qRgb(128, 128, 128), {{QRect(0, 0, 5, 7), qRgb(70, 130, 210)}});
+        for (int bits : {8, 24})
+            QTest::newRow(qPrintable(QStringLiteral("a file of %1 bits").arg(bits))) << ThroughPictureFile(file, bits)
+                                                                                 << QList<uint>{0x808080, 0x4682D2}
+                                                                                 << QList<qint64>{56, 35};
     }
 
     void censusCountsEachColourExactly()
@@ -104,209 +149,101 @@ private slots:
         }
     }
 
-    // The census reads the rows where the stride puts them, and the alpha byte is no colour.
-    void censusReadsRowsByTheirStrideAndIgnoresAlpha()
-    {
-        QImage wide = FlatMap(10, 4, qRgb(200, 0, 0), {{QRect(2, 0, 3, 4), qRgb(0, 200, 0)}});
-        wide.setPixel(2, 1, qRgba(0, 200, 0, 0) & 0x00FFFFFF);
-        const PixelView window{reinterpret_cast<const uint32_t*>(wide.constBits()) + 2, 3, 4, wide.bytesPerLine() / 4};
-        const std::vector<MapColour> census = ColourCensus(window);
-        QCOMPARE(census.size(), size_t(1));
-        QCOMPARE(census[0].Rgb, 0x00C800u);
-        QCOMPARE(census[0].Pixels, 12);
-    }
-
-    // An indexed or 24-bit file reaches the census through the picture layer with its colours.
-    void censusOfAMapFileOfEveryDepth_data()
-    {
-        QTest::addColumn<int>("bitsPerPixel");
-        QTest::newRow("8 bits, indexed") << 8;
-        QTest::newRow("24 bits") << 24;
-    }
-
-    void censusOfAMapFileOfEveryDepth()
-    {
-        QFETCH(int, bitsPerPixel);
-        const QImage map = FlatMap(13, 7, qRgb(128, 128, 128), {{QRect(0, 0, 5, 7), qRgb(70, 130, 210)}});
-        QTemporaryDir folder;
-        const QString file = folder.filePath("carte.bmp");
-        const QImage stored = bitsPerPixel == 8 ? map.convertToFormat(QImage::Format_Indexed8) : map;
-        WriteBmpFile(file, bitsPerPixel == 8 ? LayoutFor(stored, 8) : LayoutFor(stored, 24));
-        TBitmap bitmap;
-        bitmap.LoadPictureFile(file);
-        const MapPixels pixels(bitmap);
-        const std::vector<MapColour> census = ColourCensus(pixels.View());
-        QCOMPARE(census.size(), size_t(2));
-        QCOMPARE(census[0].Rgb, 0x808080u);
-        QCOMPARE(census[0].Pixels, 8 * 7);
-        QCOMPARE(census[1].Rgb, 0x4682D2u);
-        QCOMPARE(census[1].Pixels, 5 * 7);
-    }
-
-    // Survey after survey, the simulation draws its points as "Go" does from the same seed, over
-    // the map's pixels: x then y for each point from the program's generator, the surveys one
-    // after the other.
-    void surveysFollowTheProgramsGeneratorFromTheSeed_data()
-    {
-        QTest::addColumn<QImage>("map");
-        QTest::addColumn<int>("sampleSize");
-        QTest::addColumn<int>("surveys");
-        QTest::addColumn<uint>("seed");
-        const QImage town = FlatMap(800, 600, qRgb(95, 170, 75), {{QRect(0, 290, 800, 20), 0xFF123456},
-                                                                   {QRect(100, 0, 30, 600), 0xFF123456}});
-        QTest::newRow("a town, 100 points") << town << 100 << 50 << 12345u;
-        QTest::newRow("a town, seed 0") << town << 1000 << 5 << 0u;
-        QTest::newRow("the largest seed") << town << 10 << 100 << 4294967295u;
-        QTest::newRow("a map of odd size") << MapWithShare(37).copy(0, 0, 7, 9) << 30 << 200 << 99u;
-        QTest::newRow("one pixel wide") << MapWithShare(5).copy(0, 0, 1, 10) << 10000 << 3 << 7u;
-    }
-
     // A colour given twice, or with an alpha byte as QRgb has, is the same land use.
-    void chosenColoursCountOnceWhateverTheirAlpha_data()
-    {
-        QTest::addColumn<QList<uint>>("colours");
-        QTest::newRow("once") << QList<uint>{0x123456};
-        QTest::newRow("twice") << QList<uint>{0x123456, 0x123456};
-        QTest::newRow("with alpha") << QList<uint>{0xFF123456};
-        QTest::newRow("with and without") << QList<uint>{0xFF123456, 0x123456};
-    }
-
     void chosenColoursCountOnceWhateverTheirAlpha()
     {
-        QFETCH(QList<uint>, colours);
         const QImage map = MapWithShare(37);
-        const SurveySimulation simulation(ViewOf(map), {colours.begin(), colours.end()}, 10, 1, 1);
-        QCOMPARE(simulation.ChosenPixels(), 37);
+        for (const std::vector<uint32_t>& colours : {std::vector<uint32_t>{0x123456}, {0x123456, 0x123456},
+                                                     {0xFF123456}, {0xFF123456, 0x123456}})
+            QCOMPARE(SurveySimulation(ViewOf(map), colours, 10, 1, 1).ChosenPixels(), 37);
     }
 
+    // Survey after survey, the points are drawn as "Go" draws them from the same seed over the
+    // map's pixels: x then y for each point from the program's generator.
     void surveysFollowTheProgramsGeneratorFromTheSeed()
     {
-        QFETCH(QImage, map);
-        QFETCH(int, sampleSize);
-        QFETCH(int, surveys);
-        QFETCH(uint, seed);
-        SurveySimulation simulation(ViewOf(map), {0x123456}, sampleSize, surveys, seed);
-        simulation.Run(neverStop);
-        QCOMPARE(simulation.SurveysDone(), surveys);
-        GeneratorState = seed;
-        for (int survey = 0; survey < surveys; ++survey) {
-            int count = 0;
-            for (int point = 0; point < sampleSize; ++point) {
-                const int x = int(RandomBelow(uint32_t(map.width())));
-                const int y = int(RandomBelow(uint32_t(map.height())));
-                count += (map.pixel(x, y) & 0xFFFFFF) == 0x123456;
+        const QImage town = FlatMap(800, 600, qRgb(95, 170, 75), {{QRect(0, 290, 800, 20), 0xFF123456},
+                                                                   {QRect(100, 0, 30, 600), 0xFF123456}});
+        // A town at 100 and 1000 points, seed 0, the largest seed, a map of odd size, one pixel wide.
+        const struct { QImage map; int n, k; uint32_t seed; } runs[] = {
+            {town, 100, 50, 12345}, {town, 1000, 5, 0}, {town, 10, 100, 4294967295u},
+            {MapWithShare(37).copy(0, 0, 7, 9), 30, 200, 99}, {MapWithShare(5).copy(0, 0, 1, 10), 10000, 3, 7}};
+        for (const auto& run : runs) {
+            SurveySimulation simulation(ViewOf(run.map), {0x123456}, run.n, run.k, run.seed);
+            simulation.Run(neverStop);
+            QCOMPARE(simulation.SurveysDone(), run.k);
+            GeneratorState = run.seed;
+            for (int survey = 0; survey < run.k; ++survey) {
+                int count = 0;
+                for (int point = 0; point < run.n; ++point) {
+                    const int x = int(RandomBelow(uint32_t(run.map.width())));
+                    const int y = int(RandomBelow(uint32_t(run.map.height())));
+                    count += (run.map.pixel(x, y) & 0xFFFFFF) == 0x123456;
+                }
+                const int32_t found = simulation.Counts()[size_t(survey)];
+                QVERIFY2(found == count, qPrintable(QStringLiteral("seed %1, survey %2: %3 instead of %4")
+                                                        .arg(run.seed).arg(survey).arg(found).arg(count)));
             }
-            QCOMPARE(simulation.Counts()[size_t(survey)], count);
         }
     }
 
-    // Known values: Wald's interval at 10 points and a share of 10 % holds it only when 1 to 4
-    // points fall on the use, 64.97 % of the time; the exact interval 98.7 % of the time.
-    void expectedCoverageHasItsKnownValues_data()
+    // Wald's interval at 10 points and a share of 10 % holds it only when 1 to 4 points fall on
+    // the use, 64.97 % of the time; the exact interval 98.7 %. At one point each Wald interval is
+    // a single point; f ± 0.5 at 4 points misses 0.6 only when no point falls on the use.
+    void binomialFiguresHaveTheirKnownValues()
     {
-        QTest::addColumn<int>("method");
-        QTest::addColumn<int>("sampleSize");
-        QTest::addColumn<double>("share");
-        QTest::addColumn<double>("coverage");
-        QTest::addColumn<double>("tolerance");
-        QTest::newRow("Wald, n = 10, p = 0.1") << int(IntervalMethod::Wald) << 10 << 0.1 << 0.6497 << 0.00005;
-        QTest::newRow("Clopper-Pearson, n = 10, p = 0.1") << int(IntervalMethod::ClopperPearson) << 10 << 0.1 << 0.987 << 0.0005;
-        // Wald at a share of 0.5 and 1 point: the count is 0 or 1, each interval a single point.
-        QTest::newRow("Wald, n = 1, p = 0.5") << int(IntervalMethod::Wald) << 1 << 0.5 << 0.0 << 0.0;
-        // f ± 1/√n at 4 points is f ± 0.5: it misses 0.6 only when no point falls on the use.
-        QTest::newRow("f ± 1/√n, n = 4, p = 0.6") << int(IntervalMethod::RootN) << 4 << 0.6 << 1 - 0.4 * 0.4 * 0.4 * 0.4 << 1e-15;
-    }
-
-    void expectedCoverageHasItsKnownValues()
-    {
-        QFETCH(int, method);
-        QFETCH(int, sampleSize);
-        QFETCH(double, share);
-        QFETCH(double, coverage);
-        QFETCH(double, tolerance);
-        const long double expected =
-            ExpectedCoverage(LimitsOfEveryCount(IntervalMethod(method), sampleSize), share);
-        QVERIFY2(std::abs(double(expected) - coverage) <= tolerance, qPrintable(QString::number(double(expected), 'f', 6)));
-    }
-
-    // The program's interval keeps its promise at every share: its coverage never falls under 95 %.
-    void exactIntervalCoversAtLeast95PercentEverywhere_data()
-    {
-        QTest::addColumn<int>("sampleSize");
-        for (int n : {10, 30, 100})
-            QTest::newRow(qPrintable(QString::number(n))) << n;
-    }
-
-    void exactIntervalCoversAtLeast95PercentEverywhere()
-    {
-        QFETCH(int, sampleSize);
-        const std::vector<ShareLimits> limits = LimitsOfEveryCount(IntervalMethod::ClopperPearson, sampleSize);
-        for (int step = 1; step < 2000; ++step) {
-            const long double share = step / 2000.0L;
-            const long double coverage = ExpectedCoverage(limits, share);
-            QVERIFY2(coverage >= 0.95L, qPrintable(QStringLiteral("p = %1: %2").arg(double(share)).arg(double(coverage))));
+        const struct { IntervalMethod method; int n; double share, coverage, tolerance; } coverages[] = {
+            {IntervalMethod::Wald, 10, 0.1, 0.6497, 0.00005}, {IntervalMethod::ClopperPearson, 10, 0.1, 0.987, 0.0005},
+            {IntervalMethod::Wald, 1, 0.5, 0.0, 0.0}, {IntervalMethod::RootN, 4, 0.6, 1 - 0.4 * 0.4 * 0.4 * 0.4, 1e-15}};
+        for (const auto& c : coverages) {
+            const double expected = double(ExpectedCoverage(LimitsOfEveryCount(c.method, c.n), c.share));
+            QVERIFY2(std::abs(expected - c.coverage) <= c.tolerance,
+                     qPrintable(QStringLiteral("%1, n = %2: %3").arg(MethodName(c.method)).arg(c.n).arg(expected, 0, 'f', 6)));
+        }
+        // The program's interval keeps its promise at every share.
+        for (int n : {10, 30, 100}) {
+            const std::vector<ShareLimits> limits = LimitsOfEveryCount(IntervalMethod::ClopperPearson, n);
+            for (int step = 1; step < 2000; ++step) {
+                const long double coverage = ExpectedCoverage(limits, step / 2000.0L);
+                QVERIFY2(coverage >= 0.95L, qPrintable(QStringLiteral("n = %1, p = %2: %3").arg(n).arg(step / 2000.0).arg(double(coverage))));
+            }
+        }
+        // The fluctuation interval's counts. n = 100, p = 0.5: P(X ≤ 39) = 0.018, P(X ≤ 40) = 0.028,
+        // P(X ≤ 59) = 0.972, P(X ≤ 60) = 0.982. n = 10, p = 0.1: P(X = 0) = 0.349, P(X ≤ 2) = 0.930,
+        // P(X ≤ 3) = 0.987.
+        const struct { double share; int n, lowest, highest; } ranges[] = {
+            {0.5, 100, 40, 60}, {0.1, 10, 0, 3}, {0.5, 1, 0, 1}, {0.0, 50, 0, 0}, {1.0, 50, 50, 50}};
+        for (const auto& r : ranges) {
+            const CountRange range = FluctuationCounts95(r.share, r.n);
+            QCOMPARE(QPair(range.Lowest, range.Highest), QPair(r.lowest, r.highest));
         }
     }
 
-    // 20000 surveys: each method's simulated coverage has its expected one within its own 95 %
-    // interval, and the table's mean width is that of the counts found.
-    void fluctuationIntervalHasItsBinomialCounts_data()
-    {
-        QTest::addColumn<double>("share");
-        QTest::addColumn<int>("sampleSize");
-        QTest::addColumn<int>("lowest");
-        QTest::addColumn<int>("highest");
-        // P(X ≤ 39) = 0.018, P(X ≤ 40) = 0.028; P(X ≤ 59) = 0.972, P(X ≤ 60) = 0.982.
-        QTest::newRow("n = 100, p = 0.5") << 0.5 << 100 << 40 << 60;
-        // P(X = 0) = 0.349 already; P(X ≤ 2) = 0.930, P(X ≤ 3) = 0.987.
-        QTest::newRow("n = 10, p = 0.1") << 0.1 << 10 << 0 << 3;
-        QTest::newRow("one point") << 0.5 << 1 << 0 << 1;
-        QTest::newRow("p = 0") << 0.0 << 50 << 0 << 0;
-        QTest::newRow("p = 1") << 1.0 << 50 << 50 << 50;
-    }
-    void fluctuationIntervalHasItsBinomialCounts()
-    {
-        QFETCH(double, share);
-        QFETCH(int, sampleSize);
-        QFETCH(int, lowest);
-        QFETCH(int, highest);
-        const CountRange range = FluctuationCounts95(share, sampleSize);
-        QCOMPARE(range.Lowest, lowest);
-        QCOMPARE(range.Highest, highest);
-    }
-
-    void simulatedCoverageAgreesWithTheExpected_data()
-    {
-        QTest::addColumn<int>("chosenPixels");
-        QTest::addColumn<int>("sampleSize");
-        QTest::newRow("p = 0.1, n = 10") << 10 << 10;
-        QTest::newRow("p = 0.37, n = 30") << 37 << 30;
-        QTest::newRow("p = 0.03, n = 100") << 3 << 100;
-    }
-
+    // 20000 surveys: each method's expected coverage lies within the simulated one's 95 %
+    // interval, and the mean width is that of the counts found. Shares of 0.1, 0.37 and 0.03.
     void simulatedCoverageAgreesWithTheExpected()
     {
-        QFETCH(int, chosenPixels);
-        QFETCH(int, sampleSize);
-        const QImage map = MapWithShare(chosenPixels);
-        SurveySimulation simulation(ViewOf(map), {0x123456}, sampleSize, 20000, 2026);
-        QVERIFY(simulation.TrueShare() == chosenPixels / 100.0L);
-        simulation.Run(neverStop);
-        for (const MethodFigures& row : simulation.Figures()) {
-            QCOMPARE(row.Surveys, 20000);
-            QVERIFY2(row.CoverageLimits.Lower <= row.ExpectedCoverage && row.ExpectedCoverage <= row.CoverageLimits.Upper,
-                     qPrintable(MethodName(row.Method)));
-            long double widths = 0;
-            for (int32_t count : simulation.Counts()) {
-                const ShareLimits limits = MethodLimits(row.Method, count, sampleSize);
-                widths += limits.Upper - limits.Lower;
+        for (const auto& [chosenPixels, sampleSize] : {std::pair{10, 10}, {37, 30}, {3, 100}}) {
+            const QImage map = MapWithShare(chosenPixels);
+            SurveySimulation simulation(ViewOf(map), {0x123456}, sampleSize, 20000, 2026);
+            QVERIFY(simulation.TrueShare() == chosenPixels / 100.0L);
+            simulation.Run(neverStop);
+            for (const MethodFigures& row : simulation.Figures()) {
+                QCOMPARE(row.Surveys, 20000);
+                QVERIFY2(row.CoverageLimits.Lower <= row.ExpectedCoverage && row.ExpectedCoverage <= row.CoverageLimits.Upper,
+                         qPrintable(QStringLiteral("%1, n = %2").arg(MethodName(row.Method)).arg(sampleSize)));
+                long double widths = 0;
+                for (int32_t count : simulation.Counts()) {
+                    const ShareLimits limits = MethodLimits(row.Method, count, sampleSize);
+                    widths += limits.Upper - limits.Lower;
+                }
+                QVERIFY(std::abs(double(row.MeanWidth - widths / 20000)) < 1e-12);
             }
-            QVERIFY(std::abs(double(row.MeanWidth - widths / 20000)) < 1e-12);
         }
     }
 
     // A run on a worker thread stops within 100 ms of being asked, with the surveys done so far
-    // readable; run again, it finishes the same surveys an unbroken run makes.
+    // readable; run again, it goes on with the surveys an unbroken run makes.
     void runStopsWhenAskedAndGoesOnAfterwards()
     {
         const QImage map = MapWithShare(50);
@@ -335,109 +272,58 @@ private slots:
         });
         simulation.Run(stopSoon);
         watcher.join();
-        QVERIFY(simulation.SurveysDone() >= more);
-        for (int32_t survey = 0; survey < more; ++survey)
-            QCOMPARE(simulation.Counts()[size_t(survey)], unbroken.Counts()[size_t(survey)]);
-    }
-
-    void refusals_data()
-    {
-        QTest::addColumn<int>("sampleSize");
-        QTest::addColumn<int>("surveys");
-        QTest::addColumn<QList<uint>>("colours");
-        QTest::addColumn<QString>("message");
-        const QList<uint> onMap = {0x123456};
-        QTest::newRow("no point") << 0 << 10 << onMap << "EInvalidOperation: Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !";
-        QTest::newRow("10001 points") << 10001 << 10 << onMap << "EInvalidOperation: Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !";
-        QTest::newRow("no survey") << 10 << 0 << onMap << "EInvalidOperation: Vous devez entrer un nombre d'enquêtes compris entre 1 et 100000 !";
-        QTest::newRow("100001 surveys") << 10 << 100001 << onMap << "EInvalidOperation: Vous devez entrer un nombre d'enquêtes compris entre 1 et 100000 !";
-        QTest::newRow("no colour") << 10 << 10 << QList<uint>{} << "EInvalidOperation: Choisissez au moins une couleur de la carte comme usage du sol !";
-        QTest::newRow("a colour the map lacks") << 10 << 10 << QList<uint>{0x123456, 0xABCDEF} << "EInvalidOperation: La couleur ABCDEF n'est pas dans la carte.";
+        QVERIFY(std::ranges::equal(simulation.Counts().first(size_t(more)), unbroken.Counts()));
     }
 
     void refusals()
     {
-        QFETCH(int, sampleSize);
-        QFETCH(int, surveys);
-        QFETCH(QList<uint>, colours);
-        QFETCH(QString, message);
         const QImage map = MapWithShare(10);
-        QCOMPARE(Message([&] { SurveySimulation(ViewOf(map), {colours.begin(), colours.end()}, sampleSize, surveys, 1); }),
-                 message);
-    }
-
-    void tooManyColoursAreRefused()
-    {
-        const QImage photo = MapOfColours(65);
-        const QString message = Message([&] { ColourCensus(ViewOf(photo)); });
-        QVERIFY2(message.startsWith("EInvalidGraphic: Cette carte a plus de 64 couleurs") && message.contains("aplats"),
-                 qPrintable(message));
+        const QString sizes = "EInvalidOperation: Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !";
+        const QString surveys = "EInvalidOperation: Vous devez entrer un nombre d'enquêtes compris entre 1 et 100000 !";
+        const struct { QImage map; int n, k; std::vector<uint32_t> colours; QString message; } cases[] = {
+            {map, 0, 10, {0x123456}, sizes}, {map, 10001, 10, {0x123456}, sizes},
+            {map, 10, 0, {0x123456}, surveys}, {map, 10, 100001, {0x123456}, surveys},
+            {map, 10, 10, {}, "EInvalidOperation: Choisissez au moins une couleur de la carte comme usage du sol !"},
+            {map, 10, 10, {0x123456, 0xABCDEF}, "EInvalidOperation: La couleur ABCDEF n'est pas dans la carte."},
+            {MapOfColours(65), 10, 10, {0x123456},
+             "EInvalidGraphic: Cette carte a plus de 64 couleurs : c'est une photo ou un scan. La simulation demande une "
+             "carte en aplats de couleurs, une couleur par usage du sol, comme la carte de démonstration rizo0346.bmp."}};
+        for (const auto& c : cases)
+            QCOMPARE(Message([&] {
+                         ColourCensus(ViewOf(c.map));
+                         SurveySimulation(ViewOf(c.map), c.colours, c.n, c.k, 1);
+                     }),
+                     c.message);
     }
 
     // The command line prints what the simulation computes from the same seed, and refuses with
-    // the French message on its error stream and a non-zero status.
-    void commandLine_data()
+    // the French message on its error stream, nothing on its output, and a non-zero status.
+    void commandLine()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("output");  // stdout on success, stderr's first line otherwise
         const QImage map = MapWithShare(37);
         SurveySimulation simulation(ViewOf(map), {0x123456}, 30, 500, 77);
         simulation.Run(neverStop);
-        QTest::newRow("simulation")
-            << QStringList{"--couleur", "123456", "--n", "30", "--k", "500", "--graine", "77"} << 0
-            << SimulationCsv(simulation, "MAP", {0x123456});
-        QTest::newRow("colours") << QStringList{"--colonnes"} << 0 << ColourCensusCsv(ColourCensus(ViewOf(map)));
-        QTest::newRow("n out of range")
-            << QStringList{"--couleur", "123456", "--n", "10001", "--k", "5"} << 1
-            << "Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !";
-        QTest::newRow("a colour the map lacks") << QStringList{"--couleur", "#123456,00ff00", "--n", "5", "--k", "5"}
-                                                << 1 << "La couleur 00FF00 n'est pas dans la carte.";
-        QTest::newRow("no colour") << QStringList{"--couleur", "", "--n", "5", "--k", "5"} << 1
-                                   << "Choisissez au moins une couleur de la carte comme usage du sol !";
-        QTest::newRow("K missing") << QStringList{"--couleur", "123456", "--n", "5"} << 2 << "L'option --k manque.";
-    }
-
-    void commandLine()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
-        QFETCH(QString, output);
-        QTemporaryDir folder;
-        const QString mapFile = folder.filePath("carte.bmp");
-        WriteBmpFile(mapFile, MapWithShare(37));
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("LC_ALL", "C.UTF-8");
-        program.setProcessEnvironment(environment);
-        program.start(SONDELIO_SIMULATION, QStringList{mapFile} + arguments);
-        QVERIFY(program.waitForFinished(10000));
-        QCOMPARE(program.exitCode(), status);
-        if (status == 0) {
-            QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()), QString(output).replace("MAP", mapFile));
-        } else {
-            QCOMPARE(QString::fromUtf8(program.readAllStandardError()).section('\n', 0, 0), output);
-            QVERIFY(program.readAllStandardOutput().isEmpty());
+        const struct { QStringList arguments; int status; QString output; } cases[] = {  // stderr's first line on failure
+            {{"--couleur", "123456", "--n", "30", "--k", "500", "--graine", "77"}, 0, SimulationCsv(simulation, mapFile, {0x123456})},
+            {{"--colonnes"}, 0, ColourCensusCsv(ColourCensus(ViewOf(map)))},
+            {{"--couleur", "123456", "--n", "10001", "--k", "5"}, 1,
+             "Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !"},
+            {{"--couleur", "#123456,00ff00", "--n", "5", "--k", "5"}, 1, "La couleur 00FF00 n'est pas dans la carte."},
+            {{"--couleur", "", "--n", "5", "--k", "5"}, 1, "Choisissez au moins une couleur de la carte comme usage du sol !"},
+            {{"--couleur", "123456", "--n", "5"}, 2, "L'option --k manque."}};
+        for (const auto& c : cases) {
+            const ToolRun run = RunTool(QStringList{mapFile} + c.arguments);
+            QCOMPARE(run.Status, c.status);
+            QCOMPARE(c.status == 0 ? run.Output : run.Errors.section('\n', 0, 0), c.output);
+            QVERIFY(c.status == 0 || run.Output.isEmpty());
         }
-    }
-
-    // Without a seed the clock gives one, and the output names it so that the run can be made again.
-    void commandLineNamesTheClocksSeed()
-    {
-        QTemporaryDir folder;
-        const QString mapFile = folder.filePath("carte.bmp");
-        WriteBmpFile(mapFile, MapWithShare(37));
-        QProcess program;
-        program.start(SONDELIO_SIMULATION, {mapFile, "--couleur", "123456", "--n", "30", "--k", "100"});
-        QVERIFY(program.waitForFinished(10000));
-        QCOMPARE(program.exitCode(), 0);
-        const QString printed = QString::fromUtf8(program.readAllStandardOutput());
-        const QString seedLine = printed.split("\r\n").filter(QRegularExpression("^Graine;")).value(0);
-        QVERIFY2(!seedLine.isEmpty(), qPrintable(printed));
-        QProcess again;
-        again.start(SONDELIO_SIMULATION, {mapFile, "--couleur", "123456", "--n", "30", "--k", "100", "--graine", seedLine.mid(7)});
-        QVERIFY(again.waitForFinished(10000));
-        QCOMPARE(QString::fromUtf8(again.readAllStandardOutput()), printed);
+        // Without a seed the clock gives one, and the output names it so that the run can be made again.
+        const QStringList unseeded{mapFile, "--couleur", "123456", "--n", "30", "--k", "100"};
+        const ToolRun first = RunTool(unseeded);
+        QCOMPARE(first.Status, 0);
+        const QString seedLine = first.Output.split("\r\n").filter(QRegularExpression("^Graine;")).value(0);
+        QVERIFY2(!seedLine.isEmpty(), qPrintable(first.Output));
+        QCOMPARE(RunTool(unseeded + QStringList{"--graine", seedLine.mid(7)}).Output, first.Output);
     }
 };
 

@@ -1,17 +1,12 @@
-// The simulation window: the colours of the map with their true shares, a run that gives the
-// surveys the engine gives from the same seed, a run stopped at once while the window answers,
-// the export, and the refusals with their messages.
+// The simulation window: the map's colours with their true shares, the engine's surveys from the
+// same seed, a run stopped at once, the refusals, the export, and "Simuler…" opening it.
 
 #include "BoxRecorder.h"
 #include "BmpWriter.h"
 #include "FileDialog.h"
 #include "Program.h"
 
-#include "core/MapColours.h"
 #include "core/Numbers.h"
-#include "core/Simulation.h"
-#include "picture/MapPixels.h"
-#include "picture/TBitmap.h"
 #include "ui/ApplicationFrame.h"
 #include "ui/TextGrid.h"
 #include "windows/Explic.h"
@@ -43,13 +38,14 @@ QImage ThreeColourMap()
     return map;
 }
 
-// Opens the window on `map` written as a BMP file in `folder`, as "Simuler…" does.
-QString OpenOn(const QTemporaryDir& folder, const QImage& map, const QString& sampleSize = QStringLiteral("100"))
+// Opens the window as "Simuler…" does, on the map written as `name` in `folder`.
+QString OpenWithSimuler(const QTemporaryDir& folder, const QImage& map, const QString& name = "carte.bmp")
 {
-    const QString path = folder.filePath(QStringLiteral("carte.bmp"));
+    const QString path = folder.filePath(name);
     WriteBmpFile(path, map);
-    Simulation->OpenMap(path, sampleSize);
-    ShowWindow(Simulation);
+    Page_1->EdFich->setText(path);
+    ShowWindow(Form3);
+    QTest::mouseClick(Form3->ButtSimuler, Qt::LeftButton);
     return path;
 }
 
@@ -60,9 +56,20 @@ void Pick(const QList<int>& rows)
         Simulation->ListColours->item(row)->setSelected(true);
 }
 
+void Launch(const QList<int>& picked, const QString& sampleSize, const QString& surveys, const QString& seed = {})
+{
+    Pick(picked);
+    Simulation->EdN->setText(sampleSize);
+    Simulation->EdK->setText(surveys);
+    Simulation->EdGraine->setText(seed);
+    QTest::mouseClick(Simulation->ButtLancer, Qt::LeftButton);
+}
+
 bool WaitForTheRunToEnd()
 {
-    return QTest::qWaitFor([] { return !Simulation->Running(); }, 20000);
+    const bool ended = QTest::qWaitFor([] { return !Simulation->Running(); }, 20000);
+    ProcessEvents();
+    return ended;
 }
 
 }  // namespace
@@ -73,232 +80,39 @@ private slots:
     void init() { StartProgram(); }
     void cleanup() { EndProgram(); }
 
-    void listsTheColoursWithTheirTrueSharesLargestFirst_data()
+    // Run after run in the same window; an empty seed box shows the seed the clock gave. The last
+    // run is exported: its estimates, its table and both charts.
+    void theSameSeedGivesTheEnginesSurveysAndTheirExport()
     {
-        QTest::addColumn<QList<int>>("picked");
-        QTest::addColumn<QString>("trueShare");
-        QTest::newRow("grey") << QList<int>{0} << "0.5";
-        QTest::newRow("blue") << QList<int>{2} << "0.2";
-        QTest::newRow("green and blue") << QList<int>{1, 2} << "0.5";
-        QTest::newRow("all") << QList<int>{0, 1, 2} << "1";
-    }
-    void listsTheColoursWithTheirTrueSharesLargestFirst()
-    {
-        QFETCH(QList<int>, picked);
-        QFETCH(QString, trueShare);
+        BoxRecorder boxes;
         QTemporaryDir folder;
-        OpenOn(folder, ThreeColourMap());
-        QListWidget* list = Simulation->ListColours;
-        QCOMPARE(list->count(), 3);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("808080    0.5"));
-        QCOMPARE(list->item(1)->text(), QStringLiteral("00A000    0.3"));
-        QCOMPARE(list->item(2)->text(), QStringLiteral("0000FF    0.2"));
-        QCOMPARE(list->item(1)->icon().pixmap(24, 16).toImage().pixelColor(12, 8), QColor(0x00, 0xA0, 0x00));
-        Pick(picked);
-        QCOMPARE(Simulation->LabelTrueShare->text(), QStringLiteral("Part vraie p = ") + trueShare);
-        QCOMPARE(Simulation->LabelMap->text(), QStringLiteral("Carte : carte.bmp"));
-    }
-
-    void theSameSeedGivesTheEnginesSurveys_data()
-    {
-        QTest::addColumn<QList<int>>("picked");
-        QTest::addColumn<int>("sampleSize");
-        QTest::addColumn<int>("surveys");
-        QTest::addColumn<QString>("seed");
-        QTest::newRow("one colour") << QList<int>{2} << 10 << 1000 << "12345";
-        QTest::newRow("two colours") << QList<int>{0, 2} << 250 << 400 << "4000000000";
-        QTest::newRow("one survey") << QList<int>{1} << 10000 << 1 << "0";
-    }
-    void theSameSeedGivesTheEnginesSurveys()
-    {
-        QFETCH(QList<int>, picked);
-        QFETCH(int, sampleSize);
-        QFETCH(int, surveys);
-        QFETCH(QString, seed);
-        QTemporaryDir folder;
-        const QString path = OpenOn(folder, ThreeColourMap());
-        Pick(picked);
-        Simulation->EdN->setText(QString::number(sampleSize));
-        Simulation->EdK->setText(QString::number(surveys));
-        Simulation->EdGraine->setText(seed);
-        QTest::mouseClick(Simulation->ButtLancer, Qt::LeftButton);
-        QVERIFY(WaitForTheRunToEnd());
-        ProcessEvents();
-
         TBitmap map;
-        map.LoadPictureFile(path);
+        map.LoadPictureFile(OpenWithSimuler(folder, ThreeColourMap()));
         const MapPixels pixels(map);
-        SurveySimulation engine(pixels.View(), Simulation->ChosenColours(), sampleSize, surveys, ParseUnsigned(seed));
-        const std::atomic<bool> never = false;
-        engine.Run(never);
-        const SurveySimulation* shown = Simulation->ShownSimulation();
-        QVERIFY(shown);
-        QVERIFY(std::ranges::equal(shown->Counts(), engine.Counts()));
-        QCOMPARE(Simulation->ProgressRun->value(), surveys);
-        // The table shows the engine's figures.
-        const std::vector<MethodFigures> figures = engine.Figures();
-        for (size_t row = 0; row < figures.size(); ++row) {
-            QCOMPARE(Simulation->GridMethods->Cell(0, int(row) + 1), MethodName(figures[row].Method));
-            QCOMPARE(Simulation->GridMethods->Cell(1, int(row) + 1),
-                     QString::number(double(figures[row].SimulatedCoverage), 'f', 3));
-            QCOMPARE(Simulation->GridMethods->Cell(3, int(row) + 1),
-                     QString::number(double(figures[row].ExpectedCoverage), 'f', 3));
+        const struct { QList<int> picked; int n, k; QString seed; } runs[] = {
+            {{2}, 10, 1000, "12345"}, {{0, 2}, 250, 400, "4000000000"}, {{1}, 10000, 1, "0"}, {{0}, 100, 50, ""},
+            {{2}, 10, 50, "99"}};
+        for (const auto& run : runs) {
+            Launch(run.picked, QString::number(run.n), QString::number(run.k), run.seed);
+            QVERIFY(WaitForTheRunToEnd());
+            const SurveySimulation* shown = Simulation->ShownSimulation();
+            QVERIFY(shown);
+            if (run.seed.isEmpty())
+                QCOMPARE(Simulation->EdGraine->text(), QString::number(shown->Seed()));
+            SurveySimulation engine(pixels.View(), Simulation->ChosenColours(), run.n, run.k,
+                                    ParseUnsigned(Simulation->EdGraine->text()));
+            const std::atomic<bool> never = false;
+            engine.Run(never);
+            QVERIFY2(std::ranges::equal(shown->Counts(), engine.Counts()), qPrintable(Simulation->EdGraine->text()));
+            QCOMPARE(Simulation->ProgressRun->value(), run.k);
+            const std::vector<MethodFigures> figures = engine.Figures();
+            for (int row = 1; row <= int(figures.size()); ++row) {
+                const MethodFigures& figure = figures[size_t(row - 1)];
+                QCOMPARE(Simulation->GridMethods->Cell(0, row), MethodName(figure.Method));
+                QCOMPARE(Simulation->GridMethods->Cell(1, row), QString::number(double(figure.SimulatedCoverage), 'f', 3));
+                QCOMPARE(Simulation->GridMethods->Cell(3, row), QString::number(double(figure.ExpectedCoverage), 'f', 3));
+            }
         }
-    }
-
-    void anEmptySeedBoxShowsTheSeedUsed()
-    {
-        QTemporaryDir folder;
-        OpenOn(folder, ThreeColourMap());
-        Pick({0});
-        Simulation->EdGraine->clear();
-        QTest::mouseClick(Simulation->ButtLancer, Qt::LeftButton);
-        QVERIFY(WaitForTheRunToEnd());
-        QCOMPARE(Simulation->EdGraine->text(), QString::number(Simulation->ShownSimulation()->Seed()));
-    }
-
-    void arreterStopsTheRunAtOnceAndTheWindowAnswersMeanwhile_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("Arrêter") << "button";
-        QTest::newRow("closing the window") << "close";
-    }
-    void arreterStopsTheRunAtOnceAndTheWindowAnswersMeanwhile()
-    {
-        QFETCH(QString, how);
-        QTemporaryDir folder;
-        OpenOn(folder, ThreeColourMap());
-        Pick({1});
-        // 10⁹ points: far longer than the test.
-        Simulation->EdN->setText(QStringLiteral("10000"));
-        Simulation->EdK->setText(QStringLiteral("100000"));
-        Simulation->EdGraine->setText(QStringLiteral("7"));
-        QTest::mouseClick(Simulation->ButtLancer, Qt::LeftButton);
-        QVERIFY(Simulation->Running());
-        QVERIFY(!Simulation->ButtLancer->isEnabled());
-        QVERIFY(Simulation->ButtArreter->isEnabled());
-        // The window answers: the figures follow the surveys done.
-        QVERIFY(QTest::qWaitFor([] { return Simulation->ProgressRun->value() > 0; }, 5000));
-        QElapsedTimer stopping;
-        stopping.start();
-        if (how == "button")
-            QTest::mouseClick(Simulation->ButtArreter, Qt::LeftButton);
-        else
-            Simulation->close();
-        QVERIFY(!Simulation->Running());
-        QVERIFY2(stopping.elapsed() < 100, qPrintable(QString::number(stopping.elapsed())));
-        const int done = Simulation->ShownSimulation()->SurveysDone();
-        QVERIFY(done > 0 && done < 100000);
-        QTest::qWait(150);
-        QCOMPARE(Simulation->ShownSimulation()->SurveysDone(), done);
-        if (how == "button") {
-            QCOMPARE(Simulation->ProgressRun->value(), done);
-            QVERIFY(Simulation->ButtLancer->isEnabled());
-            QVERIFY(Simulation->ButtExporter->isEnabled());
-        }
-    }
-
-    void endingTheProgramDuringARunStopsIt()
-    {
-        QTemporaryDir folder;
-        OpenOn(folder, ThreeColourMap());
-        Pick({1});
-        Simulation->EdN->setText(QStringLiteral("10000"));
-        Simulation->EdK->setText(QStringLiteral("100000"));
-        QTest::mouseClick(Simulation->ButtLancer, Qt::LeftButton);
-        QVERIFY(Simulation->Running());
-        QElapsedTimer ending;
-        ending.start();
-        EndProgram();
-        QVERIFY(ending.elapsed() < 1000);
-        StartProgram();  // for cleanup
-    }
-
-    void refusals_data()
-    {
-        QTest::addColumn<int>("colours");
-        QTest::addColumn<QList<int>>("picked");
-        QTest::addColumn<QString>("sampleSize");
-        QTest::addColumn<QString>("surveys");
-        QTest::addColumn<QString>("message");
-        const QString sizes = QStringLiteral("Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !");
-        const QString surveys = QStringLiteral("Vous devez entrer un nombre d'enquêtes compris entre 1 et 100000 !");
-        QTest::newRow("n of 0") << 3 << QList<int>{0} << "0" << "1000" << sizes;
-        QTest::newRow("n of 10001") << 3 << QList<int>{0} << "10001" << "1000" << sizes;
-        QTest::newRow("K of 0") << 3 << QList<int>{0} << "100" << "0" << surveys;
-        QTest::newRow("K of 100001") << 3 << QList<int>{0} << "100" << "100001" << surveys;
-        QTest::newRow("no colour") << 3 << QList<int>{} << "100" << "1000"
-                                   << "Choisissez au moins une couleur de la carte comme usage du sol !";
-        QTest::newRow("65 colours") << 65 << QList<int>{} << "" << "" << "plus de 64 couleurs";
-    }
-    void refusals()
-    {
-        QFETCH(int, colours);
-        QFETCH(QList<int>, picked);
-        QFETCH(QString, sampleSize);
-        QFETCH(QString, surveys);
-        QFETCH(QString, message);
-        BoxRecorder boxes;
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("carte.bmp"));
-        WriteBmpFile(path, colours == 3 ? ThreeColourMap() : MapOfColours(colours));
-        Page_1->EdFich->setText(path);
-        ShowWindow(Form3);
-        QTest::mouseClick(Form3->ButtSimuler, Qt::LeftButton);
-        if (colours > MaxMapColours) {
-            QCOMPARE(boxes.Errors.size(), 1);
-            QVERIFY2(boxes.Errors[0].contains(message), qPrintable(boxes.Errors[0]));
-            QVERIFY(Simulation->isHidden());
-            return;
-        }
-        QVERIFY(boxes.Errors.isEmpty());
-        Pick(picked);
-        Simulation->EdN->setText(sampleSize);
-        Simulation->EdK->setText(surveys);
-        QTest::mouseClick(Simulation->ButtLancer, Qt::LeftButton);
-        QCOMPARE(boxes.Errors, QStringList{message});
-        QVERIFY(!Simulation->Running());
-        QVERIFY(!Simulation->ShownSimulation());
-    }
-
-    void simulerOpensTheMainWindowsMapWithItsSampleSize_data()
-    {
-        QTest::addColumn<QString>("typedSampleSize");
-        QTest::addColumn<QString>("shownSampleSize");
-        QTest::newRow("valid") << "250" << "250";
-        QTest::newRow("too large") << "20000" << "100";
-        QTest::newRow("not a number") << "beaucoup" << "100";
-    }
-    void simulerOpensTheMainWindowsMapWithItsSampleSize()
-    {
-        QFETCH(QString, typedSampleSize);
-        QFETCH(QString, shownSampleSize);
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("occupation.bmp"));
-        WriteBmpFile(path, ThreeColourMap());
-        Page_1->EdFich->setText(path);
-        Page_1->EdNPoints->setText(typedSampleSize);
-        ShowWindow(Form3);
-        QTest::mouseClick(Form3->ButtSimuler, Qt::LeftButton);
-        QVERIFY(QTest::qWaitForWindowExposed(Simulation));
-        QCOMPARE(Simulation->LabelMap->text(), QStringLiteral("Carte : occupation.bmp"));
-        QCOMPARE(Simulation->ListColours->count(), 3);
-        QCOMPARE(Simulation->EdN->text(), shownSampleSize);
-        QCOMPARE(Simulation->EdK->text(), QStringLiteral("1000"));
-    }
-
-    void exporterWritesTheEstimatesTheTableAndBothCharts()
-    {
-        BoxRecorder boxes;
-        QTemporaryDir folder;
-        OpenOn(folder, ThreeColourMap());
-        Pick({2});
-        Simulation->EdN->setText(QStringLiteral("10"));
-        Simulation->EdK->setText(QStringLiteral("50"));
-        Simulation->EdGraine->setText(QStringLiteral("99"));
-        QTest::mouseClick(Simulation->ButtLancer, Qt::LeftButton);
-        QVERIFY(WaitForTheRunToEnd());
-        ProcessEvents();
         const QString csv = folder.filePath(QStringLiteral("essai.csv"));
         ChooseFile(csv, [] { QTest::mouseClick(Simulation->ButtExporter, Qt::LeftButton); });
         QVERIFY2(boxes.Errors.isEmpty(), qPrintable(boxes.Errors.join('\n')));
@@ -317,6 +131,115 @@ private slots:
             const QImage png(folder.filePath(QString::fromLatin1(chart)));
             QVERIFY2(!png.isNull(), chart);
             QCOMPARE(png.size(), QSize(496, 340));
+        }
+    }
+
+    void aRunStopsAtOnceAndTheWindowAnswersMeanwhile_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Arrêter") << "button";
+        QTest::newRow("closing the window") << "close";
+        QTest::newRow("ending the program") << "end";
+    }
+    void aRunStopsAtOnceAndTheWindowAnswersMeanwhile()
+    {
+        QFETCH(QString, how);
+        QTemporaryDir folder;
+        OpenWithSimuler(folder, ThreeColourMap());
+        Launch({1}, "10000", "100000", "7");  // 10⁹ points: far longer than the test
+        QVERIFY(Simulation->Running());
+        QVERIFY(!Simulation->ButtLancer->isEnabled());
+        QVERIFY(Simulation->ButtArreter->isEnabled());
+        // The window answers: the figures follow the surveys done.
+        QVERIFY(QTest::qWaitFor([] { return Simulation->ProgressRun->value() > 0; }, 5000));
+        QElapsedTimer stopping;
+        stopping.start();
+        if (how == "end") {
+            EndProgram();
+            QVERIFY(stopping.elapsed() < 1000);
+            StartProgram();  // for cleanup
+            return;
+        }
+        if (how == "button")
+            QTest::mouseClick(Simulation->ButtArreter, Qt::LeftButton);
+        else
+            Simulation->close();
+        QVERIFY(!Simulation->Running());
+        QVERIFY2(stopping.elapsed() < 100, qPrintable(QString::number(stopping.elapsed())));
+        const int done = Simulation->ShownSimulation()->SurveysDone();
+        QVERIFY(done > 0 && done < 100000);
+        QTest::qWait(150);
+        QCOMPARE(Simulation->ShownSimulation()->SurveysDone(), done);
+        if (how == "button") {
+            QCOMPARE(Simulation->ProgressRun->value(), done);
+            QVERIFY(Simulation->ButtLancer->isEnabled());
+            QVERIFY(Simulation->ButtExporter->isEnabled());
+        }
+    }
+
+    // The engine's refusals, each bound checked with the engine itself, reach the error box and
+    // start nothing.
+    void refusals()
+    {
+        BoxRecorder boxes;
+        QTemporaryDir folder;
+        OpenWithSimuler(folder, ThreeColourMap());
+        QVERIFY(boxes.Errors.isEmpty());
+        const QString sizes = "Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !";
+        const QString surveys = "Vous devez entrer un nombre d'enquêtes compris entre 1 et 100000 !";
+        const struct { QList<int> picked; QString n, k, message; } cases[] = {
+            {{0}, "10001", "1000", sizes}, {{0}, "100", "0", surveys},
+            {{}, "100", "1000", "Choisissez au moins une couleur de la carte comme usage du sol !"}};
+        for (const auto& c : cases) {
+            boxes.Clear();
+            Launch(c.picked, c.n, c.k);
+            QCOMPARE(boxes.Errors, QStringList{c.message});
+            QVERIFY(!Simulation->Running());
+            QVERIFY(!Simulation->ShownSimulation());
+        }
+    }
+
+    // "Simuler…" opens the main window's map, its colours listed, with its sample size when valid,
+    // and refuses a photo.
+    void simulerListsTheMapsColoursWithTheMainWindowsSampleSize_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");  // none: a photo, refused
+        QTest::newRow("valid") << "250" << "250";
+        QTest::newRow("too large") << "20000" << "100";
+        QTest::newRow("not a number") << "beaucoup" << "100";
+        QTest::newRow("a photo of 65 colours") << "250" << "";
+    }
+    void simulerListsTheMapsColoursWithTheMainWindowsSampleSize()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        BoxRecorder boxes;
+        QTemporaryDir folder;
+        Page_1->EdNPoints->setText(typed);
+        if (shown.isEmpty()) {
+            OpenWithSimuler(folder, MapOfColours(65));
+            QCOMPARE(boxes.Errors.size(), 1);
+            QVERIFY2(boxes.Errors[0].contains("plus de 64 couleurs"), qPrintable(boxes.Errors[0]));
+            QVERIFY(Simulation->isHidden());
+            return;
+        }
+        OpenWithSimuler(folder, ThreeColourMap(), "occupation.bmp");
+        QVERIFY(QTest::qWaitForWindowExposed(Simulation));
+        QCOMPARE(Simulation->LabelMap->text(), QStringLiteral("Carte : occupation.bmp"));
+        QCOMPARE(Simulation->EdN->text(), shown);
+        QCOMPARE(Simulation->EdK->text(), QStringLiteral("1000"));
+        // The colours largest first, with their true shares, alone and together.
+        QListWidget* list = Simulation->ListColours;
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("808080    0.5"));
+        QCOMPARE(list->item(1)->text(), QStringLiteral("00A000    0.3"));
+        QCOMPARE(list->item(2)->text(), QStringLiteral("0000FF    0.2"));
+        QCOMPARE(list->item(1)->icon().pixmap(24, 16).toImage().pixelColor(12, 8), QColor(0x00, 0xA0, 0x00));
+        const QList<QPair<QList<int>, QString>> shares = {{{0}, "0.5"}, {{2}, "0.2"}, {{1, 2}, "0.5"}, {{0, 1, 2}, "1"}};
+        for (const auto& [picked, trueShare] : shares) {
+            Pick(picked);
+            QCOMPARE(Simulation->LabelTrueShare->text(), QStringLiteral("Part vraie p = ") + trueShare);
         }
     }
 };
