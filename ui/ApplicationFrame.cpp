@@ -1,11 +1,12 @@
 #include "ui/ApplicationFrame.h"
 
+#include "core/ScreenRoom.h"
 #include "ui/Dispatch.h"
+#include "ui/WindowFit.h"
 
 #include <QApplication>
 #include <QScreen>
 #include <QWidget>
-#include <algorithm>
 #include <optional>
 
 namespace {
@@ -35,22 +36,10 @@ QScreen* ActiveMonitor()
 
 QPoint PlaceOnMonitor(const QRect& window, const QList<QRect>& monitors, const QRect& activeMonitor)
 {
-    const QPoint corner = window.topLeft();
-    const auto holder = std::find_if(monitors.begin(), monitors.end(),
-                                     [corner](const QRect& monitor) { return monitor.contains(corner); });
-    const QRect* own = holder != monitors.end() ? &*holder : nullptr;
-    qint64 largestOverlap = 0;
-    for (const QRect& monitor : monitors) {
-        const QRect overlap = monitor.intersected(window);
-        const qint64 area = qint64(overlap.width()) * overlap.height();
-        if (holder == monitors.end() && area > largestOverlap) {
-            largestOverlap = area;
-            own = &monitor;
-        }
-    }
-    if (!own)
-        return corner;
-    return activeMonitor.topLeft() + (corner - own->topLeft());
+    const qsizetype own = MonitorHolding(window, monitors);
+    if (own < 0)
+        return window.topLeft();
+    return activeMonitor.topLeft() + (window.topLeft() - monitors[own].topLeft());
 }
 
 void ShowWindow(QWidget* window, const std::function<void()>& showHandler)
@@ -69,6 +58,7 @@ void ShowWindow(QWidget* window, const std::function<void()>& showHandler)
             if (place != window->frameGeometry().topLeft())
                 window->move(place);
         }
+        FitToMonitor(window);
         window->show();
     }
     if (window->isMinimized())

@@ -22,8 +22,8 @@ QString ApplicationTitle();
 
 // Shows a window. A hidden one runs its show handler first (an error there is reported and
 // the showing goes on) and appears where it was last, moved onto the monitor of the active
-// window if it was on another; in every case it comes to the front and becomes the active
-// window.
+// window if it was on another, and fitted to the monitor it shows on (ui/WindowFit.h); in every
+// case it comes to the front and becomes the active window.
 void ShowWindow(QWidget* window, const std::function<void()>& showHandler = {});
 
 // The monitor that holds the active window (the primary one when no window is active): the

@@ -143,14 +143,46 @@ void ForEachRect(QPainter& painter, const QRegion& region, Draw draw)
 }
 
 // A rectangle of the window in the pixels of a screen of that many pixels per window pixel.
-QRect OnDevice(const QRect& rect, qreal ratio)
+QRect OnDevice(const QRectF& rect, qreal ratio)
 {
-    if (ratio == 1)
-        return rect;
     const QPoint topLeft(qRound(rect.left() * ratio), qRound(rect.top() * ratio));
-    const QPoint end(qRound((rect.left() + rect.width()) * ratio),
-                     qRound((rect.top() + rect.height()) * ratio));
+    const QPoint end(qRound(rect.right() * ratio), qRound(rect.bottom() * ratio));
     return QRect(topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y()));
+}
+
+// A figure given in designed coordinates, in the pixels of the screen: its box where the view
+// shows it, and the part that shows, cut where the view cuts the picture it lies on.
+TFigure FigureOnDevice(TFigure figure, const TViewScale& view, qreal ratio)
+{
+    // Shown smaller, a point of a pixel or two keeps a screen pixel: it must never vanish.
+    const auto kept = [](QRect rect, bool wasEmpty) {
+        return wasEmpty ? rect : QRect(rect.topLeft(), rect.size().expandedTo(QSize(1, 1)));
+    };
+    figure.Box = kept(OnDevice(view.ToWindow(QRectF(figure.Box)), ratio), figure.Box.isEmpty());
+    figure.Visible = kept(OnDevice(QRectF(view.ShownFrom(figure.Visible)), ratio), figure.Visible.isEmpty());
+    return figure;
+}
+
+// Figures given in the screen's pixels, drawn onto an image that stands at `origin` in them: a
+// run of one colour at a time.
+void DrawFigures(QImage& image, QPoint origin, std::span<const TFigure> figures)
+{
+    const QRect imageRect(origin, image.size());
+    for (size_t first = 0; first < figures.size();) {
+        const TFigure& figure = figures[first];
+        const QColor pen = ColourToRGB(figure.PenColour);
+        const QColor brush = ColourToRGB(figure.BrushColour);
+        size_t end = first + 1;
+        if (pen == brush) {
+            while (end < figures.size() && figures[end].PenColour == figure.PenColour &&
+                   figures[end].BrushColour == figure.BrushColour)
+                ++end;
+            PaintUnion(image, origin, figures.subspan(first, end - first), pen);
+        } else {
+            PaintFigure(figure.Box, figure.Visible & imageRect, pen, brush, ImageFill(image, origin));
+        }
+        first = end;
+    }
 }
 
 }  // namespace
@@ -204,6 +236,14 @@ void TCanvas::Paint(const QRegion& region, const std::function<void()>& paintHan
     painting = nullptr;
 }
 
+void TCanvas::SetView(const TViewScale& newView)
+{
+    if (newView == view)
+        return;
+    view = newView;
+    owner->update();
+}
+
 void TCanvas::MovePenTo(int x, int y)
 {
     penPos = QPoint(x, y);
@@ -231,7 +271,12 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture, const TFigur
     if (picture.Empty() || rect.Width() <= 0 || rect.Height() <= 0)
         return;
     const QImage& source = picture.Image();
-    const QSize size(rect.Width(), rect.Height());
+    const QRect designed(rect.Left, rect.Top, rect.Width(), rect.Height());
+    const QRect pictureArea = view.ShownFrom(designed);
+    const QSize size = pictureArea.size().expandedTo(QSize(1, 1));
+    lastPicture = source;
+    lastRect = designed;
+    lastFigures = over;
     bool rescaled = false;
     const QScreen* screen = owner->screen();
     const bool averaged =
@@ -254,7 +299,6 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture, const TFigur
         scene = QImage();
         rescaled = true;
     }
-    const QRect pictureArea(QPoint(rect.Left, rect.Top), size);
     const QImage* shown = &scaled;
     pictureDrawn = pictureArea;
     if (over && over->Count() > 0) {
@@ -278,19 +322,21 @@ void TCanvas::DrawScaled(const TRect& rect, const TBitmap& picture, const TFigur
 void TCanvas::UpdateScene(const QRect& pictureArea, const TFigureSource& figures)
 {
     const size_t count = figures.Count();
-    // Figures gone: the scene starts again from the picture, and where they were is repainted.
-    if (figures.Generation() != sceneGeneration || count < figuresInScene) {
+    // Figures gone, or shown at another scale: the scene starts again from the picture, and
+    // where they were is repainted.
+    if (figures.Generation() != sceneGeneration || count < figuresInScene || view != sceneView) {
         Refresh(sceneArea);
         scene = QImage();
         figuresArea = QRect();
         figuresInScene = 0;
         sceneGeneration = figures.Generation();
+        sceneView = view;
     }
     std::vector<TFigure> added;
     added.reserve(count - figuresInScene);
     for (size_t i = figuresInScene; i < count; ++i) {
         added.push_back(figures.Figure(i));
-        figuresArea |= added.back().Visible;
+        figuresArea |= view.ShownFrom(added.back().Visible);
     }
     // The picture whole, and as much of the figures reaching beyond it as the window shows.
     const QRect area = pictureArea | (figuresArea & owner->rect());
@@ -314,32 +360,30 @@ void TCanvas::UpdateScene(const QRect& pictureArea, const TFigureSource& figures
         }
     }
     figuresInScene = count;
-    // The figures not yet in the scene, a run of one colour at a time, in the screen's pixels.
-    for (TFigure& figure : added) {
-        figure.Box = OnDevice(figure.Box, scaledRatio);
-        figure.Visible = OnDevice(figure.Visible, scaledRatio);
-    }
-    const QPoint origin = OnDevice(area, scaledRatio).topLeft();
-    const QRect sceneRect(origin, scene.size());
-    for (size_t first = 0; first < added.size();) {
-        const TFigure& figure = added[first];
-        const QColor pen = ColourToRGB(figure.PenColour);
-        const QColor brush = ColourToRGB(figure.BrushColour);
-        size_t end = first + 1;
-        if (pen == brush) {
-            while (end < added.size() && added[end].PenColour == figure.PenColour &&
-                   added[end].BrushColour == figure.BrushColour)
-                ++end;
-            PaintUnion(scene, origin, std::span(added.data() + first, end - first), pen);
-        } else {
-            PaintFigure(figure.Box, figure.Visible & sceneRect, pen, brush, ImageFill(scene, origin));
-        }
-        first = end;
-    }
+    // The figures not yet in the scene, in the screen's pixels.
+    for (TFigure& figure : added)
+        figure = FigureOnDevice(figure, view, scaledRatio);
+    DrawFigures(scene, OnDevice(area, scaledRatio).topLeft(), added);
 }
 
 QImage TCanvas::Drawn(const QRect& area) const
 {
+    if (!view.AsDesigned()) {
+        if (!imageDrawn || area.isEmpty() || !lastRect.contains(area))
+            return QImage();
+        QImage pixels = lastPicture
+                            .scaled(lastRect.size(), Qt::IgnoreAspectRatio,
+                                    scaledAveraged ? Qt::SmoothTransformation : Qt::FastTransformation)
+                            .convertToFormat(QImage::Format_RGB32);
+        if (lastFigures) {
+            std::vector<TFigure> figures;
+            figures.reserve(lastFigures->Count());
+            for (size_t i = 0; i < lastFigures->Count(); ++i)
+                figures.push_back(lastFigures->Figure(i));
+            DrawFigures(pixels, lastRect.topLeft(), figures);
+        }
+        return pixels.copy(area.translated(-lastRect.topLeft()));
+    }
     if (!imageDrawn || area.isEmpty() || !pictureDrawnLastTime.contains(area))
         return QImage();
     QImage pixels = imageDrawn->copy(OnDevice(area.translated(-pictureDrawnLastTime.topLeft()), scaledRatio));
@@ -351,7 +395,7 @@ QImage TCanvas::Drawn(const QRect& area) const
 
 void TCanvas::Invalidate(const QRect& area)
 {
-    awaitingPaint |= area;
+    awaitingPaint |= view.Covering(area);
     owner->update(awaitingPaint);
 }
 

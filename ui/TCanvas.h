@@ -28,7 +28,12 @@
 // the boxes that changed with Invalidate().
 //
 // Pixels are exact: no antialiasing. Rectangles exclude their right column and bottom row.
+//
+// A window too large for its monitor can show its picture smaller (SetView): the picture's
+// rectangle, its figures and the areas handed to Invalidate and Drawn stay in the coordinates the
+// window was designed in, and the canvas shows them smaller.
 
+#include "core/ScreenRoom.h"
 #include "picture/TColor.h"
 
 #include <QBrush>
@@ -108,6 +113,11 @@ public:
     // the top of this file.
     void Paint(const QRegion& region, const std::function<void()>& paintHandler);
 
+    // How the picture, its figures and the areas below are shown; as designed unless set.
+    // DrawEllipse and the region a paint covers stay in window coordinates.
+    void SetView(const TViewScale& view);
+    const TViewScale& View() const { return view; }
+
     // Sets the current position; nothing is drawn and no drawing uses it.
     void MovePenTo(int x, int y);
     QPoint PenPos() const { return penPos; }
@@ -129,8 +139,9 @@ public:
     // The pixels of the window's rectangle `area` as the last paint drew them from its picture
     // and figures: what a window hands out of what it shows. One pixel for each window pixel;
     // on a high-density screen each is the nearest of the screen's pixels, never a blend, so
-    // the figures keep their exact colours. Null unless the last paint drew its picture over
-    // the whole of `area`.
+    // the figures keep their exact colours. Shown smaller, the picture and its figures are
+    // drawn afresh for it, one pixel for each designed pixel, and `area` must lie on the
+    // picture. Null unless the last paint drew its picture over the whole of `area`.
     QImage Drawn(const QRect& area) const;
 
     // Asks for a repaint of an area whose figures changed. All areas asked for until the next
@@ -145,6 +156,7 @@ private:
     void UpdateScene(const QRect& pictureArea, const TFigureSource& figures);
 
     QWidget* owner;
+    TViewScale view;
     QPainter* painting = nullptr;
     // The part of the window the current paint covers.
     QRegion paintRegion;
@@ -158,10 +170,17 @@ private:
     qreal scaledRatio = 1;  // screen pixels per window pixel
     QImage scaled;
 
+    // What the last DrawScaled drew, in designed coordinates, for a picture handed out at its
+    // designed size; the figure source is the window's own, which lives as long as the canvas.
+    QImage lastPicture;
+    QRect lastRect;
+    const TFigureSource* lastFigures = nullptr;
+
     // The scaled copy with the first figuresInScene figures of generation sceneGeneration drawn
     // on it and, where they reach beyond it inside the window (figuresArea holds them all), the
     // window's background around it.
     QImage scene;
+    TViewScale sceneView;
     QRect sceneArea;
     QRect scenePictureArea;
     QBrush sceneBackground;

@@ -1,6 +1,7 @@
 #include "ui/WindowFrame.h"
 
 #include "ui/Artwork.h"
+#include "ui/WindowFit.h"
 
 #include <QAbstractItemView>
 #include <QAbstractButton>
@@ -19,7 +20,9 @@ void SetUpWindow(QWidget* window, const QString& caption, int left, int top, int
     window->setPalette(palette);
     window->setAutoFillBackground(true);
     window->setFont(font);
-    window->resize(outerWidth - FrameLeft - FrameRight, outerHeight - FrameTop - FrameBottom);
+    const QSize client(outerWidth - FrameLeft - FrameRight, outerHeight - FrameTop - FrameBottom);
+    SetDesignedClientSize(window, client);
+    window->resize(client);
     window->move(left, top);
     window->hide();
 }

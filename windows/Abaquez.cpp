@@ -1,6 +1,7 @@
 #include "windows/Abaquez.h"
 
 #include "core/Interval.h"
+#include "core/ScreenRoom.h"
 #include "ui/Dispatch.h"
 #include "ui/HouseStyle.h"
 #include "ui/TextBoxes.h"
@@ -9,6 +10,7 @@
 #include <QPaintEvent>
 #include <QPushButton>
 #include <QShowEvent>
+#include <algorithm>
 
 TAbaque* Abaque = nullptr;
 
@@ -18,6 +20,11 @@ namespace {
 const QString chartFileName = QStringLiteral("Abaque_bon.bmp");
 // The chart fills this rectangle whatever its own size; its top rows lie under the note.
 const TRect chartRect{110, 60, 800, 800};
+// The note and "Fermer" as designed, and the least space between "Fermer" and a chart drawn
+// smaller.
+const QRect designedNote(16, 8, 921, 65);
+const QRect designedClose(864, 784, 75, 25);
+constexpr int closeGap = 8;
 
 // The note's first lines tell how to read the chart on an example; its last one gives the chart's
 // source and the example's exact interval, as the results grid's hints give it.
@@ -48,15 +55,35 @@ TAbaque::TAbaque()
                 PixelFont(QStringLiteral("MS Sans Serif"), 11, false), palette().color(QPalette::WindowText));
 
     // Created in tab order. The note lies over the chart's top rows; the user may write in it.
-    ButtFermer = MakeButton(this, QStringLiteral("Fermer"), 864, 784, 75, 25);
+    ButtFermer = MakeButton(this, QStringLiteral("Fermer"), designedClose.x(), designedClose.y(),
+                            designedClose.width(), designedClose.height());
     Memo1 = new TMemo(NoteText(), this);
-    Memo1->setGeometry(16, 8, 921, 65);
+    Memo1->setGeometry(designedNote);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setWordWrapMode(QTextOption::WordWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     connect(ButtFermer, &QPushButton::clicked, this, Guarded(this, &TAbaque::ButtFermerClick));
+}
+
+void TAbaque::LayOutWithin(QSize room)
+{
+    // "Fermer" keeps its distance from the bottom-right corner, the note its margins; the chart
+    // keeps its top-left corner, its proportions and the margin under it, left of "Fermer". In
+    // the designed room these give the designed places.
+    const QSize designed = DesignedClientSize(this);
+    room = room.boundedTo(designed);
+    const QSize closeFromCorner(designed.width() - designedClose.x(), designed.height() - designedClose.y());
+    ButtFermer->move(room.width() - closeFromCorner.width(), room.height() - closeFromCorner.height());
+    Memo1->resize(designedNote.width() - (designed.width() - room.width()), designedNote.height());
+    const int widthLeft = ButtFermer->x() - closeGap - chartRect.Left;
+    const int heightLeft = room.height() - (designed.height() - chartRect.Bottom) - chartRect.Top;
+    const int shownWidth = std::clamp(
+        std::min<int>(widthLeft, int(qint64{heightLeft} * chartRect.Width() / chartRect.Height())), 1,
+        chartRect.Width());
+    Canvas.SetView(TViewScale{QPoint(chartRect.Left, chartRect.Top), shownWidth, chartRect.Width()});
+    resize(room);
 }
 
 // A chart file that failed is reported again once the window is shown anew.

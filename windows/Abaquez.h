@@ -6,16 +6,22 @@
 
 #include "picture/ShownPicture.h"
 #include "ui/TCanvas.h"
+#include "ui/WindowFit.h"
 
 #include <QWidget>
 
 class QPlainTextEdit;
 class QPushButton;
 
-class TAbaque : public QWidget {
+class TAbaque : public QWidget, public TFittingWindow {
     Q_OBJECT
 public:
     TAbaque();
+
+    // Where the room is smaller than the design, the chart is drawn smaller, to the height left
+    // under the note, and "Fermer" moves up with the window's bottom: on a projector every part
+    // of the chart stays in sight at once, as a scroll bar would not leave it.
+    void LayOutWithin(QSize room) override;
 
     QPushButton* ButtFermer;
     QPlainTextEdit* Memo1;

@@ -47,8 +47,7 @@ namespace {
 constexpr int32_t MaxSampleSize = 10000;
 
 const QString mapNeeded = QStringLiteral("La carte doit être dessinée !");
-// The map's top-left pixel, in the window.
-constexpr QPoint mapOrigin(10, 10);
+constexpr QPoint mapOrigin = TForm2::MapOrigin;
 
 // The edges of a point's box, kept in range whatever size was typed.
 int Saturated(int64_t value)
@@ -378,7 +377,8 @@ void TForm2::Image1MouseDown(int x, int y)
     setCursor(CursorOf(crCross));
     // A press counts the sample point it falls on or beside, once; anywhere else it counts
     // nothing and says so.
-    if (!SurveyTally.CountPoint(SurveyTally.DesignatedPoint(QPoint(x, y) - mapOrigin))) {
+    const QPoint mapPixel = Canvas.View().DesignedPixelAt(QPoint(x, y)) - mapOrigin;
+    if (!SurveyTally.CountPoint(SurveyTally.DesignatedPoint(mapPixel))) {
         QApplication::beep();
         return;
     }
@@ -642,8 +642,7 @@ void TForm2::leaveEvent(QEvent* event)
 void TForm2::MoveLoupe()
 {
     const bool wanted = ButtLoupe->isChecked() || shiftHeld;
-    const bool onMap = loupePointer.x() >= MapRect.Left && loupePointer.x() < MapRect.Right &&
-                       loupePointer.y() >= MapRect.Top && loupePointer.y() < MapRect.Bottom;
+    const bool onMap = ShownMapArea().contains(loupePointer);
     const std::optional<QRect> now =
         wanted && pointerOnSurface && onMap ? std::optional(MagnifierBox(loupePointer)) : std::nullopt;
     if (now == loupeBox)
@@ -663,14 +662,16 @@ void TForm2::PaintLoupe(const QRegion& region)
     // place where the map shows the mark.
     if (!QRegion(*loupeBox).subtracted(region).isEmpty())
         update(*loupeBox);
+    // The lens works in window pixels, on the map as the window shows it.
     const QImage& picture = shownMap.Picture().Image();
-    const QRect mapArea = MapArea();
+    const QRect mapArea = ShownMapArea();
     const QRectF magnified = MagnifiedArea(loupePointer, MagnifierZoom(picture.size(), mapArea.size()));
     std::vector<MagnifiedMark> marks;
     for (const SurveyMark& mark : SurveyTally.Marks()) {
         const TFigure figure = FigureOf(mark);
-        if (magnified.intersects(QRectF(figure.Box)))
-            marks.push_back({QRectF(figure.Box), ColourToRGB(figure.BrushColour)});
+        const QRectF box = Canvas.View().ToWindow(QRectF(figure.Box));
+        if (magnified.intersects(box))
+            marks.push_back({box, ColourToRGB(figure.BrushColour)});
     }
     QPainter painter(this);
     painter.drawImage(QRectF(*loupeBox), RenderMagnifier(picture, mapArea, loupePointer, marks,

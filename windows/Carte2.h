@@ -4,6 +4,7 @@
 #include "core/SurveyTally.h"
 #include "picture/ShownPicture.h"
 #include "ui/TCanvas.h"
+#include "ui/WindowFit.h"
 
 #include <QWidget>
 #include <optional>
@@ -15,10 +16,14 @@ class QLineEdit;
 class QPushButton;
 class TCloseButton;
 
-class TForm2 : public QWidget {
+class TForm2 : public QWidget, public TFittingWindow {
     Q_OBJECT
 public:
     TForm2();
+
+    // Where the room is smaller than the design, the map is shown smaller with the panels in
+    // columns beside it; the survey keeps the map's own pixels (see Carte2_Layout.cpp).
+    void LayOutWithin(QSize room) override;
 
     TCloseButton* BitBtnFermer;
     QFrame* Panel1;
@@ -53,8 +58,15 @@ public:
     QPushButton* ButtOuvrir;
     QPushButton* ButtExporterImage;
 
+    // The map's top-left corner in the window, and the side of the largest square a map is
+    // drawn in: 600 wide or 700 high, so never more than 700 either way.
+    static constexpr QPoint MapOrigin{10, 10};
+    static constexpr int LargestMapSide = 700;
+
     TCanvas Canvas{this};
-    // Where the map is drawn: from (10, 10), MapWidth by MapHeight.
+    // Where the map is drawn as designed: from (10, 10), MapWidth by MapHeight. The survey's
+    // marks and presses are placed in these coordinates; the canvas's view shows them smaller
+    // where the window is laid out smaller.
     TRect MapRect;
 
     // The map file's name as the main window holds it, taken up by the next paint.
@@ -116,8 +128,9 @@ private:
     };
 
     TFigure FigureOf(const SurveyMark& mark) const;
-    // MapRect as Qt's rectangle.
+    // MapRect as Qt's rectangle, and where the window shows it.
     QRect MapArea() const;
+    QRect ShownMapArea() const;
     void ScaleToMap(int pictureWidth, int pictureHeight);
     void BeginSurvey(const QString& mapName);
     void ShowCountChange(const QRect& dot);
@@ -155,6 +168,9 @@ private:
     bool shiftHeld = false;
     // Where the lens lies in the window, when it shows.
     std::optional<QRect> loupeBox;
+
+    // The places the constructor gave the panels and the close button, for the layout as designed.
+    QList<QPoint> designedPlaces;
 };
 
 extern TForm2* Form2;

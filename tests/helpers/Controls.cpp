@@ -1,0 +1,51 @@
+#include "Controls.h"
+
+#include "windows/Abaquez.h"
+#include "windows/Carte2.h"
+#include "windows/Explic.h"
+#include "windows/Fich_1.h"
+#include "windows/Simulation.h"
+#include "windows/TabResultats.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QGraphicsView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+
+namespace {
+
+bool IsControl(const QWidget* widget)
+{
+    return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
+           qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QAbstractItemView*>(widget) ||
+           qobject_cast<const QProgressBar*>(widget) || qobject_cast<const QGraphicsView*>(widget);
+}
+
+void Collect(const QWidget* parent, QList<QWidget*>& controls)
+{
+    for (QObject* child : parent->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (!widget || widget->isWindow())
+            continue;
+        if (IsControl(widget))
+            controls << widget;
+        else
+            Collect(widget, controls);
+    }
+}
+
+}  // namespace
+
+QList<QWidget*> ProgramWindows()
+{
+    return {Page_1, Form2, TabRes, Form3, Abaque, Simulation};
+}
+
+QList<QWidget*> Controls(const QWidget* window)
+{
+    QList<QWidget*> controls;
+    Collect(window, controls);
+    return controls;
+}

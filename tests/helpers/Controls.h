@@ -1,0 +1,13 @@
+#pragma once
+// The controls of the program's windows, as a user (or a screen reader) meets them.
+
+#include <QList>
+
+class QWidget;
+
+// The six windows of the window set, the main window first.
+QList<QWidget*> ProgramWindows();
+
+// The controls of a window: every button, edit box, note, grid, list, progress bar and chart
+// in it, each once (not the parts a control is made of, such as a grid's scroll bars).
+QList<QWidget*> Controls(const QWidget* window);
