@@ -61,6 +61,19 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const
     return label;
 }
 
+void NameAfter(QWidget* control, const QLabel* label)
+{
+    QString name;
+    const QString text = label->text();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // "&&" stands for one '&'; a lone '&' marks the mnemonic's letter.
+        if (text[i] == QLatin1Char('&') && ++i == text.size())
+            break;
+        name += text[i];
+    }
+    control->setAccessibleName(name.trimmed());
+}
+
 TCloseButton::TCloseButton(QWidget* window, const QString& caption, int left, int top, int width,
                            int height)
     : QPushButton(caption, window)
@@ -69,26 +82,32 @@ TCloseButton::TCloseButton(QWidget* window, const QString& caption, int left, in
     setIconSize(CloseGlyph().size());
     setGeometry(left, top, width, height);
     connect(this, &QPushButton::clicked, window, &QWidget::close);
+    AddMnemonicKeys(this);
+}
 
+void AddMnemonicKeys(QAbstractButton* button)
+{
     // Alt+letter comes with the '&' of the caption. The letter alone must also press the
     // button, in either case, but an edit box keeps it as typed text: line and text edits
     // claim printable keys before any shortcut sees them.
+    const QString caption = button->text();
     const qsizetype amp = caption.indexOf(QLatin1Char('&'));
     if (amp < 0 || amp + 1 >= caption.size())
         return;
+    QWidget* window = button->window();
     const QChar letter = caption[amp + 1].toUpper();
     // Alt with Shift presses it as Alt alone does; an edit box must not take it as a capital.
     auto* altShift = new QShortcut(QKeySequence(Qt::ALT | Qt::SHIFT | letter.unicode()), window);
     altShift->setContext(Qt::WindowShortcut);
-    connect(altShift, &QShortcut::activated, this, &QAbstractButton::animateClick);
+    QObject::connect(altShift, &QShortcut::activated, button, &QAbstractButton::animateClick);
     for (const QKeySequence& key :
          {QKeySequence(letter.unicode()), QKeySequence(Qt::SHIFT | letter.unicode())}) {
         auto* shortcut = new QShortcut(key, window);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this] {
+        QObject::connect(shortcut, &QShortcut::activated, button, [button] {
             QWidget* focus = QApplication::focusWidget();
             if (qobject_cast<QAbstractButton*>(focus) || qobject_cast<QAbstractItemView*>(focus))
-                click();
+                button->click();
         });
     }
 }

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QPushButton>
 
+class QAbstractButton;
 class QLabel;
 class QWidget;
 
@@ -30,12 +31,20 @@ QFont PixelFont(const QString& family, int pixelHeight, bool bold = false);
 QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font,
                   const QColor& textColour, int designedWidth = 0);
 
+// Names a control for screen readers after the label that tells what it is: the label's text as
+// the user reads it, without its mnemonic's '&' or the blanks around it.
+void NameAfter(QWidget* control, const QLabel* label);
+
 // Text colour of a widget and its children.
 void SetTextColour(QWidget* widget, const QColor& colour);
 
-// The push button that closes its window, with the stock close glyph left of its caption.
-// Its mnemonic works as Alt+letter (with or without Shift) anywhere in the window and as the
-// letter alone while the focus is on a control that takes no typed text.
+// Makes a button's mnemonic (the letter after '&' in its caption) press it with Alt+letter
+// with or without Shift anywhere in its window, and with the letter alone while the focus is on
+// a control that takes no typed text: the keys of every "Fermer".
+void AddMnemonicKeys(QAbstractButton* button);
+
+// The push button that closes its window, with the stock close glyph left of its caption and
+// the keys of AddMnemonicKeys.
 class TCloseButton : public QPushButton {
     Q_OBJECT
 public:

@@ -55,10 +55,14 @@ TAbaque::TAbaque()
                 PixelFont(QStringLiteral("MS Sans Serif"), 11, false), palette().color(QPalette::WindowText));
 
     // Created in tab order. The note lies over the chart's top rows; the user may write in it.
-    ButtFermer = MakeButton(this, QStringLiteral("Fermer"), designedClose.x(), designedClose.y(),
+    ButtFermer = MakeButton(this, QStringLiteral("&Fermer"), designedClose.x(), designedClose.y(),
                             designedClose.width(), designedClose.height());
+    ButtFermer->setToolTip(QStringLiteral("Fermer l'abaque (Alt+F)"));
+    AddMnemonicKeys(ButtFermer);
     Memo1 = new TMemo(NoteText(), this);
     Memo1->setGeometry(designedNote);
+    Memo1->setAccessibleName(QStringLiteral("Comment lire l'abaque"));
+    Memo1->setToolTip(QStringLiteral("Comment lire l'abaque, sur un exemple ; vous pouvez y écrire"));
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setWordWrapMode(QTextOption::WordWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -85,33 +85,46 @@ TForm2::TForm2()
 
     BitBtnFermer = new TCloseButton(this, QStringLiteral("Pour voir les résultats"), 880, 712, 145, 25);
     BitBtnFermer->setCursor(CursorOf(crDefault));
+    BitBtnFermer->setToolTip(QStringLiteral("Fermer la carte ; les résultats s'affichent dans la fenêtre principale"));
 
     Panel1 = MakePanel(this, 816, 144, 209, 273, clSkyBlue);
     Label4 = MakeLabel(Panel1, QStringLiteral("2 - Pour chaque usage du sol"), 8, 8, times16Bold, HouseBlue);
+    NameAfter(Panel1, Label4);
     Label5 = MakeLabel(Panel1, QStringLiteral("1)- Indiquez le type sondé"), 26, 32, times13, HouseBlue);
     Label2 = MakeLabel(Panel1, QStringLiteral(" Quel usage du sol ?"), 56, 48,
                        PixelFont(QStringLiteral("MS Sans Serif"), 11), HouseBlue);
     EdLandUse = MakeEditBox(Panel1, 32, 64, 137, 21, HouseBlue);
+    NameAfter(EdLandUse, Label2);
+    EdLandUse->setToolTip(QStringLiteral("Le nom de l'usage du sol à sonder, par exemple trafic"));
     Label6 = MakeLabel(Panel1, QStringLiteral("2)-  cliquez sur \"Sonder\""), 26, 96, times13, HouseBlue);
     ButtSonder = MakeButton(Panel1, QStringLiteral("Sonder"), 64, 120, 65, 25);
+    ButtSonder->setToolTip(QStringLiteral("Commencer à cliquer les points de cet usage du sol"));
     Label9 = MakeLabel(Panel1, QStringLiteral("3 - Cliquez sur les points "), 24, 152, times13, HouseBlue);
     Label3 = MakeLabel(Panel1, QStringLiteral("Points relevés :"), 8, 176, sans13, HouseBlue);
     EdNBPoints = MakeEditBox(Panel1, 112, 176, 49, 21, HouseBlue);
+    NameAfter(EdNBPoints, Label3);
+    EdNBPoints->setToolTip(QStringLiteral("Le nombre de points cliqués pour cet usage du sol"));
     Label8 = MakeLabel(Panel1, QStringLiteral("4)- autre usage ?"), 26, 208, times13, HouseBlue);
     ButtFini = MakeButton(Panel1, QStringLiteral("Autre usage ou Terminer"), 32, 232, 137, 25);
+    ButtFini->setToolTip(QStringLiteral("Clore cet usage du sol, pour en sonder un autre ou finir"));
 
     Panel2 = MakePanel(this, 816, 8, 209, 129, clSilver);
     Label10 = MakeLabel(Panel2, QStringLiteral("1 - Echantillonner "), 8, 8, times16Bold, HouseBlue);
+    NameAfter(Panel2, Label10);
     Label1 = MakeLabel(Panel2, QStringLiteral("Taille des Points (en pixels)"), 8, 32, sans13, HouseBlue);
     TaillePt = MakeEditBox(Panel2, 72, 56, 41, 21, HouseBlue);
+    NameAfter(TaillePt, Label1);
+    TaillePt->setToolTip(QStringLiteral("Le diamètre des points rouges, en pixels de la carte"));
     BtnCalcul = MakeButton(Panel2, QStringLiteral("Go"), 48, 88, 97, 25);
     BtnCalcul->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 16));
+    BtnCalcul->setToolTip(QStringLiteral("Tirer les points d'échantillonnage au hasard sur la carte"));
 
     // The session, in the free space under the steps: the seed that gives a whole class the
     // same points, how far the classifying has gone, undo, the magnifier, the session's file
     // and the picture of the map.
     Panel3 = MakePanel(this, 816, 424, 209, 261, clMoneyGreen);
     Label11 = MakeLabel(Panel3, QStringLiteral("3 - Séance"), 8, 8, times16Bold, HouseBlue);
+    NameAfter(Panel3, Label11);
     Label12 = MakeLabel(Panel3, QStringLiteral("1)- &Graine :"), 8, 40, times13, HouseBlue);
     EdGraine = MakeEditBox(Panel3, 80, 38, 113, 21, HouseBlue);
     Label12->setBuddy(EdGraine);

@@ -66,6 +66,8 @@ TForm3::TForm3()
     Memo1 = new TMemo(explanation.join(QLatin1Char('\n')), this);
     Memo1->setGeometry(64, 96, 657, 473);
     Memo1->setFont(BoldGaramond(19));
+    NameAfter(Memo1, Label1);
+    Memo1->setToolTip(QStringLiteral("La méthode, et comment faire un sondage pas à pas"));
     QPalette memoColours = Memo1->palette();
     memoColours.setColor(QPalette::Base, ColourToRGB(clNavy));
     memoColours.setColor(QPalette::Text, ColourToRGB(clYellow));
@@ -77,8 +79,11 @@ TForm3::TForm3()
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    Buttfermer = MakeButton(this, QStringLiteral("Fermer"), 576, 576, 75, 25);
+    Buttfermer = MakeButton(this, QStringLiteral("&Fermer"), 576, 576, 75, 25);
+    Buttfermer->setToolTip(QStringLiteral("Fermer les explications (Alt+F)"));
+    AddMnemonicKeys(Buttfermer);
     ButtVoirAbaque = MakeButton(this, QStringLiteral("Voir Abaque"), 144, 576, 129, 25);
+    ButtVoirAbaque->setToolTip(QStringLiteral("L'abaque qui donne la marge de fluctuation à 95 %"));
     ButtSimuler = MakeButton(this, QStringLiteral("&Simuler…"), 288, 576, 129, 25);
     ButtSimuler->setToolTip(QStringLiteral("Refaire l'enquête des milliers de fois sur la carte et voir "
                                            "les estimations fluctuer"));

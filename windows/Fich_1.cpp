@@ -80,17 +80,27 @@ TPage_1::TPage_1()
 
     // Created in tab order: the focus chain follows creation.
     EdFich = MakeEditBox(this, 360, 224, 265, 21);
+    NameAfter(EdFich, Label5);
+    EdFich->setToolTip(QStringLiteral("Le fichier de la carte ou de la photo : BMP, PNG, JPEG, TIFF, WebP ou GIF"));
     // A file dropped on the box replaces its name, as one dropped on the window does, rather
     // than adding its address to the text.
     EdFich->setAcceptDrops(false);
     BtnChoisirCarte = MakeButton(this, QStringLiteral("…"), 629, 224, 23, 21);
+    // A screen reader would read the caption out as "ellipsis".
+    BtnChoisirCarte->setAccessibleName(QStringLiteral("Choisir la carte"));
     BtnChoisirCarte->setToolTip(QStringLiteral("Choisir la carte"));
     EdNPoints = MakeEditBox(this, 528, 256, 57, 21);
+    NameAfter(EdNPoints, Label1);
+    EdNPoints->setToolTip(QStringLiteral("Combien de points tirer au hasard sur la carte, de 1 à 10000"));
     BtnDessine = MakeButton(this, QStringLiteral("3)- Cliquez pour dessiner la carte"), 104, 280, 265, 41,
                             times19);
+    BtnDessine->setToolTip(QStringLiteral("Ouvrir la carte dans la fenêtre « Fond de Carte »"));
     BitBtn1 = new TCloseButton(this, QStringLiteral("&Fermer"), 312, 431, 75, 25);
+    BitBtn1->setToolTip(QStringLiteral("Quitter Sondelio (Alt+F)"));
     Button1 = MakeButton(this, QStringLiteral("4)- Afficher les résultats"), 80, 328, 241, 25, times19);
+    Button1->setToolTip(QStringLiteral("Le nombre et la fréquence des points de chaque usage du sol"));
     ButtExplic = MakeButton(this, QStringLiteral("Explications"), 272, 360, 153, 57, times19);
+    ButtExplic->setToolTip(QStringLiteral("La méthode du sondage aréolaire et l'abaque"));
 
     setAcceptDrops(true);
 

@@ -145,6 +145,7 @@ TSimulation::TSimulation()
     ListColours->setToolTip(QStringLiteral("Les couleurs de la carte et leur part vraie (pixels de la couleur sur "
                                            "pixels de la carte). Ctrl+clic pour en choisir plusieurs."));
     LabelColours->setBuddy(ListColours);
+    NameAfter(ListColours, LabelColours);
     LabelTrueShare = MakeLabel(this, QString(), 8, 258, font(), HouseBlue);
 
     LabelSampleSize = MakeLabel(this, QStringLiteral("Taille de l'échantillon (&n) :"), 8, 288, font(),
@@ -173,12 +174,15 @@ TSimulation::TSimulation()
     ButtExporter->setToolTip(QStringLiteral("Écrire les estimations et le tableau en CSV, et les deux graphiques "
                                             "en PNG à côté, sous le même nom"));
     ButtFermer = new TCloseButton(this, QStringLiteral("&Fermer"), 376, 348, 112, 25);
+    ButtFermer->setToolTip(QStringLiteral("Fermer la simulation ; une série en cours s'arrête (Alt+F)"));
 
     ProgressRun = new QProgressBar(this);
     ProgressRun->setGeometry(8, 382, 480, 20);
     ProgressRun->setFormat(QStringLiteral("%v / %m enquêtes"));
     ProgressRun->setRange(0, 1);
     ProgressRun->setValue(0);
+    ProgressRun->setAccessibleName(QStringLiteral("Enquêtes faites"));
+    ProgressRun->setToolTip(QStringLiteral("Combien des K enquêtes sont faites"));
 
     LabelInside = MakeLabel(this, QString(), 8, 410, font(), palette().color(QPalette::WindowText));
 
@@ -186,6 +190,8 @@ TSimulation::TSimulation()
     GridMethods->setGeometry(8, 436, 480, 127);
     // The results grid's size: the longest method name fits its fixed column.
     GridMethods->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, false));
+    GridMethods->setAccessibleName(QStringLiteral("Couverture des quatre méthodes"));
+    GridMethods->setToolTip(QStringLiteral("Pour chaque méthode, la part des intervalles qui contiennent p"));
     GridMethods->SetCell(MethodColumn, 0, QStringLiteral("Méthode"));
     GridMethods->SetCell(CoverageColumn, 0, QStringLiteral("Couverture"));
     GridMethods->SetCellHint(CoverageColumn, 0, QStringLiteral("Part des K intervalles qui contiennent p"));
@@ -211,7 +217,13 @@ TSimulation::TSimulation()
     LabelReading->adjustSize();
 
     ChartEstimates = MakeChartView(this, 496, 4, 496, 340);
+    ChartEstimates->setAccessibleName(QStringLiteral("Histogramme des estimations"));
+    ChartEstimates->setToolTip(QStringLiteral("Les estimations de p des K enquêtes, sur l'intervalle de fluctuation"));
     ChartIntervals = MakeChartView(this, 496, 348, 496, 340);
+    ChartIntervals->setAccessibleName(QStringLiteral("Intervalles de confiance"));
+    ChartIntervals->setToolTip(QStringLiteral("Les %1 premiers intervalles de Clopper-Pearson : verts s'ils "
+                                              "contiennent p, rouges sinon")
+                                   .arg(ShownIntervals));
 
     pollTimer.setInterval(PollInterval);
     connect(&pollTimer, &QTimer::timeout, this, Guarded(this, &TSimulation::PollTimerTick));
@@ -403,6 +415,8 @@ void TSimulation::ShowFigures()
     if (!simulation) {
         ProgressRun->setRange(0, 1);
         ProgressRun->setValue(0);
+    ProgressRun->setAccessibleName(QStringLiteral("Enquêtes faites"));
+    ProgressRun->setToolTip(QStringLiteral("Combien des K enquêtes sont faites"));
         LabelInside->clear();
         for (int row = 1; row <= int(IntervalMethods.size()); ++row)
             for (int column = CoverageColumn; column <= WidthColumn; ++column)

@@ -56,9 +56,13 @@ TTabRes::TTabRes()
     // Created in tab order: the grid takes the focus when the window becomes active.
     GridResults = new TTextGrid(this, 2, {24, 19, 24, 24, 24});
     GridResults->setGeometry(32, 40, 297, 273);
+    NameAfter(GridResults, Label1);
+    GridResults->setToolTip(QStringLiteral("Le nombre et la fréquence des points de chaque usage du sol ; la souris "
+                                           "sur une fréquence montre son intervalle à 95 %"));
     BtnExporter = MakeButton(this, QStringLiteral("&Exporter…"), 69, 320, 75, 25);
     BtnExporter->setToolTip(QStringLiteral("Exporter les résultats vers un tableur"));
     BitBtn1 = new TCloseButton(this, QStringLiteral("&Fermer"), 152, 320, 75, 25);
+    BitBtn1->setToolTip(QStringLiteral("Fermer les résultats (Alt+F)"));
 
     connect(BtnExporter, &QPushButton::clicked, this, Guarded(this, &TTabRes::BtnExporterClick));
 }

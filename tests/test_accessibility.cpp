@@ -1,0 +1,117 @@
+// What a screen reader and a hovering mouse find: every control of every window has a name (its
+// label's text where a label tells what it is) and a short French tooltip, and every "Fermer"
+// answers Alt+F. What the desktop's accessibility bus itself reports is checked under a real X
+// server by test_classroom_screens.
+
+#include "helpers/BoxRecorder.h"
+#include "helpers/Controls.h"
+#include "helpers/Program.h"
+#include "ui/ApplicationFrame.h"
+#include "windows/Abaquez.h"
+#include "windows/Carte2.h"
+#include "windows/Explic.h"
+#include "windows/Fich_1.h"
+#include "windows/Simulation.h"
+
+#include <QAccessible>
+#include <QHash>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+QString AccessibleName(QWidget* control)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+
+}  // namespace
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+    BoxRecorder* boxes = nullptr;
+
+private slots:
+    void init()
+    {
+        boxes = new BoxRecorder;
+        StartProgram();
+    }
+    void cleanup()
+    {
+        EndProgram();
+        delete boxes;
+    }
+
+    void everyControlIsNamedAndExplained()
+    {
+        QStringList missing;
+        for (QWidget* window : ProgramWindows()) {
+            for (QWidget* control : Controls(window)) {
+                const QString what = QStringLiteral("%1: %2 \"%3\"")
+                                         .arg(window->windowTitle(), control->metaObject()->className(),
+                                              AccessibleName(control));
+                if (AccessibleName(control).trimmed().isEmpty())
+                    missing << what + " has no name";
+                if (control->toolTip().trimmed().isEmpty())
+                    missing << what + " has no tooltip";
+            }
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
+    }
+
+    // A box is read out as the label beside it reads, without the label's mnemonic mark or
+    // its margins; a button whose caption says nothing aloud is named after what it does.
+    void namesAreReadAsTheLabelsAre_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("map file, trailing blank") << "EdFich" << "1)- Carte sur quel fichier .bmp ?";
+        QTest::newRow("land use, leading blank") << "EdLandUse" << "Quel usage du sol ?";
+        QTest::newRow("colours, mnemonic") << "ListColours" << "Usage du sol (une ou plusieurs couleurs) :";
+        QTest::newRow("the \"…\" button") << "BtnChoisirCarte" << "Choisir la carte";
+    }
+    void namesAreReadAsTheLabelsAre()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        const QHash<QString, QWidget*> controls{{"EdFich", Page_1->EdFich},
+                                                {"EdLandUse", Form2->EdLandUse},
+                                                {"ListColours", Simulation->ListColours},
+                                                {"BtnChoisirCarte", Page_1->BtnChoisirCarte}};
+        QCOMPARE(AccessibleName(controls[control]), name);
+    }
+
+    // The explanations' and the chart's "Fermer" answer the keys of every other "Fermer".
+    void fermerAnswersAltF_data()
+    {
+        QTest::addColumn<bool>("chart");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        const Qt::KeyboardModifiers alt(Qt::AltModifier), altShift(Qt::AltModifier | Qt::ShiftModifier);
+        QTest::newRow("explanations, Alt+F") << false << alt;
+        QTest::newRow("explanations, Alt+Shift+F") << false << altShift;
+        QTest::newRow("chart, Alt+F") << true << alt;
+        QTest::newRow("chart, F on a button") << true << Qt::KeyboardModifiers();
+    }
+    void fermerAnswersAltF()
+    {
+        QFETCH(bool, chart);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QWidget* window = chart ? static_cast<QWidget*>(Abaque) : Form3;
+        ShowWindow(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QWidget* button = chart ? static_cast<QWidget*>(Abaque->ButtFermer) : Form3->ButtVoirAbaque;
+        QApplication::setActiveWindow(window);
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_F, modifiers);
+        QTRY_VERIFY(window->isHidden());  // a mnemonic presses its button after a short flash
+        QVERIFY(Page_1->isVisible());
+    }
+};
+
+QTEST_MAIN(AccessibilityTest)
+#include "test_accessibility.moc"
