@@ -3,13 +3,11 @@
 // and read with xprop and xwininfo. Skipped, with the reason, where the X server or the window
 // manager cannot run.
 
+#include "helpers/XTools.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QRect>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include "helpers/XTools.h"
-
 #include <QTest>
 
 namespace {
@@ -30,18 +28,13 @@ constexpr int patience = 5000;  // milliseconds for the desktop to answer
 class DesktopTest : public QObject {
     Q_OBJECT
 
-    QProcess server;
-    QProcess windowManager;
+    TestDesktop desktop{patience};
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     QString mainWindow;  // X window ids, in decimal as xdotool gives them
 
-    QString Run(const QString& tool, const QStringList& arguments)
-    {
-        return RunXTool(environment, tool, arguments, patience);
-    }
+    QString Run(const QString& tool, const QStringList& arguments) { return desktop.Run(tool, arguments); }
 
-    QString WindowTitled(const QString& title) { return VisibleWindowTitled(environment, title, patience); }
+    QString WindowTitled(const QString& title) { return VisibleWindowTitled(desktop.Environment, title, patience); }
 
     QString Property(const QString& window, const QString& name)
     {
@@ -53,17 +46,7 @@ class DesktopTest : public QObject {
         return Property(window, "WM_STATE").section("window state: ", 1).section('\n', 0, 0);
     }
 
-    // The window's client area on the screen.
-    QRect ClientArea(const QString& window)
-    {
-        const QString info = Run("xwininfo", {"-id", window});
-        const auto field = [&info](const char* name) {
-            return QRegularExpression(QString::fromLatin1(name) + ":\\s+(-?\\d+)")
-                .match(info).captured(1).toInt();
-        };
-        return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                     field("Height"));
-    }
+    QRect ClientArea(const QString& window) { return ::ClientArea(desktop.Environment, window, patience); }
 
     void ClickAt(const QString& window, QPoint client)
     {
@@ -93,32 +76,20 @@ class DesktopTest : public QObject {
 private slots:
     void initTestCase()
     {
-        for (const char* tool : {"Xvfb", "openbox", "xrandr", "xdotool", "xprop", "xwininfo", "wmctrl"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool)));
-
-        server.start("Xvfb", {"-screen", "0", "2400x1000x24", "-nolisten", "tcp", "-noreset", "-displayfd", "1"});
-        if (!server.waitForReadyRead(patience))
-            QSKIP(qPrintable("Xvfb could not start: " + server.readAllStandardError()));
-        environment.insert("DISPLAY", ":" + QString::fromLatin1(server.readLine().trimmed()));
+        const QString missing = MissingTool({"Xvfb", "openbox", "xrandr", "xdotool", "xprop", "xwininfo", "wmctrl"});
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(missing)));
+        if (const QString failure = desktop.StartServer("2400x1000"); !failure.isEmpty())
+            QSKIP(qPrintable(failure));
 
         Run("xrandr", {"--setmonitor", "right", "1200/320x1000/260+1200+0", "none"});
         Run("xrandr", {"--setmonitor", "left", "1200/320x1000/260+0+0", "screen"});
         if (!Run("xrandr", {"--listmonitors"}).startsWith("Monitors: 2"))
             QSKIP("the X server could not be split into two monitors");
+        if (const QString failure = desktop.StartWindowManager(); !failure.isEmpty())
+            QSKIP(qPrintable(failure));
 
-        windowManager.setProcessEnvironment(environment);
-        windowManager.start("openbox", {"--sm-disable"});
-        QElapsedTimer waited;
-        waited.start();
-        while (!Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id")) {
-            if (windowManager.state() == QProcess::NotRunning || waited.elapsed() > patience)
-                QSKIP(qPrintable("openbox could not start on the test X server: " +
-                                 windowManager.readAllStandardError()));
-            QTest::qWait(20);
-        }
-
-        QProcessEnvironment programEnvironment = environment;
+        QProcessEnvironment programEnvironment = desktop.Environment;
         programEnvironment.insert("QT_QPA_PLATFORM", "xcb");
         program.setProcessEnvironment(programEnvironment);
         program.setWorkingDirectory(QFileInfo(SONDELIO_PROGRAM).absolutePath());
@@ -129,13 +100,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        for (QProcess* process : {&program, &windowManager, &server}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->terminate();
-                if (!process->waitForFinished(patience))
-                    process->kill();
-            }
-        }
+        EndProcess(program, patience);
     }
 
     void secondaryWindowHasNoTaskBarEntryAndStaysWithTheMainWindow()

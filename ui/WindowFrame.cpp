@@ -74,6 +74,12 @@ void NameAfter(QWidget* control, const QLabel* label)
     control->setAccessibleName(name.trimmed());
 }
 
+void SetToolTip(QWidget* control, const QString& tip)
+{
+    control->setToolTip(tip);
+    control->setAccessibleDescription(tip);
+}
+
 TCloseButton::TCloseButton(QWidget* window, const QString& caption, int left, int top, int width,
                            int height)
     : QPushButton(caption, window)

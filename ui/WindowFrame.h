@@ -35,6 +35,10 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const
 // the user reads it, without its mnemonic's '&' or the blanks around it.
 void NameAfter(QWidget* control, const QLabel* label);
 
+// Gives a control its tooltip, and screen readers the same words as its description: Qt reads a
+// tooltip out as the description of a button or a box, but not of a grid or a list.
+void SetToolTip(QWidget* control, const QString& tip);
+
 // Text colour of a widget and its children.
 void SetTextColour(QWidget* widget, const QColor& colour);
 

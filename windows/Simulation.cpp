@@ -142,7 +142,7 @@ TSimulation::TSimulation()
     ListColours->setGeometry(8, 84, 480, 168);
     ListColours->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListColours->setIconSize(QSize(24, 16));
-    ListColours->setToolTip(QStringLiteral("Les couleurs de la carte et leur part vraie (pixels de la couleur sur "
+    SetToolTip(ListColours, QStringLiteral("Les couleurs de la carte et leur part vraie (pixels de la couleur sur "
                                            "pixels de la carte). Ctrl+clic pour en choisir plusieurs."));
     LabelColours->setBuddy(ListColours);
     NameAfter(ListColours, LabelColours);
@@ -191,7 +191,7 @@ TSimulation::TSimulation()
     // The results grid's size: the longest method name fits its fixed column.
     GridMethods->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, false));
     GridMethods->setAccessibleName(QStringLiteral("Couverture des quatre méthodes"));
-    GridMethods->setToolTip(QStringLiteral("Pour chaque méthode, la part des intervalles qui contiennent p"));
+    SetToolTip(GridMethods, QStringLiteral("Pour chaque méthode, la part des intervalles qui contiennent p"));
     GridMethods->SetCell(MethodColumn, 0, QStringLiteral("Méthode"));
     GridMethods->SetCell(CoverageColumn, 0, QStringLiteral("Couverture"));
     GridMethods->SetCellHint(CoverageColumn, 0, QStringLiteral("Part des K intervalles qui contiennent p"));

@@ -57,7 +57,7 @@ TTabRes::TTabRes()
     GridResults = new TTextGrid(this, 2, {24, 19, 24, 24, 24});
     GridResults->setGeometry(32, 40, 297, 273);
     NameAfter(GridResults, Label1);
-    GridResults->setToolTip(QStringLiteral("Le nombre et la fréquence des points de chaque usage du sol ; la souris "
+    SetToolTip(GridResults, QStringLiteral("Le nombre et la fréquence des points de chaque usage du sol ; la souris "
                                            "sur une fréquence montre son intervalle à 95 %"));
     BtnExporter = MakeButton(this, QStringLiteral("&Exporter…"), 69, 320, 75, 25);
     BtnExporter->setToolTip(QStringLiteral("Exporter les résultats vers un tableur"));
