@@ -174,6 +174,21 @@ class ClassroomScreensTest : public QObject {
         QVERIFY2(faults.isEmpty(), qPrintable(window.Name + ": " + faults.join("; ")));
     }
 
+    // Presses the button of one window, and returns the window it opens once checked.
+    Window Open(const Window& from, const QString& button, const QString& title)
+    {
+        ClickOn(from.Named(button));
+        const Window opened = Awaited(title);
+        CheckWithinReach(opened);
+        return opened;
+    }
+
+    void Close(const Window& window, const QString& button)
+    {
+        ClickOn(window.Named(button));
+        AwaitGone(window.Name);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -240,36 +255,17 @@ private slots:
 
         ClickOn(main.Named("2)- Combien de points d'échantillonnage voulez-vous ?"));
         desktop->Run("xdotool", {"type", "25"});
-        ClickOn(main.Named("3)- Cliquez pour dessiner la carte"));
-        const Window map = Awaited("Fond de Carte");
-        CheckWithinReach(map);
+        const Window map = Open(main, "3)- Cliquez pour dessiner la carte", "Fond de Carte");
         ClickOn(map.Named("Go"));
         // "Go" drew its points: the seed box shows the seed they came from.
         QTRY_VERIFY_WITH_TIMEOUT(!Awaited("Fond de Carte").Named("1)- Graine :").Text.isEmpty(), patience);
-        ClickOn(map.Named("Pour voir les résultats"));
-        AwaitGone("Fond de Carte");
+        Close(map, "Pour voir les résultats");
 
-        ClickOn(main.Named("4)- Afficher les résultats"));
-        const Window results = Awaited("Résultats");
-        CheckWithinReach(results);
-        ClickOn(results.Named("Fermer"));
-        AwaitGone("Résultats");
-
-        ClickOn(main.Named("Explications"));
-        const Window explanations = Awaited("Form3");
-        CheckWithinReach(explanations);
-        ClickOn(explanations.Named("Voir Abaque"));
-        const Window chart = Awaited("Abaque");
-        CheckWithinReach(chart);
-        ClickOn(chart.Named("Fermer"));
-        AwaitGone("Abaque");
-        ClickOn(explanations.Named("Simuler…"));
-        const Window simulation = Awaited("Simulation");
-        CheckWithinReach(simulation);
-        ClickOn(simulation.Named("Fermer"));
-        AwaitGone("Simulation");
-        ClickOn(explanations.Named("Fermer"));
-        AwaitGone("Form3");
+        Close(Open(main, "4)- Afficher les résultats", "Résultats"), "Fermer");
+        const Window explanations = Open(main, "Explications", "Form3");
+        Close(Open(explanations, "Voir Abaque", "Abaque"), "Fermer");
+        Close(Open(explanations, "Simuler…", "Simulation"), "Fermer");
+        Close(explanations, "Fermer");
 
         ClickOn(main.Named("Fermer"));
         QVERIFY(program.waitForFinished(patience));
