@@ -415,8 +415,6 @@ void TSimulation::ShowFigures()
     if (!simulation) {
         ProgressRun->setRange(0, 1);
         ProgressRun->setValue(0);
-    ProgressRun->setAccessibleName(QStringLiteral("Enquêtes faites"));
-    ProgressRun->setToolTip(QStringLiteral("Combien des K enquêtes sont faites"));
         LabelInside->clear();
         for (int row = 1; row <= int(IntervalMethods.size()); ++row)
             for (int column = CoverageColumn; column <= WidthColumn; ++column)
