@@ -147,14 +147,33 @@ private slots:
         Open(file);
         QCOMPARE(boxes->Errors, QStringList());
         QCOMPARE(boxes->Questions, QStringList{"Un nouveau tirage efface les points déjà classés. Continuer ?"});
+        QCOMPARE(boxes->Defaults, QStringList{"Non"});  // Return keeps the classification
         QCOMPARE(ShownMap(), shownBefore);
         QCOMPARE(ResultsGrid(), gridBefore);
         QCOMPARE(Page_1->EdFich->text(), map);
-        QCOMPARE(Form2->EdGraine->text(), QStringLiteral("4242"));
+        QCOMPARE(Form2->EdGraineUtilisee->text(), QStringLiteral("4242"));
         QCOMPARE(Form2->LabelProgress->text(), QStringLiteral("Points classés : 7 / 30"));
+        // "bois" was left open: it goes on, its name in the box.
+        QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
+        QCOMPARE(Form2->EdNBPoints->text(), QStringLiteral("2"));
         Click(Form2->ButtAnnuler);
         QCOMPARE(SurveyTally.LandUse(2).Count, 1);
         QCOMPARE(QRgb(Shown(Form2).pixel(SamplePointOnWindow(6))), Red);
+    }
+
+    // Saved between two land uses and opened again: no land use is open, a press counts nowhere.
+    void aFinishedLandUseStaysFinished()
+    {
+        SurveyInProgress(dir.filePath("fini"));
+        Click(Form2->ButtFini);
+        const QString file = dir.filePath("fini/carte.sondelio");
+        Save(file);
+        Open(file);
+        QCOMPARE(Form2->EdLandUse->text(), QString());
+        const int counted = SurveyTally.PointsProbed;
+        PressOnMap(SamplePointOnWindow(20));
+        QCOMPARE(boxes->Notices, QStringList{"Appuyez sur le bouton \"Sonder\""});
+        QCOMPARE(SurveyTally.PointsProbed, counted);
     }
 
     // A teacher draws and saves; on a student's machine the map lies beside the session only;
@@ -248,59 +267,83 @@ private slots:
             QCOMPARE(ShownMap(), mapBefore);
     }
 
-    // Once a point is counted, leaving a survey not saved since its last change asks once;
-    // "Annuler" stays.
-    void leavingUnsavedWorkAsks_data()
+    // Once a point is counted, dropping a survey that differs from what was saved asks once,
+    // when it is dropped: a new survey drawn ("3)-" after closing the window, or another map),
+    // another session opened, the program ended. Closing the window drops nothing and asks
+    // nothing; "Annuler" stays.
+    void droppingUnsavedWorkAsks_data()
     {
         QTest::addColumn<bool>("counted");
-        QTest::addColumn<bool>("saved");
-        QTest::addColumn<QString>("leave");  // the map window, the program, another session
+        QTest::addColumn<QString>("afterSaving");  // "": not saved; else what was done since saving
+        QTest::addColumn<QString>("leave");  // close, redraw, other map, program, open
         QTest::addColumn<QString>("answer");
-        QTest::newRow("nothing counted") << false << false << "window" << "";
-        QTest::newRow("saved since the last count") << true << true << "window" << "";
-        QTest::newRow("stay") << true << false << "window" << "Annuler";
-        QTest::newRow("leave without saving") << true << false << "window" << "Ne pas enregistrer";
-        QTest::newRow("save, then leave") << true << false << "window" << "Enregistrer";
-        QTest::newRow("the program stays") << true << false << "program" << "Annuler";
-        QTest::newRow("another session, not now") << true << false << "open" << "Annuler";
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("nothing counted") << false << "" << "redraw" << "" << false;
+        QTest::newRow("saved since the last count") << true << "nothing" << "redraw" << "" << false;
+        QTest::newRow("saved, then undone and redone") << true << "undo redo" << "redraw" << "" << false;
+        QTest::newRow("saved, then undone") << true << "undo" << "redraw" << "Ne pas enregistrer" << true;
+        QTest::newRow("the window closed") << true << "" << "close" << "" << false;
+        QTest::newRow("shown anew: stay") << true << "" << "redraw" << "Annuler" << true;
+        QTest::newRow("shown anew: leave without saving") << true << "" << "redraw" << "Ne pas enregistrer" << true;
+        QTest::newRow("shown anew: save, then leave") << true << "" << "redraw" << "Enregistrer" << true;
+        QTest::newRow("another map: stay") << true << "" << "other map" << "Annuler" << true;
+        QTest::newRow("another map: leave") << true << "" << "other map" << "Ne pas enregistrer" << true;
+        QTest::newRow("the program stays") << true << "" << "program" << "Annuler" << true;
+        QTest::newRow("another session, not now") << true << "" << "open" << "Annuler" << true;
     }
-    void leavingUnsavedWorkAsks()
+    void droppingUnsavedWorkAsks()
     {
         QFETCH(bool, counted);
-        QFETCH(bool, saved);
+        QFETCH(QString, afterSaving);
         QFETCH(QString, leave);
         QFETCH(QString, answer);
-        const bool asked = counted && !saved;
-        const bool left = answer != "Annuler";
+        QFETCH(bool, asked);
         SeedGenerator = [] { GeneratorState = 0; };
-        OpenMap(WriteMap(dir.filePath("invite.bmp"), 200, 200), "3");
+        const QString map = WriteMap(dir.filePath("invite.bmp"), 200, 200);
+        OpenMap(map, "3");
         Click(Form2->BtnCalcul);
-        Probe("champ", 0, counted ? 0 : -1);
+        Probe("champ", 0, counted ? 1 : -1);
         const QString file = dir.filePath("invite.sondelio");
         QFile::remove(file);
-        if (saved)
+        if (!afterSaving.isEmpty()) {
             Save(file);
+            for (const QString& edit : afterSaving.split(' '))
+                if (edit != "nothing")
+                    Click(edit == "undo" ? Form2->ButtAnnuler : Form2->ButtRetablir);
+        }
+        const int countedBefore = SurveyTally.PointsProbed;
         boxes->Answers = QStringList{answer};
         const auto act = [&] {
-            if (leave == "window")
+            if (leave == "close") {
                 Form2->close();
-            else if (leave == "program")
+            } else if (leave == "redraw") {
+                Form2->close();
+                Click(Page_1->BtnDessine);
+            } else if (leave == "other map") {
+                Page_1->EdFich->setText(WriteMap(dir.filePath("autre.bmp"), 300, 200));
+                Click(Page_1->BtnDessine);
+            } else if (leave == "program") {
                 Page_1->close();
-            else
+            } else {
                 Click(Form2->ButtOuvrir);
+            }
         };
         if (answer == "Enregistrer")
             ChooseFile(file, act);
         else
             act();
         QCOMPARE(boxes->Questions, asked ? QStringList{"Enregistrer la séance ?"} : QStringList{});
-        if (asked)
+        if (asked) {
             QCOMPARE(boxes->Offered.constFirst(), (QStringList{"Enregistrer", "Ne pas enregistrer", "Annuler"}));
-        QCOMPARE(Form2->isHidden(), left);
+            QCOMPARE(boxes->Defaults, QStringList{"Enregistrer"});
+        }
         QVERIFY(Page_1->isVisible());
-        QCOMPARE(QFile::exists(file), saved || answer == "Enregistrer");
-        QCOMPARE(SurveyTally.PointsProbed, counted ? 1 : 0);
-        if (left) {
+        QCOMPARE(QFile::exists(file), !afterSaving.isEmpty() || answer == "Enregistrer");
+        // A survey dropped is gone with its counts; one kept has them all.
+        const bool dropped = (leave == "redraw" || leave == "other map") && answer != "Annuler";
+        QCOMPARE(SurveyTally.PointsProbed, dropped ? 0 : countedBefore);
+        QCOMPARE(Form2->isVisible(), leave != "close" && (leave != "redraw" || answer != "Annuler"));
+        if (!dropped && answer == "Ne pas enregistrer") {
             // Asked once: the same survey does not ask again.
             boxes->Clear();
             QVERIFY(Form2->ConfirmLeavingSurvey());
