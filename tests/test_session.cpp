@@ -3,6 +3,7 @@
 // goes. The picture export: the map exactly as the window shows it, marks included, with the
 // survey's legend under it; refused before the map is drawn, a failed write said in French.
 
+#include "app/WindowSet.h"
 #include "core/SampleGenerator.h"
 #include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
@@ -187,10 +188,11 @@ private slots:
         QDir().mkpath(dir.filePath("eleve"));
         for (const char* name : {"carte.bmp", "lecon.sondelio"})
             QVERIFY(QFile::rename(dir.filePath("prof/") + name, dir.filePath("eleve/") + name));
+        // A pupil opens it from the main window, without drawing any map first.
         EndProgram();
         StartProgram();
-        OpenMap(WriteMap(dir.filePath("autre.bmp"), 50, 50), "5");
-        Open(dir.filePath("eleve/lecon.sondelio"));
+        ChooseFile(dir.filePath("eleve/lecon.sondelio"), [] { Click(Page_1->BtnOuvrirSeance); });
+        QVERIFY(QTest::qWaitForWindowExposed(Form2));
         QCOMPARE(boxes->Errors, QStringList());
         QCOMPARE(Page_1->EdFich->text(), dir.filePath("eleve/carte.bmp"));
         QCOMPARE(Page_1->EdNPoints->text(), QStringLiteral("30"));
@@ -198,10 +200,11 @@ private slots:
         Probe("bâti", 0, 2);
         Save(dir.filePath("eleve/lecon-jean.sondelio"));
 
+        // The teacher opens it as the desktop does, named on the command line.
         EndProgram();
         StartProgram();
-        OpenMap(dir.filePath("eleve/carte.bmp"), "30");
-        Open(dir.filePath("eleve/lecon-jean.sondelio"));
+        TakeFileArgument({"sondelio", dir.filePath("eleve/lecon-jean.sondelio")});
+        QVERIFY(QTest::qWaitForWindowExposed(Form2));
         QCOMPARE(boxes->Errors, QStringList());
         QCOMPARE(SurveyTally.LandUse(1).Name, QStringLiteral("eau"));
         QCOMPARE(SurveyTally.LandUse(3).Name, QStringLiteral("bâti"));
