@@ -27,6 +27,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 QStringList ResultsGrid()
@@ -228,13 +230,26 @@ private slots:
         QTest::newRow("its map nowhere")
             << "map gone" << "La carte de cette séance est introuvable : ni \"%1\", ni un fichier de ce nom à "
                              "côté de la séance.";
+        QTest::newRow("its map a folder")
+            << "map a folder" << "La carte de cette séance, \"%1\", n'est pas un fichier ordinaire.";
+        QTest::newRow("its map a pipe") << "map a pipe" << "La carte de cette séance, \"%1\", n'est pas un fichier ordinaire.";
+        // The session carried to another folder, beside a picture of the map's name.
+        QTest::newRow("another picture beside it")
+            << "other beside" << "La carte \"%2\" n'est pas celle de cette séance : son contenu a changé depuis "
+                                 "l'enregistrement.";
+        QTest::newRow("two other pictures")
+            << "two others" << "Ni \"%1\" ni \"%2\" n'est la carte de cette séance : leur contenu n'est pas celui "
+                               "qu'elle a enregistré.";
     }
     void aRefusedSessionChangesNothing()
     {
         QFETCH(QString, fault);
         QFETCH(QString, message);
         const QString map = SurveyInProgress(dir.filePath(fault));
-        const QString file = dir.filePath(fault + "/s.sondelio");
+        const bool carried = fault == "other beside" || fault == "two others";
+        const QString file = dir.filePath(fault + (carried ? "/ailleurs/s.sondelio" : "/s.sondelio"));
+        const QString beside = QFileInfo(file).dir().filePath("carte.bmp");
+        QDir().mkpath(QFileInfo(file).path());
         Save(file);
         QFile session(file);
         QVERIFY(session.open(QIODevice::ReadWrite));
@@ -251,22 +266,28 @@ private slots:
         Draw("7");
         Probe("rue", 0, 0);
         Save(dir.filePath(fault + "/en-cours.sondelio"));
-        if (fault == "map changed")
+        if (fault == "map changed" || fault == "two others")
             WriteMap(map, 300, 200, Qt::blue);
-        if (fault == "map gone")
+        if (carried)
+            WriteMap(beside, 300, 200, Qt::green);
+        if (fault == "map gone" || fault.startsWith("map a") || fault == "other beside")
             QVERIFY(QFile::remove(map));
+        if (fault == "map a folder")
+            QVERIFY(QDir().mkdir(map));
+        if (fault == "map a pipe")
+            QCOMPARE(mkfifo(QFile::encodeName(map).constData(), 0600), 0);
         const std::size_t marks = SurveyTally.Marks().size();
         const QImage mapBefore = ShownMap();
         const QString fileBefore = Page_1->EdFich->text();
 
         Open(file);
-        QCOMPARE(boxes->Errors, QStringList{message.contains("%1") ? message.arg(map) : message});
+        QCOMPARE(boxes->Errors, QStringList{QString(message).replace("%1", map).replace("%2", beside)});
         QCOMPARE(SurveyTally.Marks().size(), marks);
         QCOMPARE(SurveyTally.PointsProbed, 1);
         QCOMPARE(SurveyTally.LandUse(SurveyTally.LandUseCount).Name, QStringLiteral("rue"));
         QCOMPARE(Page_1->EdFich->text(), fileBefore);
         QCOMPARE(Form2->EdGraine->text(), QStringLiteral("7"));
-        if (fault != "map changed" && fault != "map gone")
+        if (fault == "text" || fault == "size")
             QCOMPARE(ShownMap(), mapBefore);
     }
 
