@@ -1,6 +1,9 @@
 #include "app/WindowSet.h"
 
+#include "core/Errors.h"
 #include "core/Numbers.h"
+#include "core/SurveyJournal.h"
+#include "ui/Boxes.h"
 #include "ui/ApplicationFrame.h"
 #include "ui/Dispatch.h"
 #include "windows/Abaquez.h"
@@ -11,6 +14,8 @@
 #include "windows/TabResultats.h"
 
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QList>
@@ -179,6 +184,42 @@ void TakeFileArgument(const QStringList& arguments)
         RunHandler([&file] { Form2->OpenSurvey(file); });
     else
         Page_1->EdFich->setText(file);
+}
+
+void OfferRecovery()
+{
+    for (const QString& journal : AbandonedJournals(JournalFolder())) {
+        RunHandler([&journal] {
+            const RecoveredSurvey recovered = [&journal] {
+                // A journal that holds no survey any more is of no use to anyone.
+                try {
+                    return ReadJournal(journal);
+                } catch (const Exception&) {
+                    QFile::remove(journal);
+                    throw;
+                }
+            }();
+            const TSurveyTally& survey = recovered.Content.Tally;
+            if (survey.PointsProbed == 0) {
+                QFile::remove(journal);
+                return;
+            }
+            const int answer = AskQuestion(
+                QStringLiteral("Une séance n'a pas été enregistrée avant la fin du programme : %1 points classés "
+                               "sur %2, carte « %3 ». La reprendre ?")
+                    .arg(survey.PointsProbed)
+                    .arg(survey.SamplePoints())
+                    .arg(QFileInfo(recovered.Content.MapFile).fileName()),
+                {QStringLiteral("Reprendre"), QStringLiteral("Ne pas reprendre"), QStringLiteral("Plus tard")});
+            if (answer == 2)
+                return;
+            if (answer == 0 && !Form2->ConfirmLeavingSurvey())
+                return;
+            if (answer == 0)
+                Form2->RecoverSurvey(recovered);
+            QFile::remove(journal);
+        });
+    }
 }
 
 void DestroyWindowSet()

@@ -12,4 +12,8 @@ void CreateWindowSet();
 // map file. Given the application's arguments, from which Qt has taken its own (-platform and
 // the like), once the main window is shown.
 void TakeFileArgument(const QStringList& arguments);
+// Surveys that programs ended without saving, killed or crashed, kept in their journals: each is
+// offered back in turn ("Reprendre" shows it in the map window, still to be saved; "Ne pas
+// reprendre" lets it go; "Plus tard" keeps it for the next start). Once the main window is shown.
+void OfferRecovery();
 void DestroyWindowSet();

@@ -15,6 +15,7 @@ int main(int argc, char* argv[])
     SurveyTally.Reset();
     CreateWindowSet();
     ShowWindow(Page_1);
+    OfferRecovery();
     TakeFileArgument(QCoreApplication::arguments());
     application.exec();
     DestroyWindowSet();

@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -177,6 +178,65 @@ private slots:
         PressOnMap(SamplePointOnWindow(20));
         QCOMPARE(boxes->Notices, QStringList{"Appuyez sur le bouton \"Sonder\""});
         QCOMPARE(SurveyTally.PointsProbed, counted);
+    }
+
+    // A program that ends without a word (killed, crashed) leaves its survey in a journal; the
+    // next start offers it back. Saved, or let go on purpose, a survey leaves none.
+    void aSurveyComesBackAfterACrash_data()
+    {
+        QTest::addColumn<QString>("before");  // what happened before the end: nothing, saved, closed
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("taken back") << "nothing" << "Reprendre" << true;
+        QTest::newRow("let go") << "nothing" << "Ne pas reprendre" << true;
+        QTest::newRow("later") << "nothing" << "Plus tard" << true;
+        QTest::newRow("saved since") << "saved" << "" << false;
+        QTest::newRow("the program closed without saving") << "closed" << "" << false;
+    }
+    void aSurveyComesBackAfterACrash()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, answer);
+        QFETCH(bool, offered);
+        // Journals of this row's own, apart from the other tests' surveys.
+        const QByteArray stateBefore = qgetenv("XDG_STATE_HOME");
+        const auto restore = qScopeGuard([&stateBefore] { qputenv("XDG_STATE_HOME", stateBefore); });
+        qputenv("XDG_STATE_HOME", QFile::encodeName(Folder().filePath("etat")));
+        const QString map = SurveyInProgress(Folder().filePath("carte"));
+        const TSurveyTally survey = SurveyTally;
+        if (before == "saved")
+            Save(Folder().filePath("carte/s.sondelio"));
+        if (before == "closed") {
+            boxes->Answers = QStringList{"Ne pas enregistrer"};
+            Page_1->close();
+        }
+        EndProgram();  // the window set goes as with the process: the journal's lock with it
+
+        StartProgram();
+        boxes->Clear();
+        boxes->Answers = QStringList{answer};
+        OfferRecovery();
+        QCOMPARE(boxes->Questions.size(), offered ? 1 : 0);
+        if (offered) {
+            QCOMPARE(boxes->Questions.constFirst(),
+                     QStringLiteral("Une séance n'a pas été enregistrée avant la fin du programme : 7 points classés "
+                                    "sur 30, carte « carte.bmp ». La reprendre ?"));
+            QCOMPARE(boxes->Defaults, QStringList{"Reprendre"});
+        }
+        QCOMPARE(Form2->isVisible(), answer == "Reprendre");
+        if (answer == "Reprendre") {
+            QVERIFY(SurveyTally.SameSurvey(survey));
+            QCOMPARE(Page_1->EdFich->text(), map);
+            // Still to be saved: leaving it asks.
+            boxes->Answers = QStringList{"Annuler"};
+            QVERIFY(!Form2->ConfirmLeavingSurvey());
+        }
+        // Offered again at the next start only when put off.
+        EndProgram();
+        StartProgram();
+        boxes->Clear();
+        OfferRecovery();
+        QCOMPARE(boxes->Questions.size(), answer == "Plus tard" || answer == "Reprendre" ? 1 : 0);
     }
 
     // A teacher draws and saves; on a student's machine the map lies beside the session only;

@@ -2,47 +2,9 @@
 // operations leave in it, marks on the map included, without any window.
 
 #include "core/SurveyTally.h"
+#include "helpers/SurveyScript.h"
 
 #include <QTest>
-
-namespace {
-
-// Runs a script of operations (see operationsLeaveCountsAndMarks) on a tally.
-void RunScript(TSurveyTally& tally, const QString& script)
-{
-    for (QString step : script.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
-        const bool refused = step.startsWith(QLatin1Char('!'));
-        if (refused)
-            step.remove(0, 1);
-        const QString verb = step.section(QLatin1Char(' '), 0, 0);
-        const QString argument = step.section(QLatin1Char(' '), 1);
-        const quint64 generation = tally.Generation();
-        bool done = true;
-        if (verb == "go") {
-            tally.BeginSample();
-            for (int i = 0; i < argument.toInt(); ++i)
-                tally.AddSamplePoint(QPoint(10 * i, 5), 5);
-        } else if (verb == "sonder") {
-            done = tally.BeginLandUse(argument);
-        } else if (verb == "count") {
-            done = tally.CountPoint(argument.toInt());
-        } else if (verb == "undo") {
-            done = tally.Undo();
-        } else if (verb == "redo") {
-            done = tally.Redo();
-        } else if (verb == "fini") {
-            tally.FinishLandUse();
-        } else {
-            tally.BeginSurvey();
-        }
-        QVERIFY2(done != refused, qPrintable(step));
-        // Whoever drew the marks must start again exactly when some went.
-        const bool marksWent = verb == "go" || verb == "new" || (verb == "undo" && done);
-        QCOMPARE(tally.Generation() != generation, marksWent);
-    }
-}
-
-}  // namespace
 
 class SurveyTallyTest : public QObject {
     Q_OBJECT

@@ -254,7 +254,10 @@ void TForm2::ScaleToMap(int pictureWidth, int pictureHeight)
 
 void TForm2::BeginSurvey(const QString& mapName)
 {
+    // The survey that goes was saved, let go, or had nothing counted.
+    journal.Remove();
     surveyMap = mapName;
+    surveyMapSha.clear();
     TaillePt->setText(IntegerText(5));
     SurveyTally.BeginSurvey();
     ButtSonder->setEnabled(false);
@@ -312,6 +315,10 @@ void TForm2::BtnCalculClick()
         const auto y = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapHeight)));
         DrawSamplePoint(MapRect.Left + x, MapRect.Top + y, *pointSize);
     }
+    // From here on the classification is worth keeping through a crash.
+    surveyMapSha = FileSha256(surveyMap);
+    journal.Remove();
+    KeepJournal();
     EdLandUse->setText(QString());
     if (countsDropped)
         EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
@@ -345,10 +352,12 @@ void TForm2::EdLandUseChange()
 
 void TForm2::ButtSonderClick()
 {
+    KeepJournal();
     if (!SurveyTally.BeginLandUse(EdLandUse->text())) {
         ShowNotice(QStringLiteral("Vous ne pouvez pas sonder plus de 20 usages du sol !"));
         return;
     }
+    journal.Record(JournalOperation::LandUseBegun(SurveyTally.LandUse(SurveyTally.LandUseCount).Name));
     EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
 }
@@ -424,10 +433,13 @@ void TForm2::Image1MouseDown(int x, int y)
     setCursor(CursorOf(crCross));
     // A press counts the sample point it falls on or beside, once; anywhere else it counts
     // nothing and says so.
-    if (!SurveyTally.CountPoint(SurveyTally.DesignatedPoint(QPoint(x, y) - mapOrigin))) {
+    const int32_t point = SurveyTally.DesignatedPoint(QPoint(x, y) - mapOrigin);
+    KeepJournal();
+    if (!SurveyTally.CountPoint(point)) {
         QApplication::beep();
         return;
     }
+    journal.Record(JournalOperation::PointCounted(point));
     const TFigure dot = FigureOf(SurveyTally.Marks().back());
     Canvas.MovePenTo(dot.Box.left(), dot.Box.top());
     Canvas.Invalidate(dot.Visible);
@@ -437,7 +449,9 @@ void TForm2::Image1MouseDown(int x, int y)
 
 void TForm2::ButtFiniClick()
 {
+    KeepJournal();
     SurveyTally.FinishLandUse();
+    journal.Record(JournalOperation::LandUseFinished());
     EdNBPoints->setText(IntegerText(0));
     EdLandUse->setText(QString());
     ButtSonder->setEnabled(false);
@@ -452,16 +466,21 @@ void TForm2::ButtAnnulerClick()
     }
     // The dot goes: its box is drawn again from the picture and the points under it.
     const QRect dot = FigureOf(SurveyTally.Marks().back()).Visible;
+    KeepJournal();
     SurveyTally.Undo();
+    journal.Record(JournalOperation::CountUndone());
     ShowCountChange(dot);
 }
 
 void TForm2::ButtRetablirClick()
 {
-    if (!SurveyTally.Redo()) {
+    if (!SurveyTally.CanRedo()) {
         QApplication::beep();
         return;
     }
+    KeepJournal();
+    SurveyTally.Redo();
+    journal.Record(JournalOperation::CountRedone());
     ShowCountChange(FigureOf(SurveyTally.Marks().back()).Visible);
 }
 
@@ -509,10 +528,30 @@ bool TForm2::SaveSurvey()
     if (!fileName)
         return false;
     // The map's content as it is now: a class opening the file must find this very picture.
-    SaveWholeFile(*fileName, WriteSurveyFile(SurveyTally, surveyMap, FileSha256(surveyMap)));
+    surveyMapSha = FileSha256(surveyMap);
+    SaveWholeFile(*fileName, WriteSurveyFile(SurveyTally, surveyMap, surveyMapSha));
     sessionFile = *fileName;
     keptSurvey = SurveyTally;
+    journal.Remove();
     return true;
+}
+
+void TForm2::KeepJournal()
+{
+    if (!journal.Wanted() || SurveyTally.SamplePoints() == 0 || surveyMapSha.isEmpty())
+        return;
+    // A survey the file format refuses (a sample size typed past its limits) goes unjournaled,
+    // as it would go unsaved: the classification itself carries on.
+    try {
+        journal.Begin(JournalFolder(), WriteSurveyFile(SurveyTally, surveyMap, surveyMapSha), sessionFile);
+    } catch (const Exception&) {
+        journal.GoWithout();
+    }
+}
+
+void TForm2::LetSurveyGo()
+{
+    journal.Remove();
 }
 
 void TForm2::ButtOuvrirClick()
@@ -528,10 +567,23 @@ void TForm2::ButtOuvrirClick()
 
 void TForm2::OpenSurvey(const QString& fileName)
 {
+    ShowReadSurvey(ReadSurveyFile(ReadSmallFile(fileName, SurveyFileLimits::MaxFileBytes)), fileName, fileName, true);
+}
+
+void TForm2::RecoverSurvey(const RecoveredSurvey& recovered)
+{
+    // The map is looked for beside the session the survey was saved to, if ever, as when it is
+    // opened.
+    const QString besideOf = !recovered.SessionFile.isEmpty() ? recovered.SessionFile : recovered.Content.MapFile;
+    ShowReadSurvey(recovered.Content, besideOf, recovered.SessionFile, false);
+}
+
+void TForm2::ShowReadSurvey(SurveyFileContent content, const QString& surveyFile, const QString& sessionFileName,
+                            bool saved)
+{
     // Everything is read and checked before anything changes: a refused file leaves the survey
     // in progress as it was.
-    SurveyFileContent content = ReadSurveyFile(ReadSmallFile(fileName, SurveyFileLimits::MaxFileBytes));
-    const QString map = FindSurveyMap(content, fileName);
+    const QString map = FindSurveyMap(content, surveyFile);
     // Points placed on the map as drawn then must lie on it as drawn now. A picture whose header
     // tells no size is never drawn, and the survey waits for it as for any map.
     const QSize picture = PictureFileSize(map);
@@ -550,9 +602,15 @@ void TForm2::OpenSurvey(const QString& fileName)
     SurveyTally.Replace(std::move(content.Tally));
     mapFileName = map;
     surveyMap = FullFileName(map);
+    surveyMapSha = content.MapSha256;
     surveyDue = false;
-    sessionFile = fileName;
-    keptSurvey = SurveyTally;
+    sessionFile = sessionFileName;
+    keptSurvey = saved ? SurveyTally : TSurveyTally();
+    // A survey as its file holds it needs no journal until it changes; one brought back from a
+    // journal is kept in a journal of this program's own.
+    journal.Remove();
+    if (!saved)
+        KeepJournal();
 
     const bool sampled = SurveyTally.SamplePoints() > 0;
     TaillePt->setText(IntegerText(sampled ? SurveyTally.PointSize : 5));
@@ -576,8 +634,10 @@ bool TForm2::ConfirmLeavingSurvey()
     if (answer == 0)
         return SaveSurvey();
     if (answer == 1) {
-        // Asked once: the same survey is not asked about again.
+        // Asked once: the same survey is not asked about again. Let go on purpose, it needs no
+        // journal any more.
         keptSurvey = SurveyTally;
+        journal.Remove();
         return true;
     }
     return false;

@@ -1,6 +1,7 @@
 #pragma once
 // The map window: the map, the random sample points and the probing of land uses.
 
+#include "core/SurveyJournal.h"
 #include "core/SurveyTally.h"
 #include "picture/ShownPicture.h"
 #include "ui/TCanvas.h"
@@ -80,6 +81,11 @@ public:
     void ButtOuvrirClick();
     // The survey kept in the file, shown as it was saved, ready to go on.
     void OpenSurvey(const QString& fileName);
+    // A survey a journal kept when the program ended without saving it, shown as it was and
+    // still to be saved.
+    void RecoverSurvey(const RecoveredSurvey& recovered);
+    // The program ends: the survey in progress is let go on purpose, its journal with it.
+    void LetSurveyGo();
     // Before the survey goes (a new survey begun, another survey opened, the program ending):
     // once a point is counted and the survey differs from what was last saved or last let go,
     // asks whether to save it. False when the user chooses to stay.
@@ -138,6 +144,11 @@ private:
     void ShowSessionState();
     // False when the user cancels the file dialog.
     bool SaveSurvey();
+    // A survey read from `surveyFile` (a session, or a journal's), its map found and checked,
+    // becomes the one shown; `saved` when the file holds it as it is.
+    void ShowReadSurvey(SurveyFileContent content, const QString& surveyFile, const QString& sessionFile, bool saved);
+    // Before a change: the journal holds the survey as it stands, for the change to be replayed on.
+    void KeepJournal();
     void FollowShift(const QKeyEvent& event);
     // After a change of the pointer, of Shift or of "Loupe": where the lens now lies, and a
     // repaint where it was and where it is.
@@ -160,6 +171,10 @@ private:
     // the user last chose not to save it: leaving loses nothing while the survey is the same.
     QString sessionFile;
     TSurveyTally keptSurvey;
+    // The survey's operations since it was last saved, on disk as they are made; and the map's
+    // SHA-256, which the journal's copy of the survey names.
+    TSurveyJournal journal;
+    QByteArray surveyMapSha;
     // The last press on the surface: a press soon after, close by, goes on a multi-click.
     ulong lastPressTime = 0;
     QPoint lastPressAt;

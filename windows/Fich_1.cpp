@@ -164,6 +164,9 @@ void TPage_1::closeEvent(QCloseEvent* event)
     bool leave = false;
     RunHandler([&leave] { leave = !Form2 || Form2->ConfirmLeavingSurvey(); });
     event->setAccepted(leave);
-    if (leave)
-        Terminate();
+    if (!leave)
+        return;
+    if (Form2)
+        Form2->LetSurveyGo();
+    Terminate();
 }
