@@ -8,6 +8,7 @@
 #include "picture/DataFolder.h"
 #include "picture/SavedFile.h"
 #include "picture/TBitmap.h"
+#include "ui/Boxes.h"
 #include "ui/Dispatch.h"
 #include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
@@ -20,6 +21,7 @@
 #include <QChartView>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineEdit>
@@ -38,6 +40,8 @@ TSimulation* Simulation = nullptr;
 namespace {
 
 const QString demoMap = QStringLiteral("rizo0346.bmp");
+// The mark of figures that belong to a former run, in the caption and the charts' titles.
+const QColor formerRunColour(170, 0, 0);
 // Ten looks a second: the figures follow the run without the drawing slowing it.
 constexpr int PollInterval = 100;
 // The intervals drawn one above the other: enough to see the misses, few enough to tell apart.
@@ -102,6 +106,18 @@ QValueAxis* AddAxis(QChart* chart, Qt::Alignment side, const QString& title, qre
     return axis;
 }
 
+// An axis of shares over at least [low, high], within 0 and 1, its ticks on round values.
+QValueAxis* AddShareAxis(QChart* chart, const QString& title, double low, double high)
+{
+    const ShareAxis round = RoundShareAxis(low, high);
+    QValueAxis* axis = AddAxis(chart, Qt::AlignBottom, title, round.From, round.To);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(round.Step);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(round.Decimals));
+    return axis;
+}
+
 void Attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y)
 {
     chart->addSeries(series);
@@ -124,6 +140,38 @@ void HideFromLegend(QChart* chart, QAbstractSeries* series)
         marker->setVisible(false);
 }
 
+// Whether the box holds `value`, as its parser reads it.
+template <class Parse>
+bool BoxHolds(const QLineEdit* box, Parse parse, int64_t value)
+{
+    try {
+        return int64_t(parse(box->text())) == value;
+    } catch (const EConvertError&) {
+        return false;
+    }
+}
+
+// The exact chance of the fluctuation interval, to a tenth of a percent: 100 % only when no
+// count outside it can happen.
+QString ChanceText(const SurveySimulation& run)
+{
+    const CountRange band = run.Fluctuation();
+    const PixelShare share = run.Share();
+    const bool noneBelow = band.Lowest == 0 || share.Chosen == share.Total;
+    const bool noneAbove = band.Highest == run.SampleSize() || share.Chosen == 0;
+    if (noneBelow && noneAbove)
+        return QStringLiteral("100 %");
+    return FixedText(std::min(99.9L, std::round(1000 * band.Probability) / 10), 1) + QStringLiteral(" %");
+}
+
+// Read when shown: the decimal separator follows the regional settings.
+QString ReadingOfCoverage()
+{
+    return QStringLiteral("Une méthode qui tient sa promesse donne un intervalle qui contient p dans 95 % des "
+                          "enquêtes au moins : comparez les colonnes « Couverture » et « Attendue » à %1.")
+        .arg(FixedText(0.95L, 2));
+}
+
 }  // namespace
 
 TSimulation::TSimulation()
@@ -142,8 +190,9 @@ TSimulation::TSimulation()
     ListColours->setGeometry(8, 84, 480, 168);
     ListColours->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListColours->setIconSize(QSize(24, 16));
-    ListColours->setToolTip(QStringLiteral("Les couleurs de la carte et leur part vraie (pixels de la couleur sur "
-                                           "pixels de la carte). Ctrl+clic pour en choisir plusieurs."));
+    ListColours->setToolTip(QStringLiteral("Les couleurs de la carte, leur part vraie (pixels de la couleur sur "
+                                           "pixels de la carte) et leur usage du sol quand la carte a une légende "
+                                           "(fichier carte-legende.csv à côté). Ctrl+clic pour en choisir plusieurs."));
     LabelColours->setBuddy(ListColours);
     LabelTrueShare = MakeLabel(this, QString(), 8, 258, font(), HouseBlue);
 
@@ -176,9 +225,6 @@ TSimulation::TSimulation()
 
     ProgressRun = new QProgressBar(this);
     ProgressRun->setGeometry(8, 382, 480, 20);
-    ProgressRun->setFormat(QStringLiteral("%v / %m enquêtes"));
-    ProgressRun->setRange(0, 1);
-    ProgressRun->setValue(0);
 
     LabelInside = MakeLabel(this, QString(), 8, 410, font(), palette().color(QPalette::WindowText));
 
@@ -199,16 +245,22 @@ TSimulation::TSimulation()
     GridMethods->SetCellHint(WidthColumn, 0, QStringLiteral("Largeur moyenne des intervalles"));
     for (size_t row = 0; row < IntervalMethods.size(); ++row)
         GridMethods->SetCell(MethodColumn, int(row) + 1, MethodName(IntervalMethods[row]));
+    // The method column as wide as its longest name in the fixed cells' font, the four others
+    // sharing the rest.
+    int methodWidth = 0;
+    for (IntervalMethod method : IntervalMethods)
+        methodWidth = std::max(methodWidth,
+                               GridMethods->verticalHeader()->fontMetrics().horizontalAdvance(MethodName(method)) + 8);
+    GridMethods->verticalHeader()->setFixedWidth(methodWidth);
+    GridMethods->horizontalHeader()->setDefaultSectionSize((GridMethods->width() - 2 * GridMethods->frameWidth()
+                                                            - methodWidth) / (WidthColumn - MethodColumn));
 
-    LabelReading = MakeLabel(this, QStringLiteral(
-        "Lecture : 95 % des estimations au moins doivent tomber dans l'intervalle de fluctuation "
-        "(en jaune). Une méthode qui tient sa promesse donne un intervalle qui contient p dans 95 % "
-        "des enquêtes au moins : comparez les colonnes « Couverture » et « Attendue » à %1.")
-                                 .arg(FixedText(0.95L, 2)),
-                             8, 576, font(), palette().color(QPalette::WindowText));
+    LabelRun = MakeLabel(this, QString(), 8, 568, font(), palette().color(QPalette::WindowText));
+    LabelRun->setWordWrap(true);
+    LabelRun->setFixedWidth(480);
+    LabelReading = MakeLabel(this, QString(), 8, 612, font(), palette().color(QPalette::WindowText));
     LabelReading->setWordWrap(true);
     LabelReading->setFixedWidth(480);
-    LabelReading->adjustSize();
 
     ChartEstimates = MakeChartView(this, 496, 4, 496, 340);
     ChartIntervals = MakeChartView(this, 496, 348, 496, 340);
@@ -217,11 +269,14 @@ TSimulation::TSimulation()
     connect(&pollTimer, &QTimer::timeout, this, Guarded(this, &TSimulation::PollTimerTick));
     connect(ListColours, &QListWidget::itemSelectionChanged, this,
             Guarded(this, &TSimulation::ListColoursSelectionChanged));
+    for (QLineEdit* box : {EdN, EdK, EdGraine})
+        connect(box, &QLineEdit::textChanged, this, Guarded(this, &TSimulation::SettingsChanged));
     connect(ButtLancer, &QPushButton::clicked, this, Guarded(this, &TSimulation::ButtLancerClick));
     connect(ButtArreter, &QPushButton::clicked, this, Guarded(this, &TSimulation::ButtArreterClick));
     connect(ButtExporter, &QPushButton::clicked, this, Guarded(this, &TSimulation::ButtExporterClick));
 
     ShowRunState();
+    ShowFigures();
 }
 
 TSimulation::~TSimulation()
@@ -232,38 +287,72 @@ TSimulation::~TSimulation()
 void TSimulation::OpenMap(const QString& name, const QString& sampleSizeText)
 {
     const QString shownName = name.trimmed().isEmpty() ? demoMap : name;
+    const QString path = PictureFilePath(shownName);
     TBitmap map;
-    map.LoadPictureFile(PictureFilePath(shownName));
+    map.LoadPictureFile(path);
     auto newPixels = std::make_unique<MapPixels>(map);
     std::vector<MapColour> census = ColourCensus(newPixels->View());
+    QString legendProblem;
+    try {
+        names = ReadLegendBeside(path);
+    } catch (const Exception& error) {
+        names.clear();
+        legendProblem = error.Message;
+    }
 
-    // The map is good: what was shown of the last one goes.
-    StopRun();
-    simulation.reset();
-    simulatedColours.clear();
-    mapName = shownName;
-    pixels = std::move(newPixels);
-    colours = std::move(census);
-    LabelMap->setText(QStringLiteral("Carte : %1").arg(QFileInfo(mapName).fileName()));
-    LabelMap->adjustSize();
-    {
+    // The same picture from the same file: the window stays as it was left, its run with it.
+    const bool sameMap = pixels && QFileInfo(path).absoluteFilePath() == QFileInfo(mapPath).absoluteFilePath()
+                         && SamePixels(newPixels->View(), pixels->View());
+    if (!sameMap) {
+        // The map is good: what was shown of the last one goes.
+        StopRun();
+        simulation.reset();
+        simulatedColours.clear();
+        mapName = shownName;
+        mapPath = path;
+        pixels = std::move(newPixels);
+        colours = std::move(census);
+        LabelMap->setText(QStringLiteral("Carte : %1").arg(QFileInfo(mapName).fileName()));
+        LabelMap->adjustSize();
         const QSignalBlocker quiet(ListColours);
         ListColours->clear();
-        for (const MapColour& colour : colours)
-            new QListWidgetItem(Swatch(colour.Rgb),
-                                QStringLiteral("%1    %2").arg(ColourText(colour.Rgb), RealText(colour.Share)),
-                                ListColours);
     }
-    try {
-        const int32_t sampleSize = ParseInteger(sampleSizeText);
-        if (sampleSize >= 1 && sampleSize <= MaxSimulatedSampleSize)
-            EdN->setText(IntegerText(sampleSize));
-    } catch (const EConvertError&) {
-        // The main window's box holds no sample size: n stays as it was.
+    ListTheColours();
+    if (!sameMap || sampleSizeText != offeredSampleSize) {
+        try {
+            const int32_t sampleSize = ParseInteger(sampleSizeText);
+            if (sampleSize >= 1 && sampleSize <= MaxSimulatedSampleSize)
+                EdN->setText(IntegerText(sampleSize));
+        } catch (const EConvertError&) {
+            // The main window's box holds no sample size: n stays as it was.
+        }
     }
-    ListColoursSelectionChanged();
+    offeredSampleSize = sampleSizeText;
     ShowRunState();
-    ShowFigures();
+    ListColoursSelectionChanged();
+    if (!legendProblem.isEmpty())
+        ShowNotice(legendProblem + QStringLiteral(" Les couleurs sont montrées sans noms d'usage du sol."));
+}
+
+// Each colour with its share in percent, and its land use when the legend names it. The items
+// stay, their selection with them, when only their names change.
+void TSimulation::ListTheColours()
+{
+    const QSignalBlocker quiet(ListColours);
+    const int64_t mapPixels = int64_t(pixels->View().Width) * pixels->View().Height;
+    if (ListColours->count() != int(colours.size())) {
+        ListColours->clear();
+        for (const MapColour& colour : colours)
+            new QListWidgetItem(Swatch(colour.Rgb), QString(), ListColours);
+    }
+    for (size_t row = 0; row < colours.size(); ++row) {
+        const MapColour& colour = colours[row];
+        const auto name = names.find(colour.Rgb);
+        const QString share = PercentText(colour.Pixels, mapPixels);
+        ListColours->item(int(row))->setText(
+            name != names.end() ? QStringLiteral("%1 — %2 (%3)").arg(name->second, share, ColourText(colour.Rgb))
+                                : QStringLiteral("%1 — %2").arg(ColourText(colour.Rgb), share));
+    }
 }
 
 std::vector<uint32_t> TSimulation::ChosenColours() const
@@ -290,6 +379,14 @@ void TSimulation::ListColoursSelectionChanged()
         chosenPixels == 0 ? QStringLiteral("Part vraie p : choisissez une ou plusieurs couleurs")
                           : QStringLiteral("Part vraie p = %1").arg(RealText((long double)chosenPixels / mapPixels)));
     LabelTrueShare->adjustSize();
+    SettingsChanged();
+}
+
+void TSimulation::SettingsChanged()
+{
+    // The figures say at once whether they are still those of the settings shown.
+    intervalsDrawn = -1;
+    ShowFigures();
 }
 
 void TSimulation::ButtLancerClick()
@@ -313,7 +410,6 @@ void TSimulation::ButtLancerClick()
     StopRun();
     simulation = std::move(next);
     simulatedColours = chosen;
-    fluctuation = FluctuationCounts95(simulation->TrueShare(), sampleSize);
     intervalsDrawn = -1;
     EdGraine->setText(QString::number(seed));
     stopRequested = false;
@@ -355,7 +451,7 @@ void TSimulation::ButtExporterClick()
     if (!fileName)
         return;
     // The figures as they stand now, the surveys stopped early included.
-    const QString text = SimulationCsv(*simulation, mapName, simulatedColours) + QStringLiteral("\r\n")
+    const QString text = SimulationCsv(*simulation, mapName, simulatedColours, names) + QStringLiteral("\r\n")
                          + EstimatesCsv(*simulation);
     SaveWholeFile(*fileName, QByteArray("\xEF\xBB\xBF") + text.toUtf8());
     const QFileInfo csv(*fileName);
@@ -389,8 +485,15 @@ void TSimulation::StopRun()
 void TSimulation::ShowRunState()
 {
     const bool running = Running();
-    ButtLancer->setEnabled(!running);
-    ButtArreter->setEnabled(running);
+    // The button just pressed hands the focus to the other one before it goes grey, so that
+    // Return or Space stops a run and launches the next, and never falls on "Fermer".
+    QPushButton* const usable = running ? ButtArreter : ButtLancer;
+    QPushButton* const greyed = running ? ButtLancer : ButtArreter;
+    const bool focusOnRunButtons = focusWidget() == ButtLancer || focusWidget() == ButtArreter;
+    usable->setEnabled(true);
+    if (focusOnRunButtons)
+        usable->setFocus();
+    greyed->setEnabled(false);
     ButtExporter->setEnabled(!running && simulation);
     ListColours->setEnabled(!running);
     EdN->setEnabled(!running);
@@ -400,7 +503,9 @@ void TSimulation::ShowRunState()
 
 void TSimulation::ShowFigures()
 {
+    ShowRunCaption();
     if (!simulation) {
+        ProgressRun->setFormat(QStringLiteral("Aucune enquête encore"));
         ProgressRun->setRange(0, 1);
         ProgressRun->setValue(0);
         LabelInside->clear();
@@ -414,11 +519,65 @@ void TSimulation::ShowFigures()
         return;
     }
     const std::vector<MethodFigures> figures = simulation->Figures();
+    ProgressRun->setFormat(QStringLiteral("%v / %m enquêtes"));
     ProgressRun->setRange(0, simulation->Surveys());
     ProgressRun->setValue(figures.front().Surveys);
     ShowTable(figures);
     ShowEstimates(figures);
     ShowIntervals();
+}
+
+bool TSimulation::ShownRunMatchesSettings() const
+{
+    return simulation && ChosenColours() == simulatedColours
+           && BoxHolds(EdN, ParseInteger, simulation->SampleSize()) && BoxHolds(EdK, ParseInteger, simulation->Surveys())
+           && BoxHolds(EdGraine, ParseUnsigned, simulation->Seed());
+}
+
+// The run's description under the table, and the reading of the band with its exact chance.
+void TSimulation::ShowRunCaption()
+{
+    if (!simulation) {
+        LabelRun->clear();
+        LabelReading->setText(QStringLiteral("Lecture : une estimation tombe dans l'intervalle de fluctuation (en "
+                                             "jaune) avec une probabilité d'au moins 95 %, donnée exactement après une "
+                                             "simulation. ")
+                              + ReadingOfCoverage());
+        LabelReading->adjustSize();
+        return;
+    }
+    const bool current = ShownRunMatchesSettings();
+    const QString run = QStringLiteral("%1, p = %2 ; n = %3, K = %4, graine %5")
+                            .arg(ChosenColoursText(simulatedColours, names),
+                                 PercentText(simulation->Share().Chosen, simulation->Share().Total),
+                                 IntegerText(simulation->SampleSize()), IntegerText(simulation->Surveys()),
+                                 IntegerText(simulation->Seed()));
+    LabelRun->setText(current ? QStringLiteral("Simulation montrée : %1").arg(run)
+                              : QStringLiteral("Simulation précédente, faite avec d'autres réglages : %1").arg(run));
+    QPalette palette = LabelRun->palette();
+    palette.setColor(QPalette::WindowText, current ? this->palette().color(QPalette::WindowText) : formerRunColour);
+    LabelRun->setPalette(palette);
+    LabelRun->adjustSize();
+    LabelReading->setText(
+        QStringLiteral("Lecture : pour n = %1 et p = %2, une estimation tombe dans l'intervalle de fluctuation "
+                       "(en jaune) avec une probabilité de %3. ")
+            .arg(IntegerText(simulation->SampleSize()),
+                 PercentText(simulation->Share().Chosen, simulation->Share().Total),
+                 ChanceText(*simulation))
+        + ReadingOfCoverage());
+    LabelReading->adjustSize();
+}
+
+QString TSimulation::ChartTitle(const QString& title) const
+{
+    const QString run = QStringLiteral("%1, p = %2")
+                            .arg(ChosenColoursText(simulatedColours, names),
+                                 PercentText(simulation->Share().Chosen, simulation->Share().Total))
+                            .toHtmlEscaped();
+    if (ShownRunMatchesSettings())
+        return QStringLiteral("%1<br>%2").arg(title.toHtmlEscaped(), run);
+    return QStringLiteral("<span style=\"color:%1\">Simulation précédente, d'autres réglages</span><br>%2<br>%3")
+        .arg(formerRunColour.name(), title.toHtmlEscaped(), run);
 }
 
 void TSimulation::ShowTable(const std::vector<MethodFigures>& figures)
@@ -446,6 +605,7 @@ void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
     const int32_t sampleSize = simulation->SampleSize();
     const auto n = double(sampleSize);
     const auto share = double(simulation->TrueShare());
+    const CountRange fluctuation = simulation->Fluctuation();
 
     // The bars span the counts found and the whole fluctuation interval, each bar a run of
     // whole counts centred on their shares.
@@ -465,7 +625,7 @@ void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
     const double left = (lowest - 0.5) / n;
     const double right = (lowest + double(bars.size()) * barCounts - 0.5) / n;
 
-    QValueAxis* x = AddAxis(chart, Qt::AlignBottom, QStringLiteral("Part estimée f"), left, right);
+    QValueAxis* x = AddShareAxis(chart, QStringLiteral("Part estimée f"), left, right);
     QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquêtes"), 0,
                             std::max<double>(4, double(tallest) * 1.05));
     y->setLabelFormat(QStringLiteral("%.0f"));
@@ -510,7 +670,8 @@ void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
         done == 0 ? QString()
                   : QStringLiteral("%1 % des estimations dans l'intervalle de fluctuation (%2 sur %3)")
                         .arg(FixedText(100.0L * inside / done, 1), IntegerText(inside), IntegerText(done));
-    chart->setTitle(QStringLiteral("Les %1 estimations de la part, n = %2").arg(IntegerText(done), IntegerText(sampleSize)));
+    chart->setTitle(ChartTitle(
+        QStringLiteral("Les %1 estimations de la part, n = %2").arg(IntegerText(done), IntegerText(sampleSize))));
     LabelInside->setText(insideText);
     LabelInside->adjustSize();
 }
@@ -525,35 +686,36 @@ void TSimulation::ShowIntervals()
     intervalsDrawn = shown;
     QChart* chart = ChartIntervals->chart();
     ClearChart(chart);
-    const long double trueShare = simulation->TrueShare();
-    const auto share = double(trueShare);
+    const auto share = double(simulation->TrueShare());
 
-    QValueAxis* x = AddAxis(chart, Qt::AlignBottom, QStringLiteral("Part"), 0, 1);
+    std::vector<ShareLimits> limits;
+    double lowest = share;
+    double highest = share;
+    for (int survey = 0; survey < shown; ++survey) {
+        limits.push_back(MethodLimits(IntervalMethod::ClopperPearson, counts[size_t(survey)], simulation->SampleSize()));
+        lowest = std::min(lowest, limits.back().Lower);
+        highest = std::max(highest, limits.back().Upper);
+    }
+    const double margin = std::max(0.01, (highest - lowest) * 0.05);
+    QValueAxis* x = AddShareAxis(chart, QStringLiteral("Part"), lowest - margin, highest + margin);
     QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquête"), 0, ShownIntervals);
     y->setLabelFormat(QStringLiteral("%.0f"));
 
-    double lowest = share;
-    double highest = share;
     int missing = 0;
     for (int survey = 0; survey < shown; ++survey) {
-        const ShareLimits limits = MethodLimits(IntervalMethod::ClopperPearson, counts[size_t(survey)],
-                                                simulation->SampleSize());
-        const bool holds = limits.Lower <= trueShare && trueShare <= limits.Upper;
+        // Green or red as the table counts it: the exact decision, not the limit drawn.
+        const bool holds = simulation->Holds(IntervalMethod::ClopperPearson, counts[size_t(survey)]);
         missing += !holds;
-        lowest = std::min(lowest, limits.Lower);
-        highest = std::max(highest, limits.Upper);
-        QLineSeries* bar = Segment({limits.Lower, survey + 0.5}, {limits.Upper, survey + 0.5},
+        QLineSeries* bar = Segment({limits[size_t(survey)].Lower, survey + 0.5}, {limits[size_t(survey)].Upper, survey + 0.5},
                                    holds ? QColor(0, 150, 0) : QColor(220, 0, 0), 1.5);
         Attach(chart, bar, x, y);
         HideFromLegend(chart, bar);
     }
-    const double margin = std::max(0.01, (highest - lowest) * 0.05);
-    x->setRange(std::max(0.0, lowest - margin), std::min(1.0, highest + margin));
 
     QLineSeries* truth = Segment({share, 0}, {share, double(ShownIntervals)}, Qt::black, 1.5, Qt::DashLine);
     truth->setName(QStringLiteral("Part vraie p"));
     Attach(chart, truth, x, y);
-    chart->setTitle(shown == 0 ? QStringLiteral("Les %1 premiers intervalles").arg(ShownIntervals)
-                               : QStringLiteral("%1 intervalles de Clopper-Pearson : %2 contiennent p, %3 non")
-                                     .arg(IntegerText(shown), IntegerText(shown - missing), IntegerText(missing)));
+    chart->setTitle(ChartTitle(shown == 0 ? QStringLiteral("Les %1 premiers intervalles").arg(ShownIntervals)
+                                          : QStringLiteral("%1 intervalles de Clopper-Pearson : %2 contiennent p, %3 non")
+                                                .arg(IntegerText(shown), IntegerText(shown - missing), IntegerText(missing))));
 }
