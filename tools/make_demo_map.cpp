@@ -131,7 +131,7 @@ int main(int argc, char** argv)
         for (int x = 0; x < map.width(); ++x)
             ++pixels[map.pixel(x, y) | 0xFF000000];
 
-    const double total = double(map.width()) * map.height();
+    const long total = long(map.width()) * map.height();
     std::printf("%s: %d x %d pixels, true share of each land use:\n", argv[1], map.width(),
                 map.height());
     long counted = 0;
@@ -140,10 +140,10 @@ int main(int argc, char** argv)
         for (QRgb colour : use.colours)
             count += pixels[colour | 0xFF000000];
         counted += count;
-        std::printf("  %6.2f %%  %s\n", 100.0 * count / total, qPrintable(use.name));
+        std::printf("  %9s  %s\n", qPrintable(PercentText(count, total)), qPrintable(use.name));
     }
-    if (counted != long(total)) {
-        std::fprintf(stderr, "make_demo_map: %ld pixels belong to no land use\n", long(total) - counted);
+    if (counted != total) {
+        std::fprintf(stderr, "make_demo_map: %ld pixels belong to no land use\n", total - counted);
         return 1;
     }
     const QString mapFile = QString::fromLocal8Bit(argv[1]);

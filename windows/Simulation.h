@@ -81,9 +81,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    enum Column { MethodColumn, CoverageColumn, CoverageLimitsColumn, ExpectedColumn, WidthColumn };
+
     // Sets the stop flag and waits for the worker, which looks at it after each survey.
     void StopRun();
-    // The figures of the surveys done so far, in the table and both charts.
+    // The figures of the surveys done so far, in the table and both charts (Simulation_Figures.cpp).
     void ShowFigures();
     void ShowEstimates(const std::vector<MethodFigures>& figures);
     void ShowIntervals();
