@@ -263,10 +263,6 @@ private slots:
         QTest::newRow("not a colour") << QByteArray("808080;trafic\nrouge;bâti\n") << ColourNames{}
                                       << "La légende \"carte-legende.csv\", ligne 2 : 'rouge' n'est pas une couleur : écrivez-la "
                                          "en six chiffres hexadécimaux, rouge, vert, bleu (par exemple 808080).";
-        QTest::newRow("a heading further down") << QByteArray("808080;trafic\nCouleur;Usage\n") << ColourNames{}
-                                                << "La légende \"carte-legende.csv\", ligne 2 : 'Couleur' n'est pas une "
-                                                   "couleur : écrivez-la en six chiffres hexadécimaux, rouge, vert, bleu "
-                                                   "(par exemple 808080).";
         QTest::newRow("no name") << QByteArray("Couleur;Usage\n808080; \n") << ColourNames{}
                                  << "La légende \"carte-legende.csv\", ligne 2 : la couleur 808080 n'a pas de nom d'usage du sol.";
         QTest::newRow("a colour named twice") << QByteArray("808080;trafic\nBE6E50;bâti\n808080;rues\n") << ColourNames{}
