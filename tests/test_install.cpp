@@ -32,6 +32,7 @@ QStringList InstalledFiles()
         "bin/sondelio",
         "bin/sondelio-simulation",
         "share/sondelio/rizo0346.bmp",
+        "share/sondelio/rizo0346-legende.csv",
         "share/sondelio/Abaque_bon.bmp",
         "share/applications/" + appId + ".desktop",
         "share/metainfo/" + appId + ".metainfo.xml",
@@ -283,7 +284,7 @@ private slots:
     }
 
     // The installed simulation finds the demo map in share/sondelio as the program does, and lists
-    // its eight colours, the streets' grey among them.
+    // its eight colours named by the legend beside it, the streets' grey among them.
     void installedSimulationListsTheDemoMapsColoursFromAnEmptyFolder()
     {
         QTemporaryDir emptyFolder;
@@ -297,8 +298,8 @@ private slots:
         QVERIFY2(simulation.exitCode() == 0, simulation.readAllStandardError().constData());
         const QStringList lines = QString::fromUtf8(simulation.readAllStandardOutput()).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1 + 8);
-        QCOMPARE(lines.first(), "Couleur;Pixels;Part vraie");
-        QVERIFY2(lines.contains("808080;74760;0.15575"), qPrintable(lines.join('\n')));
+        QCOMPARE(lines.first(), "Couleur;Pixels;Part vraie;Usage du sol");
+        QVERIFY2(lines.contains("808080;74760;0.15575;trafic"), qPrintable(lines.join('\n')));
     }
 
     // Started from an empty folder on a desktop of the test's own (an X server, Xvfb), the

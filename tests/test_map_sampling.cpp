@@ -339,9 +339,9 @@ private slots:
         QTest::newRow("leading blanks") << "  42" << "" << 42u;
         QTest::newRow("the largest") << "4294967295" << "" << 4294967295u;
         QTest::newRow("past the largest")
-            << "4294967296" << "'4294967296' n'est pas une valeur entière correcte." << 0u;
+            << "4294967296" << "'4294967296' est hors des limites : la graine est un nombre entier de 0 à 4294967295." << 0u;
         QTest::newRow("not a number") << "abc" << "'abc' n'est pas une valeur entière correcte." << 0u;
-        QTest::newRow("negative") << "-1" << "'-1' n'est pas une valeur entière correcte." << 0u;
+        QTest::newRow("negative") << "-1" << "'-1' est hors des limites : la graine est un nombre entier de 0 à 4294967295." << 0u;
     }
     void theSeedBoxGivesTheSamePoints()
     {
