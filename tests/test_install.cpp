@@ -491,6 +491,14 @@ private slots:
         // From the libraries the program links, and what no library can tell.
         for (const char* package : {"libqt6widgets6", "libc6", "fonts-liberation", "qt6-translations-l10n"})
             QVERIFY2(depends.contains(package), qPrintable(depends));
+
+        // Debian's checker, where it is installed: not one error or warning about the package.
+        if (QStandardPaths::findExecutable("lintian").isEmpty())
+            return;
+        QString findings;
+        Run("lintian", {packageFolder.filePath(packages.first())}, &findings);
+        const QRegularExpression errorOrWarning("^[EW]: ", QRegularExpression::MultilineOption);
+        QVERIFY2(!findings.contains(errorOrWarning), qPrintable(findings));
     }
 };
 
