@@ -342,15 +342,17 @@ private slots:
         QProcess program;
         program.setProcessEnvironment(display.ProgramEnvironment());
         program.setWorkingDirectory(emptyFolder.path());
-        program.start(Installed("bin/sondelio"), {});
         program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(Installed("bin/sondelio"), {});
         QString mainWindow;
         // Start-up on a busy machine, beside the other tests, takes its time. Should it never
         // come, the program's state and output say why.
         const bool started = QTest::qWaitFor(
             [&] { return !(mainWindow = display.WindowTitled("rizo0346.bmp")).isEmpty(); }, 12 * patience);
         QVERIFY2(started, qPrintable(QStringLiteral("no main window; program %1, exit code %2, output: %3")
-                                         .arg(program.state() == QProcess::Running ? "running" : "ended")
+                                         .arg(program.state() == QProcess::Running ? "running"
+                                              : program.exitStatus() == QProcess::CrashExit ? "crashed"
+                                                                                           : "ended")
                                          .arg(program.exitCode())
                                          .arg(QString::fromLocal8Bit(program.readAll()))));
         if (shownWindow == "Fond de Carte") {
