@@ -69,6 +69,15 @@ int Run(const QString& program, const QStringList& arguments, QString* output = 
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+// Why a test that needs these tools cannot run here, or nothing.
+QString MissingTool(std::initializer_list<const char*> tools)
+{
+    for (const char* tool : tools)
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            return QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool);
+    return QString();
+}
+
 // How far two pictures of one size lie apart: the mean difference of their colour channels,
 // from 0 (the same) to 255, each drawn on white as the desktop's panels mostly are.
 double MeanDifference(const QImage& a, const QImage& b)
@@ -331,9 +340,8 @@ private slots:
     void installedProgramDrawsTheDemoMapAndTheChartFromAnEmptyFolder()
     {
         QFETCH(QString, shownWindow);
-        for (const char* tool : {"Xvfb", "xdotool", "xwininfo"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool)));
+        if (const QString missing = MissingTool({"Xvfb", "xdotool", "xwininfo"}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         TestDisplay display;
         if (!display.Start())
             QSKIP("Xvfb could not start");
@@ -382,9 +390,8 @@ private slots:
     // map file chosen reaching it as its one argument, whatever the characters of the folders.
     void menuEntryStartsTheProgramWhereThePathLacksItsFolder()
     {
-        for (const char* tool : {"Xvfb", "xdotool", "xprop", "gio"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool)));
+        if (const QString missing = MissingTool({"Xvfb", "xdotool", "xprop", "gio"}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         TestDisplay display;
         if (!display.Start())
             QSKIP("Xvfb could not start");
@@ -440,9 +447,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(bool, isSession);
-        for (const char* tool : {"update-mime-database", "gio"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool)));
+        if (const QString missing = MissingTool({"update-mime-database", "gio"}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         QString output;
         QVERIFY2(Run("update-mime-database", {Installed("share/mime")}, &output) == 0, qPrintable(output));
         QTemporaryDir folder;
@@ -457,9 +463,8 @@ private slots:
 
     void menuEntryOpensSessionFiles()
     {
-        for (const char* tool : {"update-desktop-database", "gio"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool)));
+        if (const QString missing = MissingTool({"update-desktop-database", "gio"}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         // What the package's trigger does on installing: the entries' types gathered in a cache.
         QString output;
         QVERIFY2(Run("update-desktop-database", {Installed("share/applications")}, &output) == 0, qPrintable(output));
