@@ -2,11 +2,13 @@
 # --prefix`, the package's /usr): the entry names the installed program by its absolute path in
 # Exec and TryExec, so that the desktop starts it, and shows the entry, even where the PATH lacks
 # its bin folder (an installation under ~/.local).
-# Included by the install script with SONDELIO_APP_ID, SONDELIO_BINDIR (relative to the prefix,
-# or absolute), SONDELIO_ENTRY_IN (the entry's template) and SONDELIO_ENTRY (the entry to write).
+# Included by the install script with SONDELIO_APP_ID, SONDELIO_BINDIR and SONDELIO_DATADIR (each
+# relative to the prefix, or absolute), SONDELIO_ENTRY_IN (the entry's template) and
+# SONDELIO_STAGING (a folder of the build where it is written first).
 
 cmake_path(ABSOLUTE_PATH CMAKE_INSTALL_PREFIX NORMALIZE OUTPUT_VARIABLE prefix)
 cmake_path(ABSOLUTE_PATH SONDELIO_BINDIR BASE_DIRECTORY "${prefix}" NORMALIZE OUTPUT_VARIABLE bindir)
+cmake_path(ABSOLUTE_PATH SONDELIO_DATADIR BASE_DIRECTORY "${prefix}" NORMALIZE OUTPUT_VARIABLE datadir)
 set(program "${bindir}/sondelio")
 
 # A desktop entry is a file of lines: a folder whose name breaks a line cannot be named in it.
@@ -33,4 +35,12 @@ string(REPLACE "%" "%%" command "${command}")
 # Both values are strings of the entry, in which a backslash is escaped once more.
 string(REPLACE "\\" "\\\\" SONDELIO_EXEC "${command}")
 string(REPLACE "\\" "\\\\" SONDELIO_TRY_EXEC "${program}")
-configure_file("${SONDELIO_ENTRY_IN}" "${SONDELIO_ENTRY}" @ONLY)
+
+# Written apart for this installation alone, then installed as any file is (into the package's
+# staging folder, with its permissions, in the list of installed files), the copy then removed:
+# one left by `sudo cmake --install` would stand in the way of the user's own installation.
+string(RANDOM LENGTH 16 unique)
+set(staging "${SONDELIO_STAGING}/entry-${unique}")
+configure_file("${SONDELIO_ENTRY_IN}" "${staging}/${SONDELIO_APP_ID}.desktop" @ONLY)
+file(INSTALL DESTINATION "${datadir}/applications" TYPE FILE FILES "${staging}/${SONDELIO_APP_ID}.desktop")
+file(REMOVE_RECURSE "${staging}")
