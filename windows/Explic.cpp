@@ -42,7 +42,7 @@ const QStringList explanation{
 };
 
 // The program's Garamond has its lining figures and every accented letter; having one style, it
-// is emboldened by Qt (see MapLayoutFaces in app/Application.cpp).
+// is emboldened by Qt (see LoadLiningGaramond in app/Application.cpp).
 QFont BoldGaramond(int pixelHeight)
 {
     return PixelFont(QStringLiteral("Garamond"), pixelHeight, true);
