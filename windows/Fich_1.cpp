@@ -66,6 +66,10 @@ TPage_1::TPage_1()
     Label8 = MakeCentredLabel(this, QStringLiteral("Sondelio : apprendre le sondage aréolaire de l'usage du sol"),
                               176, 395, 64, times16);
     Label3 = MakeCentredLabel(this, QStringLiteral("Logiciel libre d'enseignement"), 304, 127, 88, times16);
+    Label3->setToolTip(QStringLiteral("© 2026 Projet Sondelio. Logiciel libre : vous pouvez le redistribuer "
+                                      "et le modifier\nselon la licence publique générale GNU, version 3 ou "
+                                      "ultérieure.\nIl est fourni SANS AUCUNE GARANTIE. Texte de la licence : "
+                                      "https://www.gnu.org/licenses/gpl-3.0.html"));
     Label9 = MakeCentredLabel(this, QStringLiteral("Projet Sondelio, 2026"), 272, 187, 112, times16);
     Label7 = MakeLabel(this, QString(32, QLatin1Char('_')), 184, 136,
                        PixelFont(QStringLiteral("MS Sans Serif"), 19, true), HouseBlue);
