@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QPointer>
@@ -65,11 +66,21 @@ void LoadQtFrench(QApplication& application)
         delete translator;
 }
 
+// The explanations are read on a projector, where EB Garamond's old-style figures pass for
+// letters ("95 %" reads "9s %"): the layouts' Garamond is a variant of it with lining figures,
+// built into the program (see tools/make_lining_font.py). Its one style is Regular; Qt draws its
+// bold by emboldening, which keeps every accented letter that EB Garamond's own bold lacks.
+void LoadLiningGaramond()
+{
+    if (QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/SondelioGaramond-Regular.otf")) < 0)
+        qWarning("the Garamond with lining figures built into the program could not be loaded");
+}
+
 void MapLayoutFaces()
 {
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
-    QFont::insertSubstitution(QStringLiteral("Garamond"), QStringLiteral("EB Garamond"));
+    QFont::insertSubstitution(QStringLiteral("Garamond"), QStringLiteral("Sondelio Garamond"));
     QFont::insertSubstitution(QStringLiteral("Old English Text MT"), QStringLiteral("Blankenburg_UNZ1A"));
 }
 
@@ -103,6 +114,7 @@ void SetUpApplication(QApplication& application)
         application.installEventFilter(new LocaleWatcher(&application));
         application.installEventFilter(new ReturnPressesButtons(&application));
         LoadQtFrench(application);
+        LoadLiningGaramond();
     }
     MapLayoutFaces();
     BeginRun(title);

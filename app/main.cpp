@@ -14,8 +14,9 @@ int main(int argc, char* argv[])
     SetUpApplication(application);
     SurveyTally.Reset();
     CreateWindowSet();
-    TakeMapFileArgument(QCoreApplication::arguments());
     ShowWindow(Page_1);
+    OfferRecovery();
+    TakeFileArgument(QCoreApplication::arguments());
     application.exec();
     DestroyWindowSet();
     return 0;

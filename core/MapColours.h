@@ -2,8 +2,10 @@
 // The colours of a map whose land uses are flat colours, and the true share of each: what a
 // perfect survey of every pixel would find, against which the simulation sets its estimates.
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 // A map's pixels as 32-bit RGB values (0xAARRGGBB, the alpha byte ignored), row after row:
@@ -32,7 +34,35 @@ constexpr int MaxMapColours = 64;
 // without pixels.
 std::vector<MapColour> ColourCensus(const PixelView& map);
 
+// Whether two views show the same picture, pixel for pixel (the alpha byte ignored).
+bool SamePixels(const PixelView& one, const PixelView& other);
+
 // "808080": the colour as the command line and the lists write it, six upper-case hex digits.
 QString ColourText(uint32_t rgb);
-// "808080", "#808080" or "80a0ff" to 0xRRGGBB; EConvertError for anything else.
+// "808080", "#808080" or "80a0ff" to 0xRRGGBB, in ASCII digits only; EConvertError for anything
+// else.
 uint32_t ParseColour(const QString& text);
+
+// "15,57 %": part over whole in percent, with the regional decimal separator, rounded to two
+// decimals in whole numbers; within 0.01 % of 0 or of 100 with as many decimals as give two
+// significant digits of the distance to that end, so that no colour of the map reads as 0 %.
+QString PercentText(int64_t part, int64_t whole);
+
+// The land-use names that a map's legend gives its colours (0xRRGGBB).
+using ColourNames = std::map<uint32_t, QString>;
+
+// A map's legend lies beside it, named after it: "plan-legende.csv" for "plan.png".
+QString LegendFileFor(const QString& mapFile);
+// A legend is a small CSV file, as a spreadsheet writes it: UTF-8 (a byte-order mark allowed),
+// one colour a line, "RRGGBB;name" (fields may be quoted), an optional first line "Couleur;…",
+// blank lines ignored. Throws EConvertError naming the file and the line for a line without a
+// colour or a name, or a colour named twice; EReadError for a file larger than MaxLegendBytes.
+constexpr qint64 MaxLegendBytes = 65536;
+ColourNames ParseLegend(const QByteArray& bytes, const QString& legendFile);
+
+// The land use the chosen colours make, as the legend names it: "bâti", or "trafic + eau" when
+// they have several names, a colour without a name standing for itself ("trafic + 123456").
+// Empty when the legend names none of them.
+QString LandUseOf(const std::vector<uint32_t>& colours, const ColourNames& names);
+// "bâti (BE6E50, 965546)", or only the colours when the legend names none of them.
+QString ChosenColoursText(const std::vector<uint32_t>& colours, const ColourNames& names);

@@ -4,6 +4,7 @@
 #include "core/MessageText.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -73,20 +74,24 @@ int32_t ParseInteger(const QString& text)
 
 uint32_t ParseUnsigned(const QString& text)
 {
-    qsizetype i = 0;
-    while (i < text.size() && text[i] == QLatin1Char(' '))
-        ++i;
-    if (i == text.size())
+    // A seed is often copied from a note or a message, blanks around it included.
+    const QString digits = text.trimmed();
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    qsizetype i = negative ? 1 : 0;
+    if (i == digits.size())
         Refuse(text);
     uint64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
+    for (; i < digits.size(); ++i) {
+        const char16_t u = digits[i].unicode();
         if (u < '0' || u > '9')
             Refuse(text);
-        value = value * 10 + (u - '0');
-        if (value > 0xFFFFFFFFull)
-            Refuse(text);
+        // Past the largest the value stays there: only its being out of range still matters.
+        value = std::min<uint64_t>(value * 10 + (u - '0'), 0x100000000ull);
     }
+    if (negative ? value > 0 : value > 0xFFFFFFFFull)
+        throw EConvertError(QStringLiteral("'%1' est hors des limites : la graine est un nombre entier de 0 "
+                                           "à 4294967295")
+                                .arg(MessageQuote(text)));
     return static_cast<uint32_t>(value);
 }
 

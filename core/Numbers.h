@@ -8,8 +8,9 @@
 // Text to a 32-bit signed integer: leading spaces, one sign, then decimal digits or a
 // hexadecimal number ($, x, X, 0x, 0X) running to the very end. Raises EConvertError.
 int32_t ParseInteger(const QString& text);
-// Text to a 32-bit unsigned integer: leading spaces, then decimal digits running to the very end,
-// from 0 to 4294967295 (a generator's seed). Raises EConvertError with ParseInteger's message.
+// Text to a 32-bit unsigned integer (a generator's seed): decimal digits between blanks, from 0 to
+// 4294967295. Raises EConvertError: with ParseInteger's message for what is no whole number, with
+// the range for a whole number outside it ("-1", "4294967296").
 uint32_t ParseUnsigned(const QString& text);
 
 QString IntegerText(int64_t value);

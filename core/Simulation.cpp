@@ -4,22 +4,74 @@
 #include "core/SampleGenerator.h"
 
 #include <boost/math/distributions/binomial.hpp>
+#include <boost/multiprecision/cpp_int.hpp>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace {
 
+using boost::multiprecision::cpp_int;
+// Wide enough for n(cb − an)² times 10³⁸ with n up to 10⁴ and a map of up to 2⁶² pixels.
+using Wide = boost::multiprecision::int512_t;
+
 // The normal distribution's 97.5 % quantile: 95 % between -z and z.
 constexpr double z = 1.959963984540054;
+// z² to 38 decimals, 3.84145882069412595836137543736259684621: the exact decisions compare whole
+// numbers with it, far finer than the double z of the limits drawn.
+const Wide zSquaredNumerator("384145882069412595836137543736259684621");
+const Wide zSquaredDenominator("100000000000000000000000000000000000000");
+
+// Tails computed in extended precision are off by far less than this; nearer to the fraction
+// they are compared with, the comparison is made again in whole numbers.
+constexpr long double nearTie = 1e-12L;
 
 ShareLimits CutToShares(double lower, double upper)
 {
     return {std::clamp(lower, 0.0, 1.0), std::clamp(upper, 0.0, 1.0)};
 }
 
-bool Holds(const ShareLimits& limits, long double share)
+// Σ C(n, k) aᵏ dⁿ⁻ᵏ for k from 0 to `count`: P(count ≤ c) at the share a / (a + d), times (a + d)ⁿ.
+cpp_int AtMostSum(int32_t sampleSize, int32_t count, int64_t a, int64_t d)
 {
-    return limits.Lower <= share && share <= limits.Upper;
+    if (d == 0)
+        return count == sampleSize ? cpp_int(pow(cpp_int(a), unsigned(sampleSize))) : cpp_int(0);
+    cpp_int term = pow(cpp_int(d), unsigned(sampleSize));
+    cpp_int sum = term;
+    // Each step stays whole: C(n, k)(n − k)/(k + 1) is C(n, k + 1), and the term then holds dⁿ⁻ᵏ⁻¹.
+    for (int32_t k = 0; k < count && term != 0; ++k) {
+        term *= sampleSize - k;
+        term /= k + 1;
+        term *= a;
+        term /= d;
+        sum += term;
+    }
+    return sum;
+}
+
+int Sign(const cpp_int& left, const cpp_int& right)
+{
+    return left < right ? -1 : left > right ? 1 : 0;
+}
+
+// n(c/n − p)² against the bound of each method, multiplied through by n²b² (and by 10³⁸ where z²
+// enters) so that only whole numbers are compared.
+bool HoldsInWholeNumbers(IntervalMethod method, int32_t count, int32_t sampleSize, PixelShare share)
+{
+    const Wide c = count, n = sampleSize, a = share.Chosen, b = share.Total;
+    const Wide gap = c * b - a * n;
+    const Wide gapSquared = gap * gap;
+    switch (method) {
+    case IntervalMethod::RootN:
+        return gapSquared <= n * b * b;
+    case IntervalMethod::Wilson:
+        return gapSquared * zSquaredDenominator <= zSquaredNumerator * n * a * (b - a);
+    case IntervalMethod::Wald:
+        return n * gapSquared * zSquaredDenominator <= zSquaredNumerator * c * (n - c) * b * b;
+    case IntervalMethod::ClopperPearson:
+        break;
+    }
+    return false;
 }
 
 }  // namespace
@@ -50,7 +102,9 @@ ShareLimits MethodLimits(IntervalMethod method, int32_t count, int32_t sampleSiz
         const double z2 = z * z;
         const double centre = (count + z2 / 2) / (n + z2);
         const double half = z / (n + z2) * std::sqrt(count * (n - count) / n + z2 / 4);
-        return CutToShares(centre - half, centre + half);
+        // No point found gives a lower limit of exactly 0, every point an upper one of exactly 1;
+        // computed, they come out a hair off, and p = 1 would look missed.
+        return CutToShares(count == 0 ? 0.0 : centre - half, count == sampleSize ? 1.0 : centre + half);
     }
     case IntervalMethod::Wald: {
         const double half = z * std::sqrt(f * (1 - f) / n);
@@ -64,41 +118,107 @@ ShareLimits MethodLimits(IntervalMethod method, int32_t count, int32_t sampleSiz
     return {};
 }
 
-std::vector<ShareLimits> LimitsOfEveryCount(IntervalMethod method, int32_t sampleSize)
+CountDistribution::CountDistribution(int32_t sampleSize, PixelShare share)
+    : sampleSize(sampleSize), share(share)
 {
-    std::vector<ShareLimits> limits;
-    limits.reserve(size_t(sampleSize) + 1);
+    const int64_t common = std::gcd(share.Chosen, share.Total);
+    this->share = {share.Chosen / common, share.Total / common};
+    const boost::math::binomial_distribution<long double> law(sampleSize, this->share.Value());
+    probabilities.resize(size_t(sampleSize) + 1);
+    atMost.resize(probabilities.size());
+    atLeast.resize(probabilities.size());
     for (int32_t count = 0; count <= sampleSize; ++count)
-        limits.push_back(MethodLimits(method, count, sampleSize));
-    return limits;
+        probabilities[size_t(count)] = pdf(law, static_cast<long double>(count));
+    long double sum = 0;
+    for (int32_t count = 0; count <= sampleSize; ++count)
+        atMost[size_t(count)] = sum += probabilities[size_t(count)];
+    sum = 0;
+    for (int32_t count = sampleSize; count >= 0; --count)
+        atLeast[size_t(count)] = sum += probabilities[size_t(count)];
 }
 
-long double ExpectedCoverage(const std::vector<ShareLimits>& limitsOfEveryCount, long double share)
+long double CountDistribution::ProbabilityOf(const std::vector<uint8_t>& marked) const
 {
-    const auto sampleSize = static_cast<long double>(limitsOfEveryCount.size() - 1);
-    const boost::math::binomial_distribution<long double> counts(sampleSize, share);
-    long double coverage = 0;
-    for (size_t count = 0; count < limitsOfEveryCount.size(); ++count)
-        if (Holds(limitsOfEveryCount[count], share))
-            coverage += pdf(counts, static_cast<long double>(count));
-    return coverage;
+    long double sum = 0;
+    for (size_t count = 0; count < probabilities.size(); ++count)
+        if (marked[count])
+            sum += probabilities[count];
+    return sum;
 }
 
-CountRange FluctuationCounts95(long double share, int32_t sampleSize)
+int CountDistribution::CompareAtMost(int32_t count, int64_t numerator, int64_t denominator) const
 {
-    const boost::math::binomial_distribution<long double> counts(sampleSize, share);
-    CountRange range{-1, sampleSize};
-    long double cumulated = 0;
+    const long double fraction = (long double)numerator / denominator;
+    const long double tail = atMost[size_t(count)];
+    if (std::abs(tail - fraction) > nearTie)
+        return tail < fraction ? -1 : 1;
+    return Sign(denominator * AtMostSum(sampleSize, count, share.Chosen, share.Total - share.Chosen),
+                numerator * pow(cpp_int(share.Total), unsigned(sampleSize)));
+}
+
+int CountDistribution::CompareAtLeast(int32_t count, int64_t numerator, int64_t denominator) const
+{
+    const long double fraction = (long double)numerator / denominator;
+    const long double tail = atLeast[size_t(count)];
+    if (std::abs(tail - fraction) > nearTie)
+        return tail < fraction ? -1 : 1;
+    // At least c chosen pixels out of n is at most n − c of the others.
+    return Sign(denominator * AtMostSum(sampleSize, sampleSize - count, share.Total - share.Chosen, share.Chosen),
+                numerator * pow(cpp_int(share.Total), unsigned(sampleSize)));
+}
+
+std::vector<uint8_t> CountsWhoseIntervalHolds(IntervalMethod method, const CountDistribution& counts)
+{
+    const int32_t sampleSize = counts.SampleSize();
+    std::vector<uint8_t> holds(size_t(sampleSize) + 1);
     for (int32_t count = 0; count <= sampleSize; ++count) {
-        cumulated += pdf(counts, static_cast<long double>(count));
-        if (range.Lowest < 0 && cumulated > 0.025L)
-            range.Lowest = count;
-        if (cumulated >= 0.975L) {
-            range.Highest = count;
-            break;
-        }
+        if (method == IntervalMethod::ClopperPearson)
+            // The lower limit is the share at which P(count ≥ c) is 2.5 %, and that chance grows
+            // with the share: the limit is at most p when P(count ≥ c) at p is at least 2.5 %.
+            // The upper limit mirrors it.
+            holds[size_t(count)] = counts.CompareAtLeast(count, 1, 40) >= 0 && counts.CompareAtMost(count, 1, 40) >= 0;
+        else
+            holds[size_t(count)] = HoldsInWholeNumbers(method, count, sampleSize, counts.Share());
     }
+    return holds;
+}
+
+CountRange FluctuationCounts95(const CountDistribution& counts)
+{
+    const int32_t sampleSize = counts.SampleSize();
+    CountRange range{0, sampleSize, 0};
+    while (counts.CompareAtMost(range.Lowest, 1, 40) <= 0)
+        ++range.Lowest;
+    range.Highest = range.Lowest;
+    while (counts.CompareAtMost(range.Highest, 39, 40) < 0)
+        ++range.Highest;
+    for (int32_t count = range.Lowest; count <= range.Highest; ++count)
+        range.Probability += counts.Probability(count);
     return range;
+}
+
+ShareAxis RoundShareAxis(double low, double high)
+{
+    low = std::clamp(low, 0.0, 1.0);
+    high = std::clamp(high, low, 1.0);
+    // The smallest step of 1, 2 or 5 times a power of ten that leaves at most ten ticks between
+    // round values around the range; a step of 0.1 always does.
+    for (int decimals = 6; decimals >= 1; --decimals)
+        for (int multiple : {1, 2, 5}) {
+            const double step = multiple * std::pow(10.0, -decimals);
+            // A hair of slack, so that 0.3 over 0.1 counts as 3 and not as 2.9999…
+            double from = std::floor(low / step + 1e-9) * step;
+            double to = std::min(1.0, std::ceil(high / step - 1e-9) * step);
+            if (to - from < step / 2) {
+                if (from + step <= 1.0)
+                    to = from + step;
+                else
+                    from = to - step;
+            }
+            if ((to - from) / step <= 10 + 1e-9)
+                return {from, to, step, decimals};
+        }
+    return {0.0, 1.0, 0.1, 1};
 }
 
 SurveySimulation::SurveySimulation(const PixelView& map, const std::vector<uint32_t>& chosenColours,
@@ -135,18 +255,20 @@ SurveySimulation::SurveySimulation(const PixelView& map, const std::vector<uint3
     for (size_t i = 0; i < colours.size(); ++i)
         if (pixelsOfColour[i] == 0)
             throw EInvalidOperation(QStringLiteral("La couleur %1 n'est pas dans la carte.").arg(ColourText(colours[i])));
+    share = {0, int64_t(width) * height};
     for (int64_t pixels : pixelsOfColour)
-        chosenPixels += pixels;
-    trueShare = chosenPixels / ((long double)width * height);
+        share.Chosen += pixels;
 
+    const CountDistribution law(sampleSize, share);
+    fluctuation = FluctuationCounts95(law);
     for (size_t m = 0; m < IntervalMethods.size(); ++m) {
-        const std::vector<ShareLimits> limits = LimitsOfEveryCount(IntervalMethods[m], sampleSize);
         MethodTable& table = tables[m];
-        for (const ShareLimits& each : limits) {
-            table.Holds.push_back(Holds(each, trueShare) ? 1 : 0);
-            table.Width.push_back(each.Upper - each.Lower);
+        table.Holds = CountsWhoseIntervalHolds(IntervalMethods[m], law);
+        table.Expected = law.ProbabilityOf(table.Holds);
+        for (int32_t count = 0; count <= sampleSize; ++count) {
+            const ShareLimits limits = MethodLimits(IntervalMethods[m], count, sampleSize);
+            table.Width.push_back(limits.Upper - limits.Lower);
         }
-        table.Expected = ExpectedCoverage(limits, trueShare);
     }
     counts.resize(size_t(surveys));
 }
@@ -168,6 +290,12 @@ void SurveySimulation::Run(const std::atomic<bool>& stop)
         counts[size_t(survey)] = count;
         done.store(survey + 1, std::memory_order_release);
     }
+}
+
+bool SurveySimulation::Holds(IntervalMethod method, int32_t count) const
+{
+    const auto m = size_t(std::find(IntervalMethods.begin(), IntervalMethods.end(), method) - IntervalMethods.begin());
+    return tables[m].Holds[size_t(count)] != 0;
 }
 
 std::vector<MethodFigures> SurveySimulation::Figures() const

@@ -25,21 +25,74 @@ constexpr std::array<IntervalMethod, 4> IntervalMethods = {IntervalMethod::Clopp
 
 // "Clopper-Pearson", "Wilson", "Wald", "f ± 1/√n".
 QString MethodName(IntervalMethod method);
+// The limits as drawn and as their widths are averaged, in double precision; a limit that is 0 or
+// 1 in exact arithmetic is exactly 0 or 1. Whether they hold a share is not read from them: see
+// CountsWhoseIntervalHolds.
 ShareLimits MethodLimits(IntervalMethod method, int32_t count, int32_t sampleSize);
-// The limits for every count from 0 to the sample size: what the simulation looks up.
-std::vector<ShareLimits> LimitsOfEveryCount(IntervalMethod method, int32_t sampleSize);
-// The chance that the interval holds the true share, from the binomial distribution of the count:
-// the probabilities of the counts whose limits hold it, summed in extended precision.
-long double ExpectedCoverage(const std::vector<ShareLimits>& limitsOfEveryCount, long double share);
+
+// The true share of a land use: its pixels over the map's, a ratio of whole numbers.
+struct PixelShare {
+    int64_t Chosen;
+    int64_t Total;  // at least 1, and at least Chosen
+
+    long double Value() const { return (long double)Chosen / Total; }
+};
+
+// The law of the count of chosen pixels found by a survey of n points when the true share is p:
+// the binomial distribution, with its tails.
+class CountDistribution {
+public:
+    CountDistribution(int32_t sampleSize, PixelShare share);
+
+    int32_t SampleSize() const { return sampleSize; }
+    PixelShare Share() const { return share; }
+    // The probability of each count, in extended precision.
+    long double Probability(int32_t count) const { return probabilities[size_t(count)]; }
+    // The probability that the count is one of those marked (one entry a count from 0 to n).
+    long double ProbabilityOf(const std::vector<uint8_t>& marked) const;
+    // The sign of P(count ≤ c) − numerator / denominator, or of P(count ≥ c) − that fraction:
+    // read from the tails in extended precision, and where they come within 10⁻¹² of the fraction,
+    // from the binomial sums in whole numbers, so that a tie is told as a tie.
+    int CompareAtMost(int32_t count, int64_t numerator, int64_t denominator) const;
+    int CompareAtLeast(int32_t count, int64_t numerator, int64_t denominator) const;
+
+private:
+    int32_t sampleSize;
+    PixelShare share;  // in lowest terms
+    std::vector<long double> probabilities;
+    std::vector<long double> atMost;   // P(count ≤ c), summed from 0 up
+    std::vector<long double> atLeast;  // P(count ≥ c), summed from n down
+};
+
+// Whether the interval of each count, from 0 to n, holds the true share: the one decision behind
+// the expected coverage, the simulated one and the colour of each interval drawn. It is made in
+// exact arithmetic, never by comparing a rounded limit with p: f ± 1/√n holds p when
+// n(f − p)² ≤ 1, Wald's interval when n(f − p)² ≤ z²f(1 − f), Wilson's when n(f − p)² ≤ z²p(1 − p)
+// (z² to 38 decimals), Clopper and Pearson's when P(count ≥ c) and P(count ≤ c) at p both reach
+// 2.5 %.
+std::vector<uint8_t> CountsWhoseIntervalHolds(IntervalMethod method, const CountDistribution& counts);
 
 // The counts between which a survey of n points falls at least 95 % of the time when the true
 // share is p: from the smallest count whose cumulative probability exceeds 2.5 % to the smallest
-// whose cumulative probability reaches 97.5 %. Over n, the fluctuation interval of the share.
+// whose cumulative probability reaches 97.5 %, each decided exactly. Over n, the fluctuation
+// interval of the share; Probability is the exact chance of falling in it, often above 95 %.
 struct CountRange {
     int32_t Lowest;
     int32_t Highest;
+    long double Probability;
 };
-CountRange FluctuationCounts95(long double share, int32_t sampleSize);
+CountRange FluctuationCounts95(const CountDistribution& counts);
+
+// A share axis with round ticks for a chart: from `From` to `To` by `Step` (1, 2 or 5 times a
+// power of ten), within 0 and 1, covering the range asked, with about four to ten ticks; its
+// labels need `Decimals` digits after the separator.
+struct ShareAxis {
+    double From;
+    double To;
+    double Step;
+    int Decimals;
+};
+ShareAxis RoundShareAxis(double low, double high);
 
 // One method's row of the table, over the surveys done so far.
 struct MethodFigures {
@@ -63,8 +116,13 @@ public:
     int32_t SampleSize() const { return sampleSize; }
     int32_t Surveys() const { return static_cast<int32_t>(counts.size()); }
     uint32_t Seed() const { return seed; }
-    int64_t ChosenPixels() const { return chosenPixels; }
-    long double TrueShare() const { return trueShare; }
+    int64_t ChosenPixels() const { return share.Chosen; }
+    PixelShare Share() const { return share; }
+    long double TrueShare() const { return share.Value(); }
+    // The counts between which 95 % of the surveys should fall, for this n and p.
+    CountRange Fluctuation() const { return fluctuation; }
+    // Whether the method's interval for this count holds the true share (CountsWhoseIntervalHolds).
+    bool Holds(IntervalMethod method, int32_t count) const;
 
     // Runs the surveys still to do, one after the other, until all are done or `stop` is set,
     // which is looked at after each survey (a few hundred microseconds apart at most). The points
@@ -88,8 +146,8 @@ private:
     int32_t width;
     int32_t height;
     std::vector<uint8_t> chosen;  // one byte a pixel, row after row: 1 for a chosen colour
-    int64_t chosenPixels = 0;
-    long double trueShare = 0;
+    PixelShare share;
+    CountRange fluctuation;
     std::vector<int32_t> counts;  // all K, filled in order
     std::atomic<int32_t> done = 0;
 

@@ -3,28 +3,40 @@
 #include "core/Numbers.h"
 #include "core/ResultsCsv.h"
 
-QString ColourCensusCsv(const std::vector<MapColour>& colours)
+QString ColourCensusCsv(const std::vector<MapColour>& colours, const ColourNames& names)
 {
-    QString text = CsvLine({QStringLiteral("Couleur"), QStringLiteral("Pixels"), QStringLiteral("Part vraie")});
-    for (const MapColour& colour : colours)
-        text += CsvLine({ColourText(colour.Rgb), IntegerText(colour.Pixels), RealText(colour.Share)});
+    QString text = CsvLine({QStringLiteral("Couleur"), QStringLiteral("Pixels"), QStringLiteral("Part vraie"),
+                            QStringLiteral("Usage du sol")});
+    for (const MapColour& colour : colours) {
+        const auto name = names.find(colour.Rgb);
+        text += CsvLine({ColourText(colour.Rgb), IntegerText(colour.Pixels), RealText(colour.Share),
+                         name != names.end() ? CsvTypedText(name->second) : QString()});
+    }
     return text;
 }
 
 QString SimulationCsv(const SurveySimulation& simulation, const QString& mapFile,
-                      const std::vector<uint32_t>& chosenColours)
+                      const std::vector<uint32_t>& chosenColours, const ColourNames& names)
 {
     QStringList colours;
     for (uint32_t rgb : chosenColours)
         colours << ColourText(rgb);
     const std::vector<MethodFigures> figures = simulation.Figures();
+    const CountRange fluctuation = simulation.Fluctuation();
+    const long double n = simulation.SampleSize();
     QString text;
     text += CsvLine({QStringLiteral("Carte"), CsvTypedText(mapFile)});
     text += CsvLine({QStringLiteral("Couleurs"), colours.join(QLatin1Char(','))});
+    const QString use = LandUseOf(chosenColours, names);
+    if (!use.isEmpty())
+        text += CsvLine({QStringLiteral("Usage du sol"), CsvTypedText(use)});
     text += CsvLine({QStringLiteral("Part vraie"), RealText(simulation.TrueShare())});
     text += CsvLine({QStringLiteral("Taille de l'échantillon"), IntegerText(simulation.SampleSize())});
     text += CsvLine({QStringLiteral("Enquêtes"), IntegerText(figures.front().Surveys)});
     text += CsvLine({QStringLiteral("Graine"), IntegerText(simulation.Seed())});
+    text += CsvLine({QStringLiteral("Intervalle de fluctuation à 95 %"), RealText(fluctuation.Lowest / n),
+                     RealText(fluctuation.Highest / n)});
+    text += CsvLine({QStringLiteral("Probabilité d'y tomber"), RealText(fluctuation.Probability)});
     text += QStringLiteral("\r\n");
     text += CsvLine({QStringLiteral("Méthode"), QStringLiteral("Couverture simulée"),
                      QStringLiteral("Borne basse à 95 %"), QStringLiteral("Borne haute à 95 %"),

@@ -10,14 +10,16 @@
 #include <QString>
 #include <vector>
 
-// The map's colours under "Couleur;Pixels;Part vraie", largest first.
-QString ColourCensusCsv(const std::vector<MapColour>& colours);
+// The map's colours under "Couleur;Pixels;Part vraie;Usage du sol", largest first, each with the
+// name its legend gives it (empty without one).
+QString ColourCensusCsv(const std::vector<MapColour>& colours, const ColourNames& names);
 
-// A header block (the map, the chosen colours, their true share, n, the surveys done, the seed),
-// a blank line, then one row per method: the simulated coverage with its exact 95 % limits, the
-// expected coverage and the mean width.
+// A header block (the map, the chosen colours and the land use the legend names them, their true
+// share, n, the surveys done, the seed, the fluctuation interval and the exact chance of falling
+// in it), a blank line, then one row per method: the simulated coverage with its exact 95 %
+// limits, the expected coverage and the mean width.
 QString SimulationCsv(const SurveySimulation& simulation, const QString& mapFile,
-                      const std::vector<uint32_t>& chosenColours);
+                      const std::vector<uint32_t>& chosenColours, const ColourNames& names);
 
 // The estimate of each survey done, in order, under "Enquête;Points comptés;Part estimée".
 QString EstimatesCsv(const SurveySimulation& simulation);

@@ -1,5 +1,17 @@
 #include "picture/MapPixels.h"
 
+#include "picture/SavedFile.h"
+
+#include <QFileInfo>
+
+ColourNames ReadLegendBeside(const QString& mapFile)
+{
+    const QString legend = LegendFileFor(mapFile);
+    if (!QFileInfo::exists(legend))
+        return {};
+    return ParseLegend(ReadSmallFile(legend, MaxLegendBytes), legend);
+}
+
 // A picture already in RGB32 is shared, not copied; any other (indexed, 16 or 24 bits, one bit)
 // becomes RGB32, its colours unchanged. The reader has already laid transparency on white.
 MapPixels::MapPixels(const TBitmap& map) : rgb(map.Image().convertToFormat(QImage::Format_RGB32)) {}

@@ -7,6 +7,11 @@
 
 #include <QImage>
 
+// The names that the legend beside `mapFile` gives its colours (core/MapColours: LegendFileFor),
+// none when it has no legend. Throws, with the French message, for a legend that cannot be read
+// or is not one.
+ColourNames ReadLegendBeside(const QString& mapFile);
+
 class MapPixels {
 public:
     explicit MapPixels(const TBitmap& map);

@@ -257,8 +257,8 @@ private slots:
         desktop->Run("xdotool", {"type", "25"});
         const Window map = Open(main, "3)- Cliquez pour dessiner la carte", "Fond de Carte");
         ClickOn(map.Named("Go"));
-        // "Go" drew its points: the seed box shows the seed they came from.
-        QTRY_VERIFY_WITH_TIMEOUT(!Awaited("Fond de Carte").Named("1)- Graine :").Text.isEmpty(), patience);
+        // "Go" drew its points: the panel shows the seed they came from.
+        QTRY_VERIFY_WITH_TIMEOUT(!Awaited("Fond de Carte").Named("Graine utilisée").Text.isEmpty(), patience);
         Close(map, "Pour voir les résultats");
 
         Close(Open(main, "4)- Afficher les résultats", "Résultats"), "Fermer");

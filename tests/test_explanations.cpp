@@ -15,6 +15,9 @@
 #include <QPushButton>
 #include <QRawFont>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
 #include <QTest>
 
 namespace {
@@ -75,6 +78,47 @@ private slots:
             for (const QChar letter : expectedLines.join(QString()))
                 QVERIFY2(face.supportsCharacter(letter), qPrintable(QString(letter)));
         }
+    }
+
+    // Projected, old-style figures pass for letters ("95 %" reads "9s %", "1 -" reads "I -"):
+    // each figure of the text, as the window draws it, stands on the baseline as tall as a capital.
+    void figuresAreDrawnLining_data()
+    {
+        QTest::addColumn<int>("position");
+        const QString text = expectedLines.join(QLatin1Char('\n'));
+        for (int at = 0; at < text.size(); ++at)
+            if (text[at].isDigit())
+                QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(text[at]).arg(at))) << at;
+    }
+
+    void figuresAreDrawnLining()
+    {
+        QFETCH(int, position);
+        ShowExplanations();
+        QPlainTextEdit* memo = Form3->Memo1;
+        const QImage shown = memo->viewport()->grab().toImage();
+        QTextCursor cursor(memo->document());
+        cursor.setPosition(position);
+        const QRect before = memo->cursorRect(cursor);
+        cursor.setPosition(position + 1);
+        const int end = memo->cursorRect(cursor).left();
+        const QTextBlock block = memo->document()->findBlock(position);
+        const QTextLine line = block.layout()->lineForTextPosition(position - block.position());
+        const int baseline = before.top() + qRound(line.ascent());
+        // The figure's ink: the window's yellow on its navy ground.
+        int top = shown.height(), bottom = -1;
+        for (int y = before.top(); y <= before.bottom(); ++y)
+            for (int x = before.left(); x < end; ++x)
+                if (qRed(shown.pixel(x, y)) > 128) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        // An old-style 1 or 2 is as tall as an x, a 3, 4, 5, 7 or 9 hangs below the baseline.
+        const QFontMetrics metrics(memo->font());
+        const QString measures = QStringLiteral("top %1, bottom %2, baseline %3, x-height %4, capital %5")
+                                     .arg(top).arg(bottom).arg(baseline).arg(metrics.xHeight()).arg(metrics.capHeight());
+        QVERIFY2(baseline - top > (metrics.xHeight() + metrics.capHeight()) / 2, qPrintable(measures));
+        QVERIFY2(bottom <= baseline, qPrintable(measures));  // the baseline's own row: smoothing
     }
 
     void wholeTextFitsWithoutScrolling()

@@ -1,9 +1,11 @@
 // The program installed as a desktop program: `cmake --install` into a folder of its own puts
 // each file where the desktop looks for it, the desktop's own checkers accept the entry and the
 // metadata, the icons of every size show the window icon's picture, the installed program starts
-// from an empty folder, and the Debian package holds each installed file.
+// from an empty folder and from its menu entry, session files are known by their type, and the
+// Debian package holds each installed file.
 
 #include "app/Application.h"
+#include "core/SurveyFile.h"
 #include "ui/Artwork.h"
 
 #include <QApplication>
@@ -20,6 +22,8 @@
 
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 
 const QString appId = QStringLiteral(SONDELIO_APP_ID);
@@ -32,8 +36,10 @@ QStringList InstalledFiles()
         "bin/sondelio",
         "bin/sondelio-simulation",
         "share/sondelio/rizo0346.bmp",
+        "share/sondelio/rizo0346-legende.csv",
         "share/sondelio/Abaque_bon.bmp",
         "share/applications/" + appId + ".desktop",
+        "share/mime/packages/" + appId + ".xml",
         "share/metainfo/" + appId + ".metainfo.xml",
         "share/icons/hicolor/scalable/apps/" + appId + ".svg",
         "share/man/man1/sondelio.1.gz",
@@ -48,10 +54,12 @@ QStringList InstalledFiles()
 
 // Runs a command to its end; its output, both streams, goes into `output`.
 int Run(const QString& program, const QStringList& arguments, QString* output = nullptr,
-        const QString& folder = QString())
+        const QString& folder = QString(),
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProcessEnvironment(environment);
     if (!folder.isEmpty())
         process.setWorkingDirectory(folder);
     process.start(program, arguments);
@@ -60,6 +68,15 @@ int Run(const QString& program, const QStringList& arguments, QString* output = 
     if (output)
         *output = QString::fromUtf8(process.readAll());
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// Why a test that needs these tools cannot run here, or nothing.
+QString MissingTool(std::initializer_list<const char*> tools)
+{
+    for (const char* tool : tools)
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            return QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool);
+    return QString();
 }
 
 // How far two pictures of one size lie apart: the mean difference of their colour channels,
@@ -161,16 +178,27 @@ private:
 class InstallTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir prefix;
+    QTemporaryDir prefixParent;
+    // A folder name that the desktop's command line must quote and escape, as a user may choose.
+    QString prefix() const { return prefixParent.filePath(QStringLiteral("Logiciels \"libres\" de l'école ($)")); }
 
-    QString Installed(const QString& relative) const { return prefix.path() + '/' + relative; }
+    QString Installed(const QString& relative) const { return prefix() + '/' + relative; }
+
+    // The desktop's view of the installation: its data folder first, nothing of the user's.
+    QProcessEnvironment DesktopEnvironment(const QString& userData) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_DIRS", Installed("share") + ":/usr/share");
+        environment.insert("XDG_DATA_HOME", userData);
+        return environment;
+    }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(prefix.isValid());
+        QVERIFY(prefixParent.isValid());
         QString output;
-        QVERIFY2(Run(SONDELIO_CMAKE, {"--install", SONDELIO_BUILD_DIR, "--prefix", prefix.path()},
+        QVERIFY2(Run(SONDELIO_CMAKE, {"--install", SONDELIO_BUILD_DIR, "--prefix", prefix()},
                      &output) == 0,
                  qPrintable(output));
     }
@@ -283,7 +311,7 @@ private slots:
     }
 
     // The installed simulation finds the demo map in share/sondelio as the program does, and lists
-    // its eight colours, the streets' grey among them.
+    // its eight colours named by the legend beside it, the streets' grey among them.
     void installedSimulationListsTheDemoMapsColoursFromAnEmptyFolder()
     {
         QTemporaryDir emptyFolder;
@@ -297,8 +325,8 @@ private slots:
         QVERIFY2(simulation.exitCode() == 0, simulation.readAllStandardError().constData());
         const QStringList lines = QString::fromUtf8(simulation.readAllStandardOutput()).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1 + 8);
-        QCOMPARE(lines.first(), "Couleur;Pixels;Part vraie");
-        QVERIFY2(lines.contains("808080;74760;0.15575"), qPrintable(lines.join('\n')));
+        QCOMPARE(lines.first(), "Couleur;Pixels;Part vraie;Usage du sol");
+        QVERIFY2(lines.contains("808080;74760;0.15575;trafic"), qPrintable(lines.join('\n')));
     }
 
     // Started from an empty folder on a desktop of the test's own (an X server, Xvfb), the
@@ -313,9 +341,8 @@ private slots:
     void installedProgramDrawsTheDemoMapAndTheChartFromAnEmptyFolder()
     {
         QFETCH(QString, shownWindow);
-        for (const char* tool : {"Xvfb", "xdotool", "xwininfo"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool)));
+        if (const QString missing = MissingTool({"Xvfb", "xdotool", "xwininfo"}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         TestDisplay display;
         if (!display.Start())
             QSKIP("Xvfb could not start");
@@ -324,15 +351,17 @@ private slots:
         QProcess program;
         program.setProcessEnvironment(display.ProgramEnvironment());
         program.setWorkingDirectory(emptyFolder.path());
-        program.start(Installed("bin/sondelio"), {});
         program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(Installed("bin/sondelio"), {});
         QString mainWindow;
         // Start-up on a busy machine, beside the other tests, takes its time. Should it never
         // come, the program's state and output say why.
         const bool started = QTest::qWaitFor(
             [&] { return !(mainWindow = display.WindowTitled("rizo0346.bmp")).isEmpty(); }, 12 * patience);
         QVERIFY2(started, qPrintable(QStringLiteral("no main window; program %1, exit code %2, output: %3")
-                                         .arg(program.state() == QProcess::Running ? "running" : "ended")
+                                         .arg(program.state() == QProcess::Running ? "running"
+                                              : program.exitStatus() == QProcess::CrashExit ? "crashed"
+                                                                                           : "ended")
                                          .arg(program.exitCode())
                                          .arg(QString::fromLocal8Bit(program.readAll()))));
         if (shownWindow == "Fond de Carte") {
@@ -355,6 +384,95 @@ private slots:
         if (!program.waitForFinished(patience))
             program.kill();
         QVERIFY(!errorBoxShown);
+    }
+
+    // The menu entry names the installed program by its absolute path: the desktop shows it and
+    // starts the program where the PATH lacks its folder (an installation under ~/.local), the
+    // map file chosen reaching it as its one argument, whatever the characters of the folders.
+    void menuEntryStartsTheProgramWhereThePathLacksItsFolder()
+    {
+        if (const QString missing = MissingTool({"Xvfb", "xdotool", "xprop", "gio"}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        TestDisplay display;
+        if (!display.Start())
+            QSKIP("Xvfb could not start");
+        QTemporaryDir maps;
+        const QString map = maps.filePath("plan de la ville.bmp");
+        QVERIFY(QFile::copy(Installed("share/sondelio/rizo0346.bmp"), map));
+
+        // gio opens the entry as the desktop does: it refuses one whose TryExec is not found. The
+        // program outlives it, so that its output goes to a file rather than a pipe that closes.
+        QProcess launcher;
+        QProcessEnvironment environment = display.ProgramEnvironment();
+        environment.insert("PATH", "/usr/bin:/bin");
+        launcher.setProcessEnvironment(environment);
+        launcher.setStandardOutputFile(maps.filePath("output"));
+        launcher.setProcessChannelMode(QProcess::MergedChannels);
+        launcher.start("gio", {"launch", Installed("share/applications/" + appId + ".desktop"), map});
+        QVERIFY(launcher.waitForFinished(patience));
+        QFile launcherOutput(maps.filePath("output"));
+        QVERIFY2(launcher.exitCode() == 0, launcherOutput.open(QIODevice::ReadOnly) ? launcherOutput.readAll().constData() : "");
+        QString mainWindow;
+        QVERIFY2(QTest::qWaitFor([&] { return !(mainWindow = display.WindowTitled("rizo0346.bmp")).isEmpty(); },
+                                 12 * patience),
+                 "the program started from its menu entry shows no main window");
+        const QString pid = QRegularExpression("= (\\d+)")
+                                .match(display.Run("xprop", {"-id", mainWindow, "_NET_WM_PID"}))
+                                .captured(1);
+        QFile commandLine("/proc/" + pid + "/cmdline");
+        QVERIFY2(!pid.isEmpty() && commandLine.open(QIODevice::ReadOnly), qPrintable(pid));
+        const QStringList arguments = QString::fromLocal8Bit(commandLine.readAll()).split(QChar(0), Qt::SkipEmptyParts);
+        ::kill(pid.toInt(), SIGTERM);
+        QCOMPARE(arguments, QStringList({Installed("bin/sondelio"), map}));
+    }
+
+    // The session files have a type of their own, known by their name or, whatever their name, by
+    // their first bytes as the program writes them.
+    void sessionFilesAreKnownByTheirType_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("isSession");
+        TSurveyTally survey;
+        survey.MapWidth = 600;
+        survey.MapHeight = 450;
+        const QByteArray session = WriteSurveyFile(survey, "plan de la ville.bmp", QByteArray(32, '\xab'));
+        QTest::newRow("named .sondelio") << "lecon.sondelio" << session << true;
+        QTest::newRow("named otherwise") << "lecon-jean" << session << true;
+        QTest::newRow("JSON of the same start, another format")
+            << "notes" << QByteArray(R"({"carte":{"fichier":"plan.bmp"},"format":"autre"})") << false;
+    }
+
+    void sessionFilesAreKnownByTheirType()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, isSession);
+        if (const QString missing = MissingTool({"update-mime-database", "gio"}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        QString output;
+        QVERIFY2(Run("update-mime-database", {Installed("share/mime")}, &output) == 0, qPrintable(output));
+        QTemporaryDir folder;
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+        QCOMPARE(Run("gio", {"info", "--attributes=standard::content-type", file.fileName()}, &output, QString(),
+                     DesktopEnvironment(folder.filePath("user"))),
+                 0);
+        QCOMPARE(output.contains("standard::content-type: application/x-sondelio\n"), isSession);
+    }
+
+    void menuEntryOpensSessionFiles()
+    {
+        if (const QString missing = MissingTool({"update-desktop-database", "gio"}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        // What the package's trigger does on installing: the entries' types gathered in a cache.
+        QString output;
+        QVERIFY2(Run("update-desktop-database", {Installed("share/applications")}, &output) == 0, qPrintable(output));
+        QTemporaryDir userData;
+        QCOMPARE(Run("gio", {"mime", "application/x-sondelio"}, &output, QString(), DesktopEnvironment(userData.path())),
+                 0);
+        QVERIFY2(output.contains(appId + ".desktop"), qPrintable(output));
     }
 
     void packageHoldsEachInstalledFile()
@@ -381,6 +499,14 @@ private slots:
         // From the libraries the program links, and what no library can tell.
         for (const char* package : {"libqt6widgets6", "libc6", "fonts-liberation", "qt6-translations-l10n"})
             QVERIFY2(depends.contains(package), qPrintable(depends));
+
+        // Debian's checker, where it is installed: not one error or warning about the package.
+        if (QStandardPaths::findExecutable("lintian").isEmpty())
+            return;
+        QString findings;
+        Run("lintian", {packageFolder.filePath(packages.first())}, &findings);
+        const QRegularExpression errorOrWarning("^[EW]: ", QRegularExpression::MultilineOption);
+        QVERIFY2(!findings.contains(errorOrWarning), qPrintable(findings));
     }
 };
 

@@ -74,6 +74,41 @@ private slots:
         }
     }
 
+    // A seed: blanks at either end are dropped; a whole number out of range is told the range.
+    void parsesSeeds_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<uint>("value");
+        QTest::addColumn<QString>("error");  // empty: accepted
+        const QString range = QStringLiteral("' est hors des limites : la graine est un nombre entier de 0 à 4294967295");
+        const QString notWhole = QStringLiteral("' n'est pas une valeur entière correcte");
+        QTest::newRow("plain") << "12" << 12u << "";
+        QTest::newRow("leading blank") << " 12" << 12u << "";
+        QTest::newRow("trailing blank") << "12 " << 12u << "";
+        QTest::newRow("tab and line break around") << "\t12\n" << 12u << "";
+        QTest::newRow("zero") << "0" << 0u << "";
+        QTest::newRow("largest") << "4294967295" << 4294967295u << "";
+        QTest::newRow("just past largest") << "4294967296" << 0u << "'4294967296" + range;
+        QTest::newRow("far past largest") << "99999999999999999999999" << 0u << "'99999999999999999999999" + range;
+        QTest::newRow("negative") << "-1" << 0u << "'-1" + range;
+        QTest::newRow("blank inside") << "1 2" << 0u << "'1 2" + notWhole;
+        QTest::newRow("blanks only") << "  " << 0u << "'  " + notWhole;
+        QTest::newRow("minus alone") << "-" << 0u << "'-" + notWhole;
+        QTest::newRow("arabic-indic digits") << QString::fromUtf8("١٢") << 0u << QString::fromUtf8("'١٢") + notWhole;
+    }
+    void parsesSeeds()
+    {
+        QFETCH(QString, text);
+        QFETCH(uint, value);
+        QFETCH(QString, error);
+        try {
+            QCOMPARE(ParseUnsigned(text), value);
+            QVERIFY2(error.isEmpty(), "accepted");
+        } catch (const EConvertError& refusal) {
+            QCOMPARE(refusal.Message, error);
+        }
+    }
+
     // The message quotes any typed text so that it stays short and reads left to right.
     void refusalQuotesLongAndRightToLeftTexts_data()
     {

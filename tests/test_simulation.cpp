@@ -11,7 +11,11 @@
 #include "picture/MapPixels.h"
 #include "picture/TBitmap.h"
 
+#include <boost/math/distributions/normal.hpp>
+#include <boost/multiprecision/cpp_dec_float.hpp>
+#include <boost/multiprecision/cpp_int.hpp>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -63,6 +67,67 @@ QImage ThroughPictureFile(const QImage& map, int bitsPerPixel)
 
 const std::atomic<bool> neverStop = false;
 
+using boost::multiprecision::cpp_int;
+using boost::multiprecision::cpp_rational;
+using Float50 = boost::multiprecision::cpp_dec_float_50;
+
+// C(n, k) aᵏ (b − a)ⁿ⁻ᵏ: the chance of k chosen pixels out of n at the share a/b, times bⁿ.
+cpp_int BinomialWeight(int n, int k, int64_t a, int64_t b)
+{
+    cpp_int binomial = 1;
+    for (int i = 0; i < k; ++i)
+        binomial = binomial * (n - i) / (i + 1);
+    return binomial * pow(cpp_int(a), unsigned(k)) * pow(cpp_int(b - a), unsigned(n - k));
+}
+
+struct ExactCoverage {
+    std::vector<bool> Holds;  // for each count from 0 to n
+    cpp_rational Coverage;
+};
+
+// The definitions of the four intervals, in rational arithmetic, with z² to 50 digits from the
+// normal distribution itself: Clopper and Pearson's holds p when neither tail at p falls below
+// 2.5 %, the others when n(f − p)² is at most 1, z²f(1 − f) or z²p(1 − p).
+ExactCoverage ExactlyComputed(IntervalMethod method, int n, int64_t a, int64_t b)
+{
+    static const Float50 z = quantile(boost::math::normal_distribution<Float50>(), Float50("0.975"));
+    const cpp_rational p(a, b);
+    std::vector<cpp_int> weights;
+    for (int k = 0; k <= n; ++k)
+        weights.push_back(BinomialWeight(n, k, a, b));
+    const cpp_int all = pow(cpp_int(b), unsigned(n));
+    const auto toFloat = [](const cpp_rational& r) { return Float50(numerator(r)) / Float50(denominator(r)); };
+    ExactCoverage exact;
+    for (int c = 0; c <= n; ++c) {
+        const cpp_rational f(c, n);
+        const cpp_rational spread = n * (f - p) * (f - p);
+        bool holds = false;
+        switch (method) {
+        case IntervalMethod::RootN:
+            holds = spread <= 1;
+            break;
+        case IntervalMethod::Wald:
+            holds = toFloat(spread) <= z * z * toFloat(f * (1 - f));
+            break;
+        case IntervalMethod::Wilson:
+            holds = toFloat(spread) <= z * z * toFloat(p * (1 - p));
+            break;
+        case IntervalMethod::ClopperPearson: {
+            cpp_int atMost = 0, atLeast = 0;
+            for (int k = 0; k <= n; ++k)
+                (k <= c ? atMost : atLeast) += weights[size_t(k)];
+            atLeast += weights[size_t(c)];
+            holds = 40 * atMost >= all && 40 * atLeast >= all;
+            break;
+        }
+        }
+        exact.Holds.push_back(holds);
+        if (holds)
+            exact.Coverage += cpp_rational(weights[size_t(c)], all);
+    }
+    return exact;
+}
+
 QString Message(const std::function<void()>& action)
 {
     try {
@@ -75,9 +140,11 @@ QString Message(const std::function<void()>& action)
 
 struct ToolRun { int Status; QString Output, Errors; };
 
-ToolRun RunTool(const QStringList& arguments)
+ToolRun RunTool(const QStringList& arguments, const QString& outputFile = {})
 {
     QProcess program;
+    if (!outputFile.isEmpty())
+        program.setStandardOutputFile(outputFile);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C.UTF-8");
     program.setProcessEnvironment(environment);
@@ -101,6 +168,9 @@ private slots:
         SetDecimalSeparator(QLatin1Char('.'));
         mapFile = folder.filePath("carte.bmp");
         WriteBmpFile(mapFile, MapWithShare(37));
+        QFile legend(folder.filePath("carte-legende.csv"));
+        QVERIFY(legend.open(QIODevice::WriteOnly));
+        legend.write("Couleur;Usage du sol\r\n123456;rues\r\n");
     }
 
     void censusCountsEachColourExactly_data()
@@ -149,6 +219,107 @@ private slots:
         }
     }
 
+    // A colour's share as the list shows it: two decimals rounded half up in whole numbers, more
+    // near 0 % and 100 % so that no colour reads as 0 % or 100 %.
+    void percentText_data()
+    {
+        QTest::addColumn<qint64>("part");
+        QTest::addColumn<qint64>("whole");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a half exactly at the second decimal") << qint64(74760) << qint64(480000) << "15,58 %";
+        QTest::newRow("a third") << qint64(1) << qint64(3) << "33,33 %";
+        QTest::newRow("two thirds") << qint64(2) << qint64(3) << "66,67 %";
+        QTest::newRow("one pixel in 1600") << qint64(1) << qint64(1600) << "0,063 %";
+        QTest::newRow("one pixel of 800 x 600") << qint64(1) << qint64(480000) << "0,00021 %";
+        QTest::newRow("all but one pixel") << qint64(479999) << qint64(480000) << "99,99979 %";
+        QTest::newRow("the whole map") << qint64(7) << qint64(7) << "100,00 %";
+        QTest::newRow("a photo's worth of pixels") << qint64(1) << (qint64(1) << 60) << "0,000000000000000087 %";
+    }
+    void percentText()
+    {
+        QFETCH(qint64, part);
+        QFETCH(qint64, whole);
+        QFETCH(QString, text);
+        SetDecimalSeparator(QLatin1Char(','));
+        const QString shown = PercentText(part, whole);
+        SetDecimalSeparator(QLatin1Char('.'));
+        QCOMPARE(shown, text);
+    }
+
+    // A legend as a spreadsheet saves it, and the legends refused with the line at fault.
+    void legendsAreReadAsSpreadsheetsWriteThem_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<ColourNames>("names");
+        QTest::addColumn<QString>("error");  // empty: read
+        const ColourNames town{{0x808080, "trafic"}, {0xBE6E50, "bâti"}};
+        QTest::newRow("as the demo map's") << QByteArray("\xEF\xBB\xBF" "Couleur;Usage du sol\r\n808080;trafic\r\nBE6E50;bâti\r\n")
+                                           << town << "";
+        QTest::newRow("no heading, # and lower case, blank lines, blanks around")
+            << QByteArray("\n#808080 ; trafic \n\n be6e50;bâti;;\n;;\n") << town << "";
+        QTest::newRow("quoted fields") << QByteArray("\"808080\";\"rues; places et \"\"ponts\"\"\"\n")
+                                       << ColourNames{{0x808080, "rues; places et \"ponts\""}} << "";
+        QTest::newRow("empty") << QByteArray() << ColourNames{} << "";
+        QTest::newRow("not a colour") << QByteArray("808080;trafic\nrouge;bâti\n") << ColourNames{}
+                                      << "La légende \"carte-legende.csv\", ligne 2 : 'rouge' n'est pas une couleur : écrivez-la "
+                                         "en six chiffres hexadécimaux, rouge, vert, bleu (par exemple 808080).";
+        QTest::newRow("no name") << QByteArray("Couleur;Usage\n808080; \n") << ColourNames{}
+                                 << "La légende \"carte-legende.csv\", ligne 2 : la couleur 808080 n'a pas de nom d'usage du sol.";
+        QTest::newRow("a colour named twice") << QByteArray("808080;trafic\nBE6E50;bâti\n808080;rues\n") << ColourNames{}
+                                              << "La légende \"carte-legende.csv\", ligne 3 : la couleur 808080 est déjà "
+                                                 "nommée à la ligne 1.";
+        QTest::newRow("too large") << QByteArray(MaxLegendBytes + 1, '\n') << ColourNames{}
+                                   << "La légende \"carte-legende.csv\" est trop grande : plus de 65536 octets.";
+    }
+    void legendsAreReadAsSpreadsheetsWriteThem()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(ColourNames, names);
+        QFETCH(QString, error);
+        QCOMPARE(LegendFileFor("/cours/carte.bmp"), QStringLiteral("/cours/carte-legende.csv"));
+        QCOMPARE(Message([&] { QVERIFY(ParseLegend(bytes, "/cours/carte-legende.csv") == names); }).section(": ", 1),
+                 error);
+    }
+
+    // What the window and the command line name a run's colours by.
+    void chosenColoursAreNamedByTheLegend()
+    {
+        const ColourNames names{{0x808080, "trafic"}, {0xBE6E50, "bâti"}, {0x965546, "bâti"}};
+        QCOMPARE(ChosenColoursText({0xBE6E50, 0x965546}, names), QStringLiteral("bâti (BE6E50, 965546)"));
+        QCOMPARE(ChosenColoursText({0x808080, 0x123456, 0xBE6E50}, names), QStringLiteral("trafic + 123456 + bâti (808080, 123456, BE6E50)"));
+        QCOMPARE(ChosenColoursText({0x123456}, names), QStringLiteral("123456"));
+    }
+
+    // The charts' share axes: round ticks, within 0 and 1, around the range asked.
+    void shareAxesHaveRoundTicks_data()
+    {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<int>("decimals");
+        QTest::newRow("a histogram at n = 100") << 0.145 << 0.240 << 0.14 << 0.24 << 0.01 << 2;
+        QTest::newRow("below 0 and above 1") << -0.05 << 1.05 << 0.0 << 1.0 << 0.1 << 1;
+        QTest::newRow("a narrow range at n = 10000") << 0.1517 << 0.1598 << 0.151 << 0.16 << 0.001 << 3;
+        QTest::newRow("0.3 is a tick of 0.1") << 0.3 << 0.9 << 0.3 << 0.9 << 0.1 << 1;
+        QTest::newRow("a range of 0.25") << 0.3 << 0.55 << 0.3 << 0.55 << 0.05 << 2;
+    }
+    void shareAxesHaveRoundTicks()
+    {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(double, step);
+        QFETCH(int, decimals);
+        const ShareAxis axis = RoundShareAxis(low, high);
+        QCOMPARE(axis.From, from);
+        QCOMPARE(axis.To, to);
+        QCOMPARE(axis.Step, step);
+        QCOMPARE(axis.Decimals, decimals);
+    }
+
     // A colour given twice, or with an alpha byte as QRgb has, is the same land use.
     void chosenColoursCountOnceWhateverTheirAlpha()
     {
@@ -187,58 +358,151 @@ private slots:
         }
     }
 
+    // Whether each count's interval holds p, and the expected coverage, against the same figures
+    // computed from the definitions in rational arithmetic: every share k/100 at n = 1, 25 (where
+    // f ± 1/√n has limits that can equal p) and 100; n = 1 at the shares 1/40 and 39/40, where a
+    // Clopper-Pearson limit is p itself; p = 0 and 1, where Wilson's limits are exactly 0 and 1.
+    void holdingIsDecidedExactly_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<qint64>("chosen");
+        QTest::addColumn<qint64>("total");
+        for (int n : {1, 25, 100})
+            for (int k = 0; k <= 100; ++k)
+                QTest::addRow("n = %d, p = %d/100", n, k) << n << qint64(k) << qint64(100);
+        QTest::newRow("n = 1, p = 1/40") << 1 << qint64(1) << qint64(40);
+        QTest::newRow("n = 1, p = 39/40") << 1 << qint64(39) << qint64(40);
+        for (int n : {29, 30, 35})
+            QTest::addRow("n = %d, p = 1", n) << n << qint64(7) << qint64(7);
+        QTest::newRow("n = 35, p = 0") << 35 << qint64(0) << qint64(7);
+        QTest::newRow("n = 250, a map of 800 x 600") << 250 << qint64(74760) << qint64(480000);
+    }
+    void holdingIsDecidedExactly()
+    {
+        QFETCH(int, n);
+        QFETCH(qint64, chosen);
+        QFETCH(qint64, total);
+        const CountDistribution law(n, {chosen, total});
+        for (IntervalMethod method : IntervalMethods) {
+            const ExactCoverage exact = ExactlyComputed(method, n, chosen, total);
+            const std::vector<uint8_t> holds = CountsWhoseIntervalHolds(method, law);
+            for (int count = 0; count <= n; ++count)
+                QVERIFY2(bool(holds[size_t(count)]) == exact.Holds[size_t(count)],
+                         qPrintable(QStringLiteral("%1, count %2").arg(MethodName(method)).arg(count)));
+            const auto expected = exact.Coverage.convert_to<long double>();
+            QVERIFY2(std::abs(law.ProbabilityOf(holds) - expected) < 1e-15L,
+                     qPrintable(QStringLiteral("%1: %2 instead of %3").arg(MethodName(method))
+                                    .arg(double(law.ProbabilityOf(holds)), 0, 'g', 17).arg(double(expected), 0, 'g', 17)));
+        }
+    }
+
+    // Every method's limits are exactly 0 for no point found and 1 for every point, at each n.
+    void limitsAtTheEndsAreExact()
+    {
+        for (IntervalMethod method : IntervalMethods)
+            for (int n = 1; n <= MaxSimulatedSampleSize; ++n)
+                if (MethodLimits(method, 0, n).Lower != 0.0 || MethodLimits(method, n, n).Upper != 1.0)
+                    QFAIL(qPrintable(QStringLiteral("%1, n = %2").arg(MethodName(method)).arg(n)));
+    }
+
+    // A tail that equals the fraction compared with is told as equal, and one a 2⁻⁶⁰ away as
+    // smaller or larger, beyond what extended precision can see.
+    void tailsAreComparedExactly_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<qint64>("chosen");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("atMost");
+        for (const auto& [n, chosen, total] : {std::tuple{60, 1, 2}, {30, 1, 3}, {30, 2, 3}, {1, 1, 40}})
+            for (int count : {0, 1, n / 3, n - 1, n})
+                for (bool atMost : {true, false})
+                    QTest::addRow("n = %d, p = %d/%d, P(count %s %d)", n, chosen, total, atMost ? "<=" : ">=", count)
+                        << n << qint64(chosen) << qint64(total) << count << atMost;
+    }
+    void tailsAreComparedExactly()
+    {
+        QFETCH(int, n);
+        QFETCH(qint64, chosen);
+        QFETCH(qint64, total);
+        QFETCH(int, count);
+        QFETCH(bool, atMost);
+        // The tail as a fraction over bⁿ, which these shares keep within 64 bits.
+        int64_t tail = 0, all = 1;
+        for (int k = 0; k < n; ++k)
+            all *= total;
+        for (int k = atMost ? 0 : count; k <= (atMost ? count : n); ++k)
+            tail += BinomialWeight(n, k, chosen, total).convert_to<int64_t>();
+        const CountDistribution law(n, {chosen, total});
+        const auto compare = [&](int64_t numerator) {
+            return atMost ? law.CompareAtMost(count, numerator, all) : law.CompareAtLeast(count, numerator, all);
+        };
+        QCOMPARE(compare(tail), 0);
+        QCOMPARE(compare(tail + 1), -1);
+        if (tail > 0)
+            QCOMPARE(compare(tail - 1), 1);
+    }
+
     // Wald's interval at 10 points and a share of 10 % holds it only when 1 to 4 points fall on
-    // the use, 64.97 % of the time; the exact interval 98.7 %. At one point each Wald interval is
-    // a single point; f ± 0.5 at 4 points misses 0.6 only when no point falls on the use.
+    // the use, 64.97 % of the time; the exact interval 98.7 %. The program's interval keeps its
+    // promise at every share. The fluctuation interval's counts and their exact chance:
+    // n = 100, p = 0.5: P(X ≤ 39) = 0.018, P(X ≤ 40) = 0.028, P(X ≤ 59) = 0.972, P(X ≤ 60) = 0.982;
+    // n = 10, p = 0.1: P(X = 0) = 0.349, P(X ≤ 2) = 0.930, P(X ≤ 3) = 0.987; n = 1, p = 1/40:
+    // P(X = 0) is 97.5 % exactly.
     void binomialFiguresHaveTheirKnownValues()
     {
-        const struct { IntervalMethod method; int n; double share, coverage, tolerance; } coverages[] = {
-            {IntervalMethod::Wald, 10, 0.1, 0.6497, 0.00005}, {IntervalMethod::ClopperPearson, 10, 0.1, 0.987, 0.0005},
-            {IntervalMethod::Wald, 1, 0.5, 0.0, 0.0}, {IntervalMethod::RootN, 4, 0.6, 1 - 0.4 * 0.4 * 0.4 * 0.4, 1e-15}};
-        for (const auto& c : coverages) {
-            const double expected = double(ExpectedCoverage(LimitsOfEveryCount(c.method, c.n), c.share));
-            QVERIFY2(std::abs(expected - c.coverage) <= c.tolerance,
-                     qPrintable(QStringLiteral("%1, n = %2: %3").arg(MethodName(c.method)).arg(c.n).arg(expected, 0, 'f', 6)));
-        }
-        // The program's interval keeps its promise at every share.
-        for (int n : {10, 30, 100}) {
-            const std::vector<ShareLimits> limits = LimitsOfEveryCount(IntervalMethod::ClopperPearson, n);
+        const CountDistribution tenPoints(10, {1, 10});
+        const auto coverage = [&](IntervalMethod method) {
+            return double(tenPoints.ProbabilityOf(CountsWhoseIntervalHolds(method, tenPoints)));
+        };
+        QVERIFY(std::abs(coverage(IntervalMethod::Wald) - 0.6497) < 0.00005);
+        QVERIFY(std::abs(coverage(IntervalMethod::ClopperPearson) - 0.987) < 0.0005);
+        for (int n : {10, 30, 100})
             for (int step = 1; step < 2000; ++step) {
-                const long double coverage = ExpectedCoverage(limits, step / 2000.0L);
-                QVERIFY2(coverage >= 0.95L, qPrintable(QStringLiteral("n = %1, p = %2: %3").arg(n).arg(step / 2000.0).arg(double(coverage))));
+                const CountDistribution law(n, {step, 2000});
+                const long double promise = law.ProbabilityOf(CountsWhoseIntervalHolds(IntervalMethod::ClopperPearson, law));
+                QVERIFY2(promise >= 0.95L, qPrintable(QStringLiteral("n = %1, p = %2/2000: %3").arg(n).arg(step).arg(double(promise))));
             }
-        }
-        // The fluctuation interval's counts. n = 100, p = 0.5: P(X ≤ 39) = 0.018, P(X ≤ 40) = 0.028,
-        // P(X ≤ 59) = 0.972, P(X ≤ 60) = 0.982. n = 10, p = 0.1: P(X = 0) = 0.349, P(X ≤ 2) = 0.930,
-        // P(X ≤ 3) = 0.987.
-        const struct { double share; int n, lowest, highest; } ranges[] = {
-            {0.5, 100, 40, 60}, {0.1, 10, 0, 3}, {0.5, 1, 0, 1}, {0.0, 50, 0, 0}, {1.0, 50, 50, 50}};
+        const struct { int64_t chosen, total; int n, lowest, highest; double probability; } ranges[] = {
+            {1, 2, 100, 40, 60, 0.9647997997822}, {1, 10, 10, 0, 3, 0.9872048016}, {1, 2, 1, 0, 1, 1.0},
+            {0, 5, 50, 0, 0, 1.0}, {5, 5, 50, 50, 50, 1.0}, {1, 40, 1, 0, 0, 0.975}};
         for (const auto& r : ranges) {
-            const CountRange range = FluctuationCounts95(r.share, r.n);
+            const CountRange range = FluctuationCounts95(CountDistribution(r.n, {r.chosen, r.total}));
             QCOMPARE(QPair(range.Lowest, range.Highest), QPair(r.lowest, r.highest));
+            QVERIFY2(std::abs(double(range.Probability) - r.probability) < 1e-10, qPrintable(QString::number(double(range.Probability), 'g', 15)));
         }
     }
 
     // 20000 surveys: each method's expected coverage lies within the simulated one's 95 %
-    // interval, and the mean width is that of the counts found. Shares of 0.1, 0.37 and 0.03.
+    // interval, the surveys counted as holding p are those whose count holds it exactly, and the
+    // mean width is that of the counts found. Shares of 0.1, 0.37, 0.03, and 0.45 on a map of
+    // 100 × 1 pixels, where f ± 1/√n at n = 100 holds p 96.57 % of the time.
     void simulatedCoverageAgreesWithTheExpected()
     {
-        for (const auto& [chosenPixels, sampleSize] : {std::pair{10, 10}, {37, 30}, {3, 100}}) {
-            const QImage map = MapWithShare(chosenPixels);
+        const QImage line = FlatMap(100, 1, qRgb(255, 255, 255), {{QRect(0, 0, 45, 1), 0xFF123456}});
+        for (const auto& [map, sampleSize] : {std::pair{MapWithShare(10), 10}, {MapWithShare(37), 30}, {MapWithShare(3), 100},
+                                             {line, 100}}) {
             SurveySimulation simulation(ViewOf(map), {0x123456}, sampleSize, 20000, 2026);
-            QVERIFY(simulation.TrueShare() == chosenPixels / 100.0L);
+            const int64_t chosen = simulation.ChosenPixels();
+            QVERIFY(simulation.TrueShare() == chosen / 100.0L);
             simulation.Run(neverStop);
             for (const MethodFigures& row : simulation.Figures()) {
                 QCOMPARE(row.Surveys, 20000);
                 QVERIFY2(row.CoverageLimits.Lower <= row.ExpectedCoverage && row.ExpectedCoverage <= row.CoverageLimits.Upper,
                          qPrintable(QStringLiteral("%1, n = %2").arg(MethodName(row.Method)).arg(sampleSize)));
+                const ExactCoverage exact = ExactlyComputed(row.Method, sampleSize, chosen, 100);
+                int32_t containing = 0;
                 long double widths = 0;
                 for (int32_t count : simulation.Counts()) {
+                    containing += exact.Holds[size_t(count)];
                     const ShareLimits limits = MethodLimits(row.Method, count, sampleSize);
                     widths += limits.Upper - limits.Lower;
                 }
+                QCOMPARE(row.Containing, containing);
                 QVERIFY(std::abs(double(row.MeanWidth - widths / 20000)) < 1e-12);
             }
+            if (chosen == 45)
+                QCOMPARE(QString::number(double(simulation.Figures()[3].ExpectedCoverage), 'f', 4), QStringLiteral("0.9657"));
         }
     }
 
@@ -296,27 +560,60 @@ private slots:
                      c.message);
     }
 
-    // The command line prints what the simulation computes from the same seed, and refuses with
-    // the French message on its error stream, nothing on its output, and a non-zero status.
+    // The command line prints what the simulation computes from the same seed, with the names of
+    // the map's legend, and refuses with the French message on its error stream, nothing on its
+    // output, and a non-zero status.
     void commandLine()
     {
         const QImage map = MapWithShare(37);
         SurveySimulation simulation(ViewOf(map), {0x123456}, 30, 500, 77);
         simulation.Run(neverStop);
+        const ColourNames names{{0x123456, "rues"}};
+        const QString range = "est hors des limites : la graine est un nombre entier de 0 à 4294967295";
         const struct { QStringList arguments; int status; QString output; } cases[] = {  // stderr's first line on failure
-            {{"--couleur", "123456", "--n", "30", "--k", "500", "--graine", "77"}, 0, SimulationCsv(simulation, mapFile, {0x123456})},
-            {{"--colonnes"}, 0, ColourCensusCsv(ColourCensus(ViewOf(map)))},
+            {{"--couleur", "123456", "--n", "30", "--k", "500", "--graine", "77"}, 0, SimulationCsv(simulation, mapFile, {0x123456}, names)},
+            {{"--colonnes"}, 0, ColourCensusCsv(ColourCensus(ViewOf(map)), names)},
             {{"--couleur", "123456", "--n", "10001", "--k", "5"}, 1,
              "Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !"},
             {{"--couleur", "#123456,00ff00", "--n", "5", "--k", "5"}, 1, "La couleur 00FF00 n'est pas dans la carte."},
             {{"--couleur", "", "--n", "5", "--k", "5"}, 1, "Choisissez au moins une couleur de la carte comme usage du sol !"},
-            {{"--couleur", "123456", "--n", "5"}, 2, "L'option --k manque."}};
+            {{"--couleur", QString::fromUtf8("١٢٣٤٥٦"), "--n", "5", "--k", "5"}, 1,
+             QString::fromUtf8("'١٢٣٤٥٦' n'est pas une couleur : écrivez-la en six chiffres hexadécimaux, rouge, vert, bleu "
+                               "(par exemple 808080).")},
+            {{"--couleur", "123456", "--n", "5", "--k", "5", "--graine", "4294967296"}, 1, "'4294967296' " + range},
+            {{"--couleur", "123456", "--n", "5", "--k", "5", "--graine", "-3"}, 1, "'-3' " + range},
+            {{"--couleur", "123456", "--n", "5"}, 2, "L'option --k manque."},
+            {{"--aide"}, 2, "Option inconnue : --aide"}};
         for (const auto& c : cases) {
             const ToolRun run = RunTool(QStringList{mapFile} + c.arguments);
             QCOMPARE(run.Status, c.status);
             QCOMPARE(c.status == 0 ? run.Output : run.Errors.section('\n', 0, 0), c.output);
             QVERIFY(c.status == 0 || run.Output.isEmpty());
         }
+        // The usage on its output, with or without a map.
+        for (const QStringList& help : {QStringList{"--help"}, {"-h"}, {mapFile, "--help"}}) {
+            const ToolRun run = RunTool(help);
+            QCOMPARE(run.Status, 0);
+            QVERIFY2(run.Output.startsWith("usage : sondelio-simulation CARTE") && run.Output.contains("--graine S"),
+                     qPrintable(run.Output));
+        }
+        // An output that cannot be written is a failure, told.
+        const ToolRun full = RunTool({mapFile, "--colonnes"}, "/dev/full");
+        QCOMPARE(full.Status, 1);
+        QCOMPARE(full.Errors, QStringLiteral("Impossible d'écrire les résultats sur la sortie : No space left on device\n"));
+        // A legend that is no legend costs only the names.
+        const QString unnamed = folder.filePath("autre.bmp");
+        WriteBmpFile(unnamed, map);
+        QFile badLegend(folder.filePath("autre-legende.csv"));
+        QVERIFY(badLegend.open(QIODevice::WriteOnly));
+        badLegend.write("123456;rues\nrouge;bâti\n");
+        badLegend.close();
+        const ToolRun withoutNames = RunTool({unnamed, "--colonnes"});
+        QCOMPARE(withoutNames.Status, 0);
+        QCOMPARE(withoutNames.Output, ColourCensusCsv(ColourCensus(ViewOf(map)), {}));
+        QCOMPARE(withoutNames.Errors, QStringLiteral("La légende \"autre-legende.csv\", ligne 2 : 'rouge' n'est pas une couleur : "
+                                                     "écrivez-la en six chiffres hexadécimaux, rouge, vert, bleu (par exemple "
+                                                     "808080). Les couleurs restent sans noms.\n"));
         // Without a seed the clock gives one, and the output names it so that the run can be made again.
         const QStringList unseeded{mapFile, "--couleur", "123456", "--n", "30", "--k", "100"};
         const ToolRun first = RunTool(unseeded);

@@ -15,6 +15,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGraphicsTextItem>
+#include <QGraphicsView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,6 +72,18 @@ bool WaitForTheRunToEnd()
     const bool ended = QTest::qWaitFor([] { return !Simulation->Running(); }, 20000);
     ProcessEvents();
     return ended;
+}
+
+// A chart's title as it shows, once its layout has caught up (0 the estimates, 1 the intervals):
+// the text that names the run's p.
+QString ChartTitle(int chart)
+{
+    QTest::qWait(50);
+    const QGraphicsView* view = Simulation->findChildren<QGraphicsView*>().value(chart);
+    for (QGraphicsItem* item : view->scene()->items())
+        if (const auto* text = qgraphicsitem_cast<QGraphicsTextItem*>(item); text && text->toPlainText().contains(", p = "))
+            return text->toPlainText();
+    return {};
 }
 
 }  // namespace
@@ -199,21 +213,35 @@ private slots:
         }
     }
 
-    // "Simuler…" opens the main window's map, its colours listed, with its sample size when valid,
-    // and refuses a photo.
+    // "Simuler…" opens the main window's map, its colours listed with their shares in percent and
+    // the names of its legend, with its sample size when valid, and refuses a photo.
     void simulerListsTheMapsColoursWithTheMainWindowsSampleSize_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");  // none: a photo, refused
-        QTest::newRow("valid") << "250" << "250";
-        QTest::newRow("too large") << "20000" << "100";
-        QTest::newRow("not a number") << "beaucoup" << "100";
-        QTest::newRow("a photo of 65 colours") << "250" << "";
+        QTest::addColumn<QByteArray>("legend");  // none: no legend file
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QStringList>("notices");
+        const QStringList unnamed{"808080 — 50.00 %", "00A000 — 30.00 %", "0000FF — 20.00 %"};
+        QTest::newRow("valid") << "250" << "250" << QByteArray() << unnamed << QStringList{};
+        QTest::newRow("too large") << "20000" << "100" << QByteArray() << unnamed << QStringList{};
+        QTest::newRow("not a number") << "beaucoup" << "100" << QByteArray() << unnamed << QStringList{};
+        QTest::newRow("a legend") << "250" << "250" << QByteArray("Couleur;Usage du sol\n808080;rues\n0000FF;eau\n")
+                                  << QStringList{"rues — 50.00 % (808080)", "00A000 — 30.00 %", "eau — 20.00 % (0000FF)"}
+                                  << QStringList{};
+        QTest::newRow("a legend that is none") << "250" << "250" << QByteArray("808080;rues\n808080;eau\n") << unnamed
+                                               << QStringList{"La légende \"occupation-legende.csv\", ligne 2 : la couleur "
+                                                              "808080 est déjà nommée à la ligne 1. Les couleurs sont "
+                                                              "montrées sans noms d'usage du sol."};
+        QTest::newRow("a photo of 65 colours") << "250" << "" << QByteArray() << QStringList{} << QStringList{};
     }
     void simulerListsTheMapsColoursWithTheMainWindowsSampleSize()
     {
         QFETCH(QString, typed);
         QFETCH(QString, shown);
+        QFETCH(QByteArray, legend);
+        QFETCH(QStringList, listed);
+        QFETCH(QStringList, notices);
         BoxRecorder boxes;
         QTemporaryDir folder;
         Page_1->EdNPoints->setText(typed);
@@ -224,23 +252,161 @@ private slots:
             QVERIFY(Simulation->isHidden());
             return;
         }
+        if (!legend.isEmpty()) {
+            QFile file(folder.filePath("occupation-legende.csv"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(legend);
+        }
         OpenWithSimuler(folder, ThreeColourMap(), "occupation.bmp");
         QVERIFY(QTest::qWaitForWindowExposed(Simulation));
+        QCOMPARE(boxes.Notices, notices);
         QCOMPARE(Simulation->LabelMap->text(), QStringLiteral("Carte : occupation.bmp"));
         QCOMPARE(Simulation->EdN->text(), shown);
         QCOMPARE(Simulation->EdK->text(), QStringLiteral("1000"));
+        QCOMPARE(Simulation->ProgressRun->text(), QStringLiteral("Aucune enquête encore"));
         // The colours largest first, with their true shares, alone and together.
         QListWidget* list = Simulation->ListColours;
-        QCOMPARE(list->count(), 3);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("808080    0.5"));
-        QCOMPARE(list->item(1)->text(), QStringLiteral("00A000    0.3"));
-        QCOMPARE(list->item(2)->text(), QStringLiteral("0000FF    0.2"));
+        QStringList texts;
+        for (int row = 0; row < list->count(); ++row)
+            texts << list->item(row)->text();
+        QCOMPARE(texts, listed);
         QCOMPARE(list->item(1)->icon().pixmap(24, 16).toImage().pixelColor(12, 8), QColor(0x00, 0xA0, 0x00));
         const QList<QPair<QList<int>, QString>> shares = {{{0}, "0.5"}, {{2}, "0.2"}, {{1, 2}, "0.5"}, {{0, 1, 2}, "1"}};
         for (const auto& [picked, trueShare] : shares) {
             Pick(picked);
             QCOMPARE(Simulation->LabelTrueShare->text(), QStringLiteral("Part vraie p = ") + trueShare);
         }
+    }
+
+    // Return or Space on "Lancer" runs; once the run is over the focus is back on "Lancer", so the
+    // next press runs again instead of closing the window. The run stays when the window is
+    // closed and opened again on the same map, whatever the main window's n was, and goes with
+    // another picture.
+    void aFinishedRunStaysUntilTheMapChanges()
+    {
+        BoxRecorder boxes;
+        QTemporaryDir folder;
+        const QString map = OpenWithSimuler(folder, ThreeColourMap());
+        Pick({1});
+        Simulation->EdN->setText("10");
+        Simulation->EdK->setText("50");
+        Simulation->ButtLancer->setFocus();
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+            const SurveySimulation* before = Simulation->ShownSimulation();
+            QTest::keyClick(Simulation->focusWidget(), key);
+            QVERIFY(WaitForTheRunToEnd());
+            QVERIFY(Simulation->isVisible());
+            QVERIFY(Simulation->ShownSimulation() && Simulation->ShownSimulation() != before);
+            QCOMPARE(Simulation->focusWidget(), Simulation->ButtLancer);
+        }
+        const SurveySimulation* run = Simulation->ShownSimulation();
+        const QString caption = Simulation->LabelRun->text();
+        QVERIFY2(caption.startsWith("Simulation montrée : 00A000, p = 30.00 % ; n = 10, K = 50, graine "), qPrintable(caption));
+
+        Simulation->close();
+        QTest::mouseClick(Form3->ButtSimuler, Qt::LeftButton);
+        QCOMPARE(Simulation->ShownSimulation(), run);
+        QCOMPARE(Simulation->EdN->text(), QStringLiteral("10"));
+        QCOMPARE(Simulation->LabelRun->text(), caption);
+        QCOMPARE(Simulation->ProgressRun->value(), 50);
+
+        // A new n in the main window is taken, and the run becomes a former one.
+        Page_1->EdNPoints->setText("30");
+        QTest::mouseClick(Form3->ButtSimuler, Qt::LeftButton);
+        QCOMPARE(Simulation->EdN->text(), QStringLiteral("30"));
+        QCOMPARE(Simulation->ShownSimulation(), run);
+        QVERIFY(Simulation->LabelRun->text().startsWith("Simulation précédente, faite avec d'autres réglages : 00A000"));
+
+        QImage other = ThreeColourMap();
+        other.setPixel(0, 0, qRgb(0, 0xA0, 0));
+        WriteBmpFile(map, other);
+        QTest::mouseClick(Form3->ButtSimuler, Qt::LeftButton);
+        QVERIFY(!Simulation->ShownSimulation());
+        QVERIFY(Simulation->LabelRun->text().isEmpty());
+        QVERIFY2(boxes.Errors.isEmpty(), qPrintable(boxes.Errors.join('\n')));
+    }
+
+    // The caption and both charts name the run's colours and p; another setting marks them as a
+    // former run's, the run's own settings again as the run shown.
+    void theFiguresSayWhichRunTheyDescribe_data()
+    {
+        QTest::addColumn<QList<int>>("picked");
+        QTest::addColumn<QString>("n");
+        QTest::addColumn<QString>("k");
+        QTest::addColumn<QString>("seed");
+        QTest::addColumn<bool>("current");
+        QTest::newRow("as run") << QList<int>{2} << "10" << "50" << "3" << true;
+        QTest::newRow("n written otherwise") << QList<int>{2} << " 10" << "50" << "3" << true;
+        QTest::newRow("another colour") << QList<int>{1} << "10" << "50" << "3" << false;
+        QTest::newRow("one colour more") << QList<int>{1, 2} << "10" << "50" << "3" << false;
+        QTest::newRow("another n") << QList<int>{2} << "11" << "50" << "3" << false;
+        QTest::newRow("another K") << QList<int>{2} << "10" << "500" << "3" << false;
+        QTest::newRow("the seed emptied") << QList<int>{2} << "10" << "50" << "" << false;
+        QTest::newRow("n not a number") << QList<int>{2} << "dix" << "50" << "3" << false;
+    }
+    void theFiguresSayWhichRunTheyDescribe()
+    {
+        QFETCH(QList<int>, picked);
+        QFETCH(QString, n);
+        QFETCH(QString, k);
+        QFETCH(QString, seed);
+        QFETCH(bool, current);
+        QTemporaryDir folder;
+        QFile legend(folder.filePath("carte-legende.csv"));
+        QVERIFY(legend.open(QIODevice::WriteOnly));
+        legend.write("0000FF;eau <profonde>\n");
+        legend.close();
+        OpenWithSimuler(folder, ThreeColourMap());
+        Launch({2}, "10", "50", "3");
+        QVERIFY(WaitForTheRunToEnd());
+        Pick(picked);
+        Simulation->EdN->setText(n);
+        Simulation->EdK->setText(k);
+        Simulation->EdGraine->setText(seed);
+        const QString run = "eau <profonde> (0000FF), p = 20.00 %";
+        QCOMPARE(Simulation->ShownRunMatchesSettings(), current);
+        QCOMPARE(Simulation->LabelRun->text(),
+                 (current ? "Simulation montrée : " : "Simulation précédente, faite avec d'autres réglages : ") + run
+                     + " ; n = 10, K = 50, graine 3");
+        const QString former = current ? "" : "Simulation précédente, d'autres réglages\n";
+        QCOMPARE(ChartTitle(0), former + "Les 50 estimations de la part, n = 10\n" + run);
+        QVERIFY2(ChartTitle(1).startsWith(former + "50 intervalles de Clopper-Pearson : "), qPrintable(ChartTitle(1)));
+    }
+
+    // Where a limit equals p the interval holds it: at n = 1 and p = 1/40 every Clopper-Pearson
+    // interval is green and the coverage is 1; Wilson's at p = 1 holds it at every n. The band's
+    // chance is told exactly, 97.5 % and 100 %.
+    void exactCasesShowAsExact_data()
+    {
+        QTest::addColumn<QImage>("map");
+        QTest::addColumn<QString>("n");
+        QTest::addColumn<int>("method");  // the table's row
+        QTest::addColumn<QString>("band");
+        QImage fortieth(40, 1, QImage::Format_RGB32);
+        fortieth.fill(qRgb(255, 255, 255));
+        fortieth.setPixel(0, 0, qRgb(0, 0, 0));
+        QImage plain(7, 3, QImage::Format_RGB32);
+        plain.fill(qRgb(0, 0, 0));
+        QTest::newRow("Clopper-Pearson, n = 1, p = 1/40") << fortieth << "1" << 1 << "97.5 %";
+        for (const char* n : {"29", "30", "35"})
+            QTest::addRow("Wilson, n = %s, p = 1", n) << plain << QString(n) << 2 << "100 %";
+    }
+    void exactCasesShowAsExact()
+    {
+        QFETCH(QImage, map);
+        QFETCH(QString, n);
+        QFETCH(int, method);
+        QFETCH(QString, band);
+        QTemporaryDir folder;
+        OpenWithSimuler(folder, map);
+        Launch({int(Simulation->ListColours->count()) - 1}, n, "100", "5");
+        QVERIFY(WaitForTheRunToEnd());
+        QCOMPARE(Simulation->GridMethods->Cell(1, method), QStringLiteral("1.000"));
+        QCOMPARE(Simulation->GridMethods->Cell(3, method), QStringLiteral("1.000"));
+        QVERIFY2(ChartTitle(1).startsWith("100 intervalles de Clopper-Pearson : 100 contiennent p, 0 non"),
+                 qPrintable(ChartTitle(1)));
+        QVERIFY2(Simulation->LabelReading->text().contains("avec une probabilité de " + band + "."),
+                 qPrintable(Simulation->LabelReading->text()));
     }
 };
 

@@ -1,11 +1,16 @@
 // Draws the demo map that goes with the program: a small synthetic town seen from above, with
 // streets, buildings, green spaces, water and a crop field, as an 800 x 600 24-bit BMP. Each
 // land use has flat colours, so the generator can count its true share of the map and print it:
-// a class can then set a survey's estimate against the truth.
+// a class can then set a survey's estimate against the truth. Beside the map it writes the map's
+// legend, each colour with the name of its land use, which the simulation shows.
 //
-//   make_demo_map <output.bmp>
+//   make_demo_map <output.bmp>     also writes <output>-legende.csv
+
+#include "core/MapColours.h"
+#include "core/ResultsCsv.h"
 
 #include <QColor>
+#include <QFile>
 #include <QImage>
 #include <QList>
 #include <QPainter>
@@ -18,7 +23,7 @@
 namespace {
 
 struct LandUse {
-    const char* name;
+    QString name;
     QList<QRgb> colours;
 };
 
@@ -32,7 +37,7 @@ const QRgb Crop = qRgb(225, 200, 100);
 const QRgb CropFurrow = qRgb(200, 175, 85);
 
 const QList<LandUse> landUses{
-    {"trafic (rues)", {Street}},
+    {"trafic", {Street}},
     {"bâti", {Roof, DarkRoof}},
     {"espaces verts", {Grass, Trees}},
     {"eau", {Water}},
@@ -126,7 +131,7 @@ int main(int argc, char** argv)
         for (int x = 0; x < map.width(); ++x)
             ++pixels[map.pixel(x, y) | 0xFF000000];
 
-    const double total = double(map.width()) * map.height();
+    const long total = long(map.width()) * map.height();
     std::printf("%s: %d x %d pixels, true share of each land use:\n", argv[1], map.width(),
                 map.height());
     long counted = 0;
@@ -135,14 +140,25 @@ int main(int argc, char** argv)
         for (QRgb colour : use.colours)
             count += pixels[colour | 0xFF000000];
         counted += count;
-        std::printf("  %6.2f %%  %s\n", 100.0 * count / total, use.name);
+        std::printf("  %9s  %s\n", qPrintable(PercentText(count, total)), qPrintable(use.name));
     }
-    if (counted != long(total)) {
-        std::fprintf(stderr, "make_demo_map: %ld pixels belong to no land use\n", long(total) - counted);
+    if (counted != total) {
+        std::fprintf(stderr, "make_demo_map: %ld pixels belong to no land use\n", total - counted);
         return 1;
     }
-    if (!map.convertToFormat(QImage::Format_RGB888).save(QString::fromLocal8Bit(argv[1]), "BMP")) {
+    const QString mapFile = QString::fromLocal8Bit(argv[1]);
+    if (!map.convertToFormat(QImage::Format_RGB888).save(mapFile, "BMP")) {
         std::fprintf(stderr, "make_demo_map: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    // The legend as a spreadsheet would save it, so that a teacher sees how to write one.
+    QString legend = CsvLine({QStringLiteral("Couleur"), QStringLiteral("Usage du sol")});
+    for (const LandUse& use : landUses)
+        for (QRgb colour : use.colours)
+            legend += CsvLine({ColourText(colour), use.name});
+    QFile legendFile(LegendFileFor(mapFile));
+    if (!legendFile.open(QIODevice::WriteOnly) || legendFile.write("\xEF\xBB\xBF" + legend.toUtf8()) < 0) {
+        std::fprintf(stderr, "make_demo_map: cannot write %s\n", qPrintable(legendFile.fileName()));
         return 1;
     }
     return 0;

@@ -3,9 +3,10 @@
 // the true share of the chosen colours and, for each way of giving a 95 % interval, how often
 // the intervals held it (with its own exact 95 % limits), how often they should, and their mean
 // width, as CSV with the results export's conventions, without a byte-order mark. --colonnes
-// lists the map's colours and their shares instead. Without --graine the clock gives the seed;
-// the output names it. Errors: the French message on stderr, exit status 1 (2 for a misused
-// command line).
+// lists the map's colours and their shares instead, named by the map's legend when it has one.
+// Without --graine the clock gives the seed; the output names it. --help or -h prints the usage.
+// Errors: the French message on stderr, exit status 1 (2 for a misused command line), an output
+// that cannot be written included.
 
 #include "core/Errors.h"
 #include "core/MapColours.h"
@@ -19,19 +20,35 @@
 
 #include <QCoreApplication>
 #include <QMap>
-#include <QTextStream>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 const QString usage = QStringLiteral(
     "usage : sondelio-simulation CARTE --couleur RRGGBB[,RRGGBB…] --n N --k K [--graine S]\n"
-    "        sondelio-simulation CARTE --colonnes\n");
+    "        sondelio-simulation CARTE --colonnes\n"
+    "        sondelio-simulation --help\n");
+
+const QString help = usage + QStringLiteral(
+    "\n"
+    "Répète K fois un sondage de N points sur une carte en aplats de couleurs et écrit en CSV,\n"
+    "pour quatre intervalles de confiance à 95 %, la part des intervalles qui contiennent la\n"
+    "part vraie des couleurs choisies, la part attendue et la largeur moyenne.\n"
+    "\n"
+    "  --couleur RRGGBB[,…]  les couleurs de l'usage du sol, en six chiffres hexadécimaux\n"
+    "  --n N                 la taille de chaque échantillon, de 1 à 10000\n"
+    "  --k K                 le nombre de sondages, de 1 à 100000\n"
+    "  --graine S            la graine du générateur, de 0 à 4294967295 (sans elle : l'horloge)\n"
+    "  --colonnes            les couleurs de la carte, leurs pixels, leur part vraie et leur nom\n"
+    "  --help, -h            ce texte\n");
 
 struct CommandLine {
     QString map;
     QMap<QString, QString> values;  // option name → value
     bool listColours = false;
+    bool help = false;
 };
 
 class MisusedCommandLine : public Exception {
@@ -46,6 +63,10 @@ CommandLine Parse(const QStringList& arguments)
     CommandLine line;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
+        if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
+            line.help = true;
+            return line;
+        }
         if (!argument.startsWith(QStringLiteral("--"))) {
             if (!line.map.isEmpty())
                 throw MisusedCommandLine(QStringLiteral("Une seule carte, s'il vous plaît : « %1 » est de trop.").arg(argument));
@@ -87,15 +108,41 @@ void Print(FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
+// What was printed must have reached the output: a full disk or a closed pipe is a failure, not
+// an empty result.
+void FinishOutput()
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        throw EOSError(QStringLiteral("Impossible d'écrire les résultats sur la sortie : %1")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+}
+
+// A legend that cannot be read costs only the names: the figures do not need them.
+ColourNames LegendOrNone(const QString& mapFile)
+{
+    try {
+        return ReadLegendBeside(mapFile);
+    } catch (const Exception& error) {
+        Print(stderr, error.Message + QStringLiteral(" Les couleurs restent sans noms.\n"));
+        return {};
+    }
+}
+
 int Simulate(const CommandLine& line)
 {
+    if (line.help) {
+        Print(stdout, help);
+        return 0;
+    }
     TBitmap map;
-    map.LoadPictureFile(PictureFilePath(line.map));
+    const QString mapFile = PictureFilePath(line.map);
+    map.LoadPictureFile(mapFile);
     const MapPixels pixels(map);
     // A photo is refused before anything else: its "colours" are no land uses.
     const std::vector<MapColour> colours = ColourCensus(pixels.View());
+    const ColourNames names = LegendOrNone(mapFile);
     if (line.listColours) {
-        Print(stdout, ColourCensusCsv(colours));
+        Print(stdout, ColourCensusCsv(colours, names));
         return 0;
     }
     std::vector<uint32_t> chosen;
@@ -113,7 +160,7 @@ int Simulate(const CommandLine& line)
     SurveySimulation simulation(pixels.View(), chosen, sampleSize, surveys, seed);
     const std::atomic<bool> never = false;
     simulation.Run(never);
-    Print(stdout, SimulationCsv(simulation, line.map, chosen));
+    Print(stdout, SimulationCsv(simulation, line.map, chosen, names));
     return 0;
 }
 
@@ -124,7 +171,9 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     ReadDecimalSeparator();
     try {
-        return Simulate(Parse(application.arguments()));
+        const int status = Simulate(Parse(application.arguments()));
+        FinishOutput();
+        return status;
     } catch (const MisusedCommandLine& error) {
         Print(stderr, error.Message + QLatin1Char('\n') + usage);
         return 2;

@@ -7,6 +7,7 @@
 #include "core/SurveyFile.h"
 #include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
+#include "picture/DataFolder.h"
 #include "picture/Magnifier.h"
 #include "picture/PictureFile.h"
 #include "picture/SavedFile.h"
@@ -19,7 +20,6 @@
 #include "ui/WindowFrame.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -34,6 +34,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyleHints>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -122,29 +123,39 @@ TForm2::TForm2()
     // The session, in the free space under the steps: the seed that gives a whole class the
     // same points, how far the classifying has gone, undo, the magnifier, the session's file
     // and the picture of the map.
-    Panel3 = MakePanel(this, 816, 424, 209, 261, clMoneyGreen);
+    Panel3 = MakePanel(this, 816, 424, 209, 283, clMoneyGreen);
     Label11 = MakeLabel(Panel3, QStringLiteral("3 - Séance"), 8, 8, times16Bold, HouseBlue);
     NameAfter(Panel3, Label11);
     Label12 = MakeLabel(Panel3, QStringLiteral("1)- &Graine :"), 8, 40, times13, HouseBlue);
     EdGraine = MakeEditBox(Panel3, 80, 38, 113, 21, HouseBlue);
     Label12->setBuddy(EdGraine);
-    EdGraine->setToolTip(QStringLiteral("Vide : des points au hasard ; un nombre : les mêmes points "
-                                        "pour toute la classe (la graine utilisée s'affiche après « Go »)"));
-    LabelProgress = MakeLabel(Panel3, QString(), 8, 66, sans13, HouseBlue);
+    EdGraine->setToolTip(QStringLiteral("Vide : des points nouveaux à chaque « Go » ; un nombre : les mêmes points "
+                                        "pour toute la classe"));
+    // The seed the sample on the map was drawn from, apart from the box: what the user typed
+    // stays theirs, and an empty box draws anew at every "Go". Selectable, to be copied or read
+    // out to the class.
+    LabelGraineUtilisee = MakeLabel(Panel3, QStringLiteral("Graine utilisée :"), 8, 66, sans13, HouseBlue);
+    EdGraineUtilisee = MakeEditBox(Panel3, 112, 64, 81, 21, HouseBlue);
+    EdGraineUtilisee->setReadOnly(true);
+    EdGraineUtilisee->setAccessibleName(QStringLiteral("Graine utilisée"));
+    EdGraineUtilisee->setToolTip(QStringLiteral("La graine dont les points de la carte sont tirés : "
+                                                "la taper dans « Graine » redonne les mêmes points"));
+    LabelGraineUtilisee->setBuddy(EdGraineUtilisee);
+    LabelProgress = MakeLabel(Panel3, QString(), 8, 90, sans13, HouseBlue);
     LabelProgress->setFixedSize(193, 32);
     LabelProgress->setWordWrap(true);
-    ButtAnnuler = MakeButton(Panel3, QStringLiteral("&Annuler"), 8, 100, 93, 25);
+    ButtAnnuler = MakeButton(Panel3, QStringLiteral("&Annuler"), 8, 122, 93, 25);
     ButtAnnuler->setToolTip(QStringLiteral("Annuler le dernier point classé (Ctrl+Z)"));
-    ButtRetablir = MakeButton(Panel3, QStringLiteral("&Rétablir"), 108, 100, 93, 25);
+    ButtRetablir = MakeButton(Panel3, QStringLiteral("&Rétablir"), 108, 122, 93, 25);
     ButtRetablir->setToolTip(QStringLiteral("Rétablir le dernier point annulé (Ctrl+Maj+Z ou Ctrl+Y)"));
-    ButtLoupe = MakeButton(Panel3, QStringLiteral("&Loupe (Maj)"), 8, 132, 193, 25);
+    ButtLoupe = MakeButton(Panel3, QStringLiteral("&Loupe (Maj)"), 8, 154, 193, 25);
     ButtLoupe->setCheckable(true);
     ButtLoupe->setToolTip(QStringLiteral("Une loupe suit le pointeur sur la carte (ou tenez la touche Maj)"));
-    ButtEnregistrer = MakeButton(Panel3, QStringLiteral("&Enregistrer la séance…"), 8, 164, 193, 25);
+    ButtEnregistrer = MakeButton(Panel3, QStringLiteral("&Enregistrer la séance…"), 8, 186, 193, 25);
     ButtEnregistrer->setToolTip(QStringLiteral("Enregistrer les points et leur classement dans un fichier (Ctrl+S)"));
-    ButtOuvrir = MakeButton(Panel3, QStringLiteral("&Ouvrir une séance…"), 8, 196, 193, 25);
+    ButtOuvrir = MakeButton(Panel3, QStringLiteral("&Ouvrir une séance…"), 8, 218, 193, 25);
     ButtOuvrir->setToolTip(QStringLiteral("Reprendre une séance enregistrée (Ctrl+O)"));
-    ButtExporterImage = MakeButton(Panel3, QStringLiteral("E&xporter l'image…"), 8, 228, 193, 25);
+    ButtExporterImage = MakeButton(Panel3, QStringLiteral("E&xporter l'image…"), 8, 250, 193, 25);
     ButtExporterImage->setToolTip(QStringLiteral("Enregistrer la carte avec ses points en image PNG"));
 
     // The close button first, then step 2, then step 1; in step 2 the count box comes last.
@@ -155,7 +166,8 @@ TForm2::TForm2()
     setTabOrder(EdNBPoints, TaillePt);
     setTabOrder(TaillePt, BtnCalcul);
     setTabOrder(BtnCalcul, EdGraine);
-    setTabOrder(EdGraine, ButtAnnuler);
+    setTabOrder(EdGraine, EdGraineUtilisee);
+    setTabOrder(EdGraineUtilisee, ButtAnnuler);
     setTabOrder(ButtAnnuler, ButtRetablir);
     setTabOrder(ButtRetablir, ButtLoupe);
     setTabOrder(ButtLoupe, ButtEnregistrer);
@@ -193,27 +205,25 @@ TForm2::TForm2()
     ShowSessionState();
 }
 
-void TForm2::SetMapFileName(const QString& fileName)
+bool TForm2::TakeMapFile(const QString& fileName)
 {
+    // Closing the window loses nothing: the survey waits for it to be shown again, and it is
+    // that showing, or another map, that drops it.
+    const bool newSurvey = isHidden() || FullFileName(PictureFilePath(fileName)) != surveyMap;
+    if (newSurvey && !ConfirmLeavingSurvey())
+        return false;
     mapFileName = fileName;
+    surveyDue = surveyDue || isHidden();
+    return true;
 }
 
 void TForm2::showEvent(QShowEvent* event)
 {
-    // A show asked by the program, not a restore from minimised: a new survey on a fresh map.
-    if (!event->spontaneous()) {
-        surveyDue = true;
+    // A show asked by the program, not a restore from minimised: a failing map is worth
+    // reporting again.
+    if (!event->spontaneous())
         shownMap.ShownAnew();
-    }
     QWidget::showEvent(event);
-}
-
-void TForm2::closeEvent(QCloseEvent* event)
-{
-    // An error while saving keeps the window open with its survey.
-    bool leave = false;
-    RunHandler([this, &leave] { leave = ConfirmLeavingSurvey(); });
-    event->setAccepted(leave);
 }
 
 void TForm2::paintEvent(QPaintEvent* event)
@@ -256,7 +266,10 @@ void TForm2::ScaleToMap(int pictureWidth, int pictureHeight)
 
 void TForm2::BeginSurvey(const QString& mapName)
 {
+    // The survey that goes was saved, let go, or had nothing counted.
+    journal.Remove();
     surveyMap = mapName;
+    surveyMapSha.clear();
     TaillePt->setText(IntegerText(5));
     SurveyTally.BeginSurvey();
     ButtSonder->setEnabled(false);
@@ -283,6 +296,11 @@ void TForm2::BtnCalculClick()
     const int32_t mapWidth = SurveyTally.MapWidth;
     const int32_t mapHeight = SurveyTally.MapHeight;
 
+    // Every box is read before anything is asked or erased: a typing mistake must not cost the
+    // points already classified.
+    const std::optional<int32_t> pointSize = TypedPointSize();
+    if (!pointSize)
+        return;
     // A seed typed in the box gives the same points on every machine; none, the clock's.
     const QString typedSeed = EdGraine->text();
     const bool seedTyped = !typedSeed.trimmed().isEmpty();
@@ -291,7 +309,7 @@ void TForm2::BtnCalculClick()
     // points that are no longer on the map.
     if (SurveyTally.PointsProbed > 0
         && AskQuestion(QStringLiteral("Un nouveau tirage efface les points déjà classés. Continuer ?"),
-                       {QStringLiteral("Oui"), QStringLiteral("Non")})
+                       {QStringLiteral("Oui"), QStringLiteral("Non")}, 1)
                != 0)
         return;
     const bool countsDropped = SurveyTally.PointsProbed > 0;
@@ -302,25 +320,39 @@ void TForm2::BtnCalculClick()
     else
         SeedGenerator();
     SurveyTally.Seed = GeneratorState;
-    EdGraine->setText(QString::number(SurveyTally.Seed));
     // Every pixel of the map is as likely as any other, its edges included: an estimate of a
     // land use along the border must not come out short.
     for (int32_t placed = 0; placed < sampleSize; ++placed) {
         const auto x = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapWidth)));
         const auto y = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapHeight)));
-        DrawSamplePoint(MapRect.Left + x, MapRect.Top + y);
+        DrawSamplePoint(MapRect.Left + x, MapRect.Top + y, *pointSize);
     }
+    // From here on the classification is worth keeping through a crash.
+    surveyMapSha = FileSha256(surveyMap);
+    journal.Remove();
+    KeepJournal();
     EdLandUse->setText(QString());
     if (countsDropped)
-        EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+        EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
 }
 
-// The sample point at the window point (x, y) joins the survey; the next paint draws it.
-void TForm2::DrawSamplePoint(int x, int y)
+std::optional<int32_t> TForm2::TypedPointSize() const
 {
-    const QString size = TaillePt->text();
-    SurveyTally.AddSamplePoint(QPoint(x, y) - mapOrigin, size.isEmpty() ? 5 : ParseInteger(size));
+    const QString typed = TaillePt->text();
+    const int32_t size = typed.isEmpty() ? 5 : ParseInteger(typed);
+    // A point of no size draws nothing, and a student would count points no one can see.
+    if (size < 1) {
+        ShowNotice(QStringLiteral("La taille des points doit être d'au moins 1 pixel !"));
+        return std::nullopt;
+    }
+    return size;
+}
+
+// The sample point at the window point (x, y) joins the survey; the next paint draws it.
+void TForm2::DrawSamplePoint(int x, int y, int32_t size)
+{
+    SurveyTally.AddSamplePoint(QPoint(x, y) - mapOrigin, size);
     Canvas.MovePenTo(x, y);
     Canvas.Invalidate(FigureOf(SurveyTally.Marks().back()).Visible);
 }
@@ -332,11 +364,13 @@ void TForm2::EdLandUseChange()
 
 void TForm2::ButtSonderClick()
 {
+    KeepJournal();
     if (!SurveyTally.BeginLandUse(EdLandUse->text())) {
         ShowNotice(QStringLiteral("Vous ne pouvez pas sonder plus de 20 usages du sol !"));
         return;
     }
-    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    journal.Record(JournalOperation::LandUseBegun(SurveyTally.LandUse(SurveyTally.LandUseCount).Name));
+    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
 }
 
@@ -345,7 +379,7 @@ void TForm2::mousePressEvent(QMouseEvent* event)
     // A press that a child control let through (a right press on a button, say) is not a
     // press on the map.
     const QPoint at = event->position().toPoint();
-    if (childAt(at))
+    if (childAt(at) || ContinuesMultiClick(*event))
         return;
     RunHandler([this, at] { Image1MouseDown(at.x(), at.y()); });
 }
@@ -354,7 +388,23 @@ void TForm2::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Qt reports the second press of a double-click here. The first press counted the point:
     // the second must not count a neighbour of it.
+    ContinuesMultiClick(*event);
     event->accept();
+}
+
+// Qt tells a double click, not a triple one: a third quick press close by would count a
+// neighbour of the point the first counted. A press within the double-click time and distance
+// of the press before it goes on the same click.
+bool TForm2::ContinuesMultiClick(const QMouseEvent& event)
+{
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const QPoint at = event.position().toPoint();
+    const bool continues = pressedBefore && event.timestamp() - lastPressTime < ulong(hints->mouseDoubleClickInterval())
+                           && (at - lastPressAt).manhattanLength() <= hints->mouseDoubleClickDistance();
+    pressedBefore = true;
+    lastPressTime = event.timestamp();
+    lastPressAt = at;
+    return continues;
 }
 
 void TForm2::dragEnterEvent(QDragEnterEvent* event)
@@ -365,13 +415,18 @@ void TForm2::dragEnterEvent(QDragEnterEvent* event)
 
 void TForm2::dropEvent(QDropEvent* event)
 {
-    if (const std::optional<QString> file = DroppedLocalFile(event->mimeData())) {
-        event->acceptProposedAction();
-        // The name comes back through the main window; drawn under it, a new map begins a new
-        // survey, as the draw button does.
+    const std::optional<QString> file = DroppedLocalFile(event->mimeData());
+    if (!file)
+        return;
+    event->acceptProposedAction();
+    // Drawn under its name, a new map begins a new survey, as the draw button does; the main
+    // window's box names it too.
+    RunHandler([this, &file] {
+        if (!TakeMapFile(*file))
+            return;
         emit MapFileDropped(*file);
         update();
-    }
+    });
 }
 
 void TForm2::Image1MouseDown(int x, int y)
@@ -390,24 +445,29 @@ void TForm2::Image1MouseDown(int x, int y)
     setCursor(CursorOf(crCross));
     // A press counts the sample point it falls on or beside, once; anywhere else it counts
     // nothing and says so.
-    const QPoint mapPixel = Canvas.View().DesignedPixelAt(QPoint(x, y)) - mapOrigin;
-    if (!SurveyTally.CountPoint(SurveyTally.DesignatedPoint(mapPixel))) {
+    const int32_t point = SurveyTally.DesignatedPoint(Canvas.View().DesignedPixelAt(QPoint(x, y)) - mapOrigin);
+    KeepJournal();
+    if (!SurveyTally.CountPoint(point)) {
         QApplication::beep();
         return;
     }
+    journal.Record(JournalOperation::PointCounted(point));
     const TFigure dot = FigureOf(SurveyTally.Marks().back());
     Canvas.MovePenTo(dot.Box.left(), dot.Box.top());
     Canvas.Invalidate(dot.Visible);
-    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
 }
 
 void TForm2::ButtFiniClick()
 {
+    KeepJournal();
     SurveyTally.FinishLandUse();
+    journal.Record(JournalOperation::LandUseFinished());
     EdNBPoints->setText(IntegerText(0));
     EdLandUse->setText(QString());
     ButtSonder->setEnabled(false);
+    ShowSessionState();
 }
 
 void TForm2::ButtAnnulerClick()
@@ -418,16 +478,21 @@ void TForm2::ButtAnnulerClick()
     }
     // The dot goes: its box is drawn again from the picture and the points under it.
     const QRect dot = FigureOf(SurveyTally.Marks().back()).Visible;
+    KeepJournal();
     SurveyTally.Undo();
+    journal.Record(JournalOperation::CountUndone());
     ShowCountChange(dot);
 }
 
 void TForm2::ButtRetablirClick()
 {
-    if (!SurveyTally.Redo()) {
+    if (!SurveyTally.CanRedo()) {
         QApplication::beep();
         return;
     }
+    KeepJournal();
+    SurveyTally.Redo();
+    journal.Record(JournalOperation::CountRedone());
     ShowCountChange(FigureOf(SurveyTally.Marks().back()).Visible);
 }
 
@@ -436,7 +501,7 @@ void TForm2::ButtRetablirClick()
 void TForm2::ShowCountChange(const QRect& dot)
 {
     Canvas.Invalidate(dot);
-    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
 }
 
@@ -448,8 +513,10 @@ void TForm2::ShowSessionState()
     if (points > 0 && counted == points)
         progress += QStringLiteral("\nTous les points sont classés.");
     LabelProgress->setText(progress);
+    EdGraineUtilisee->setText(points > 0 ? QString::number(SurveyTally.Seed) : QString());
     ButtAnnuler->setEnabled(SurveyTally.CanUndo());
     ButtRetablir->setEnabled(SurveyTally.CanRedo());
+    emit SurveyChanged();
 }
 
 void TForm2::ButtEnregistrerClick()
@@ -473,10 +540,30 @@ bool TForm2::SaveSurvey()
     if (!fileName)
         return false;
     // The map's content as it is now: a class opening the file must find this very picture.
-    SaveWholeFile(*fileName, WriteSurveyFile(SurveyTally, surveyMap, FileSha256(surveyMap)));
+    surveyMapSha = FileSha256(surveyMap);
+    SaveWholeFile(*fileName, WriteSurveyFile(SurveyTally, surveyMap, surveyMapSha));
     sessionFile = *fileName;
-    savedEdits = SurveyTally.Edits();
+    keptSurvey = SurveyTally;
+    journal.Remove();
     return true;
+}
+
+void TForm2::KeepJournal()
+{
+    if (!journal.Wanted() || SurveyTally.SamplePoints() == 0 || surveyMapSha.isEmpty())
+        return;
+    // A survey the file format refuses (a sample size typed past its limits) goes unjournaled,
+    // as it would go unsaved: the classification itself carries on.
+    try {
+        journal.Begin(JournalFolder(), WriteSurveyFile(SurveyTally, surveyMap, surveyMapSha), sessionFile);
+    } catch (const Exception&) {
+        journal.GoWithout();
+    }
+}
+
+void TForm2::LetSurveyGo()
+{
+    journal.Remove();
 }
 
 void TForm2::ButtOuvrirClick()
@@ -492,10 +579,23 @@ void TForm2::ButtOuvrirClick()
 
 void TForm2::OpenSurvey(const QString& fileName)
 {
+    ShowReadSurvey(ReadSurveyFile(ReadSmallFile(fileName, SurveyFileLimits::MaxFileBytes)), fileName, fileName, true);
+}
+
+void TForm2::RecoverSurvey(const RecoveredSurvey& recovered)
+{
+    // The map is looked for beside the session the survey was saved to, if ever, as when it is
+    // opened.
+    const QString besideOf = !recovered.SessionFile.isEmpty() ? recovered.SessionFile : recovered.Content.MapFile;
+    ShowReadSurvey(recovered.Content, besideOf, recovered.SessionFile, false);
+}
+
+void TForm2::ShowReadSurvey(SurveyFileContent content, const QString& surveyFile, const QString& sessionFileName,
+                            bool saved)
+{
     // Everything is read and checked before anything changes: a refused file leaves the survey
     // in progress as it was.
-    SurveyFileContent content = ReadSurveyFile(ReadSmallFile(fileName, SurveyFileLimits::MaxFileBytes));
-    const QString map = FindSurveyMap(content, fileName);
+    const QString map = FindSurveyMap(content, surveyFile);
     // Points placed on the map as drawn then must lie on it as drawn now. A picture whose header
     // tells no size is never drawn, and the survey waits for it as for any map.
     const QSize picture = PictureFileSize(map);
@@ -510,27 +610,35 @@ void TForm2::OpenSurvey(const QString& fileName)
                                  .arg(drawn.height()));
     }
 
-    // The main window names the map; its next drawing finds the survey already belonging to it.
-    emit SurveyOpened(map, content.Tally.SampleSize);
+    // The next drawing finds the survey already belonging to its map.
     SurveyTally.Replace(std::move(content.Tally));
+    mapFileName = map;
     surveyMap = FullFileName(map);
+    surveyMapSha = content.MapSha256;
     surveyDue = false;
-    sessionFile = fileName;
-    savedEdits = SurveyTally.Edits();
+    sessionFile = sessionFileName;
+    keptSurvey = saved ? SurveyTally : TSurveyTally();
+    // A survey as its file holds it needs no journal until it changes; one brought back from a
+    // journal is kept in a journal of this program's own.
+    journal.Remove();
+    if (!saved)
+        KeepJournal();
 
     const bool sampled = SurveyTally.SamplePoints() > 0;
     TaillePt->setText(IntegerText(sampled ? SurveyTally.PointSize : 5));
-    EdGraine->setText(sampled ? QString::number(SurveyTally.Seed) : QString());
-    EdLandUse->setText(QString());
+    // A land use left open goes on where it was, its name in the box as after its "Sonder".
+    const bool useOpen = SurveyTally.ProbingOn && SurveyTally.LandUseCount >= 1;
+    EdLandUse->setText(useOpen ? SurveyTally.LandUse(SurveyTally.LandUseCount).Name : QString());
     ButtSonder->setEnabled(false);
-    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
     update();
+    emit SurveyOpened(map, SurveyTally.SampleSize);
 }
 
 bool TForm2::ConfirmLeavingSurvey()
 {
-    if (SurveyTally.PointsProbed == 0 || SurveyTally.Edits() == savedEdits)
+    if (SurveyTally.PointsProbed == 0 || SurveyTally.SameSurvey(keptSurvey))
         return true;
     const int answer = AskQuestion(QStringLiteral("Enregistrer la séance ?"),
                                    {QStringLiteral("Enregistrer"), QStringLiteral("Ne pas enregistrer"),
@@ -538,8 +646,10 @@ bool TForm2::ConfirmLeavingSurvey()
     if (answer == 0)
         return SaveSurvey();
     if (answer == 1) {
-        // Asked once: the same survey is not asked about again.
-        savedEdits = SurveyTally.Edits();
+        // Asked once: the same survey is not asked about again. Let go on purpose, it needs no
+        // journal any more.
+        keptSurvey = SurveyTally;
+        journal.Remove();
         return true;
     }
     return false;

@@ -10,10 +10,8 @@
 #include "windows/Fich_1.h"
 #include "windows/Simulation.h"
 
-#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QRawFont>
 
 TForm3* Form3 = nullptr;
 
@@ -43,13 +41,11 @@ const QStringList explanation{
     QStringLiteral("7 - utiliser l'abaque pour évaluer la marge de fluctuation."),
 };
 
-// The installed bold Garamond lacks the accented letters; its regular cut, emboldened, has them.
+// The program's Garamond has its lining figures and every accented letter; having one style, it
+// is emboldened by Qt (see LoadLiningGaramond in app/Application.cpp).
 QFont BoldGaramond(int pixelHeight)
 {
-    QFont font = PixelFont(QStringLiteral("Garamond"), pixelHeight, true);
-    if (!QRawFont::fromFont(font).supportsCharacter(QChar(u'é')))
-        font.setStyleName(QFontInfo(PixelFont(QStringLiteral("Garamond"), pixelHeight)).styleName());
-    return font;
+    return PixelFont(QStringLiteral("Garamond"), pixelHeight, true);
 }
 
 }  // namespace

@@ -66,6 +66,10 @@ TPage_1::TPage_1()
     Label8 = MakeCentredLabel(this, QStringLiteral("Sondelio : apprendre le sondage aréolaire de l'usage du sol"),
                               176, 395, 64, times16);
     Label3 = MakeCentredLabel(this, QStringLiteral("Logiciel libre d'enseignement"), 304, 127, 88, times16);
+    Label3->setToolTip(QStringLiteral("© 2026 Projet Sondelio. Logiciel libre : vous pouvez le redistribuer "
+                                      "et le modifier\nselon la licence publique générale GNU, version 3 ou "
+                                      "ultérieure.\nIl est fourni SANS AUCUNE GARANTIE. Texte de la licence : "
+                                      "https://www.gnu.org/licenses/gpl-3.0.html"));
     Label9 = MakeCentredLabel(this, QStringLiteral("Projet Sondelio, 2026"), 272, 187, 112, times16);
     Label7 = MakeLabel(this, QString(32, QLatin1Char('_')), 184, 136,
                        PixelFont(QStringLiteral("MS Sans Serif"), 19, true), HouseBlue);
@@ -101,6 +105,11 @@ TPage_1::TPage_1()
     Button1->setToolTip(QStringLiteral("Le nombre et la fréquence des points de chaque usage du sol"));
     ButtExplic = MakeButton(this, QStringLiteral("Explications"), 272, 360, 153, 57, times19);
     ButtExplic->setToolTip(QStringLiteral("La méthode du sondage aréolaire et l'abaque"));
+    // Beside the draw button, in the free space: a pupil given a session file opens it here.
+    BtnOuvrirSeance = MakeButton(this, QStringLiteral("&Ouvrir une séance…"), 400, 288, 225, 25, times19);
+    BtnOuvrirSeance->setToolTip(QStringLiteral("Reprendre une séance enregistrée : sa carte et ses points"));
+    setTabOrder(BtnDessine, BtnOuvrirSeance);
+    setTabOrder(BtnOuvrirSeance, BitBtn1);
 
     setAcceptDrops(true);
 
@@ -108,6 +117,7 @@ TPage_1::TPage_1()
     connect(BtnDessine, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnDessineClick));
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TPage_1::Button1Click));
     connect(ButtExplic, &QPushButton::clicked, this, Guarded(this, &TPage_1::ButtExplicClick));
+    connect(BtnOuvrirSeance, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnOuvrirSeanceClick));
 }
 
 void TPage_1::BtnChoisirCarteClick()
@@ -122,10 +132,12 @@ void TPage_1::BtnChoisirCarteClick()
 
 void TPage_1::BtnDessineClick()
 {
-    SurveyTally.SampleSize = ParseInteger(EdNPoints->text());
+    const int32_t sampleSize = ParseInteger(EdNPoints->text());
+    if (!Form2->TakeMapFile(EdFich->text()))
+        return;
+    SurveyTally.SampleSize = sampleSize;
     ShowWindow(Form2);
-    // An open map window takes up the map file's name only when it paints: have it take up a
-    // changed name now.
+    // An open map window draws the named map at its next paint: have it do so now.
     Form2->update();
     if (SurveyTally.SampleSize == 0)
         ShowNotice(QStringLiteral("Vous devez entrer le nombre de points d'echantillon !"));
@@ -139,6 +151,11 @@ void TPage_1::Button1Click()
 void TPage_1::ButtExplicClick()
 {
     ShowWindow(Form3);
+}
+
+void TPage_1::BtnOuvrirSeanceClick()
+{
+    Form2->ButtOuvrirClick();
 }
 
 void TPage_1::dragEnterEvent(QDragEnterEvent* event)
@@ -161,6 +178,9 @@ void TPage_1::closeEvent(QCloseEvent* event)
     bool leave = false;
     RunHandler([&leave] { leave = !Form2 || Form2->ConfirmLeavingSurvey(); });
     event->setAccepted(leave);
-    if (leave)
-        Terminate();
+    if (!leave)
+        return;
+    if (Form2)
+        Form2->LetSurveyGo();
+    Terminate();
 }

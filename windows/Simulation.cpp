@@ -8,28 +8,26 @@
 #include "picture/DataFolder.h"
 #include "picture/SavedFile.h"
 #include "picture/TBitmap.h"
+#include "ui/Boxes.h"
 #include "ui/Dispatch.h"
 #include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
 
-#include <QAreaSeries>
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -40,18 +38,6 @@ namespace {
 const QString demoMap = QStringLiteral("rizo0346.bmp");
 // Ten looks a second: the figures follow the run without the drawing slowing it.
 constexpr int PollInterval = 100;
-// The intervals drawn one above the other: enough to see the misses, few enough to tell apart.
-constexpr int ShownIntervals = 100;
-// About as many bars as the histogram's width shows distinctly.
-constexpr int HistogramBars = 50;
-
-enum Column { MethodColumn, CoverageColumn, CoverageLimitsColumn, ExpectedColumn, WidthColumn };
-
-// A share with `decimals` digits after the regional decimal separator, as the table shows it.
-QString FixedText(long double value, int decimals)
-{
-    return QString::number(double(value), 'f', decimals).replace(QLatin1Char('.'), DecimalSeparator());
-}
 
 QIcon Swatch(uint32_t rgb)
 {
@@ -83,47 +69,6 @@ QChartView* MakeChartView(QWidget* parent, int left, int top, int width, int hei
     return view;
 }
 
-// Series and axes of the last drawing go: a chart is drawn anew from the surveys done so far.
-void ClearChart(QChart* chart)
-{
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-QValueAxis* AddAxis(QChart* chart, Qt::Alignment side, const QString& title, qreal low, qreal high)
-{
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setRange(low, high);
-    chart->addAxis(axis, side);
-    return axis;
-}
-
-void Attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y)
-{
-    chart->addSeries(series);
-    series->attachAxis(x);
-    series->attachAxis(y);
-}
-
-QLineSeries* Segment(QPointF from, QPointF to, const QColor& colour, qreal width, Qt::PenStyle style = Qt::SolidLine)
-{
-    auto* segment = new QLineSeries;
-    segment->append(from);
-    segment->append(to);
-    segment->setPen(QPen(colour, width, style));
-    return segment;
-}
-
-void HideFromLegend(QChart* chart, QAbstractSeries* series)
-{
-    for (QLegendMarker* marker : chart->legend()->markers(series))
-        marker->setVisible(false);
-}
-
 }  // namespace
 
 TSimulation::TSimulation()
@@ -142,8 +87,9 @@ TSimulation::TSimulation()
     ListColours->setGeometry(8, 84, 480, 168);
     ListColours->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListColours->setIconSize(QSize(24, 16));
-    SetToolTip(ListColours, QStringLiteral("Les couleurs de la carte et leur part vraie (pixels de la couleur sur "
-                                           "pixels de la carte). Ctrl+clic pour en choisir plusieurs."));
+    SetToolTip(ListColours, QStringLiteral("Les couleurs de la carte, leur part vraie (pixels de la couleur sur "
+                                           "pixels de la carte) et leur usage du sol quand la carte a une légende "
+                                           "(fichier carte-legende.csv à côté). Ctrl+clic pour en choisir plusieurs."));
     LabelColours->setBuddy(ListColours);
     NameAfter(ListColours, LabelColours);
     LabelTrueShare = MakeLabel(this, QString(), 8, 258, font(), HouseBlue);
@@ -178,9 +124,6 @@ TSimulation::TSimulation()
 
     ProgressRun = new QProgressBar(this);
     ProgressRun->setGeometry(8, 382, 480, 20);
-    ProgressRun->setFormat(QStringLiteral("%v / %m enquêtes"));
-    ProgressRun->setRange(0, 1);
-    ProgressRun->setValue(0);
     ProgressRun->setAccessibleName(QStringLiteral("Enquêtes faites"));
     ProgressRun->setToolTip(QStringLiteral("Combien des K enquêtes sont faites"));
 
@@ -205,35 +148,44 @@ TSimulation::TSimulation()
     GridMethods->SetCellHint(WidthColumn, 0, QStringLiteral("Largeur moyenne des intervalles"));
     for (size_t row = 0; row < IntervalMethods.size(); ++row)
         GridMethods->SetCell(MethodColumn, int(row) + 1, MethodName(IntervalMethods[row]));
+    // The method column as wide as its longest name in the fixed cells' font, the four others
+    // sharing the rest.
+    int methodWidth = 0;
+    for (IntervalMethod method : IntervalMethods)
+        methodWidth = std::max(methodWidth,
+                               GridMethods->verticalHeader()->fontMetrics().horizontalAdvance(MethodName(method)) + 8);
+    GridMethods->verticalHeader()->setFixedWidth(methodWidth);
+    GridMethods->horizontalHeader()->setDefaultSectionSize((GridMethods->width() - 2 * GridMethods->frameWidth()
+                                                            - methodWidth) / (WidthColumn - MethodColumn));
 
-    LabelReading = MakeLabel(this, QStringLiteral(
-        "Lecture : 95 % des estimations au moins doivent tomber dans l'intervalle de fluctuation "
-        "(en jaune). Une méthode qui tient sa promesse donne un intervalle qui contient p dans 95 % "
-        "des enquêtes au moins : comparez les colonnes « Couverture » et « Attendue » à %1.")
-                                 .arg(FixedText(0.95L, 2)),
-                             8, 576, font(), palette().color(QPalette::WindowText));
+    LabelRun = MakeLabel(this, QString(), 8, 568, font(), palette().color(QPalette::WindowText));
+    LabelRun->setWordWrap(true);
+    LabelRun->setFixedWidth(480);
+    LabelRun->setToolTip(QStringLiteral("Les réglages de la simulation que montrent le tableau et les graphiques"));
+    LabelReading = MakeLabel(this, QString(), 8, 612, font(), palette().color(QPalette::WindowText));
     LabelReading->setWordWrap(true);
     LabelReading->setFixedWidth(480);
-    LabelReading->adjustSize();
 
     ChartEstimates = MakeChartView(this, 496, 4, 496, 340);
     ChartEstimates->setAccessibleName(QStringLiteral("Histogramme des estimations"));
     ChartEstimates->setToolTip(QStringLiteral("Les estimations de p des K enquêtes, sur l'intervalle de fluctuation"));
     ChartIntervals = MakeChartView(this, 496, 348, 496, 340);
     ChartIntervals->setAccessibleName(QStringLiteral("Intervalles de confiance"));
-    ChartIntervals->setToolTip(QStringLiteral("Les %1 premiers intervalles de Clopper-Pearson : verts s'ils "
-                                              "contiennent p, rouges sinon")
-                                   .arg(ShownIntervals));
+    ChartIntervals->setToolTip(QStringLiteral("Les premiers intervalles de Clopper-Pearson : verts s'ils "
+                                              "contiennent p, rouges sinon"));
 
     pollTimer.setInterval(PollInterval);
     connect(&pollTimer, &QTimer::timeout, this, Guarded(this, &TSimulation::PollTimerTick));
     connect(ListColours, &QListWidget::itemSelectionChanged, this,
             Guarded(this, &TSimulation::ListColoursSelectionChanged));
+    for (QLineEdit* box : {EdN, EdK, EdGraine})
+        connect(box, &QLineEdit::textChanged, this, Guarded(this, &TSimulation::SettingsChanged));
     connect(ButtLancer, &QPushButton::clicked, this, Guarded(this, &TSimulation::ButtLancerClick));
     connect(ButtArreter, &QPushButton::clicked, this, Guarded(this, &TSimulation::ButtArreterClick));
     connect(ButtExporter, &QPushButton::clicked, this, Guarded(this, &TSimulation::ButtExporterClick));
 
     ShowRunState();
+    ShowFigures();
 }
 
 TSimulation::~TSimulation()
@@ -244,38 +196,72 @@ TSimulation::~TSimulation()
 void TSimulation::OpenMap(const QString& name, const QString& sampleSizeText)
 {
     const QString shownName = name.trimmed().isEmpty() ? demoMap : name;
+    const QString path = PictureFilePath(shownName);
     TBitmap map;
-    map.LoadPictureFile(PictureFilePath(shownName));
+    map.LoadPictureFile(path);
     auto newPixels = std::make_unique<MapPixels>(map);
     std::vector<MapColour> census = ColourCensus(newPixels->View());
+    QString legendProblem;
+    try {
+        names = ReadLegendBeside(path);
+    } catch (const Exception& error) {
+        names.clear();
+        legendProblem = error.Message;
+    }
 
-    // The map is good: what was shown of the last one goes.
-    StopRun();
-    simulation.reset();
-    simulatedColours.clear();
-    mapName = shownName;
-    pixels = std::move(newPixels);
-    colours = std::move(census);
-    LabelMap->setText(QStringLiteral("Carte : %1").arg(QFileInfo(mapName).fileName()));
-    LabelMap->adjustSize();
-    {
+    // The same picture from the same file: the window stays as it was left, its run with it.
+    const bool sameMap = pixels && QFileInfo(path).absoluteFilePath() == QFileInfo(mapPath).absoluteFilePath()
+                         && SamePixels(newPixels->View(), pixels->View());
+    if (!sameMap) {
+        // The map is good: what was shown of the last one goes.
+        StopRun();
+        simulation.reset();
+        simulatedColours.clear();
+        mapName = shownName;
+        mapPath = path;
+        pixels = std::move(newPixels);
+        colours = std::move(census);
+        LabelMap->setText(QStringLiteral("Carte : %1").arg(QFileInfo(mapName).fileName()));
+        LabelMap->adjustSize();
         const QSignalBlocker quiet(ListColours);
         ListColours->clear();
-        for (const MapColour& colour : colours)
-            new QListWidgetItem(Swatch(colour.Rgb),
-                                QStringLiteral("%1    %2").arg(ColourText(colour.Rgb), RealText(colour.Share)),
-                                ListColours);
     }
-    try {
-        const int32_t sampleSize = ParseInteger(sampleSizeText);
-        if (sampleSize >= 1 && sampleSize <= MaxSimulatedSampleSize)
-            EdN->setText(IntegerText(sampleSize));
-    } catch (const EConvertError&) {
-        // The main window's box holds no sample size: n stays as it was.
+    ListTheColours();
+    if (!sameMap || sampleSizeText != offeredSampleSize) {
+        try {
+            const int32_t sampleSize = ParseInteger(sampleSizeText);
+            if (sampleSize >= 1 && sampleSize <= MaxSimulatedSampleSize)
+                EdN->setText(IntegerText(sampleSize));
+        } catch (const EConvertError&) {
+            // The main window's box holds no sample size: n stays as it was.
+        }
     }
-    ListColoursSelectionChanged();
+    offeredSampleSize = sampleSizeText;
     ShowRunState();
-    ShowFigures();
+    ListColoursSelectionChanged();
+    if (!legendProblem.isEmpty())
+        ShowNotice(legendProblem + QStringLiteral(" Les couleurs sont montrées sans noms d'usage du sol."));
+}
+
+// Each colour with its share in percent, and its land use when the legend names it. The items
+// stay, their selection with them, when only their names change.
+void TSimulation::ListTheColours()
+{
+    const QSignalBlocker quiet(ListColours);
+    const int64_t mapPixels = int64_t(pixels->View().Width) * pixels->View().Height;
+    if (ListColours->count() != int(colours.size())) {
+        ListColours->clear();
+        for (const MapColour& colour : colours)
+            new QListWidgetItem(Swatch(colour.Rgb), QString(), ListColours);
+    }
+    for (size_t row = 0; row < colours.size(); ++row) {
+        const MapColour& colour = colours[row];
+        const auto name = names.find(colour.Rgb);
+        const QString share = PercentText(colour.Pixels, mapPixels);
+        ListColours->item(int(row))->setText(
+            name != names.end() ? QStringLiteral("%1 — %2 (%3)").arg(name->second, share, ColourText(colour.Rgb))
+                                : QStringLiteral("%1 — %2").arg(ColourText(colour.Rgb), share));
+    }
 }
 
 std::vector<uint32_t> TSimulation::ChosenColours() const
@@ -302,6 +288,14 @@ void TSimulation::ListColoursSelectionChanged()
         chosenPixels == 0 ? QStringLiteral("Part vraie p : choisissez une ou plusieurs couleurs")
                           : QStringLiteral("Part vraie p = %1").arg(RealText((long double)chosenPixels / mapPixels)));
     LabelTrueShare->adjustSize();
+    SettingsChanged();
+}
+
+void TSimulation::SettingsChanged()
+{
+    // The figures say at once whether they are still those of the settings shown.
+    intervalsDrawn = -1;
+    ShowFigures();
 }
 
 void TSimulation::ButtLancerClick()
@@ -325,7 +319,6 @@ void TSimulation::ButtLancerClick()
     StopRun();
     simulation = std::move(next);
     simulatedColours = chosen;
-    fluctuation = FluctuationCounts95(simulation->TrueShare(), sampleSize);
     intervalsDrawn = -1;
     EdGraine->setText(QString::number(seed));
     stopRequested = false;
@@ -367,7 +360,7 @@ void TSimulation::ButtExporterClick()
     if (!fileName)
         return;
     // The figures as they stand now, the surveys stopped early included.
-    const QString text = SimulationCsv(*simulation, mapName, simulatedColours) + QStringLiteral("\r\n")
+    const QString text = SimulationCsv(*simulation, mapName, simulatedColours, names) + QStringLiteral("\r\n")
                          + EstimatesCsv(*simulation);
     SaveWholeFile(*fileName, QByteArray("\xEF\xBB\xBF") + text.toUtf8());
     const QFileInfo csv(*fileName);
@@ -401,171 +394,18 @@ void TSimulation::StopRun()
 void TSimulation::ShowRunState()
 {
     const bool running = Running();
-    ButtLancer->setEnabled(!running);
-    ButtArreter->setEnabled(running);
+    // The button just pressed hands the focus to the other one before it goes grey, so that
+    // Return or Space stops a run and launches the next, and never falls on "Fermer".
+    QPushButton* const usable = running ? ButtArreter : ButtLancer;
+    QPushButton* const greyed = running ? ButtLancer : ButtArreter;
+    const bool focusOnRunButtons = focusWidget() == ButtLancer || focusWidget() == ButtArreter;
+    usable->setEnabled(true);
+    if (focusOnRunButtons)
+        usable->setFocus();
+    greyed->setEnabled(false);
     ButtExporter->setEnabled(!running && simulation);
     ListColours->setEnabled(!running);
     EdN->setEnabled(!running);
     EdK->setEnabled(!running);
     EdGraine->setEnabled(!running);
-}
-
-void TSimulation::ShowFigures()
-{
-    if (!simulation) {
-        ProgressRun->setRange(0, 1);
-        ProgressRun->setValue(0);
-        LabelInside->clear();
-        for (int row = 1; row <= int(IntervalMethods.size()); ++row)
-            for (int column = CoverageColumn; column <= WidthColumn; ++column)
-                GridMethods->SetCell(column, row, QString());
-        ClearChart(ChartEstimates->chart());
-        ClearChart(ChartIntervals->chart());
-        ChartEstimates->chart()->setTitle(QStringLiteral("Estimations de la part"));
-        ChartIntervals->chart()->setTitle(QStringLiteral("Les %1 premiers intervalles").arg(ShownIntervals));
-        return;
-    }
-    const std::vector<MethodFigures> figures = simulation->Figures();
-    ProgressRun->setRange(0, simulation->Surveys());
-    ProgressRun->setValue(figures.front().Surveys);
-    ShowTable(figures);
-    ShowEstimates(figures);
-    ShowIntervals();
-}
-
-void TSimulation::ShowTable(const std::vector<MethodFigures>& figures)
-{
-    for (size_t row = 0; row < figures.size(); ++row) {
-        const MethodFigures& method = figures[row];
-        const int gridRow = int(row) + 1;
-        const bool any = method.Surveys > 0;
-        GridMethods->SetCell(CoverageColumn, gridRow, any ? FixedText(method.SimulatedCoverage, 3) : QString());
-        GridMethods->SetCell(CoverageLimitsColumn, gridRow,
-                             any ? QStringLiteral("%1 à %2").arg(FixedText(method.CoverageLimits.Lower, 3),
-                                                                 FixedText(method.CoverageLimits.Upper, 3))
-                                 : QString());
-        GridMethods->SetCell(ExpectedColumn, gridRow, FixedText(method.ExpectedCoverage, 3));
-        GridMethods->SetCellHint(ExpectedColumn, gridRow, RealText(method.ExpectedCoverage));
-        GridMethods->SetCell(WidthColumn, gridRow, any ? FixedText(method.MeanWidth, 3) : QString());
-    }
-}
-
-void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
-{
-    QChart* chart = ChartEstimates->chart();
-    ClearChart(chart);
-    const std::span<const int32_t> counts = simulation->Counts();
-    const int32_t sampleSize = simulation->SampleSize();
-    const auto n = double(sampleSize);
-    const auto share = double(simulation->TrueShare());
-
-    // The bars span the counts found and the whole fluctuation interval, each bar a run of
-    // whole counts centred on their shares.
-    int32_t lowest = fluctuation.Lowest;
-    int32_t highest = fluctuation.Highest;
-    int64_t inside = 0;
-    for (int32_t count : counts) {
-        lowest = std::min(lowest, count);
-        highest = std::max(highest, count);
-        inside += count >= fluctuation.Lowest && count <= fluctuation.Highest;
-    }
-    const int32_t barCounts = std::max(1, (highest - lowest + HistogramBars) / HistogramBars);
-    std::vector<int64_t> bars(size_t((highest - lowest) / barCounts + 1), 0);
-    for (int32_t count : counts)
-        ++bars[size_t((count - lowest) / barCounts)];
-    const int64_t tallest = bars.empty() ? 0 : *std::max_element(bars.begin(), bars.end());
-    const double left = (lowest - 0.5) / n;
-    const double right = (lowest + double(bars.size()) * barCounts - 0.5) / n;
-
-    QValueAxis* x = AddAxis(chart, Qt::AlignBottom, QStringLiteral("Part estimée f"), left, right);
-    QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquêtes"), 0,
-                            std::max<double>(4, double(tallest) * 1.05));
-    y->setLabelFormat(QStringLiteral("%.0f"));
-    y->applyNiceNumbers();
-    const double top = y->max();
-
-    // The belt under the bars, as on the chart: where 95 % of the estimates should fall.
-    const double beltLow = (fluctuation.Lowest - 0.5) / n;
-    const double beltHigh = (fluctuation.Highest + 0.5) / n;
-    auto* beltTop = new QLineSeries;
-    beltTop->append(beltLow, top);
-    beltTop->append(beltHigh, top);
-    auto* belt = new QAreaSeries(beltTop);
-    // An area owns no line of its own: this one goes with it.
-    beltTop->setParent(belt);
-    belt->setName(QStringLiteral("Fluctuation à 95 % : %1 à %2")
-                      .arg(FixedText(fluctuation.Lowest / n, 3), FixedText(fluctuation.Highest / n, 3)));
-    belt->setColor(QColor(255, 236, 140));
-    belt->setBorderColor(QColor(220, 180, 0));
-    Attach(chart, belt, x, y);
-
-    auto* outline = new QLineSeries;
-    for (size_t bar = 0; bar < bars.size(); ++bar) {
-        const double from = (lowest + double(bar) * barCounts - 0.5) / n;
-        const double to = from + barCounts / n;
-        outline->append(from, double(bars[bar]));
-        outline->append(to, double(bars[bar]));
-    }
-    auto* histogram = new QAreaSeries(outline);
-    outline->setParent(histogram);
-    histogram->setName(QStringLiteral("Estimations"));
-    histogram->setColor(QColor(70, 110, 200, 200));
-    histogram->setBorderColor(QColor(30, 50, 120));
-    Attach(chart, histogram, x, y);
-
-    QLineSeries* truth = Segment({share, 0}, {share, top}, Qt::red, 2.5);
-    truth->setName(QStringLiteral("Part vraie p"));
-    Attach(chart, truth, x, y);
-
-    const int32_t done = figures.front().Surveys;
-    const QString insideText =
-        done == 0 ? QString()
-                  : QStringLiteral("%1 % des estimations dans l'intervalle de fluctuation (%2 sur %3)")
-                        .arg(FixedText(100.0L * inside / done, 1), IntegerText(inside), IntegerText(done));
-    chart->setTitle(QStringLiteral("Les %1 estimations de la part, n = %2").arg(IntegerText(done), IntegerText(sampleSize)));
-    LabelInside->setText(insideText);
-    LabelInside->adjustSize();
-}
-
-void TSimulation::ShowIntervals()
-{
-    const std::span<const int32_t> counts = simulation->Counts();
-    const auto shown = int(std::min<size_t>(counts.size(), ShownIntervals));
-    // Past the first hundred surveys the bars no longer change.
-    if (shown == intervalsDrawn)
-        return;
-    intervalsDrawn = shown;
-    QChart* chart = ChartIntervals->chart();
-    ClearChart(chart);
-    const long double trueShare = simulation->TrueShare();
-    const auto share = double(trueShare);
-
-    QValueAxis* x = AddAxis(chart, Qt::AlignBottom, QStringLiteral("Part"), 0, 1);
-    QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquête"), 0, ShownIntervals);
-    y->setLabelFormat(QStringLiteral("%.0f"));
-
-    double lowest = share;
-    double highest = share;
-    int missing = 0;
-    for (int survey = 0; survey < shown; ++survey) {
-        const ShareLimits limits = MethodLimits(IntervalMethod::ClopperPearson, counts[size_t(survey)],
-                                                simulation->SampleSize());
-        const bool holds = limits.Lower <= trueShare && trueShare <= limits.Upper;
-        missing += !holds;
-        lowest = std::min(lowest, limits.Lower);
-        highest = std::max(highest, limits.Upper);
-        QLineSeries* bar = Segment({limits.Lower, survey + 0.5}, {limits.Upper, survey + 0.5},
-                                   holds ? QColor(0, 150, 0) : QColor(220, 0, 0), 1.5);
-        Attach(chart, bar, x, y);
-        HideFromLegend(chart, bar);
-    }
-    const double margin = std::max(0.01, (highest - lowest) * 0.05);
-    x->setRange(std::max(0.0, lowest - margin), std::min(1.0, highest + margin));
-
-    QLineSeries* truth = Segment({share, 0}, {share, double(ShownIntervals)}, Qt::black, 1.5, Qt::DashLine);
-    truth->setName(QStringLiteral("Part vraie p"));
-    Attach(chart, truth, x, y);
-    chart->setTitle(shown == 0 ? QStringLiteral("Les %1 premiers intervalles").arg(ShownIntervals)
-                               : QStringLiteral("%1 intervalles de Clopper-Pearson : %2 contiennent p, %3 non")
-                                     .arg(IntegerText(shown), IntegerText(shown - missing), IntegerText(missing)));
 }

@@ -47,16 +47,23 @@ public:
     TCloseButton* ButtFermer;
     QProgressBar* ProgressRun;
     QLabel* LabelInside;
+    // Which colours, p, n, K and seed the table and charts describe, and whether the settings
+    // have changed since.
+    QLabel* LabelRun;
     TTextGrid* GridMethods;
     QLabel* LabelReading;
     QChartView* ChartEstimates;
     QChartView* ChartIntervals;
 
-    // Reads the map named `mapName` (the demo map when empty) and lists its colours, after
-    // stopping a run still going; takes `sampleSizeText` as n when it is a valid sample size.
-    // Throws, with the French message, for a map that cannot be read or has too many colours.
+    // Reads the map named `mapName` (the demo map when empty) and lists its colours, named by its
+    // legend when it has one. The same picture as before keeps the window as it was left, its
+    // run going or done included; another map stops the run and clears the figures.
+    // `sampleSizeText` becomes n when it is a valid sample size, for a new map or when it differs
+    // from the one given last time. Throws, with the French message, for a map that cannot be
+    // read or has too many colours; a legend that cannot be read is told in a notice.
     void OpenMap(const QString& mapName, const QString& sampleSizeText);
     void ListColoursSelectionChanged();
+    void SettingsChanged();
     void ButtLancerClick();
     void ButtArreterClick();
     void ButtExporterClick();
@@ -67,27 +74,37 @@ public:
     bool Running() const { return worker.joinable(); }
     // The run shown, if any: the one going or the last one.
     const SurveySimulation* ShownSimulation() const { return simulation.get(); }
+    // Whether the colours chosen and the boxes n, K and seed are those of the run shown.
+    bool ShownRunMatchesSettings() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    enum Column { MethodColumn, CoverageColumn, CoverageLimitsColumn, ExpectedColumn, WidthColumn };
+
     // Sets the stop flag and waits for the worker, which looks at it after each survey.
     void StopRun();
-    // The figures of the surveys done so far, in the table and both charts.
+    // The figures of the surveys done so far, in the table and both charts (Simulation_Figures.cpp).
     void ShowFigures();
     void ShowEstimates(const std::vector<MethodFigures>& figures);
     void ShowIntervals();
     void ShowTable(const std::vector<MethodFigures>& figures);
     void ShowRunState();
+    void ShowRunCaption();
+    void ListTheColours();
+    // A chart's title over the line that names the run, marked when it is a former run's.
+    QString ChartTitle(const QString& title) const;
 
     QString mapName;
+    QString mapPath;  // the file read, the data folder's for the demo map
+    QString offeredSampleSize;  // the main window's n when the window was last opened
     std::unique_ptr<MapPixels> pixels;
     std::vector<MapColour> colours;
+    ColourNames names;
     std::unique_ptr<SurveySimulation> simulation;
     std::vector<uint32_t> simulatedColours;
-    // The fluctuation interval of the run's n and p, and how many of its intervals are drawn.
-    CountRange fluctuation{0, 0};
+    // How many of the run's intervals are drawn.
     int intervalsDrawn = 0;
     std::atomic<bool> stopRequested = false;
     std::atomic<bool> workerDone = false;

@@ -9,7 +9,10 @@
 
 #include <QApplication>
 #include <QBackingStore>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -25,7 +28,7 @@ public:
     {
         qWarning("error shown outside a recorder: %s", qPrintable(text));
     }
-    int PresentQuestion(const QString&, const QString& text, const QStringList& answers) override
+    int PresentQuestion(const QString&, const QString& text, const QStringList& answers, int) override
     {
         qWarning("question asked outside a recorder: %s", qPrintable(text));
         return int(answers.size()) - 1;
@@ -36,6 +39,11 @@ public:
 
 void StartProgram()
 {
+    // The journals of a test's surveys go to a folder of the test's own, gone with it, unless a
+    // test chose another.
+    static QTemporaryDir stateFolder;
+    static const bool stateFolderSet = qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder.path()));
+    Q_UNUSED(stateFolderSet);
     if (BoxPresenter* recorder = SetBoxPresenter(&unexpectedBoxes))
         SetBoxPresenter(recorder);  // a test that records its boxes keeps its recorder
     SetUpApplication(*qApp);
@@ -47,6 +55,12 @@ void StartProgram()
 
 void EndProgram()
 {
+    // Closing the main window ended Qt's event loops for good: a dialog opened later would close
+    // at once. An event loop run to its end lets them run again.
+    if (Terminated()) {
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+    }
     DestroyWindowSet();
     ProcessEvents();
     if (BoxPresenter* current = SetBoxPresenter(nullptr); current != &unexpectedBoxes)

@@ -1,0 +1,16 @@
+#pragma once
+// A survey's operations written as a script, as the handlers run them: "go N" places N points
+// 10 pixels apart, "sonder NAME" begins a land use, "count I" counts sample point I, "undo" and
+// "redo", "fini" finishes the land use, "new" begins a new survey; a step written "!step" must be
+// refused. Steps are separated by "; ".
+
+#include "core/SurveyTally.h"
+
+#include <QJsonArray>
+#include <QString>
+#include <functional>
+
+// Runs the script on the tally. Each operation the map window would journal is handed to
+// `journal` as the window journals it, once done.
+void RunScript(TSurveyTally& tally, const QString& script,
+               const std::function<void(const QJsonArray&)>& journal = {});
