@@ -11,9 +11,9 @@ namespace {
 
 // The map window's panels as designed ("1 - Echantillonner", "2 - Pour chaque usage du sol",
 // "3 - Séance"), its close button, and the largest map.
-const QSize sampling(209, 129), probing(209, 273), session(209, 261), closeButton(145, 25);
+const QSize sampling(209, 129), probing(209, 273), session(209, 283), closeButton(145, 25);
 const QRect largestMap(10, 10, 700, 700);
-constexpr int gap = 8;
+constexpr int gap = 5;
 
 }  // namespace
 
@@ -126,14 +126,14 @@ private slots:
         QTest::addColumn<QSize>("client");
         // Under a frame of 1, 20, 1 and 5 pixels, and at a scale factor of 2 its half.
         QTest::newRow("projector 1024 x 768: the map whole, one column")
-            << QSize(1022, 743) << session << 700 << 1 << QSize(935, 728);
-        QTest::newRow("laptop 1366 x 768: the same") << QSize(1364, 743) << session << 700 << 1 << QSize(935, 728);
+            << QSize(1022, 743) << session << 700 << 1 << QSize(929, 735);
+        QTest::newRow("laptop 1366 x 768: the same") << QSize(1364, 743) << session << 700 << 1 << QSize(929, 735);
         QTest::newRow("1280 x 720 at scale 2: two columns, the map a little smaller")
-            << QSize(1278, 707) << session << 687 << 2 << QSize(1139, 707);
+            << QSize(1278, 707) << session << 687 << 2 << QSize(1130, 707);
         QTest::newRow("projector, a taller session panel: two columns")
-            << QSize(1022, 743) << QSize(209, 361) << 570 << 2 << QSize(1022, 590);
-        QTest::newRow("640 x 480: two columns, the map small") << QSize(638, 455) << session << 186 << 2
-                                                                << QSize(638, 426);
+            << QSize(1022, 743) << QSize(209, 383) << 579 << 2 << QSize(1022, 599);
+        QTest::newRow("640 x 480: two columns, the map small") << QSize(638, 455) << session << 195 << 2
+                                                                << QSize(638, 417);
     }
     void mapWindowLaysOutBesideItsMap()
     {

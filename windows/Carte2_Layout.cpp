@@ -18,8 +18,9 @@
 namespace {
 
 // Between the panels, and between them and the window's edges, where the window is laid out
-// to fit.
-constexpr int panelGap = 8;
+// to fit: tighter than designed, so that on a projector of 768 rows the panels still stand in
+// one column beside the whole map.
+constexpr int panelGap = 5;
 
 }  // namespace
 
