@@ -32,11 +32,13 @@ public:
     int errors = 0;
 };
 
-// Before the application is made: headless unless QT_QPA_PLATFORM says otherwise.
+// Before the application is made: headless unless QT_QPA_PLATFORM says otherwise, on a screen
+// large enough for every window's design, as the tests are (Qt's own headless screen would have
+// the map window show its map smaller).
 inline void HeadlessUnlessTold()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" SONDELIO_LARGE_SCREEN);
 }
 
 // The window set made and the main window shown, on a fresh survey.
