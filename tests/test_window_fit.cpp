@@ -226,13 +226,12 @@ private slots:
         Click(Form2->ButtSonder);
         int pressed = 0;
         for (int point = 0; point < 40 && pressed < 5; ++point) {
-            // A point with no other one near enough to be taken for it.
-            if (SurveyTally.DesignatedPoint(SamplePointOnWindow(point) - QPoint(10, 10)) != point)
-                continue;
+            // A point with no other one near enough to be taken for it, nor for its press to go on
+            // a double click on the point before.
             bool alone = true;
             for (int other = 0; other < 40; ++other)
                 alone = alone && (other == point || (SurveyTally.Marks()[size_t(other)].Place -
-                                                     SurveyTally.Marks()[size_t(point)].Place).manhattanLength() > 24);
+                                                     SurveyTally.Marks()[size_t(point)].Place).manhattanLength() > 60);
             if (!alone)
                 continue;
             PressOnMap(ShownPoint(point));
