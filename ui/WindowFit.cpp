@@ -85,7 +85,7 @@ void MoveControls(QWidget* window, QWidget* from, QWidget* to, const QWidget* ex
 
 // A window without a layout of its own: its layout as designed, cut short where no control lies
 // when that is enough, else its controls in a scrolled area of the designed size.
-void FitByScrolling(QWidget* window, QSize designed, QSize wholeRoom)
+void FitDesignedLayout(QWidget* window, QSize designed, QSize wholeRoom)
 {
     const QSize room = designed.boundedTo(wholeRoom);
     auto* scroller = window->findChild<QScrollArea*>(scrollerName, Qt::FindDirectChildrenOnly);
@@ -152,7 +152,7 @@ void FitToMonitor(QWidget* window)
     if (auto* fitting = dynamic_cast<TFittingWindow*>(window))
         fitting->LayOutWithin(room);
     else
-        FitByScrolling(window, designed, room);
+        FitDesignedLayout(window, designed, room);
 
     // A window that was moved into a smaller monitor, and has not been moved since, goes back to
     // the place it had before wherever there is room for it: a window the user moved stays. The
