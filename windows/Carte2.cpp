@@ -125,6 +125,10 @@ TForm2::TForm2()
     LabelGraineUtilisee = MakeLabel(Panel3, QStringLiteral("Graine utilisée :"), 8, 66, sans13, HouseBlue);
     EdGraineUtilisee = MakeEditBox(Panel3, 112, 64, 81, 21, HouseBlue);
     EdGraineUtilisee->setReadOnly(true);
+    // Read only, and seen to be: the ground of a box that only shows a value.
+    QPalette shownOnly = EdGraineUtilisee->palette();
+    shownOnly.setColor(QPalette::Base, shownOnly.color(QPalette::Button));
+    EdGraineUtilisee->setPalette(shownOnly);
     EdGraineUtilisee->setAccessibleName(QStringLiteral("Graine utilisée"));
     EdGraineUtilisee->setToolTip(QStringLiteral("La graine dont les points de la carte sont tirés : "
                                                 "la taper dans « Graine » redonne les mêmes points"));
