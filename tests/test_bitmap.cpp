@@ -352,6 +352,10 @@ private slots:
             row("8-8-8", 32, m888, 0x00102030, qRgb(0x10, 0x20, 0x30));
             row("blue in the high byte", 32, bgr, 0x00102030, qRgb(0x30, 0x20, 0x10));
             row("10-10-10", 32, m101010, 0x3FF80000, qRgb(255, 128, 0));
+            // The nearest level, where the top 8 bits would give 0, 1 and 255.
+            row("10-10-10, low and high values", 32, m101010, 0x00301FFC, qRgb(1, 2, 254));
+            row("32-bit channel, just under half", 32, QList<quint32>{0xFFFFFFFF, 0, 0}, 0x7FFFFFFF, qRgb(127, 0, 0));
+            row("32-bit channel, half", 32, QList<quint32>{0xFFFFFFFF, 0, 0}, 0x80000000, qRgb(128, 0, 0));
             row("high bits ignored", 32, m888, 0xFF000000, qRgb(0, 0, 0));
             row("a zero mask gives 0", 32, QList<quint32>{0, 0xFF00, 0xFF}, 0xFFFFFF, qRgb(0, 255, 255));
         }
@@ -831,6 +835,34 @@ private slots:
         const QImage masked = Read(WriteBmp(EveryChannelValue(bitsPerPixel, masks, channelBits))).Image();
         // As the screen gets them.
         ComparePixels(masked.convertToFormat(QImage::Format_RGB32), straight.convertToFormat(QImage::Format_RGB32));
+    }
+
+    // A channel wider than 8 bits gives the nearest level to each of its values.
+    void wideChannelGivesTheNearestLevel_data()
+    {
+        QTest::addColumn<int>("channelBits");
+        QTest::addColumn<QList<quint32>>("masks");
+        QTest::newRow("10-10-10") << 10 << QList<quint32>{0x3FF00000, 0x000FFC00, 0x000003FF};
+        QTest::newRow("11-11-10, blue cut") << 11 << QList<quint32>{0xFFE00000, 0x001FFC00, 0x000003FF};
+        QTest::newRow("12 bits") << 12 << QList<quint32>{0x00FFF000, 0x00000FFF, 0xFF000000};
+        QTest::newRow("16 bits") << 16 << QList<quint32>{0xFFFF0000, 0x0000FFFF, 0};
+    }
+    void wideChannelGivesTheNearestLevel()
+    {
+        QFETCH(int, channelBits);
+        QFETCH(QList<quint32>, masks);
+        const QImage image = Read(WriteBmp(EveryChannelValue(32, masks, channelBits))).Image();
+        for (int v = 0; v < image.width(); ++v) {
+            const QRgb seen = image.pixel(v, 0);
+            const int levels[] = {qRed(seen), qGreen(seen), qBlue(seen)};
+            for (int channel = 0; channel < 3; ++channel) {
+                const int bits = std::popcount(masks[channel]);
+                const int value = bits == 0 ? 0 : v >> (channelBits - bits);
+                const int nearest = bits == 0 ? 0 : qRound(value * 255.0 / ((1 << bits) - 1));
+                QVERIFY2(levels[channel] == nearest,
+                         qPrintable(QStringLiteral("value %1 of %2 bits gave %3").arg(value).arg(bits).arg(levels[channel])));
+            }
+        }
     }
 
     void failedReadKeepsThePicture()
