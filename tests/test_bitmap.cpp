@@ -3,6 +3,7 @@
 
 #include "core/Errors.h"
 #include "helpers/BmpWriter.h"
+#include "helpers/MeasuredRead.h"
 #include "picture/TBitmap.h"
 
 #include <QBuffer>
@@ -24,76 +25,11 @@ const QString ReadError = QStringLiteral("Erreur de lecture du flux");
 const QString InvalidBitmap = QStringLiteral("Image bitmap incorrecte");
 const QString OutOfMemory = QStringLiteral("Mémoire insuffisante");
 
-void ReadInto(TBitmap& bitmap, const QByteArray& bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    bitmap.ReadPictureStream(buffer, QStringLiteral("mémoire"));
-}
-
 TBitmap Read(const QByteArray& bytes)
 {
     TBitmap bitmap;
     ReadInto(bitmap, bytes);
     return bitmap;
-}
-
-// The error a read raises, as "Class: message"; empty when the read succeeds.
-QString ReadFailure(const QByteArray& bytes)
-{
-    try {
-        Read(bytes);
-        return {};
-    } catch (const Exception& error) {
-        return error.ClassName + QStringLiteral(": ") + error.Message;
-    }
-}
-
-// A read's outcome ("Class: message", or empty) and the most virtual memory it took at once, in
-// MiB. Measured in a child process, whose peak starts where its parent stands: what earlier
-// reads took cannot hide it, and memory reserved but never touched counts too.
-struct MeasuredRead {
-    QString failure;
-    qint64 peakMiB = -1;
-};
-
-qint64 PeakVirtualKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmPeak:"))
-            return line.mid(7).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-
-MeasuredRead ReadInChild(const QByteArray& bytes)
-{
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return {};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        const qint64 before = PeakVirtualKiB();
-        const QString failure = ReadFailure(bytes);
-        const QByteArray report =
-            QByteArray::number((PeakVirtualKiB() - before) / 1024) + '\n' + failure.toUtf8();
-        const bool written = ::write(channel[1], report.constData(), size_t(report.size())) == report.size();
-        ::_exit(written ? 0 : 1);
-    }
-    ::close(channel[1]);
-    QByteArray report;
-    char chunk[256];
-    for (ssize_t n; (n = ::read(channel[0], chunk, sizeof chunk)) > 0;)
-        report.append(chunk, n);
-    ::close(channel[0]);
-    ::waitpid(child, nullptr, 0);
-    const qsizetype newline = report.indexOf('\n');
-    if (newline < 0)
-        return {};
-    return {QString::fromUtf8(report.mid(newline + 1)), report.left(newline).toLongLong()};
 }
 
 // A row of 16- or 32-bit pixels, pixel v holding the value v in each channel of channelBits
@@ -595,7 +531,10 @@ private slots:
         QTest::newRow("PNG") << QByteArray::fromHex("89504e470d0a1a0a0000000d49484452") << damaged;
         QTest::newRow("JPEG") << QByteArray::fromHex("ffd8ffe000104a46494600010100") << damaged;
         QTest::newRow("GIF") << QByteArray::fromHex("474946383961010001000000003b") << damaged;
-        QTest::newRow("MB reversed") << QByteArray("MB") + good.mid(2) << invalid;
+        QTest::newRow("MB reversed") << QByteArray("MB") + good.mid(2)
+                                     << QStringLiteral("EInvalidGraphic: Image non reconnue : le fichier \"mémoire\" "
+                                                       "n'est pas une image BMP, PNG, JPEG, TIFF, WebP ou GIF, les "
+                                                       "seules que Sondelio lit");
         QTest::newRow("ends before the header size") << good.left(16) << read;
         QTest::newRow("ends inside the header") << good.left(14 + 30) << read;
         QTest::newRow("ends inside the colour table") << good.left(14 + 40 + 63) << read;

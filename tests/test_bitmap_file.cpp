@@ -307,7 +307,10 @@ private slots:
         pngBuffer.open(QIODevice::WriteOnly);
         SmallMap().save(&pngBuffer, "PNG");
         QTest::newRow("PNG named .bmp") << "carte.bmp" << png << "";
-        QTest::newRow("text named .bmp") << "carte.bmp" << QByteArray("Carte des rizières\n") << "Image bitmap incorrecte";
+        QTest::newRow("text named .bmp") << "carte.bmp" << QByteArray("Carte des rizières\n")
+                                         << "Image non reconnue : le fichier \"" + dir.filePath("carte.bmp") +
+                                                "\" n'est pas une image BMP, PNG, JPEG, TIFF, WebP ou GIF, les seules "
+                                                "que Sondelio lit";
         QTest::newRow("BMP named .png") << "carte.png" << WriteBmp(LayoutFor(SmallMap(), 24)) << "";
         QTest::newRow("BMP without extension") << "carte" << WriteBmp(LayoutFor(SmallMap(), 24)) << "";
         QTest::newRow("empty file") << "vide.bmp" << QByteArray() << "";
