@@ -40,21 +40,24 @@ void RefuseUnlessOrdinary(const QString& fileName, const struct stat& status)
 // end the program.
 bool LeaseBreaksAreHarmless()
 {
-    static const bool harmless = [] {
-        struct sigaction current = {};
-        if (::sigaction(SIGIO, nullptr, &current) != 0)
-            return false;
-        if ((current.sa_flags & SA_SIGINFO) || current.sa_handler != SIG_DFL)
-            return true;
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        return ::sigaction(SIGIO, &ignore, nullptr) == 0;
-    }();
+    static const bool harmless = IgnoreUnlessHandled(SIGIO);
     return harmless;
 }
 
 }  // namespace
+
+bool IgnoreUnlessHandled(int signal)
+{
+    struct sigaction current = {};
+    if (::sigaction(signal, nullptr, &current) != 0)
+        return false;
+    if ((current.sa_flags & SA_SIGINFO) || current.sa_handler != SIG_DFL)
+        return true;
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    return ::sigaction(signal, &ignore, nullptr) == 0;
+}
 
 QString FullFileName(const QString& fileName)
 {

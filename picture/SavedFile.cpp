@@ -15,7 +15,6 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -42,17 +41,7 @@ QString Reason(const QString& errorString)
 // something already handles it.
 void FileSizeLimitFailsTheWrite()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        struct sigaction current = {};
-        if (::sigaction(SIGXFSZ, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||
-            current.sa_handler != SIG_DFL)
-            return;
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        ::sigaction(SIGXFSZ, &ignore, nullptr);
-    });
+    [[maybe_unused]] static const bool ignored = IgnoreUnlessHandled(SIGXFSZ);
 }
 
 // The file that the name stands for: the one a link leads to, so that the link stays.
