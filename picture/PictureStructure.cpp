@@ -217,7 +217,8 @@ PictureStructure CheckPng(QIODevice& stream)
     uchar signature[8];
     if (!bytes.Read(signature, sizeof signature))
         return Damaged();
-    qint64 pixelBytes = 0;
+    qint64 rowBytes = 0;
+    qint64 height = 0;
     qint64 compressedBytes = 0;
     for (bool first = true;; first = false) {
         uchar head[8];  // length and type
@@ -238,12 +239,14 @@ PictureStructure CheckPng(QIODevice& stream)
             static const int samples[] = {1, 0, 3, 1, 2, 0, 4};
             const int colourType = header[9];
             const int bitsPerPixel = header[8] * (colourType < 7 ? samples[colourType] : 0);
-            pixelBytes = qint64(qFromBigEndian<quint32>(header + 4)) *
-                         ((qint64(qFromBigEndian<quint32>(header)) * bitsPerPixel + 7) / 8);
+            rowBytes = (qint64(qFromBigEndian<quint32>(header)) * bitsPerPixel + 7) / 8;
+            height = qFromBigEndian<quint32>(header + 4);
         } else if (type == "IDAT") {
             compressedBytes += length;
         } else if (type == "IEND") {
-            return compressedBytes * DeflateUtmostRatio < pixelBytes ? Damaged() : Whole();
+            // compressed × ratio < row bytes × height, without the product overflowing.
+            const bool tooSmall = rowBytes > 0 && compressedBytes * DeflateUtmostRatio / rowBytes < height;
+            return tooSmall ? Damaged() : Whole();
         }
         if (!bytes.Skip(rest))
             return Damaged();
@@ -330,26 +333,34 @@ private:
         }
         return true;
     }
-    // The values of a whole-number entry (bytes, shorts or longs), read where they lie.
-    QList<qint64> Values(const Entry& entry)
+    // Values of a whole-number entry (bytes, shorts or longs), from the first, at most `most`
+    // of them, read where they lie.
+    QList<qint64> Values(const Entry& entry, qint64 first = 0, qint64 most = 1 << 16)
     {
         const int width = TypeBytes(entry.type);
         if (width != 1 && width != 2 && width != 4)
             return {};
-        const qint64 bytes = entry.count * width;
-        const QByteArray data = bytes <= 4 ? entry.value : At(Number(entry.value, 0, 4), bytes);
+        const qint64 count = std::min(entry.count - first, most);
+        if (count <= 0)
+            return {};
+        const QByteArray data = entry.count * width <= 4 ? entry.value.mid(first * width, count * width)
+                                                         : At(Number(entry.value, 0, 4) + first * width, count * width);
         QList<qint64> values;
-        for (qint64 i = 0; i < entry.count && (i + 1) * width <= data.size(); ++i)
+        for (qint64 i = 0; i < count && (i + 1) * width <= data.size(); ++i)
             values << (width == 1 ? uchar(data[i]) : Number(data, i * width, width));
         return values;
     }
+    // A file of many strips has them read a batch at a time.
     bool PiecesWithinFile(const Entry& offsets, const Entry& counts)
     {
-        const QList<qint64> starts = Values(offsets);
-        const QList<qint64> lengths = Values(counts);
-        for (qsizetype i = 0; i < std::min(starts.size(), lengths.size()); ++i)
-            if (starts[i] + lengths[i] > size)
-                return false;
+        constexpr qint64 Batch = 1 << 16;
+        for (qint64 first = 0; first < std::min(offsets.count, counts.count); first += Batch) {
+            const QList<qint64> starts = Values(offsets, first, Batch);
+            const QList<qint64> lengths = Values(counts, first, Batch);
+            for (qsizetype i = 0; i < std::min(starts.size(), lengths.size()); ++i)
+                if (starts[i] + lengths[i] > size)
+                    return false;
+        }
         return true;
     }
 
