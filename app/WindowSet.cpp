@@ -1,6 +1,8 @@
 #include "app/WindowSet.h"
 
 #include "core/Numbers.h"
+#include "ui/ApplicationFrame.h"
+#include "ui/Dispatch.h"
 #include "windows/Abaquez.h"
 #include "windows/Carte2.h"
 #include "windows/Explic.h"
@@ -146,14 +148,17 @@ void CreateWindowSet()
     Abaque = new TAbaque;
     Simulation = new TSimulation;
 
-    // The map window draws the file named in the main window.
-    Form2->SetMapFileName(Page_1->EdFich->text());
-    QObject::connect(Page_1->EdFich, &QLineEdit::textChanged, Form2, &TForm2::SetMapFileName);
+    // The map window draws the file the main window names when "3)-" is pressed; a file
+    // dropped on the map, or the map of a survey opened, is named in the main window in turn.
     QObject::connect(Form2, &TForm2::MapFileDropped, Page_1->EdFich, &QLineEdit::setText);
     QObject::connect(Form2, &TForm2::SurveyOpened, Page_1, [](const QString& mapFile, int sampleSize) {
         Page_1->EdFich->setText(mapFile);
         Page_1->EdNPoints->setText(IntegerText(sampleSize));
+        ShowWindow(Form2);
     });
+    // The results shown follow the survey as it changes.
+    // Queued: the survey also changes inside the map window's paint, where no box may open.
+    QObject::connect(Form2, &TForm2::SurveyChanged, TabRes, &TTabRes::FollowSurvey, Qt::QueuedConnection);
 
     // A window with a parent is, for the window manager, transient for it: it stays above it
     // and goes with it.
@@ -165,10 +170,15 @@ void CreateWindowSet()
     Page_1->installEventFilter(new MinimisedTogether(Page_1));
 }
 
-void TakeMapFileArgument(const QStringList& arguments)
+void TakeFileArgument(const QStringList& arguments)
 {
-    if (arguments.size() > 1)
-        Page_1->EdFich->setText(arguments.at(1));
+    if (arguments.size() < 2)
+        return;
+    const QString file = arguments.at(1);
+    if (file.endsWith(QStringLiteral(".sondelio"), Qt::CaseInsensitive))
+        RunHandler([&file] { Form2->OpenSurvey(file); });
+    else
+        Page_1->EdFich->setText(file);
 }
 
 void DestroyWindowSet()

@@ -6,8 +6,10 @@
 #include <QStringList>
 
 void CreateWindowSet();
-// The map file named on the command line, as a desktop entry passes the file it opens, goes into
-// the main window: the first argument after the program's own name. Given the application's
-// arguments, from which Qt has taken its own (-platform and the like).
-void TakeMapFileArgument(const QStringList& arguments);
+// The file named on the command line, as a desktop entry passes the file it opens: the first
+// argument after the program's own name. A session (".sondelio") is opened in the map window,
+// which shows it (a refused one is reported); any other name goes into the main window as the
+// map file. Given the application's arguments, from which Qt has taken its own (-platform and
+// the like), once the main window is shown.
+void TakeFileArgument(const QStringList& arguments);
 void DestroyWindowSet();

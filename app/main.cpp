@@ -14,8 +14,8 @@ int main(int argc, char* argv[])
     SetUpApplication(application);
     SurveyTally.Reset();
     CreateWindowSet();
-    TakeMapFileArgument(QCoreApplication::arguments());
     ShowWindow(Page_1);
+    TakeFileArgument(QCoreApplication::arguments());
     application.exec();
     DestroyWindowSet();
     return 0;

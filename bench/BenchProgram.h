@@ -27,7 +27,7 @@ public:
         ++errors;
         std::printf("error box: %s\n", qPrintable(text));
     }
-    int PresentQuestion(const QString&, const QString&, const QStringList&) override { return 0; }
+    int PresentQuestion(const QString&, const QString&, const QStringList&, int) override { return 0; }
     int notices = 0;
     int errors = 0;
 };

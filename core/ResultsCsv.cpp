@@ -11,10 +11,10 @@ namespace {
 
 // A field holding the separator, a quote or a line break goes between quotes, its quotes
 // doubled, so that a land use named "Rues; places" stays one cell.
-QString Field(const QString& text)
+QString Field(const QString& text, QChar separator)
 {
-    const bool quoted = std::any_of(text.begin(), text.end(), [](QChar c) {
-        return c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
+    const bool quoted = std::any_of(text.begin(), text.end(), [separator](QChar c) {
+        return c == separator || c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
     });
     if (!quoted)
         return text;
@@ -43,12 +43,17 @@ QString CsvTypedText(const QString& text)
     return text;
 }
 
-QString CsvLine(const QStringList& fields)
+QString JoinedFields(const QStringList& fields, QChar separator)
 {
     QStringList cells;
     for (const QString& field : fields)
-        cells << Field(field);
-    return cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+        cells << Field(field, separator);
+    return cells.join(separator);
+}
+
+QString CsvLine(const QStringList& fields)
+{
+    return JoinedFields(fields, QLatin1Char(';')) + QStringLiteral("\r\n");
 }
 
 QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when)

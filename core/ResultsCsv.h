@@ -20,6 +20,9 @@ QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const Q
 // One line of such a file: the fields joined by ';', a field holding ';', a quote or a line break
 // put between quotes, the line ended by CR LF. Every CSV file the program writes is made of these.
 QString CsvLine(const QStringList& fields);
+// The fields joined by `separator` under the same rule: a field holding the separator, a quote
+// or a line break put between quotes, its quotes doubled. Rows copied for a spreadsheet too.
+QString JoinedFields(const QStringList& fields, QChar separator);
 // A name typed by a user that a spreadsheet would take for a formula (=, +, -, @, or a tab or
 // line break first) is marked as text with a leading apostrophe: opening the file must not run
 // what a student typed.

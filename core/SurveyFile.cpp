@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <array>
 #include <cmath>
@@ -182,6 +183,14 @@ SurveyMark MarkOf(const QJsonValue& value)
     return mark;
 }
 
+// The writer begins every file with the map's object, and names the format soon after.
+bool LooksLikeASession(const QByteArray& bytes)
+{
+    static const QRegularExpression marker(QStringLiteral("\"format\"\\s*:\\s*\"sondelio-seance\""));
+    const QByteArray start = bytes.left(4096).trimmed();
+    return start.startsWith("{\"carte\":{\"fichier\":") || marker.match(QString::fromUtf8(start)).hasMatch();
+}
+
 QJsonArray MarkFields(const SurveyMark& mark)
 {
     if (mark.What == SurveyMark::Kind::SamplePoint)
@@ -236,6 +245,10 @@ SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
 
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    // A session cut short, or one holding a number JSON cannot carry (1e309, NaN), is still
+    // recognised by its beginning: it is a damaged session, not some other file.
+    if (parseError.error != QJsonParseError::NoError && LooksLikeASession(bytes))
+        Damaged(QStringLiteral("son texte est coupé ou mal formé"));
     if (parseError.error != QJsonParseError::NoError || !document.isObject())
         throw EReadError(QStringLiteral("Ce fichier n'est pas une séance de Sondelio."));
     const QJsonObject root = document.object();
@@ -294,23 +307,37 @@ SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
 QString FindSurveyMap(const SurveyFileContent& content, const QString& surveyFile)
 {
     const QString besideSurvey = QFileInfo(surveyFile).dir().filePath(QFileInfo(content.MapFile).fileName());
-    bool anyFound = false;
+    QStringList compared;
+    QString notOrdinary;
     for (const QString& candidate : {content.MapFile, besideSurvey}) {
-        // Only an ordinary file: reading a pipe or a device could wait for ever.
-        if (!QFileInfo(candidate).isFile())
+        const QFileInfo file(candidate);
+        const QString shown = QDir::cleanPath(file.absoluteFilePath());
+        if (compared.contains(shown) || !file.exists())
             continue;
-        anyFound = true;
+        // Only an ordinary file: reading a pipe or a device could wait for ever.
+        if (!file.isFile()) {
+            notOrdinary = shown;
+            continue;
+        }
         if (FileSha256(candidate) == content.MapSha256)
             return candidate;
+        compared << shown;
     }
-    const QString name = MessageQuote(content.MapFile);
-    if (anyFound)
+    // The message names the files looked at, not only the name the survey kept.
+    if (compared.size() == 1)
         throw EReadError(QStringLiteral("La carte \"%1\" n'est pas celle de cette séance : son contenu a changé "
                                         "depuis l'enregistrement.")
-                             .arg(name));
+                             .arg(MessageQuote(compared.constFirst())));
+    if (compared.size() == 2)
+        throw EReadError(QStringLiteral("Ni \"%1\" ni \"%2\" n'est la carte de cette séance : leur contenu n'est pas "
+                                        "celui qu'elle a enregistré.")
+                             .arg(MessageQuote(compared.constFirst()), MessageQuote(compared.constLast())));
+    if (!notOrdinary.isEmpty())
+        throw EFOpenError(QStringLiteral("La carte de cette séance, \"%1\", n'est pas un fichier ordinaire.")
+                              .arg(MessageQuote(notOrdinary)));
     throw EFOpenError(QStringLiteral("La carte de cette séance est introuvable : ni \"%1\", ni un fichier de ce "
                                      "nom à côté de la séance.")
-                          .arg(name));
+                          .arg(MessageQuote(content.MapFile)));
 }
 
 QByteArray FileSha256(const QString& path)

@@ -36,6 +36,7 @@ void TSurveyTally::SetLandUseName(int number, const QString& name)
 void TSurveyTally::BeginSurvey()
 {
     LandUseCount = 0;
+    ProbingOn = false;
     // The counts were those of the marks that go.
     PointsThisUse = 0;
     PointsProbed = 0;
@@ -119,7 +120,7 @@ bool TSurveyTally::IsCounted(int32_t point) const
 
 bool TSurveyTally::CountPoint(int32_t point)
 {
-    if (LandUseCount < 1 || LandUseCount > MaxLandUses || point < 0 || point >= samplePoints
+    if (!ProbingOn || LandUseCount < 1 || LandUseCount > MaxLandUses || point < 0 || point >= samplePoints
         || counted[std::size_t(point)])
         return false;
     const SurveyMark count{SurveyMark::Kind::CountedPoint, marks[std::size_t(point)].Place, 0, LandUseCount, point};
@@ -174,7 +175,24 @@ void TSurveyTally::FinishLandUse()
     // Before any "Sonder" of this survey there is no land use to give the count to.
     if (LandUseCount >= 1)
         LandUse(LandUseCount).Count = PointsThisUse;
+    ProbingOn = false;
     ++edits;
+}
+
+bool TSurveyTally::SameSurvey(const TSurveyTally& other) const
+{
+    const auto sameMark = [](const SurveyMark& a, const SurveyMark& b) {
+        return a.What == b.What && a.Place == b.Place && a.Size == b.Size && a.LandUse == b.LandUse;
+    };
+    const auto sameEntry = [](const LandUseEntry& a, const LandUseEntry& b) {
+        return a.Name == b.Name && a.Count == b.Count;
+    };
+    return SampleSize == other.SampleSize && MapWidth == other.MapWidth && MapHeight == other.MapHeight
+           && PointSize == other.PointSize && LandUseCount == other.LandUseCount
+           && PointsThisUse == other.PointsThisUse && PointsProbed == other.PointsProbed && Seed == other.Seed
+           && ProbingOn == other.ProbingOn
+           && std::equal(table.begin(), table.end(), other.table.begin(), sameEntry)
+           && std::equal(marks.begin(), marks.end(), other.marks.begin(), other.marks.end(), sameMark);
 }
 
 bool TSurveyTally::RestoreMarks(std::vector<SurveyMark> kept)

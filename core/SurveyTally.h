@@ -45,6 +45,8 @@ public:
     // The generator's state that the last "Go" began from: the same map, sample size and seed
     // give the same points.
     uint32_t Seed = 0;
+    // A land use is open: begun with "Sonder" and not yet finished. Presses count only then, so
+    // that none goes to a land use the panel no longer shows.
     bool ProbingOn = false;
 
     // Entries are numbered 1 to MaxLandUses; any other number is a programming error.
@@ -64,8 +66,8 @@ public:
     // The sample size the results divide by: the points on the map once "Go" has placed them
     // (the box's number may have changed since), the number typed until then.
     int32_t ResultsSampleSize() const;
-    // "Sonder": the next land use, named as typed, its count at 0; false, and nothing changed,
-    // when the table has no entry left.
+    // "Sonder": the next land use, named as typed, its count at 0, open for counting; false, and
+    // nothing changed, when the table has no entry left.
     bool BeginLandUse(const QString& name);
 
     // The sample point a press at a map pixel designates: the nearest one not yet counted whose
@@ -73,7 +75,7 @@ public:
     int32_t DesignatedPoint(QPoint press) const;
     bool IsCounted(int32_t point) const;
     // The sample point counted under the current land use; false, and nothing changed, when
-    // no land use is begun in this survey or the point is no uncounted sample point.
+    // no land use is open or the point is no uncounted sample point.
     bool CountPoint(int32_t point);
     // The last count taken back (its land use's entry goes down by one, the point is red
     // again), and put back. A new count forgets what was taken back.
@@ -82,8 +84,15 @@ public:
     bool Undo();
     bool Redo();
 
-    // "Autre usage ou Terminer": the current land use's count stored, if one has begun.
+    // "Autre usage ou Terminer": the current land use's count stored, if one has begun, and the
+    // land use closed.
     void FinishLandUse();
+    // The count of the open land use, 0 when none is open: what the count box shows.
+    int32_t OpenUseCount() const { return ProbingOn ? PointsThisUse : 0; }
+
+    // Whether two surveys hold the same points, counts and land uses: what a file keeps of a
+    // survey, whatever edits led there.
+    bool SameSurvey(const TSurveyTally& other) const;
 
     // The marks in the order made. The generation changes whenever marks are taken away, so
     // that whoever drew them knows to start again.

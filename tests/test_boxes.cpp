@@ -84,6 +84,25 @@ private slots:
         QVERIFY(okIsDefault);
     }
 
+    // Return chooses the answer that keeps the work, Escape the last one, whatever the order.
+    void questionReturnChoosesItsDefault_data()
+    {
+        QTest::addColumn<int>("defaultAnswer");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("Return, the second the default") << 1 << int(Qt::Key_Return) << 1;
+        QTest::newRow("Return, the first the default") << 0 << int(Qt::Key_Return) << 0;
+        QTest::newRow("Escape") << 0 << int(Qt::Key_Escape) << 2;
+    }
+    void questionReturnChoosesItsDefault()
+    {
+        QFETCH(int, defaultAnswer);
+        QFETCH(int, key);
+        QFETCH(int, chosen);
+        OnNextModalBox([](QWidget*) {}, Qt::Key(key));
+        QCOMPARE(AskQuestion(QStringLiteral("Continuer ?"), {"Oui", "Non", "Annuler"}, defaultAnswer), chosen);
+    }
+
     void ctrlCCopiesTheBoxAsText()
     {
         QApplication::clipboard()->clear();

@@ -176,8 +176,9 @@ private slots:
 
     void tabRunsInDesignedOrder()
     {
-        const QList<QWidget*> order{Page_1->BtnChoisirCarte, Page_1->EdNPoints, Page_1->BtnDessine, Page_1->BitBtn1,
-                                    Page_1->Button1, Page_1->ButtExplic, Page_1->EdFich};
+        const QList<QWidget*> order{Page_1->BtnChoisirCarte, Page_1->EdNPoints, Page_1->BtnDessine,
+                                    Page_1->BtnOuvrirSeance, Page_1->BitBtn1, Page_1->Button1, Page_1->ButtExplic,
+                                    Page_1->EdFich};
         for (QWidget* expected : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
@@ -321,7 +322,7 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, fileName);
-        TakeMapFileArgument(arguments);
+        TakeFileArgument(arguments);
         QCOMPARE(Page_1->EdFich->text(), fileName);
     }
 

@@ -141,9 +141,11 @@ private slots:
         Form2->TaillePt->setText("8");
         Form2->EdLandUse->setText("bois");
 
+        // The survey goes when the new one begins, not when the window closes: asked then.
+        boxes->Answers = QStringList{"Ne pas enregistrer"};
         if (how == "reopen") {
-            boxes->Answers = QStringList{"Ne pas enregistrer"};
             Click(Form2->BitBtnFermer);
+            QVERIFY(boxes->Questions.isEmpty());
             QVERIFY(Form2->isHidden());
             Click(Page_1->BtnDessine);
         } else {
@@ -239,6 +241,7 @@ private slots:
         const QImage before = Shown(Form2);
 
         Page_1->EdFich->setText(MapPath("absent.bmp"));
+        boxes->Answers = QStringList{"Ne pas enregistrer"};
         Click(Page_1->BtnDessine);
         QCOMPARE(boxes->Errors.size(), 1);
         const QImage bare = Shown(Form2);

@@ -79,13 +79,16 @@ private slots:
         QCOMPARE(Form2->EdLandUse->text(), QString());
         QVERIFY(!Form2->ButtSonder->isEnabled());
 
-        PressOnMap(SamplePointOnWindow(3));
-        QCOMPARE(Form2->EdNBPoints->text(), QStringLiteral("4"));
-        QCOMPARE(SurveyTally.PointsProbed, 4);
-        Click(Form2->ButtFini);
-        QCOMPARE(SurveyTally.LandUse(1).Count, 4);
-        QCOMPARE(SurveyTally.LandUseCount, 1);
         QVERIFY(boxes->Notices.isEmpty());
+
+        // The land use is finished: a press before the next "Sonder" counts nowhere.
+        PressOnMap(SamplePointOnWindow(3));
+        QCOMPARE(boxes->Notices, QStringList{pressSonder});
+        QCOMPARE(Form2->EdNBPoints->text(), QStringLiteral("0"));
+        QCOMPARE(SurveyTally.PointsProbed, 3);
+        Click(Form2->ButtFini);
+        QCOMPARE(SurveyTally.LandUse(1).Count, 3);
+        QCOMPARE(SurveyTally.LandUseCount, 1);
     }
 
     // A press counts the sample point it falls on or within 4 pixels of its disc, with any
@@ -135,6 +138,31 @@ private slots:
         QCOMPARE(SurveyTally.LandUse(1).Count, counted);
         QCOMPARE(Count(Shown(Form2), Blue, MapSurface) > 0, counted > 0);
         QVERIFY(boxes->Notices.isEmpty());
+    }
+
+    // Quick clicks close together make one click, however many: it counts one point, never a
+    // neighbour of it too. Points A and B lie 4 pixels apart, C far from both.
+    void aQuickMultiClickCountsOnePoint_data()
+    {
+        QTest::addColumn<QList<QPoint>>("places");  // from A
+        QTest::addColumn<int>("counted");
+        QTest::newRow("double click between A and B") << QList<QPoint>{{2, 0}, {2, 0}} << 1;
+        QTest::newRow("triple click between A and B") << QList<QPoint>{{2, 0}, {2, 0}, {2, 0}} << 1;
+        QTest::newRow("triple click drifting to B") << QList<QPoint>{{0, 0}, {2, 0}, {4, 0}} << 1;
+        QTest::newRow("quick clicks on A and C") << QList<QPoint>{{0, 0}, {100, 0}} << 2;
+    }
+    void aQuickMultiClickCountsOnePoint()
+    {
+        QFETCH(QList<QPoint>, places);
+        QFETCH(int, counted);
+        SurveyTally.BeginSample();
+        for (const int x : {200, 204, 300})
+            SurveyTally.AddSamplePoint(QPoint(x, 200), 5);
+        BeginLandUse("bois");
+        for (QPoint& at : places)
+            at += SamplePointOnWindow(0);
+        QuickClicksOnMap(places);
+        QCOMPARE(SurveyTally.PointsProbed, counted);
     }
 
     // The blue dot covers the red disc of the point it counts, wherever the press fell, and

@@ -171,8 +171,6 @@ private slots:
         QTest::newRow("empty box: 5") << "" << 5 << QRect(524, 99, 5, 5);
         QTest::newRow("12") << "12" << 12 << QRect(520, 95, 12, 12);
         QTest::newRow("hexadecimal") << "$C" << 12 << QRect(520, 95, 12, 12);
-        QTest::newRow("0 draws nothing") << "0" << 0 << QRect();
-        QTest::newRow("negative: reversed box") << "-3" << -3 << QRect(524, 99, 3, 3);
     }
     void pointSizeReadBeforeEachPoint()
     {
@@ -206,7 +204,6 @@ private slots:
         QTest::newRow("largest") << "2147483647" << 600 * 450;
         QTest::newRow("a million") << "1000000" << 600 * 450;
         QTest::newRow("a thousand") << "1000" << -1;
-        QTest::newRow("smallest") << "-2147483648" << 600 * 450;
     }
     void hugePointSizesDrawAtOnce()
     {
@@ -227,19 +224,45 @@ private slots:
         QVERIFY(boxes->Errors.isEmpty());
     }
 
-    void aPointSizeThatIsNoNumberStopsGo()
+    // A size that is no number, or below one pixel, is refused before anything is asked or
+    // erased: the classification stays whole, its points on the map and its undo at hand.
+    void aRefusedPointSizeChangesNothing_data()
     {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("letters") << "abc" << "'abc' n'est pas une valeur entière correcte." << "";
+        QTest::newRow("a typo") << "5o" << "'5o' n'est pas une valeur entière correcte." << "";
+        const QString tooSmall = QStringLiteral("La taille des points doit être d'au moins 1 pixel !");
+        QTest::newRow("0") << "0" << "" << tooSmall;
+        QTest::newRow("negative") << "-3" << "" << tooSmall;
+        QTest::newRow("smallest") << "-2147483648" << "" << tooSmall;
+    }
+    void aRefusedPointSizeChangesNothing()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, error);
+        QFETCH(QString, notice);
         OpenLandscape("4");
+        Click(Form2->BtnCalcul);
         Form2->EdLandUse->setText("bois");
-        Form2->TaillePt->setText("abc");
-        SurveyTally.PointsProbed = 3;
+        Click(Form2->ButtSonder);
+        PressOnMap(SamplePointOnWindow(0));
+        const QImage before = Shown(Form2);
+        const uint32_t state = GeneratorState;
+
+        Form2->TaillePt->setText(typed);
         boxes->Answers = QStringList{"Oui"};
         Click(Form2->BtnCalcul);
-        QCOMPARE(boxes->Errors, QStringList{"'abc' n'est pas une valeur entière correcte."});
-        QCOMPARE(Count(Shown(Form2), Red), 0);
-        QCOMPARE(SurveyTally.PointsProbed, 0);
+        QCOMPARE(boxes->Errors, error.isEmpty() ? QStringList{} : QStringList{error});
+        QCOMPARE(boxes->Notices, notice.isEmpty() ? QStringList{} : QStringList{notice});
+        QVERIFY(boxes->Questions.isEmpty());
+        QCOMPARE(GeneratorState, state);
+        QCOMPARE(Shown(Form2).copy(MapSurface), before.copy(MapSurface));
+        QCOMPARE(SurveyTally.PointsProbed, 1);
         QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
-        QVERIFY(GeneratorState != 0);
+        Click(Form2->ButtAnnuler);
+        QCOMPARE(SurveyTally.PointsProbed, 0);
     }
 
     void goEmptiesTheLandUse_data()
@@ -303,8 +326,9 @@ private slots:
         QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
     }
 
-    // The seed box: empty, "Go" seeds from the clock; a number, "Go" begins from it, so the same
-    // map, sample size and seed give the same points; either way the box then shows the seed.
+    // The seed box: empty, "Go" seeds from the clock, anew at every press; a number, "Go" begins
+    // from it, so the same map, sample size and seed give the same points. The box keeps what was
+    // typed; the seed used shows beside it.
     void theSeedBoxGivesTheSamePoints_data()
     {
         QTest::addColumn<QString>("typed");
@@ -341,10 +365,17 @@ private slots:
             return;
         }
         QCOMPARE(SurveyTally.Seed, seed);
-        QCOMPARE(Form2->EdGraine->text(), QString::number(seed));
+        QCOMPARE(Form2->EdGraine->text(), typed);
+        QCOMPARE(Form2->EdGraineUtilisee->text(), QString::number(seed));
         GeneratorState = seed;
         const int x = int(RandomBelow(600)), y = int(RandomBelow(450));
         QCOMPARE(Extent(Shown(Form2), Red), QRect(10 + x - 2, 10 + y - 2, 5, 5) & QRect(10, 10, 600, 450));
+
+        // Pressed again: a typed seed gives the same points, an empty box new ones.
+        startState = 778;
+        Click(Form2->BtnCalcul);
+        QCOMPARE(SurveyTally.Seed, typed.isEmpty() ? 778u : seed);
+        QCOMPARE(Form2->EdGraineUtilisee->text(), QString::number(SurveyTally.Seed));
     }
 
     void theSeedBoxIsReachedByAltG()

@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QScrollBar>
@@ -371,6 +372,47 @@ private slots:
                            grid->model()->index(cells.bottom(), cells.right())),
             QItemSelectionModel::ClearAndSelect);
         QCOMPARE(grid->SelectionText(), copied);
+    }
+
+    // Names are what users typed: copied, each stays one cell and none becomes a formula, as
+    // in the CSV export.
+    void copiedNamesStayWholeAndInert_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("a tab") << "Rues\tplaces" << "\"Rues\tplaces\"\t3\n";
+        QTest::newRow("a line break") << "Rues\nplaces" << "\"Rues\nplaces\"\t3\n";
+        QTest::newRow("a quote") << "Rue \"haute\"" << "\"Rue \"\"haute\"\"\"\t3\n";
+        QTest::newRow("a formula") << "=1+1" << "'=1+1\t3\n";
+        QTest::newRow("a plus") << "+33" << "'+33\t3\n";
+        QTest::newRow("a minus") << "-bois" << "'-bois\t3\n";
+        QTest::newRow("an at sign") << "@A1" << "'@A1\t3\n";
+        QTest::newRow("plain") << "Rues" << "Rues\t3\n";
+    }
+    void copiedNamesStayWholeAndInert()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, copied);
+        SetSurvey(10, {{name, 3}}, 3);
+        PressResults();
+        TTextGrid* grid = TabRes->GridResults;
+        grid->selectionModel()->select(grid->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(grid->SelectionText(), "Usages\tNombre\n" + copied);
+    }
+
+    // While shown, the table follows the survey: a count on the map, and its undo, show at once.
+    void followsTheSurveyWhileShown()
+    {
+        QTemporaryDir dir;
+        OpenMap(WriteMap(dir.filePath("carte.bmp"), 640, 480), "4");
+        Click(Form2->BtnCalcul);
+        PressResults();
+        Form2->EdLandUse->setText("bois");
+        Click(Form2->ButtSonder);
+        PressOnMap(SamplePointOnWindow(0));
+        QCOMPARE(ShownRows(), Table({"bois|1|0,25", "Autres|3|0,75", "Total|1|"}));
+        Click(Form2->ButtAnnuler);
+        QCOMPARE(ShownRows(), Table({"bois|0|0", "Autres|4|1", "Total|0|"}));
     }
 
     void tabMovesAlongTheWindow_data()

@@ -3,6 +3,7 @@
 // goes. The picture export: the map exactly as the window shows it, marks included, with the
 // survey's legend under it; refused before the map is drawn, a failed write said in French.
 
+#include "app/WindowSet.h"
 #include "core/SampleGenerator.h"
 #include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
@@ -25,6 +26,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -147,14 +150,33 @@ private slots:
         Open(file);
         QCOMPARE(boxes->Errors, QStringList());
         QCOMPARE(boxes->Questions, QStringList{"Un nouveau tirage efface les points déjà classés. Continuer ?"});
+        QCOMPARE(boxes->Defaults, QStringList{"Non"});  // Return keeps the classification
         QCOMPARE(ShownMap(), shownBefore);
         QCOMPARE(ResultsGrid(), gridBefore);
         QCOMPARE(Page_1->EdFich->text(), map);
-        QCOMPARE(Form2->EdGraine->text(), QStringLiteral("4242"));
+        QCOMPARE(Form2->EdGraineUtilisee->text(), QStringLiteral("4242"));
         QCOMPARE(Form2->LabelProgress->text(), QStringLiteral("Points classés : 7 / 30"));
+        // "bois" was left open: it goes on, its name in the box.
+        QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
+        QCOMPARE(Form2->EdNBPoints->text(), QStringLiteral("2"));
         Click(Form2->ButtAnnuler);
         QCOMPARE(SurveyTally.LandUse(2).Count, 1);
         QCOMPARE(QRgb(Shown(Form2).pixel(SamplePointOnWindow(6))), Red);
+    }
+
+    // Saved between two land uses and opened again: no land use is open, a press counts nowhere.
+    void aFinishedLandUseStaysFinished()
+    {
+        SurveyInProgress(dir.filePath("fini"));
+        Click(Form2->ButtFini);
+        const QString file = dir.filePath("fini/carte.sondelio");
+        Save(file);
+        Open(file);
+        QCOMPARE(Form2->EdLandUse->text(), QString());
+        const int counted = SurveyTally.PointsProbed;
+        PressOnMap(SamplePointOnWindow(20));
+        QCOMPARE(boxes->Notices, QStringList{"Appuyez sur le bouton \"Sonder\""});
+        QCOMPARE(SurveyTally.PointsProbed, counted);
     }
 
     // A teacher draws and saves; on a student's machine the map lies beside the session only;
@@ -168,10 +190,11 @@ private slots:
         QDir().mkpath(dir.filePath("eleve"));
         for (const char* name : {"carte.bmp", "lecon.sondelio"})
             QVERIFY(QFile::rename(dir.filePath("prof/") + name, dir.filePath("eleve/") + name));
+        // A pupil opens it from the main window, without drawing any map first.
         EndProgram();
         StartProgram();
-        OpenMap(WriteMap(dir.filePath("autre.bmp"), 50, 50), "5");
-        Open(dir.filePath("eleve/lecon.sondelio"));
+        ChooseFile(dir.filePath("eleve/lecon.sondelio"), [] { Click(Page_1->BtnOuvrirSeance); });
+        QVERIFY(QTest::qWaitForWindowExposed(Form2));
         QCOMPARE(boxes->Errors, QStringList());
         QCOMPARE(Page_1->EdFich->text(), dir.filePath("eleve/carte.bmp"));
         QCOMPARE(Page_1->EdNPoints->text(), QStringLiteral("30"));
@@ -179,10 +202,11 @@ private slots:
         Probe("bâti", 0, 2);
         Save(dir.filePath("eleve/lecon-jean.sondelio"));
 
+        // The teacher opens it as the desktop does, named on the command line.
         EndProgram();
         StartProgram();
-        OpenMap(dir.filePath("eleve/carte.bmp"), "30");
-        Open(dir.filePath("eleve/lecon-jean.sondelio"));
+        TakeFileArgument({"sondelio", dir.filePath("eleve/lecon-jean.sondelio")});
+        QVERIFY(QTest::qWaitForWindowExposed(Form2));
         QCOMPARE(boxes->Errors, QStringList());
         QCOMPARE(SurveyTally.LandUse(1).Name, QStringLiteral("eau"));
         QCOMPARE(SurveyTally.LandUse(3).Name, QStringLiteral("bâti"));
@@ -206,13 +230,26 @@ private slots:
         QTest::newRow("its map nowhere")
             << "map gone" << "La carte de cette séance est introuvable : ni \"%1\", ni un fichier de ce nom à "
                              "côté de la séance.";
+        QTest::newRow("its map a folder")
+            << "map a folder" << "La carte de cette séance, \"%1\", n'est pas un fichier ordinaire.";
+        QTest::newRow("its map a pipe") << "map a pipe" << "La carte de cette séance, \"%1\", n'est pas un fichier ordinaire.";
+        // The session carried to another folder, beside a picture of the map's name.
+        QTest::newRow("another picture beside it")
+            << "other beside" << "La carte \"%2\" n'est pas celle de cette séance : son contenu a changé depuis "
+                                 "l'enregistrement.";
+        QTest::newRow("two other pictures")
+            << "two others" << "Ni \"%1\" ni \"%2\" n'est la carte de cette séance : leur contenu n'est pas celui "
+                               "qu'elle a enregistré.";
     }
     void aRefusedSessionChangesNothing()
     {
         QFETCH(QString, fault);
         QFETCH(QString, message);
         const QString map = SurveyInProgress(dir.filePath(fault));
-        const QString file = dir.filePath(fault + "/s.sondelio");
+        const bool carried = fault == "other beside" || fault == "two others";
+        const QString file = dir.filePath(fault + (carried ? "/ailleurs/s.sondelio" : "/s.sondelio"));
+        const QString beside = QFileInfo(file).dir().filePath("carte.bmp");
+        QDir().mkpath(QFileInfo(file).path());
         Save(file);
         QFile session(file);
         QVERIFY(session.open(QIODevice::ReadWrite));
@@ -229,78 +266,108 @@ private slots:
         Draw("7");
         Probe("rue", 0, 0);
         Save(dir.filePath(fault + "/en-cours.sondelio"));
-        if (fault == "map changed")
+        if (fault == "map changed" || fault == "two others")
             WriteMap(map, 300, 200, Qt::blue);
-        if (fault == "map gone")
+        if (carried)
+            WriteMap(beside, 300, 200, Qt::green);
+        if (fault == "map gone" || fault.startsWith("map a") || fault == "other beside")
             QVERIFY(QFile::remove(map));
+        if (fault == "map a folder")
+            QVERIFY(QDir().mkdir(map));
+        if (fault == "map a pipe")
+            QCOMPARE(mkfifo(QFile::encodeName(map).constData(), 0600), 0);
         const std::size_t marks = SurveyTally.Marks().size();
         const QImage mapBefore = ShownMap();
         const QString fileBefore = Page_1->EdFich->text();
 
         Open(file);
-        QCOMPARE(boxes->Errors, QStringList{message.contains("%1") ? message.arg(map) : message});
+        QCOMPARE(boxes->Errors, QStringList{QString(message).replace("%1", map).replace("%2", beside)});
         QCOMPARE(SurveyTally.Marks().size(), marks);
         QCOMPARE(SurveyTally.PointsProbed, 1);
         QCOMPARE(SurveyTally.LandUse(SurveyTally.LandUseCount).Name, QStringLiteral("rue"));
         QCOMPARE(Page_1->EdFich->text(), fileBefore);
         QCOMPARE(Form2->EdGraine->text(), QStringLiteral("7"));
-        if (fault != "map changed" && fault != "map gone")
+        if (fault == "text" || fault == "size")
             QCOMPARE(ShownMap(), mapBefore);
     }
 
-    // Once a point is counted, leaving a survey not saved since its last change asks once;
-    // "Annuler" stays.
-    void leavingUnsavedWorkAsks_data()
+    // Once a point is counted, dropping a survey that differs from what was saved asks once,
+    // when it is dropped: a new survey drawn ("3)-" after closing the window, or another map),
+    // another session opened, the program ended. Closing the window drops nothing and asks
+    // nothing; "Annuler" stays.
+    void droppingUnsavedWorkAsks_data()
     {
         QTest::addColumn<bool>("counted");
-        QTest::addColumn<bool>("saved");
-        QTest::addColumn<QString>("leave");  // the map window, the program, another session
+        QTest::addColumn<QString>("afterSaving");  // "": not saved; else what was done since saving
+        QTest::addColumn<QString>("leave");  // close, redraw, other map, program, open
         QTest::addColumn<QString>("answer");
-        QTest::newRow("nothing counted") << false << false << "window" << "";
-        QTest::newRow("saved since the last count") << true << true << "window" << "";
-        QTest::newRow("stay") << true << false << "window" << "Annuler";
-        QTest::newRow("leave without saving") << true << false << "window" << "Ne pas enregistrer";
-        QTest::newRow("save, then leave") << true << false << "window" << "Enregistrer";
-        QTest::newRow("the program stays") << true << false << "program" << "Annuler";
-        QTest::newRow("another session, not now") << true << false << "open" << "Annuler";
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("nothing counted") << false << "" << "redraw" << "" << false;
+        QTest::newRow("saved since the last count") << true << "nothing" << "redraw" << "" << false;
+        QTest::newRow("saved, then undone and redone") << true << "undo redo" << "redraw" << "" << false;
+        QTest::newRow("saved, then undone") << true << "undo" << "redraw" << "Ne pas enregistrer" << true;
+        QTest::newRow("the window closed") << true << "" << "close" << "" << false;
+        QTest::newRow("shown anew: stay") << true << "" << "redraw" << "Annuler" << true;
+        QTest::newRow("shown anew: leave without saving") << true << "" << "redraw" << "Ne pas enregistrer" << true;
+        QTest::newRow("shown anew: save, then leave") << true << "" << "redraw" << "Enregistrer" << true;
+        QTest::newRow("another map: stay") << true << "" << "other map" << "Annuler" << true;
+        QTest::newRow("another map: leave") << true << "" << "other map" << "Ne pas enregistrer" << true;
+        QTest::newRow("the program stays") << true << "" << "program" << "Annuler" << true;
+        QTest::newRow("another session, not now") << true << "" << "open" << "Annuler" << true;
     }
-    void leavingUnsavedWorkAsks()
+    void droppingUnsavedWorkAsks()
     {
         QFETCH(bool, counted);
-        QFETCH(bool, saved);
+        QFETCH(QString, afterSaving);
         QFETCH(QString, leave);
         QFETCH(QString, answer);
-        const bool asked = counted && !saved;
-        const bool left = answer != "Annuler";
+        QFETCH(bool, asked);
         SeedGenerator = [] { GeneratorState = 0; };
-        OpenMap(WriteMap(dir.filePath("invite.bmp"), 200, 200), "3");
+        const QString map = WriteMap(dir.filePath("invite.bmp"), 200, 200);
+        OpenMap(map, "3");
         Click(Form2->BtnCalcul);
-        Probe("champ", 0, counted ? 0 : -1);
+        Probe("champ", 0, counted ? 1 : -1);
         const QString file = dir.filePath("invite.sondelio");
         QFile::remove(file);
-        if (saved)
+        if (!afterSaving.isEmpty()) {
             Save(file);
+            for (const QString& edit : afterSaving.split(' '))
+                if (edit != "nothing")
+                    Click(edit == "undo" ? Form2->ButtAnnuler : Form2->ButtRetablir);
+        }
+        const int countedBefore = SurveyTally.PointsProbed;
         boxes->Answers = QStringList{answer};
         const auto act = [&] {
-            if (leave == "window")
+            if (leave == "close") {
                 Form2->close();
-            else if (leave == "program")
+            } else if (leave == "redraw") {
+                Form2->close();
+                Click(Page_1->BtnDessine);
+            } else if (leave == "other map") {
+                Page_1->EdFich->setText(WriteMap(dir.filePath("autre.bmp"), 300, 200));
+                Click(Page_1->BtnDessine);
+            } else if (leave == "program") {
                 Page_1->close();
-            else
+            } else {
                 Click(Form2->ButtOuvrir);
+            }
         };
         if (answer == "Enregistrer")
             ChooseFile(file, act);
         else
             act();
         QCOMPARE(boxes->Questions, asked ? QStringList{"Enregistrer la séance ?"} : QStringList{});
-        if (asked)
+        if (asked) {
             QCOMPARE(boxes->Offered.constFirst(), (QStringList{"Enregistrer", "Ne pas enregistrer", "Annuler"}));
-        QCOMPARE(Form2->isHidden(), left);
+            QCOMPARE(boxes->Defaults, QStringList{"Enregistrer"});
+        }
         QVERIFY(Page_1->isVisible());
-        QCOMPARE(QFile::exists(file), saved || answer == "Enregistrer");
-        QCOMPARE(SurveyTally.PointsProbed, counted ? 1 : 0);
-        if (left) {
+        QCOMPARE(QFile::exists(file), !afterSaving.isEmpty() || answer == "Enregistrer");
+        // A survey dropped is gone with its counts; one kept has them all.
+        const bool dropped = (leave == "redraw" || leave == "other map") && answer != "Annuler";
+        QCOMPARE(SurveyTally.PointsProbed, dropped ? 0 : countedBefore);
+        QCOMPARE(Form2->isVisible(), leave != "close" && (leave != "redraw" || answer != "Annuler"));
+        if (!dropped && answer == "Ne pas enregistrer") {
             // Asked once: the same survey does not ask again.
             boxes->Clear();
             QVERIFY(Form2->ConfirmLeavingSurvey());

@@ -153,9 +153,13 @@ private slots:
         };
         row("empty", QByteArray(), notASurvey);
         row("not JSON", "Sondelio", notASurvey);
-        row("cut short", WithChange([](QJsonObject&) {}).chopped(10), notASurvey);
+        // A session cut short or holding a number JSON cannot carry is a damaged session.
+        const QString badText = Damage(QStringLiteral("son texte est coupé ou mal formé"));
+        row("cut short", WithChange([](QJsonObject&) {}).chopped(10), badText);
+        row("cut short as the writer writes",
+            WriteSurveyFile(MadeSurvey(4, {2, 1}, true), QStringLiteral("carte.bmp"), MapHash).left(30), badText);
         row("a list", "[1, 2]", notASurvey);
-        row("NaN", WithChange([](QJsonObject&) {}).replace("\"echantillon\": 4", "\"echantillon\": NaN"), notASurvey);
+        row("NaN", WithChange([](QJsonObject&) {}).replace("\"echantillon\": 4", "\"echantillon\": NaN"), badText);
         row("nested deep", QByteArray(100000, '[') + QByteArray(100000, ']'), notASurvey);
         row("another format", WithChange([](QJsonObject& r) { r[QStringLiteral("format")] = 1; }), notASurvey);
         row("newer version", WithChange([](QJsonObject& r) { r[QStringLiteral("version")] = 2; }),
@@ -176,7 +180,7 @@ private slots:
             Damage(QStringLiteral("la taille de l'échantillon n'est pas un nombre entier compris entre "
                                   "-2147483648 et 2147483647")));
         row("sample size 1e400",
-            WithChange([](QJsonObject&) {}).replace("\"echantillon\": 4", "\"echantillon\": 1e400"), notASurvey);
+            WithChange([](QJsonObject&) {}).replace("\"echantillon\": 4", "\"echantillon\": 1e400"), badText);
         row("sample size 10001", WithChange([](QJsonObject& r) { r[QStringLiteral("echantillon")] = 10001; }),
             Damage(QStringLiteral("la taille de l'échantillon est hors des limites (0 à 10000)")));
         row("sample size negative", WithChange([](QJsonObject& r) { r[QStringLiteral("echantillon")] = -1; }),

@@ -5,6 +5,45 @@
 
 #include <QTest>
 
+namespace {
+
+// Runs a script of operations (see operationsLeaveCountsAndMarks) on a tally.
+void RunScript(TSurveyTally& tally, const QString& script)
+{
+    for (QString step : script.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+        const bool refused = step.startsWith(QLatin1Char('!'));
+        if (refused)
+            step.remove(0, 1);
+        const QString verb = step.section(QLatin1Char(' '), 0, 0);
+        const QString argument = step.section(QLatin1Char(' '), 1);
+        const quint64 generation = tally.Generation();
+        bool done = true;
+        if (verb == "go") {
+            tally.BeginSample();
+            for (int i = 0; i < argument.toInt(); ++i)
+                tally.AddSamplePoint(QPoint(10 * i, 5), 5);
+        } else if (verb == "sonder") {
+            done = tally.BeginLandUse(argument);
+        } else if (verb == "count") {
+            done = tally.CountPoint(argument.toInt());
+        } else if (verb == "undo") {
+            done = tally.Undo();
+        } else if (verb == "redo") {
+            done = tally.Redo();
+        } else if (verb == "fini") {
+            tally.FinishLandUse();
+        } else {
+            tally.BeginSurvey();
+        }
+        QVERIFY2(done != refused, qPrintable(step));
+        // Whoever drew the marks must start again exactly when some went.
+        const bool marksWent = verb == "go" || verb == "new" || (verb == "undo" && done);
+        QCOMPARE(tally.Generation() != generation, marksWent);
+    }
+}
+
+}  // namespace
+
 class SurveyTallyTest : public QObject {
     Q_OBJECT
 private slots:
@@ -63,9 +102,9 @@ private slots:
         QTest::newRow("a survey of two uses")
             << "go 3; sonder trafic; count 0; count 2; fini; sonder eau; count 1; fini"
             << QList<int>{2, 1, 3} << QStringList{"trafic=2", "eau=1"} << "P P P C1:0 C1:2 C2:1";
-        QTest::newRow("counts after fini go on")
-            << "go 2; sonder bois; count 0; fini; count 1; fini" << QList<int>{1, 2, 2}
-            << QStringList{"bois=2"} << "P P C1:0 C1:1";
+        QTest::newRow("no count after fini")
+            << "go 2; sonder bois; count 0; fini; !count 1; fini" << QList<int>{1, 1, 1}
+            << QStringList{"bois=1"} << "P P C1:0";
         QTest::newRow("a use shows its count before fini")
             << "go 2; sonder bois; count 1" << QList<int>{1, 1, 1} << QStringList{"bois=1"} << "P P C1:1";
         QTest::newRow("a point counts once")
@@ -101,36 +140,7 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(QString, marks);
         SurveyTally.Reset();
-        for (QString step : script.split(QStringLiteral("; "))) {
-            const bool refused = step.startsWith(QLatin1Char('!'));
-            if (refused)
-                step.remove(0, 1);
-            const QString verb = step.section(QLatin1Char(' '), 0, 0);
-            const QString argument = step.section(QLatin1Char(' '), 1);
-            const quint64 generation = SurveyTally.Generation();
-            bool done = true;
-            if (verb == "go") {
-                SurveyTally.BeginSample();
-                for (int i = 0; i < argument.toInt(); ++i)
-                    SurveyTally.AddSamplePoint(QPoint(10 * i, 5), 5);
-            } else if (verb == "sonder") {
-                done = SurveyTally.BeginLandUse(argument);
-            } else if (verb == "count") {
-                done = SurveyTally.CountPoint(argument.toInt());
-            } else if (verb == "undo") {
-                done = SurveyTally.Undo();
-            } else if (verb == "redo") {
-                done = SurveyTally.Redo();
-            } else if (verb == "fini") {
-                SurveyTally.FinishLandUse();
-            } else {
-                SurveyTally.BeginSurvey();
-            }
-            QVERIFY2(done != refused, qPrintable(step));
-            // Whoever drew the marks must start again exactly when some went.
-            const bool marksWent = verb == "go" || verb == "new" || (verb == "undo" && done);
-            QCOMPARE(SurveyTally.Generation() != generation, marksWent);
-        }
+        RunScript(SurveyTally, script);
         QCOMPARE((QList<int>{SurveyTally.LandUseCount, SurveyTally.PointsThisUse,
                              SurveyTally.PointsProbed}),
                  counters);
@@ -192,6 +202,32 @@ private slots:
         for (const int point : countedFirst)
             QVERIFY(tally.CountPoint(point));
         QCOMPARE(tally.DesignatedPoint(press), designated);
+    }
+
+    // Whether a survey still is the one saved: the same points, counts and land uses, whatever
+    // edits led to it.
+    void sameSurveyWhateverTheEdits_data()
+    {
+        QTest::addColumn<QString>("more");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("nothing done") << "" << true;
+        QTest::newRow("undo then redo") << "undo; redo" << true;
+        QTest::newRow("undo") << "undo" << false;
+        QTest::newRow("the same point counted again") << "undo; count 1" << true;
+        QTest::newRow("another point counted") << "undo; count 2" << false;
+        QTest::newRow("the land use finished") << "fini" << false;
+        QTest::newRow("a new sample") << "go 3" << false;
+    }
+    void sameSurveyWhateverTheEdits()
+    {
+        QFETCH(QString, more);
+        QFETCH(bool, same);
+        const QString saved = QStringLiteral("go 3; sonder a; count 0; count 1");
+        TSurveyTally kept;
+        RunScript(kept, saved);
+        TSurveyTally edited;
+        RunScript(edited, saved + "; " + more);
+        QCOMPARE(edited.SameSurvey(kept), same);
     }
 
     // A second "Go" replaces the sample: the results always divide by the points on the map.

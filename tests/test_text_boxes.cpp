@@ -23,9 +23,10 @@ QList<QWidget*> EveryTextBox()
     for (QWidget* window : {static_cast<QWidget*>(Page_1), static_cast<QWidget*>(Form2),
                             static_cast<QWidget*>(TabRes), static_cast<QWidget*>(Form3),
                             static_cast<QWidget*>(Abaque)}) {
-        // The other windows belong to the main window: each box is counted with its own.
+        // The other windows belong to the main window: each box is counted with its own. A box
+        // that only shows a value takes no text.
         for (QLineEdit* box : window->findChildren<QLineEdit*>())
-            if (box->window() == window)
+            if (box->window() == window && !box->isReadOnly())
                 boxes << box;
         for (QPlainTextEdit* box : window->findChildren<QPlainTextEdit*>())
             if (box->window() == window)

@@ -25,13 +25,14 @@ public:
         box.exec();
     }
 
-    int PresentQuestion(const QString& caption, const QString& text, const QStringList& answers) override
+    int PresentQuestion(const QString& caption, const QString& text, const QStringList& answers,
+                        int defaultAnswer) override
     {
         QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
         QList<QAbstractButton*> buttons;
         for (const QString& answer : answers)
             buttons << box.addButton(answer, QMessageBox::ActionRole);
-        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.constFirst()));
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.at(defaultAnswer)));
         box.setEscapeButton(buttons.constLast());
         box.exec();
         const auto chosen = buttons.indexOf(box.clickedButton());
@@ -56,10 +57,10 @@ void ShowNotice(const QString& text)
     current->PresentNotice(ApplicationTitle(), text);
 }
 
-int AskQuestion(const QString& text, const QStringList& answers)
+int AskQuestion(const QString& text, const QStringList& answers, int defaultAnswer)
 {
-    Q_ASSERT(!answers.isEmpty());
-    return current->PresentQuestion(ApplicationTitle(), text, answers);
+    Q_ASSERT(defaultAnswer >= 0 && defaultAnswer < answers.size());
+    return current->PresentQuestion(ApplicationTitle(), text, answers, defaultAnswer);
 }
 
 void ReportError(const Exception& error)

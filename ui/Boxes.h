@@ -16,9 +16,11 @@ public:
     virtual void PresentNotice(const QString& caption, const QString& text) = 0;
     // Shows the error box (stop icon, one OK) and returns once the user has closed it.
     virtual void PresentError(const QString& caption, const QString& text) = 0;
-    // Shows the question box with one button per answer, the first the default and the last
-    // the one that Escape or closing the box chooses; returns the index of the answer chosen.
-    virtual int PresentQuestion(const QString& caption, const QString& text, const QStringList& answers) = 0;
+    // Shows the question box with one button per answer, `defaultAnswer` the one that Return
+    // chooses and the last the one that Escape or closing the box chooses; returns the index of
+    // the answer chosen.
+    virtual int PresentQuestion(const QString& caption, const QString& text, const QStringList& answers,
+                                int defaultAnswer) = 0;
 };
 
 // Installs a presenter (not owned) and returns the one it replaces; nullptr stands for the real
@@ -26,7 +28,9 @@ public:
 BoxPresenter* SetBoxPresenter(BoxPresenter* presenter);
 
 void ShowNotice(const QString& text);
-int AskQuestion(const QString& text, const QStringList& answers);
+// Return chooses `defaultAnswer`: never an answer that loses work, so that a key pressed in
+// haste keeps it.
+int AskQuestion(const QString& text, const QStringList& answers, int defaultAnswer = 0);
 // Called by the dispatch guard only, never by a handler.
 void ReportError(const Exception& error);
 

@@ -1,5 +1,6 @@
 #include "ui/TextGrid.h"
 
+#include "core/ResultsCsv.h"
 #include "ui/Dispatch.h"
 
 #include <QAbstractButton>
@@ -330,20 +331,25 @@ QString TTextGrid::SelectionText() const
     }
     // Pasted elsewhere, figures mean nothing without the fixed cells that name them: each line
     // begins with its row's name, and a selection from the first row comes under the columns'.
+    // The names were typed by users: a spreadsheet must take each whole, and never as a formula,
+    // as in the CSV export.
+    const auto lineText = [](const QStringList& line) {
+        return JoinedFields(line, QLatin1Char('\t')) + QLatin1Char('\n');
+    };
     QString text;
     if (top == 0) {
         QStringList line{Cell(0, 0)};
         for (int column = left; column <= right; ++column)
             line << Cell(column + 1, 0);
-        text += line.join(QLatin1Char('\t')) + QLatin1Char('\n');
+        text += lineText(line);
     }
     for (int row = top; row <= bottom; ++row) {
-        QStringList line{Cell(0, row + 1)};
+        QStringList line{CsvTypedText(Cell(0, row + 1))};
         for (int column = left; column <= right; ++column)
             line << (selectionModel()->isSelected(cells->index(row, column))
                          ? Cell(column + 1, row + 1)
                          : QString());
-        text += line.join(QLatin1Char('\t')) + QLatin1Char('\n');
+        text += lineText(line);
     }
     return text;
 }

@@ -7,6 +7,7 @@
 #include "core/SurveyFile.h"
 #include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
+#include "picture/DataFolder.h"
 #include "picture/Magnifier.h"
 #include "picture/PictureFile.h"
 #include "picture/SavedFile.h"
@@ -19,7 +20,6 @@
 #include "ui/WindowFrame.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -34,6 +34,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyleHints>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -111,28 +112,38 @@ TForm2::TForm2()
     // The session, in the free space under the steps: the seed that gives a whole class the
     // same points, how far the classifying has gone, undo, the magnifier, the session's file
     // and the picture of the map.
-    Panel3 = MakePanel(this, 816, 424, 209, 261, clMoneyGreen);
+    Panel3 = MakePanel(this, 816, 424, 209, 283, clMoneyGreen);
     Label11 = MakeLabel(Panel3, QStringLiteral("3 - Séance"), 8, 8, times16Bold, HouseBlue);
     Label12 = MakeLabel(Panel3, QStringLiteral("1)- &Graine :"), 8, 40, times13, HouseBlue);
     EdGraine = MakeEditBox(Panel3, 80, 38, 113, 21, HouseBlue);
     Label12->setBuddy(EdGraine);
-    EdGraine->setToolTip(QStringLiteral("Vide : des points au hasard ; un nombre : les mêmes points "
-                                        "pour toute la classe (la graine utilisée s'affiche après « Go »)"));
-    LabelProgress = MakeLabel(Panel3, QString(), 8, 66, sans13, HouseBlue);
+    EdGraine->setToolTip(QStringLiteral("Vide : des points nouveaux à chaque « Go » ; un nombre : les mêmes points "
+                                        "pour toute la classe"));
+    // The seed the sample on the map was drawn from, apart from the box: what the user typed
+    // stays theirs, and an empty box draws anew at every "Go". Selectable, to be copied or read
+    // out to the class.
+    LabelGraineUtilisee = MakeLabel(Panel3, QStringLiteral("Graine utilisée :"), 8, 66, sans13, HouseBlue);
+    EdGraineUtilisee = MakeEditBox(Panel3, 112, 64, 81, 21, HouseBlue);
+    EdGraineUtilisee->setReadOnly(true);
+    EdGraineUtilisee->setAccessibleName(QStringLiteral("Graine utilisée"));
+    EdGraineUtilisee->setToolTip(QStringLiteral("La graine dont les points de la carte sont tirés : "
+                                                "la taper dans « Graine » redonne les mêmes points"));
+    LabelGraineUtilisee->setBuddy(EdGraineUtilisee);
+    LabelProgress = MakeLabel(Panel3, QString(), 8, 90, sans13, HouseBlue);
     LabelProgress->setFixedSize(193, 32);
     LabelProgress->setWordWrap(true);
-    ButtAnnuler = MakeButton(Panel3, QStringLiteral("&Annuler"), 8, 100, 93, 25);
+    ButtAnnuler = MakeButton(Panel3, QStringLiteral("&Annuler"), 8, 122, 93, 25);
     ButtAnnuler->setToolTip(QStringLiteral("Annuler le dernier point classé (Ctrl+Z)"));
-    ButtRetablir = MakeButton(Panel3, QStringLiteral("&Rétablir"), 108, 100, 93, 25);
+    ButtRetablir = MakeButton(Panel3, QStringLiteral("&Rétablir"), 108, 122, 93, 25);
     ButtRetablir->setToolTip(QStringLiteral("Rétablir le dernier point annulé (Ctrl+Maj+Z ou Ctrl+Y)"));
-    ButtLoupe = MakeButton(Panel3, QStringLiteral("&Loupe (Maj)"), 8, 132, 193, 25);
+    ButtLoupe = MakeButton(Panel3, QStringLiteral("&Loupe (Maj)"), 8, 154, 193, 25);
     ButtLoupe->setCheckable(true);
     ButtLoupe->setToolTip(QStringLiteral("Une loupe suit le pointeur sur la carte (ou tenez la touche Maj)"));
-    ButtEnregistrer = MakeButton(Panel3, QStringLiteral("&Enregistrer la séance…"), 8, 164, 193, 25);
+    ButtEnregistrer = MakeButton(Panel3, QStringLiteral("&Enregistrer la séance…"), 8, 186, 193, 25);
     ButtEnregistrer->setToolTip(QStringLiteral("Enregistrer les points et leur classement dans un fichier (Ctrl+S)"));
-    ButtOuvrir = MakeButton(Panel3, QStringLiteral("&Ouvrir une séance…"), 8, 196, 193, 25);
+    ButtOuvrir = MakeButton(Panel3, QStringLiteral("&Ouvrir une séance…"), 8, 218, 193, 25);
     ButtOuvrir->setToolTip(QStringLiteral("Reprendre une séance enregistrée (Ctrl+O)"));
-    ButtExporterImage = MakeButton(Panel3, QStringLiteral("E&xporter l'image…"), 8, 228, 193, 25);
+    ButtExporterImage = MakeButton(Panel3, QStringLiteral("E&xporter l'image…"), 8, 250, 193, 25);
     ButtExporterImage->setToolTip(QStringLiteral("Enregistrer la carte avec ses points en image PNG"));
 
     // The close button first, then step 2, then step 1; in step 2 the count box comes last.
@@ -143,7 +154,8 @@ TForm2::TForm2()
     setTabOrder(EdNBPoints, TaillePt);
     setTabOrder(TaillePt, BtnCalcul);
     setTabOrder(BtnCalcul, EdGraine);
-    setTabOrder(EdGraine, ButtAnnuler);
+    setTabOrder(EdGraine, EdGraineUtilisee);
+    setTabOrder(EdGraineUtilisee, ButtAnnuler);
     setTabOrder(ButtAnnuler, ButtRetablir);
     setTabOrder(ButtRetablir, ButtLoupe);
     setTabOrder(ButtLoupe, ButtEnregistrer);
@@ -181,27 +193,25 @@ TForm2::TForm2()
     ShowSessionState();
 }
 
-void TForm2::SetMapFileName(const QString& fileName)
+bool TForm2::TakeMapFile(const QString& fileName)
 {
+    // Closing the window loses nothing: the survey waits for it to be shown again, and it is
+    // that showing, or another map, that drops it.
+    const bool newSurvey = isHidden() || FullFileName(PictureFilePath(fileName)) != surveyMap;
+    if (newSurvey && !ConfirmLeavingSurvey())
+        return false;
     mapFileName = fileName;
+    surveyDue = surveyDue || isHidden();
+    return true;
 }
 
 void TForm2::showEvent(QShowEvent* event)
 {
-    // A show asked by the program, not a restore from minimised: a new survey on a fresh map.
-    if (!event->spontaneous()) {
-        surveyDue = true;
+    // A show asked by the program, not a restore from minimised: a failing map is worth
+    // reporting again.
+    if (!event->spontaneous())
         shownMap.ShownAnew();
-    }
     QWidget::showEvent(event);
-}
-
-void TForm2::closeEvent(QCloseEvent* event)
-{
-    // An error while saving keeps the window open with its survey.
-    bool leave = false;
-    RunHandler([this, &leave] { leave = ConfirmLeavingSurvey(); });
-    event->setAccepted(leave);
 }
 
 void TForm2::paintEvent(QPaintEvent* event)
@@ -271,6 +281,11 @@ void TForm2::BtnCalculClick()
     const int32_t mapWidth = SurveyTally.MapWidth;
     const int32_t mapHeight = SurveyTally.MapHeight;
 
+    // Every box is read before anything is asked or erased: a typing mistake must not cost the
+    // points already classified.
+    const std::optional<int32_t> pointSize = TypedPointSize();
+    if (!pointSize)
+        return;
     // A seed typed in the box gives the same points on every machine; none, the clock's.
     const QString typedSeed = EdGraine->text();
     const bool seedTyped = !typedSeed.trimmed().isEmpty();
@@ -279,7 +294,7 @@ void TForm2::BtnCalculClick()
     // points that are no longer on the map.
     if (SurveyTally.PointsProbed > 0
         && AskQuestion(QStringLiteral("Un nouveau tirage efface les points déjà classés. Continuer ?"),
-                       {QStringLiteral("Oui"), QStringLiteral("Non")})
+                       {QStringLiteral("Oui"), QStringLiteral("Non")}, 1)
                != 0)
         return;
     const bool countsDropped = SurveyTally.PointsProbed > 0;
@@ -290,25 +305,35 @@ void TForm2::BtnCalculClick()
     else
         SeedGenerator();
     SurveyTally.Seed = GeneratorState;
-    EdGraine->setText(QString::number(SurveyTally.Seed));
     // Every pixel of the map is as likely as any other, its edges included: an estimate of a
     // land use along the border must not come out short.
     for (int32_t placed = 0; placed < sampleSize; ++placed) {
         const auto x = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapWidth)));
         const auto y = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapHeight)));
-        DrawSamplePoint(MapRect.Left + x, MapRect.Top + y);
+        DrawSamplePoint(MapRect.Left + x, MapRect.Top + y, *pointSize);
     }
     EdLandUse->setText(QString());
     if (countsDropped)
-        EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+        EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
 }
 
-// The sample point at the window point (x, y) joins the survey; the next paint draws it.
-void TForm2::DrawSamplePoint(int x, int y)
+std::optional<int32_t> TForm2::TypedPointSize() const
 {
-    const QString size = TaillePt->text();
-    SurveyTally.AddSamplePoint(QPoint(x, y) - mapOrigin, size.isEmpty() ? 5 : ParseInteger(size));
+    const QString typed = TaillePt->text();
+    const int32_t size = typed.isEmpty() ? 5 : ParseInteger(typed);
+    // A point of no size draws nothing, and a student would count points no one can see.
+    if (size < 1) {
+        ShowNotice(QStringLiteral("La taille des points doit être d'au moins 1 pixel !"));
+        return std::nullopt;
+    }
+    return size;
+}
+
+// The sample point at the window point (x, y) joins the survey; the next paint draws it.
+void TForm2::DrawSamplePoint(int x, int y, int32_t size)
+{
+    SurveyTally.AddSamplePoint(QPoint(x, y) - mapOrigin, size);
     Canvas.MovePenTo(x, y);
     Canvas.Invalidate(FigureOf(SurveyTally.Marks().back()).Visible);
 }
@@ -324,7 +349,7 @@ void TForm2::ButtSonderClick()
         ShowNotice(QStringLiteral("Vous ne pouvez pas sonder plus de 20 usages du sol !"));
         return;
     }
-    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
 }
 
@@ -333,7 +358,7 @@ void TForm2::mousePressEvent(QMouseEvent* event)
     // A press that a child control let through (a right press on a button, say) is not a
     // press on the map.
     const QPoint at = event->position().toPoint();
-    if (childAt(at))
+    if (childAt(at) || ContinuesMultiClick(*event))
         return;
     RunHandler([this, at] { Image1MouseDown(at.x(), at.y()); });
 }
@@ -342,7 +367,23 @@ void TForm2::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Qt reports the second press of a double-click here. The first press counted the point:
     // the second must not count a neighbour of it.
+    ContinuesMultiClick(*event);
     event->accept();
+}
+
+// Qt tells a double click, not a triple one: a third quick press close by would count a
+// neighbour of the point the first counted. A press within the double-click time and distance
+// of the press before it goes on the same click.
+bool TForm2::ContinuesMultiClick(const QMouseEvent& event)
+{
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const QPoint at = event.position().toPoint();
+    const bool continues = pressedBefore && event.timestamp() - lastPressTime < ulong(hints->mouseDoubleClickInterval())
+                           && (at - lastPressAt).manhattanLength() <= hints->mouseDoubleClickDistance();
+    pressedBefore = true;
+    lastPressTime = event.timestamp();
+    lastPressAt = at;
+    return continues;
 }
 
 void TForm2::dragEnterEvent(QDragEnterEvent* event)
@@ -353,13 +394,18 @@ void TForm2::dragEnterEvent(QDragEnterEvent* event)
 
 void TForm2::dropEvent(QDropEvent* event)
 {
-    if (const std::optional<QString> file = DroppedLocalFile(event->mimeData())) {
-        event->acceptProposedAction();
-        // The name comes back through the main window; drawn under it, a new map begins a new
-        // survey, as the draw button does.
+    const std::optional<QString> file = DroppedLocalFile(event->mimeData());
+    if (!file)
+        return;
+    event->acceptProposedAction();
+    // Drawn under its name, a new map begins a new survey, as the draw button does; the main
+    // window's box names it too.
+    RunHandler([this, &file] {
+        if (!TakeMapFile(*file))
+            return;
         emit MapFileDropped(*file);
         update();
-    }
+    });
 }
 
 void TForm2::Image1MouseDown(int x, int y)
@@ -385,7 +431,7 @@ void TForm2::Image1MouseDown(int x, int y)
     const TFigure dot = FigureOf(SurveyTally.Marks().back());
     Canvas.MovePenTo(dot.Box.left(), dot.Box.top());
     Canvas.Invalidate(dot.Visible);
-    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
 }
 
@@ -395,6 +441,7 @@ void TForm2::ButtFiniClick()
     EdNBPoints->setText(IntegerText(0));
     EdLandUse->setText(QString());
     ButtSonder->setEnabled(false);
+    ShowSessionState();
 }
 
 void TForm2::ButtAnnulerClick()
@@ -423,7 +470,7 @@ void TForm2::ButtRetablirClick()
 void TForm2::ShowCountChange(const QRect& dot)
 {
     Canvas.Invalidate(dot);
-    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
 }
 
@@ -435,8 +482,10 @@ void TForm2::ShowSessionState()
     if (points > 0 && counted == points)
         progress += QStringLiteral("\nTous les points sont classés.");
     LabelProgress->setText(progress);
+    EdGraineUtilisee->setText(points > 0 ? QString::number(SurveyTally.Seed) : QString());
     ButtAnnuler->setEnabled(SurveyTally.CanUndo());
     ButtRetablir->setEnabled(SurveyTally.CanRedo());
+    emit SurveyChanged();
 }
 
 void TForm2::ButtEnregistrerClick()
@@ -462,7 +511,7 @@ bool TForm2::SaveSurvey()
     // The map's content as it is now: a class opening the file must find this very picture.
     SaveWholeFile(*fileName, WriteSurveyFile(SurveyTally, surveyMap, FileSha256(surveyMap)));
     sessionFile = *fileName;
-    savedEdits = SurveyTally.Edits();
+    keptSurvey = SurveyTally;
     return true;
 }
 
@@ -497,27 +546,29 @@ void TForm2::OpenSurvey(const QString& fileName)
                                  .arg(drawn.height()));
     }
 
-    // The main window names the map; its next drawing finds the survey already belonging to it.
-    emit SurveyOpened(map, content.Tally.SampleSize);
+    // The next drawing finds the survey already belonging to its map.
     SurveyTally.Replace(std::move(content.Tally));
+    mapFileName = map;
     surveyMap = FullFileName(map);
     surveyDue = false;
     sessionFile = fileName;
-    savedEdits = SurveyTally.Edits();
+    keptSurvey = SurveyTally;
 
     const bool sampled = SurveyTally.SamplePoints() > 0;
     TaillePt->setText(IntegerText(sampled ? SurveyTally.PointSize : 5));
-    EdGraine->setText(sampled ? QString::number(SurveyTally.Seed) : QString());
-    EdLandUse->setText(QString());
+    // A land use left open goes on where it was, its name in the box as after its "Sonder".
+    const bool useOpen = SurveyTally.ProbingOn && SurveyTally.LandUseCount >= 1;
+    EdLandUse->setText(useOpen ? SurveyTally.LandUse(SurveyTally.LandUseCount).Name : QString());
     ButtSonder->setEnabled(false);
-    EdNBPoints->setText(IntegerText(SurveyTally.PointsThisUse));
+    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     ShowSessionState();
     update();
+    emit SurveyOpened(map, SurveyTally.SampleSize);
 }
 
 bool TForm2::ConfirmLeavingSurvey()
 {
-    if (SurveyTally.PointsProbed == 0 || SurveyTally.Edits() == savedEdits)
+    if (SurveyTally.PointsProbed == 0 || SurveyTally.SameSurvey(keptSurvey))
         return true;
     const int answer = AskQuestion(QStringLiteral("Enregistrer la séance ?"),
                                    {QStringLiteral("Enregistrer"), QStringLiteral("Ne pas enregistrer"),
@@ -526,7 +577,7 @@ bool TForm2::ConfirmLeavingSurvey()
         return SaveSurvey();
     if (answer == 1) {
         // Asked once: the same survey is not asked about again.
-        savedEdits = SurveyTally.Edits();
+        keptSurvey = SurveyTally;
         return true;
     }
     return false;

@@ -12,6 +12,7 @@ class QFrame;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMouseEvent;
 class QPushButton;
 class TCloseButton;
 
@@ -45,6 +46,8 @@ public:
     QLabel* Label11;
     QLabel* Label12;
     QLineEdit* EdGraine;
+    QLabel* LabelGraineUtilisee;
+    QLineEdit* EdGraineUtilisee;
     QLabel* LabelProgress;
     QPushButton* ButtAnnuler;
     QPushButton* ButtRetablir;
@@ -57,13 +60,16 @@ public:
     // Where the map is drawn: from (10, 10), MapWidth by MapHeight.
     TRect MapRect;
 
-    // The map file's name as the main window holds it, taken up by the next paint.
-    void SetMapFileName(const QString& fileName);
+    // "3)-" in the main window, or a file dropped: the map file the window draws from its next
+    // paint. Showing the window anew, or drawing another file, begins a new survey: when that
+    // would drop counted points not saved, asks first, and false when the user chooses to stay
+    // (nothing then changes).
+    bool TakeMapFile(const QString& fileName);
     // The absolute name of the map the survey belongs to; empty before any map is drawn.
     const QString& SurveyMapName() const { return surveyMap; }
     void FormPaint();
     void BtnCalculClick();
-    void DrawSamplePoint(int x, int y);
+    void DrawSamplePoint(int x, int y, int32_t size);
     void EdLandUseChange();
     void ButtSonderClick();
     void Image1MouseDown(int x, int y);
@@ -74,9 +80,9 @@ public:
     void ButtOuvrirClick();
     // The survey kept in the file, shown as it was saved, ready to go on.
     void OpenSurvey(const QString& fileName);
-    // Before the survey goes (the window closing, the program ending, another survey opened):
-    // once a point is counted and the survey changed since it was last saved or the question
-    // last answered, asks whether to save it. False when the user chooses to stay.
+    // Before the survey goes (a new survey begun, another survey opened, the program ending):
+    // once a point is counted and the survey differs from what was last saved or last let go,
+    // asks whether to save it. False when the user chooses to stay.
     bool ConfirmLeavingSurvey();
     void ButtLoupeClick();
     void ButtExporterImageClick();
@@ -86,10 +92,12 @@ signals:
     void MapFileDropped(const QString& fileName);
     // A survey read from its file: its map and sample size become the main window's.
     void SurveyOpened(const QString& mapFile, int sampleSize);
+    // The survey changed (points, counts, land uses, or a new survey): whoever shows its
+    // figures shows them anew.
+    void SurveyChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -121,6 +129,11 @@ private:
     void ScaleToMap(int pictureWidth, int pictureHeight);
     void BeginSurvey(const QString& mapName);
     void ShowCountChange(const QRect& dot);
+    // The point size typed for "Go": 5 when the box is empty; EConvertError for a text that is
+    // no integer, a notice and nothing for a size below 1 pixel.
+    std::optional<int32_t> TypedPointSize() const;
+    // A press that goes on a double or triple click counts nothing more.
+    bool ContinuesMultiClick(const QMouseEvent& event);
     // The panel of the session: how many points are classified, what undo and redo can do.
     void ShowSessionState();
     // False when the user cancels the file dialog.
@@ -143,9 +156,14 @@ private:
     // Set when the window is shown from hidden: its next map drawing begins a new survey.
     bool surveyDue = true;
     MarkFigures markFigures{*this};
-    // The file the survey was last saved to or read from, and its state then.
+    // The file the survey was last saved to or read from, and the survey as it was then or as
+    // the user last chose not to save it: leaving loses nothing while the survey is the same.
     QString sessionFile;
-    quint64 savedEdits = 0;
+    TSurveyTally keptSurvey;
+    // The last press on the surface: a press soon after, close by, goes on a multi-click.
+    ulong lastPressTime = 0;
+    QPoint lastPressAt;
+    bool pressedBefore = false;
 
     // The magnifier: while Shift is held or "Loupe" is on, a lens follows the pointer over the
     // map. It is painted on the window, not a control of its own, so presses reach the map.

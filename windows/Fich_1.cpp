@@ -91,6 +91,11 @@ TPage_1::TPage_1()
     BitBtn1 = new TCloseButton(this, QStringLiteral("&Fermer"), 312, 431, 75, 25);
     Button1 = MakeButton(this, QStringLiteral("4)- Afficher les résultats"), 80, 328, 241, 25, times19);
     ButtExplic = MakeButton(this, QStringLiteral("Explications"), 272, 360, 153, 57, times19);
+    // Beside the draw button, in the free space: a pupil given a session file opens it here.
+    BtnOuvrirSeance = MakeButton(this, QStringLiteral("&Ouvrir une séance…"), 400, 288, 225, 25, times19);
+    BtnOuvrirSeance->setToolTip(QStringLiteral("Reprendre une séance enregistrée : sa carte et ses points"));
+    setTabOrder(BtnDessine, BtnOuvrirSeance);
+    setTabOrder(BtnOuvrirSeance, BitBtn1);
 
     setAcceptDrops(true);
 
@@ -98,6 +103,7 @@ TPage_1::TPage_1()
     connect(BtnDessine, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnDessineClick));
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TPage_1::Button1Click));
     connect(ButtExplic, &QPushButton::clicked, this, Guarded(this, &TPage_1::ButtExplicClick));
+    connect(BtnOuvrirSeance, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnOuvrirSeanceClick));
 }
 
 void TPage_1::BtnChoisirCarteClick()
@@ -112,10 +118,12 @@ void TPage_1::BtnChoisirCarteClick()
 
 void TPage_1::BtnDessineClick()
 {
-    SurveyTally.SampleSize = ParseInteger(EdNPoints->text());
+    const int32_t sampleSize = ParseInteger(EdNPoints->text());
+    if (!Form2->TakeMapFile(EdFich->text()))
+        return;
+    SurveyTally.SampleSize = sampleSize;
     ShowWindow(Form2);
-    // An open map window takes up the map file's name only when it paints: have it take up a
-    // changed name now.
+    // An open map window draws the named map at its next paint: have it do so now.
     Form2->update();
     if (SurveyTally.SampleSize == 0)
         ShowNotice(QStringLiteral("Vous devez entrer le nombre de points d'echantillon !"));
@@ -129,6 +137,11 @@ void TPage_1::Button1Click()
 void TPage_1::ButtExplicClick()
 {
     ShowWindow(Form3);
+}
+
+void TPage_1::BtnOuvrirSeanceClick()
+{
+    Form2->ButtOuvrirClick();
 }
 
 void TPage_1::dragEnterEvent(QDragEnterEvent* event)

@@ -29,11 +29,14 @@ public:
     QLabel* Label9;
     QLabel* Label3;
     QPushButton* ButtExplic;
+    QPushButton* BtnOuvrirSeance;
 
     void BtnChoisirCarteClick();
     void BtnDessineClick();
     void Button1Click();
     void ButtExplicClick();
+    // A saved survey taken up again, without first drawing a map.
+    void BtnOuvrirSeanceClick();
 
 protected:
     // A file dropped anywhere on the window becomes the map file.

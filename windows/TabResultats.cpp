@@ -96,6 +96,12 @@ void TTabRes::FormShow()
     WriteFrequency(GridResults, othersRow, others);
 }
 
+void TTabRes::FollowSurvey()
+{
+    if (isVisible())
+        RunHandler([this] { FormShow(); });
+}
+
 void TTabRes::BtnExporterClick()
 {
     const QString mapFile = Form2->SurveyMapName();

@@ -20,6 +20,8 @@ public:
 
     // Fills the table from the survey tally each time the window goes from hidden to shown.
     void FormShow();
+    // While shown, the table follows the survey: counts made on the map show at once.
+    void FollowSurvey();
     // Writes the survey's results, as they stand now, to a CSV file the user names.
     void BtnExporterClick();
 };

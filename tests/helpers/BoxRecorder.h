@@ -24,11 +24,13 @@ public:
         Captions << caption;
         Errors << text;
     }
-    int PresentQuestion(const QString& caption, const QString& text, const QStringList& answers) override
+    int PresentQuestion(const QString& caption, const QString& text, const QStringList& answers,
+                        int defaultAnswer) override
     {
         Captions << caption;
         Questions << text;
         Offered << answers;
+        Defaults << answers.at(defaultAnswer);
         const auto chosen = Answers.isEmpty() ? -1 : answers.indexOf(Answers.takeFirst());
         return int(chosen >= 0 ? chosen : answers.size() - 1);
     }
@@ -38,6 +40,8 @@ public:
         Notices.clear();
         Errors.clear();
         Questions.clear();
+        Offered.clear();
+        Defaults.clear();
     }
 
     QStringList Captions;
@@ -45,6 +49,7 @@ public:
     QStringList Errors;  // as the error box shows them, full stop included
     QStringList Questions;
     QList<QStringList> Offered;  // the answers each question offered
+    QStringList Defaults;        // the answer Return would have chosen, for each question
     // The answers to give, by their text, in turn; past the last, or for an answer not offered,
     // the last one offered, as Escape chooses.
     QStringList Answers;

@@ -25,6 +25,9 @@ void PressOnMap(QPoint at, Qt::MouseButton button = Qt::LeftButton);
 // Where the survey's sample point number `point` lies on the map window.
 QPoint SamplePointOnWindow(int point);
 void DoubleClickOnMap(QPoint at);
+// Left clicks at each place in turn, `apart` milliseconds from one press to the next, as a
+// quick hand makes them: Qt takes the second for a double click, as from a real mouse.
+void QuickClicksOnMap(const QList<QPoint>& places, int apart = 60);
 
 void Click(QAbstractButton* button);
 

@@ -25,7 +25,7 @@ public:
     {
         qWarning("error shown outside a recorder: %s", qPrintable(text));
     }
-    int PresentQuestion(const QString&, const QString& text, const QStringList& answers) override
+    int PresentQuestion(const QString&, const QString& text, const QStringList& answers, int) override
     {
         qWarning("question asked outside a recorder: %s", qPrintable(text));
         return int(answers.size()) - 1;
