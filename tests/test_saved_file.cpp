@@ -273,7 +273,7 @@ private slots:
 
     // The map window's save on a disk that fills, under a new name: the error box says so,
     // nothing is left under that name, the session saved before stays whole, and the survey
-    // stays unsaved: leaving still asks.
+    // stays unsaved: leaving the program still asks.
     void failedSessionSaveLeavesTheSurveyUnsaved()
     {
         BoxRecorder boxes;
@@ -300,9 +300,9 @@ private slots:
         QVERIFY(!QFile::exists(another));
         QCOMPARE(QDir(dir.filePath("fenetre")).entryList(QDir::Files), (QStringList{"carte.bmp", "carte.sondelio"}));
         boxes.Answers = QStringList{QStringLiteral("Annuler")};
-        Form2->close();
+        Page_1->close();
         QCOMPARE(boxes.Questions, QStringList{QStringLiteral("Enregistrer la séance ?")});
-        QVERIFY(Form2->isVisible());
+        QVERIFY(Page_1->isVisible());
         EndProgram();
     }
 
