@@ -784,7 +784,7 @@ private slots:
         QTest::newRow("10-10-10") << 10 << QList<quint32>{0x3FF00000, 0x000FFC00, 0x000003FF};
         QTest::newRow("11-11-10, blue cut") << 11 << QList<quint32>{0xFFE00000, 0x001FFC00, 0x000003FF};
         QTest::newRow("12 bits") << 12 << QList<quint32>{0x00FFF000, 0x00000FFF, 0xFF000000};
-        QTest::newRow("16 bits") << 16 << QList<quint32>{0xFFFF0000, 0x0000FFFF, 0};
+        QTest::newRow("16 bits") << 16 << QList<quint32>{0xFFFF0000, 0x0000FF00, 0x000000FF};
     }
     void wideChannelGivesTheNearestLevel()
     {
@@ -796,8 +796,8 @@ private slots:
             const int levels[] = {qRed(seen), qGreen(seen), qBlue(seen)};
             for (int channel = 0; channel < 3; ++channel) {
                 const int bits = std::popcount(masks[channel]);
-                const int value = bits == 0 ? 0 : v >> (channelBits - bits);
-                const int nearest = bits == 0 ? 0 : qRound(value * 255.0 / ((1 << bits) - 1));
+                const int value = v >> (channelBits - bits);
+                const int nearest = qRound(value * 255.0 / ((1 << bits) - 1));
                 QVERIFY2(levels[channel] == nearest,
                          qPrintable(QStringLiteral("value %1 of %2 bits gave %3").arg(value).arg(bits).arg(levels[channel])));
             }
