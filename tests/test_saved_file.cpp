@@ -331,6 +331,9 @@ private slots:
             EndProgram();
         }
         qputenv("HOME", previousHome);
+        // An ordinary user's folder is made writable again, for the test's folder to go.
+        QFile::setPermissions(dir.filePath("share/sondelio"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         if (installed.isEmpty())
             QSKIP("no read-only folder can be had here");
         QCOMPARE(proposed, (QStringList{home + "/Documents/rizo0346.sondelio", home + "/Documents/rizo0346-points.png",
