@@ -525,7 +525,7 @@ bool TForm2::SaveSurvey()
     const QString proposed =
         !sessionFile.isEmpty()
             ? sessionFile
-            : QDir(FolderBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral(".sondelio"));
+            : QDir(FolderToSaveBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral(".sondelio"));
     const std::optional<QString> fileName =
         AskFileToSave(this, QStringLiteral("Enregistrer la séance"), proposed,
                       QStringLiteral("Séance Sondelio (*.sondelio)"), QStringLiteral("sondelio"));
@@ -662,7 +662,7 @@ void TForm2::ButtExporterImageClick()
     const QImage map = Canvas.Drawn(mapArea);
     const std::optional<QString> fileName = AskFileToSave(
         this, QStringLiteral("Exporter l'image de la carte"),
-        QDir(FolderBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral("-points.png")),
+        QDir(FolderToSaveBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral("-points.png")),
         QStringLiteral("Image PNG (*.png)"), QStringLiteral("png"));
     if (!fileName)
         return;
