@@ -2,7 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/MessageText.h"
-#include "picture/SystemFileName.h"
+#include "core/SystemFileName.h"
 
 #include <QDir>
 

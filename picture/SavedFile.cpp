@@ -3,7 +3,7 @@
 #include "core/Errors.h"
 #include "core/MessageText.h"
 #include "picture/PictureFile.h"
-#include "picture/SystemFileName.h"
+#include "core/SystemFileName.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -319,8 +319,9 @@ void TForm2::BtnCalculClick()
         const auto y = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapHeight)));
         DrawSamplePoint(MapRect.Left + x, MapRect.Top + y, *pointSize);
     }
-    // From here on the classification is worth keeping through a crash.
-    surveyMapSha = FileSha256(surveyMap);
+    // From here on the classification is worth keeping through a crash, against the map as it
+    // is now.
+    surveyMapSha.clear();
     journal.Remove();
     KeepJournal();
     EdLandUse->setText(QString());
@@ -542,11 +543,13 @@ bool TForm2::SaveSurvey()
 
 void TForm2::KeepJournal()
 {
-    if (!journal.Wanted() || SurveyTally.SamplePoints() == 0 || surveyMapSha.isEmpty())
+    if (!journal.Wanted() || SurveyTally.SamplePoints() == 0)
         return;
-    // A survey the file format refuses (a sample size typed past its limits) goes unjournaled,
-    // as it would go unsaved: the classification itself carries on.
+    // A survey the file format refuses (a sample size typed past its limits), or whose map can no
+    // longer be read, goes unjournaled, as it would go unsaved: the classification carries on.
     try {
+        if (surveyMapSha.isEmpty())
+            surveyMapSha = FileSha256(surveyMap);
         journal.Begin(JournalFolder(), WriteSurveyFile(SurveyTally, surveyMap, surveyMapSha), sessionFile);
     } catch (const Exception&) {
         journal.GoWithout();

@@ -1,4 +1,4 @@
-#include "picture/SystemFileName.h"
+#include "core/SystemFileName.h"
 
 #include <QFile>
 #include <QStringList>
