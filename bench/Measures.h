@@ -20,6 +20,14 @@ inline qint64 BytesRead()
     return -1;
 }
 
+// The middle value of a list of times (the upper one of the two middle ones for an even count).
+template <class Times>
+double Median(Times times)
+{
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+}
+
 // Times each piece of work in blocks taken in turn, so that a machine shared with other work
 // slows all of them alike, while within a block each runs warm as it would over and over.
 // Returns the median of each, in microseconds.

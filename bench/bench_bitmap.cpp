@@ -1,6 +1,7 @@
 // The BMP reader against Qt's QImageReader and against the floor (reading the file's bytes into
-// memory), on 4000 x 3000 files made here: 24 bits, 8 bits, and 8-bit run-length encoding of a
-// smooth and of a noisy picture. Prints the median of several loads of each, the ratios, and
+// memory), on 4000 x 3000 files made here: 24 bits, 8 bits, 8-bit run-length encoding of a
+// smooth and of a noisy picture, and 32 bits through masks of 8 bits a channel (blue high) and of
+// 10 (each level rounded to the nearest). Prints the median of several loads of each, the ratios, and
 // the peak memory of one load of each in a fresh process, beyond that process's baseline.
 //   bench_bitmap [LOADS]          default 7
 //   bench_bitmap --peak KIND FILE (internal: one load in this process, prints its peak in KiB)
@@ -74,6 +75,14 @@ QImage TrueColourPicture()
             line[x] = qRgb(x % 256, y % 256, (x ^ y) % 256);
     }
     return image;
+}
+
+BmpLayout MaskedSpec(const QImage& image, const QList<quint32>& masks)
+{
+    BmpLayout layout = LayoutFor(image, 32);
+    layout.masks = masks;
+    layout.pixels = StoredRows(image, 32, false, masks);
+    return layout;
 }
 
 BmpLayout RunLengthSpec(const QImage& image)
@@ -154,6 +163,10 @@ int main(int argc, char** argv)
     make("8 bits", "indexed8.bmp", LayoutFor(SmoothPicture(), 8), qint64(Width) * Height);
     make("RLE8 smooth", "rle8-smooth.bmp", RunLengthSpec(SmoothPicture()), qint64(Width) * Height);
     make("RLE8 noisy", "rle8-noisy.bmp", RunLengthSpec(NoisyPicture()), qint64(Width) * Height);
+    make("masks 8-8-8", "masks888.bmp", MaskedSpec(TrueColourPicture(), {0x0000FF, 0x00FF00, 0xFF0000}),
+         qint64(Width) * 4 * Height);
+    make("masks 10-bit", "masks101010.bmp", MaskedSpec(TrueColourPicture(), {0x3FF00000, 0x000FFC00, 0x000003FF}),
+         qint64(Width) * 4 * Height);
 
     out << "Median of " << loads << " loads, milliseconds; peak memory of one load beyond the "
         << "process baseline, in MiB, against the image's own size\n\n";

@@ -17,6 +17,7 @@
 #include "windows/Fich_1.h"
 
 #include "bench/BenchProgram.h"
+#include "bench/Measures.h"
 #include "bench/ProcessMemory.h"
 
 #include <QApplication>
@@ -55,12 +56,6 @@ void DrawMap(const QString& path)
     Form2->repaint();
     if (SurveyTally.MapWidth != 600)
         qFatal("the map was not drawn from %s", qPrintable(path));
-}
-
-double Median(QList<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "windows/Carte2.h"
 
 #include "bench/BenchProgram.h"
+#include "bench/Measures.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,16 +19,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-double Median(std::vector<double> values)
-{
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {

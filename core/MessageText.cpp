@@ -4,6 +4,10 @@
 #include <QStringView>
 #include <QTextBoundaryFinder>
 
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+
 namespace {
 
 constexpr char32_t FirstStrongIsolate = 0x2068;
@@ -82,4 +86,58 @@ QString MessageQuote(const QString& text)
         if (TurnsDirection(QChar::direction(c)))
             return Isolated(shortened);
     return shortened;
+}
+
+QString SystemErrorText(int code)
+{
+    switch (code) {
+    case ENOENT:
+        return QStringLiteral("Aucun fichier ou dossier");
+    case EACCES:
+        return QStringLiteral("Autorisation refusée");
+    case EPERM:
+        return QStringLiteral("Opération non autorisée");
+    case EISDIR:
+        return QStringLiteral("C'est un dossier");
+    case ENOTDIR:
+        return QStringLiteral("Un élément du chemin n'est pas un dossier");
+    case ENAMETOOLONG:
+        return QStringLiteral("Nom de fichier trop long");
+    case ENOSPC:
+        return QStringLiteral("Aucun espace disponible sur le disque");
+    case EDQUOT:
+        return QStringLiteral("Quota d'espace disque dépassé");
+    case EFBIG:
+        return QStringLiteral("Fichier trop volumineux");
+    case EROFS:
+        return QStringLiteral("Système de fichiers en lecture seule");
+    case ELOOP:
+        return QStringLiteral("Trop de liens symboliques à suivre");
+    case EMLINK:
+        return QStringLiteral("Trop de liens");
+    case ETXTBSY:
+        return QStringLiteral("Fichier occupé");
+    case EBUSY:
+        return QStringLiteral("Périphérique ou ressource occupé");
+    case EAGAIN:
+        return QStringLiteral("Ressource temporairement indisponible");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Trop de fichiers ouverts simultanément");
+    case EIO:
+        return QStringLiteral("Erreur d'entrée-sortie");
+    case EEXIST:
+        return QStringLiteral("Le fichier existe déjà");
+    case ENOMEM:
+        return QStringLiteral("Mémoire insuffisante");
+    default:
+        break;
+    }
+    // The neutral language whatever the user's locale, trailing blanks, control characters and
+    // full stops removed.
+    static const locale_t neutral = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    QString text = QString::fromLocal8Bit(neutral ? strerror_l(code, neutral) : strerror(code)).left(256);
+    while (!text.isEmpty() && (text.back().unicode() <= 32 || text.back() == QLatin1Char('.')))
+        text.chop(1);
+    return text;
 }

@@ -13,3 +13,9 @@ inline constexpr int MaxQuotedCharacters = 80;
 // controls, set apart between Unicode isolates (FSI … PDI) so that it cannot turn the sentence
 // around it. A plain left-to-right text comes back unchanged.
 QString MessageQuote(const QString& text);
+
+// The system's reason for a failed file operation (an errno value), in French: the reasons a
+// user meets with files have texts of their own, the words of Qt's French translation where it
+// has some; any other comes in the C library's words. No trailing full stop: the message that
+// quotes it ends the sentence.
+QString SystemErrorText(int code);

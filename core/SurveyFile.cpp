@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/MessageText.h"
+#include "core/SystemFileName.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,11 @@
 #include <memory>
 #include <openssl/evp.h>
 #include <optional>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace SurveyFileLimits;
 
@@ -310,12 +316,13 @@ QString FindSurveyMap(const SurveyFileContent& content, const QString& surveyFil
     QStringList compared;
     QString notOrdinary;
     for (const QString& candidate : {content.MapFile, besideSurvey}) {
-        const QFileInfo file(candidate);
-        const QString shown = QDir::cleanPath(file.absoluteFilePath());
-        if (compared.contains(shown) || !file.exists())
+        const QString shown = QDir::cleanPath(QFileInfo(candidate).absoluteFilePath());
+        const std::optional<QByteArray> native = SystemFileName(candidate);
+        struct stat status;
+        if (compared.contains(shown) || !native || ::stat(native->constData(), &status) != 0)
             continue;
         // Only an ordinary file: reading a pipe or a device could wait for ever.
-        if (!file.isFile()) {
+        if (!S_ISREG(status.st_mode)) {
             notOrdinary = shown;
             continue;
         }
@@ -342,9 +349,18 @@ QString FindSurveyMap(const SurveyFileContent& content, const QString& surveyFil
 
 QByteArray FileSha256(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(QStringLiteral("Impossible d'ouvrir le fichier %1 : %2").arg(path, file.errorString()));
+    // By the name the system knows it by, as the picture was read: a map named in Latin-1 is
+    // hashed too.
+    const std::optional<QByteArray> native = SystemFileName(path);
+    const int descriptor = native ? ::open(native->constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
+    QFile file;
+    if (descriptor < 0 || !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        const int reason = descriptor < 0 ? (native ? errno : EINVAL) : EIO;
+        if (descriptor >= 0)
+            ::close(descriptor);
+        throw EFOpenError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                              .arg(MessageQuote(path), SystemErrorText(reason)));
+    }
     // OpenSSL's digest uses the processor's SHA instructions: a photo of several megabytes is
     // hashed in a few milliseconds, where a portable digest takes ten times as long.
     const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> digest(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
@@ -354,7 +370,7 @@ QByteArray FileSha256(const QString& path)
     for (;;) {
         const qint64 got = file.read(piece.data(), piece.size());
         if (got < 0)
-            throw EReadError(QStringLiteral("Impossible de lire le fichier %1 jusqu'au bout : %2").arg(path, file.errorString()));
+            throw EReadError(QStringLiteral("Impossible de lire le fichier \"%1\" jusqu'au bout.").arg(MessageQuote(path)));
         if (got == 0)
             break;
         EVP_DigestUpdate(digest.get(), piece.constData(), std::size_t(got));

@@ -10,6 +10,11 @@ ChannelMask::ChannelMask(quint32 mask)
     maximum = mask >> shift;
     contiguous = (maximum & (maximum + 1)) == 0;
     const int bits = std::bit_width(maximum);
+    if (bits > 8) {
+        using Wide = unsigned __int128;
+        reciprocal = (Wide(1) << 96) / (2 * quint64(maximum)) + 1;
+        return;
+    }
     const int copies = (8 + bits - 1) / bits;
     for (int copy = 0; copy < copies; ++copy)
         repeat |= 1u << (copy * bits);

@@ -8,23 +8,36 @@
 #include <QtGlobal>
 #include <QRgb>
 
-// A channel of n bits becomes the first 8 bits of its own bits repeated: 5 bits abcde give
-// abcdeabc, 6 bits abcdef give abcdefab, and 8 bits or more give their top 8. This is the rule
-// by which Qt widens the standard 5-5-5 and 5-6-5 pixels, which are read straight into images of
-// those formats; every other layout follows it, so that a channel value gives the same level
-// wherever its mask sits. Zero stays 0 and full scale gives 255.
+// A channel of n bits up to 8 becomes the first 8 bits of its own bits repeated: 5 bits abcde
+// give abcdeabc, 6 bits abcdef give abcdefab, 8 bits stay as they are. This is the rule by which
+// Qt widens the standard 5-5-5 and 5-6-5 pixels, which are read straight into images of those
+// formats; every other layout follows it, so that a channel value gives the same level wherever
+// its mask sits. A wider channel (10 or 11 bits, up to 32) gives the nearest level,
+// round(v × 255 / max), which its top 8 bits would miss by up to one. Zero stays 0 and full
+// scale gives 255.
 class ChannelMask {
 public:
     ChannelMask() = default;
     explicit ChannelMask(quint32 mask);
     bool Contiguous() const { return contiguous; }
-    uchar Level(quint32 pixel) const { return uchar(((pixel >> shift) & maximum) * repeat >> drop); }
+    uchar Level(quint32 pixel) const
+    {
+        const quint32 value = (pixel >> shift) & maximum;
+        if (reciprocal == 0)
+            return uchar(value * repeat >> drop);
+        // floor((510 v + max) / (2 max)), the division done as a product by the reciprocal of
+        // 2 max scaled by 2^96: exact for every numerator below 2^96 / (2 max), and these are
+        // below 2^42.
+        const quint64 numerator = 510 * quint64(value) + maximum;
+        return uchar((numerator * reciprocal) >> 96);
+    }
 
 private:
     int shift = 0;
     quint32 maximum = 0;
     quint32 repeat = 0;  // one 1 bit per copy of the channel: the product lays the copies side by side
     int drop = 0;        // bits of the copies past the first 8
+    unsigned __int128 reciprocal = 0;  // channels wider than 8 bits: 2^96 / (2 max), rounded up
     bool contiguous = true;
 };
 

@@ -1,6 +1,6 @@
 #include "picture/FileStamp.h"
 
-#include "picture/SystemFileName.h"
+#include "core/SystemFileName.h"
 
 #include <QDir>
 #include <QFileInfo>

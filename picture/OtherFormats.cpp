@@ -2,17 +2,27 @@
 
 #include "core/Errors.h"
 #include "core/MessageText.h"
+#include "picture/DamageWarnings.h"
+#include "picture/PictureStructure.h"
 
 #include <QImageReader>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
-[[noreturn]] void FailUnknown()
+[[noreturn]] void FailUnknown(const QString& shownName)
 {
-    throw EInvalidGraphic(QStringLiteral("Image bitmap incorrecte"));
+    throw EInvalidGraphic(QStringLiteral("Image non reconnue : le fichier \"%1\" n'est pas une image BMP, PNG, JPEG, "
+                                         "TIFF, WebP ou GIF, les seules que Sondelio lit")
+                              .arg(MessageQuote(shownName)));
+}
+
+[[noreturn]] void FailUnsupported(const QString& shownName, const QString& kind)
+{
+    throw EInvalidGraphic(QStringLiteral("Image non prise en charge : le fichier \"%1\" est %2, une sorte d'image "
+                                         "que Sondelio ne sait pas lire")
+                              .arg(MessageQuote(shownName), kind));
 }
 
 [[noreturn]] void FailMemory()
@@ -35,13 +45,15 @@ bool IsMapFormat(const QByteArray& format)
 }
 
 // Whether the decoded pixels fit in the memory a picture may take, from the header, before
-// anything is decoded. A reader that does not say how it will decode is taken at 32 bits a
-// pixel, Qt's most usual.
+// anything is decoded. Qt counts every picture at 32 bits a pixel at least, the depth at which
+// it shows them, and refuses past its allocation limit those that would pass at their own
+// depth (a 1-bit picture of 100000 x 100000): the rule takes the same count. A reader that does
+// not say how it will decode is taken at 32 bits a pixel.
 bool DecodedPixelsFit(const QImageReader& reader, const QSize& size)
 {
     const QImage::Format format = reader.imageFormat();
     const qint64 bitsPerPixel =
-        format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+        std::max<qint64>(32, format == QImage::Format_Invalid ? 0 : QImage::toPixelFormat(format).bitsPerPixel());
     const qint64 rowBytes = (qint64(size.width()) * bitsPerPixel + 31) / 32 * 4;
     return rowBytes <= MaxPictureBytes / size.height();
 }
@@ -55,150 +67,6 @@ void AllowPictureAllocations()
     const int megaBytes = int((MaxPictureBytes + MegaByte - 1) / MegaByte);
     if (QImageReader::allocationLimit() != 0 && QImageReader::allocationLimit() < megaBytes)
         QImageReader::setAllocationLimit(megaBytes);
-}
-
-// Bytes of a stream one at a time, through a buffer.
-class ByteScanner {
-public:
-    explicit ByteScanner(QIODevice& stream) : stream(stream) {}
-
-    bool Next(uchar& byte)
-    {
-        if (!Fill())
-            return false;
-        byte = uchar(buffer[at++]);
-        return true;
-    }
-    bool Skip(qint64 count)
-    {
-        while (count > 0) {
-            if (!Fill())
-                return false;
-            const qint64 taken = std::min<qint64>(count, buffer.size() - at);
-            at += taken;
-            count -= taken;
-        }
-        return true;
-    }
-    // Moves just past the next 0xFF byte.
-    bool PastNextFF()
-    {
-        for (;;) {
-            if (!Fill())
-                return false;
-            const void* found = std::memchr(buffer.constData() + at, 0xFF, size_t(buffer.size() - at));
-            if (found) {
-                at = static_cast<const char*>(found) - buffer.constData() + 1;
-                return true;
-            }
-            at = buffer.size();
-        }
-    }
-
-private:
-    bool Fill()
-    {
-        if (at < buffer.size())
-            return true;
-        buffer = stream.read(1 << 16);
-        at = 0;
-        return !buffer.isEmpty();
-    }
-
-    QIODevice& stream;
-    QByteArray buffer;
-    qsizetype at = 0;
-};
-
-// Qt's JPEG reader shows a file cut short as far as it goes, the rest grey, without a word. A
-// whole JPEG goes on, segment after segment and through its compressed scans, to its end
-// marker.
-bool JpegReachesItsEnd(QIODevice& stream)
-{
-    constexpr uchar EndOfImage = 0xD9;
-    ByteScanner bytes(stream);
-    uchar first = 0;
-    uchar second = 0;
-    if (!bytes.Next(first) || !bytes.Next(second) || first != 0xFF || second != 0xD8)
-        return false;
-    for (;;) {
-        // The next marker: 0xFF then a byte that is neither padding (0xFF), a 0xFF byte of the
-        // compressed data (0x00) nor a restart marker (0xD0 to 0xD7).
-        uchar marker = 0;
-        do {
-            if (!bytes.PastNextFF())
-                return false;
-            do {
-                if (!bytes.Next(marker))
-                    return false;
-            } while (marker == 0xFF);
-        } while (marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7));
-        if (marker == EndOfImage)
-            return true;
-        if (marker == 0x01)
-            continue;  // a marker without a length
-        uchar high = 0;
-        uchar low = 0;
-        if (!bytes.Next(high) || !bytes.Next(low))
-            return false;
-        const int length = high << 8 | low;
-        // After a scan's header comes its compressed data, which the search for the next
-        // marker reads past.
-        if (length < 2 || !bytes.Skip(length - 2))
-            return false;
-    }
-}
-
-// Qt's GIF reader, too, fills a first frame cut short with its background. A whole one comes
-// after the header and any extension blocks: its descriptor, then its compressed data in
-// sub-blocks up to an empty one.
-bool GifFirstFrameIsWhole(QIODevice& stream)
-{
-    ByteScanner bytes(stream);
-    const auto read = [&bytes](uchar* into, int count) {
-        for (int i = 0; i < count; ++i)
-            if (!bytes.Next(into[i]))
-                return false;
-        return true;
-    };
-    // A colour table follows where the flags say, of 2^(n + 1) entries of 3 bytes.
-    const auto skipColourTable = [&bytes](uchar flags) {
-        return !(flags & 0x80) || bytes.Skip(3 << ((flags & 7) + 1));
-    };
-    const auto skipSubBlocks = [&bytes] {
-        for (uchar size = 1; size != 0;)
-            if (!bytes.Next(size) || !bytes.Skip(size))
-                return false;
-        return true;
-    };
-    uchar header[13];  // signature, version and the logical screen
-    if (!read(header, sizeof header) || !skipColourTable(header[10]))
-        return false;
-    for (;;) {
-        uchar introducer = 0;
-        if (!bytes.Next(introducer))
-            return false;
-        if (introducer == 0x21) {
-            uchar label = 0;
-            if (!bytes.Next(label) || !skipSubBlocks())
-                return false;
-            continue;
-        }
-        uchar descriptor[9];
-        uchar codeSize = 0;
-        return introducer == 0x2C && read(descriptor, sizeof descriptor) && skipColourTable(descriptor[8]) &&
-               bytes.Next(codeSize) && skipSubBlocks();
-    }
-}
-
-// Whether the file holds all that the reader showed of it.
-bool WholeAsShown(const QByteArray& format, QIODevice& stream)
-{
-    if (format == "jpeg")
-        return JpegReachesItsEnd(stream);
-    if (format == "gif")
-        return GifFirstFrameIsWhole(stream);
-    return true;  // the other readers fail on a file cut short
 }
 
 // Lays a colour with transparency, in premultiplied form, on white.
@@ -249,17 +117,30 @@ QImage ReadOtherFormat(QIODevice& stream, const QString& shownName)
     ReadAsAMap(reader);
     const QByteArray format = reader.format();
     if (!IsMapFormat(format))
-        FailUnknown();
+        FailUnknown(shownName);
+    // The file's structure before any decoding: it costs one reading of the bytes, where a
+    // decoder would take the memory of the whole picture before finding it cut short. A picture
+    // too large for memory is said so, cut short or not.
+    PictureStructure structure;
+    if (!stream.isSequential()) {
+        const qint64 readerAt = stream.pos();
+        stream.seek(start);
+        structure = CheckStructure(format, stream);
+        stream.seek(readerAt);
+    }
+    if (structure.verdict == PictureStructure::Verdict::Unsupported)
+        FailUnsupported(shownName, structure.kind);
     const QSize size = reader.size();
     if (size.isEmpty())
         FailDamaged(shownName);
     if (!DecodedPixelsFit(reader, size))
         FailMemory();
+    if (structure.verdict == PictureStructure::Verdict::Damaged)
+        FailDamaged(shownName);
     AllowPictureAllocations();
     QImage image;
-    if (!reader.read(&image))
-        FailDamaged(shownName);
-    if (!stream.isSequential() && stream.seek(start) && !WholeAsShown(format, stream))
+    const DamageWarnings warnings;
+    if (!reader.read(&image) || warnings.Seen())
         FailDamaged(shownName);
     LayOnWhite(image);
     return image;

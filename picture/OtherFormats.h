@@ -10,11 +10,12 @@
 #include <QIODevice>
 #include <QString>
 
-// Reads from the stream's current position. Throws EInvalidGraphic "Image bitmap incorrecte"
-// when no reader of those formats knows the content, EOutOfMemory when the header declares
-// more than MaxPictureBytes of pixels as Qt will decode them (decided before decoding), and
-// EInvalidGraphic naming the file by shownName when a known format cannot be decoded (damaged
-// or cut short).
+// Reads from the stream's current position. Throws EInvalidGraphic "Image non reconnue" when no
+// reader of those formats knows the content, and, naming the file by shownName, "Image non prise
+// en charge" for a kind of picture that Qt's readers cannot decode (a 12-bit JPEG, a 16-bit CMYK
+// TIFF), EOutOfMemory when the header declares more than MaxPictureBytes of pixels as Qt counts
+// them, and "Image illisible" when the file is damaged or cut short. All but the last are
+// decided before anything is decoded, and a file cut short too, where the stream can seek.
 QImage ReadOtherFormat(QIODevice& stream, const QString& shownName);
 
 // The width and height that ReadOtherFormat would give, read from the header alone (turned by

@@ -2,31 +2,18 @@
 
 #include "core/Errors.h"
 #include "core/MessageText.h"
-#include "picture/SystemFileName.h"
+#include "core/SystemFileName.h"
 
 #include <QDir>
 
 #include <cerrno>
-#include <clocale>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// The system's text for an error code, in the neutral language whatever the user's locale,
-// with trailing blanks, control characters and full stops removed.
-QString SystemErrorText(int code)
-{
-    static const locale_t neutral = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    QString text = QString::fromLocal8Bit(neutral ? strerror_l(code, neutral) : strerror(code)).left(256);
-    while (!text.isEmpty() && (text.back().unicode() <= 32 || text.back() == QLatin1Char('.')))
-        text.chop(1);
-    return text;
-}
 
 [[noreturn]] void FailOpen(const QString& fileName, const QString& reason)
 {
@@ -43,8 +30,6 @@ QString SystemErrorText(int code)
 // holds no picture.
 void RefuseUnlessOrdinary(const QString& fileName, const struct stat& status)
 {
-    if (S_ISDIR(status.st_mode))
-        FailOpen(fileName, EISDIR);
     if (!S_ISREG(status.st_mode))
         FailOpen(fileName, QStringLiteral("Ce n'est pas un fichier ordinaire"));
 }
@@ -55,21 +40,24 @@ void RefuseUnlessOrdinary(const QString& fileName, const struct stat& status)
 // end the program.
 bool LeaseBreaksAreHarmless()
 {
-    static const bool harmless = [] {
-        struct sigaction current = {};
-        if (::sigaction(SIGIO, nullptr, &current) != 0)
-            return false;
-        if ((current.sa_flags & SA_SIGINFO) || current.sa_handler != SIG_DFL)
-            return true;
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        return ::sigaction(SIGIO, &ignore, nullptr) == 0;
-    }();
+    static const bool harmless = IgnoreUnlessHandled(SIGIO);
     return harmless;
 }
 
 }  // namespace
+
+bool IgnoreUnlessHandled(int signal)
+{
+    struct sigaction current = {};
+    if (::sigaction(signal, nullptr, &current) != 0)
+        return false;
+    if ((current.sa_flags & SA_SIGINFO) || current.sa_handler != SIG_DFL)
+        return true;
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    return ::sigaction(signal, &ignore, nullptr) == 0;
+}
 
 QString FullFileName(const QString& fileName)
 {

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QString>
 
+// Has a signal whose default action would end the program ignored, unless something already
+// handles it. False when it would still end the program.
+bool IgnoreUnlessHandled(int signal);
+
 // Opens an ordinary file read-only, never creating it, and refuses it while another program has
 // it open for writing or holds its lock. While it stays open, other programs may read it; one
 // that opens it for writing waits until it is closed, one that asks for its lock is refused.

@@ -2,7 +2,7 @@
 // The picture file that a window shows, read at its paint: the picture is kept while the file
 // and its name stay the same, and a failure, from the reading to the drawing, is reported once.
 // An error box that closes over the window repaints it; reporting again at each paint would
-// open box after box.
+// open box after box. While a picture is read and first used, the pointer shows the busy cursor.
 
 #include "picture/FileStamp.h"
 #include "picture/TBitmap.h"

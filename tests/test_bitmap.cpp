@@ -3,6 +3,7 @@
 
 #include "core/Errors.h"
 #include "helpers/BmpWriter.h"
+#include "helpers/MeasuredRead.h"
 #include "picture/TBitmap.h"
 
 #include <QBuffer>
@@ -24,76 +25,11 @@ const QString ReadError = QStringLiteral("Erreur de lecture du flux");
 const QString InvalidBitmap = QStringLiteral("Image bitmap incorrecte");
 const QString OutOfMemory = QStringLiteral("Mémoire insuffisante");
 
-void ReadInto(TBitmap& bitmap, const QByteArray& bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    bitmap.ReadPictureStream(buffer, QStringLiteral("mémoire"));
-}
-
 TBitmap Read(const QByteArray& bytes)
 {
     TBitmap bitmap;
     ReadInto(bitmap, bytes);
     return bitmap;
-}
-
-// The error a read raises, as "Class: message"; empty when the read succeeds.
-QString ReadFailure(const QByteArray& bytes)
-{
-    try {
-        Read(bytes);
-        return {};
-    } catch (const Exception& error) {
-        return error.ClassName + QStringLiteral(": ") + error.Message;
-    }
-}
-
-// A read's outcome ("Class: message", or empty) and the most virtual memory it took at once, in
-// MiB. Measured in a child process, whose peak starts where its parent stands: what earlier
-// reads took cannot hide it, and memory reserved but never touched counts too.
-struct MeasuredRead {
-    QString failure;
-    qint64 peakMiB = -1;
-};
-
-qint64 PeakVirtualKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmPeak:"))
-            return line.mid(7).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-
-MeasuredRead ReadInChild(const QByteArray& bytes)
-{
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return {};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        const qint64 before = PeakVirtualKiB();
-        const QString failure = ReadFailure(bytes);
-        const QByteArray report =
-            QByteArray::number((PeakVirtualKiB() - before) / 1024) + '\n' + failure.toUtf8();
-        const bool written = ::write(channel[1], report.constData(), size_t(report.size())) == report.size();
-        ::_exit(written ? 0 : 1);
-    }
-    ::close(channel[1]);
-    QByteArray report;
-    char chunk[256];
-    for (ssize_t n; (n = ::read(channel[0], chunk, sizeof chunk)) > 0;)
-        report.append(chunk, n);
-    ::close(channel[0]);
-    ::waitpid(child, nullptr, 0);
-    const qsizetype newline = report.indexOf('\n');
-    if (newline < 0)
-        return {};
-    return {QString::fromUtf8(report.mid(newline + 1)), report.left(newline).toLongLong()};
 }
 
 // A row of 16- or 32-bit pixels, pixel v holding the value v in each channel of channelBits
@@ -352,6 +288,10 @@ private slots:
             row("8-8-8", 32, m888, 0x00102030, qRgb(0x10, 0x20, 0x30));
             row("blue in the high byte", 32, bgr, 0x00102030, qRgb(0x30, 0x20, 0x10));
             row("10-10-10", 32, m101010, 0x3FF80000, qRgb(255, 128, 0));
+            // The nearest level, where the top 8 bits would give 0, 1 and 255.
+            row("10-10-10, low and high values", 32, m101010, 0x00301FFC, qRgb(1, 2, 254));
+            row("32-bit channel, just under half", 32, QList<quint32>{0xFFFFFFFF, 0, 0}, 0x7FFFFFFF, qRgb(127, 0, 0));
+            row("32-bit channel, half", 32, QList<quint32>{0xFFFFFFFF, 0, 0}, 0x80000000, qRgb(128, 0, 0));
             row("high bits ignored", 32, m888, 0xFF000000, qRgb(0, 0, 0));
             row("a zero mask gives 0", 32, QList<quint32>{0, 0xFF00, 0xFF}, 0xFFFFFF, qRgb(0, 255, 255));
         }
@@ -591,7 +531,10 @@ private slots:
         QTest::newRow("PNG") << QByteArray::fromHex("89504e470d0a1a0a0000000d49484452") << damaged;
         QTest::newRow("JPEG") << QByteArray::fromHex("ffd8ffe000104a46494600010100") << damaged;
         QTest::newRow("GIF") << QByteArray::fromHex("474946383961010001000000003b") << damaged;
-        QTest::newRow("MB reversed") << QByteArray("MB") + good.mid(2) << invalid;
+        QTest::newRow("MB reversed") << QByteArray("MB") + good.mid(2)
+                                     << QStringLiteral("EInvalidGraphic: Image non reconnue : le fichier \"mémoire\" "
+                                                       "n'est pas une image BMP, PNG, JPEG, TIFF, WebP ou GIF, les "
+                                                       "seules que Sondelio lit");
         QTest::newRow("ends before the header size") << good.left(16) << read;
         QTest::newRow("ends inside the header") << good.left(14 + 30) << read;
         QTest::newRow("ends inside the colour table") << good.left(14 + 40 + 63) << read;
@@ -831,6 +774,34 @@ private slots:
         const QImage masked = Read(WriteBmp(EveryChannelValue(bitsPerPixel, masks, channelBits))).Image();
         // As the screen gets them.
         ComparePixels(masked.convertToFormat(QImage::Format_RGB32), straight.convertToFormat(QImage::Format_RGB32));
+    }
+
+    // A channel wider than 8 bits gives the nearest level to each of its values.
+    void wideChannelGivesTheNearestLevel_data()
+    {
+        QTest::addColumn<int>("channelBits");
+        QTest::addColumn<QList<quint32>>("masks");
+        QTest::newRow("10-10-10") << 10 << QList<quint32>{0x3FF00000, 0x000FFC00, 0x000003FF};
+        QTest::newRow("11-11-10, blue cut") << 11 << QList<quint32>{0xFFE00000, 0x001FFC00, 0x000003FF};
+        QTest::newRow("12 bits") << 12 << QList<quint32>{0x00FFF000, 0x00000FFF, 0xFF000000};
+        QTest::newRow("16 bits") << 16 << QList<quint32>{0xFFFF0000, 0x0000FF00, 0x000000FF};
+    }
+    void wideChannelGivesTheNearestLevel()
+    {
+        QFETCH(int, channelBits);
+        QFETCH(QList<quint32>, masks);
+        const QImage image = Read(WriteBmp(EveryChannelValue(32, masks, channelBits))).Image();
+        for (int v = 0; v < image.width(); ++v) {
+            const QRgb seen = image.pixel(v, 0);
+            const int levels[] = {qRed(seen), qGreen(seen), qBlue(seen)};
+            for (int channel = 0; channel < 3; ++channel) {
+                const int bits = std::popcount(masks[channel]);
+                const int value = v >> (channelBits - bits);
+                const int nearest = qRound(value * 255.0 / ((1 << bits) - 1));
+                QVERIFY2(levels[channel] == nearest,
+                         qPrintable(QStringLiteral("value %1 of %2 bits gave %3").arg(value).arg(bits).arg(levels[channel])));
+            }
+        }
     }
 
     void failedReadKeepsThePicture()

@@ -1,8 +1,11 @@
 // Replays the inputs that fuzzing found interesting: each one must give a picture or one of
-// the reader's own errors, and (in the sanitizer build) touch no memory it does not own.
+// the BMP reader's own errors, or a verdict of the checks of other pictures' structure, and (in
+// the sanitizer build) touch no memory it does not own. The hand-made pictures among the latter,
+// whole and cut, must get the verdict they stand for.
 
 #include "core/Errors.h"
 #include "picture/BmpReader.h"
+#include "picture/PictureStructure.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -12,6 +15,13 @@
 namespace {
 
 const QDir Corpus(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../fuzz/corpus")));
+const QDir StructureCorpus(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../fuzz/corpus-structure")));
+
+QByteArray Content(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 }  // namespace
 
@@ -32,10 +42,8 @@ private slots:
     void everyInputEndsInAPictureOrAKnownError()
     {
         QFETCH(QString, path);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
         QBuffer buffer;
-        buffer.setData(file.readAll());
+        buffer.setData(Content(path));
         buffer.open(QIODevice::ReadOnly);
         static const QStringList known{QStringLiteral("Erreur de lecture du flux"),
                                        QStringLiteral("Image bitmap incorrecte"),
@@ -49,6 +57,33 @@ private slots:
         } catch (const Exception& error) {
             QVERIFY2(known.contains(error.Message), qPrintable(error.Message));
         }
+    }
+
+    // The first byte chooses the format, as in the fuzz target.
+    void everyStructureInputGetsItsVerdict_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QStringList names = StructureCorpus.entryList(QDir::Files, QDir::Name);
+        QVERIFY2(names.size() >= 10, qPrintable(StructureCorpus.path()));
+        for (const QString& name : names)
+            QTest::newRow(qPrintable(name)) << StructureCorpus.filePath(name);
+    }
+    void everyStructureInputGetsItsVerdict()
+    {
+        QFETCH(QString, path);
+        const QByteArray bytes = Content(path);
+        QVERIFY(!bytes.isEmpty());
+        static const QByteArray formats[] = {"jpeg", "png", "gif", "tiff", "webp"};
+        QBuffer buffer;
+        buffer.setData(bytes.mid(1));
+        buffer.open(QIODevice::ReadOnly);
+        const PictureStructure::Verdict verdict = CheckStructure(formats[uchar(bytes[0]) % 5], buffer).verdict;
+        const QString name = QFileInfo(path).fileName();
+        using Verdict = PictureStructure::Verdict;
+        if (name.startsWith(QStringLiteral("edge-cut-")))
+            QCOMPARE(verdict, Verdict::Damaged);
+        else if (name.startsWith(QStringLiteral("edge-whole-")))
+            QCOMPARE(verdict, name.endsWith(QStringLiteral("cmyk16")) ? Verdict::Unsupported : Verdict::Whole);
     }
 };
 

@@ -123,10 +123,12 @@ private slots:
         QTest::addColumn<QString>("reason");
         const QString here = dir.path();
         const QString notOrdinary = QStringLiteral("Ce n'est pas un fichier ordinaire");
-        QTest::newRow("missing, relative") << "absente.bmp" << here + "/absente.bmp" << "No such file or directory";
-        QTest::newRow("dot segments") << "./sous/../absente.bmp" << here + "/absente.bmp" << "No such file or directory";
-        QTest::newRow("missing folder") << "nulle/part.bmp" << here + "/nulle/part.bmp" << "No such file or directory";
-        QTest::newRow("a folder") << "dossier" << here + "/dossier" << "Is a directory";
+        QTest::newRow("missing, relative") << "absente.bmp" << here + "/absente.bmp" << "Aucun fichier ou dossier";
+        QTest::newRow("dot segments") << "./sous/../absente.bmp" << here + "/absente.bmp" << "Aucun fichier ou dossier";
+        QTest::newRow("missing folder") << "nulle/part.bmp" << here + "/nulle/part.bmp" << "Aucun fichier ou dossier";
+        QTest::newRow("a folder") << "dossier" << here + "/dossier" << notOrdinary;
+        QTest::newRow("a file taken for a folder")
+            << "carte.bmp/plan.bmp" << here + "/carte.bmp/plan.bmp" << "Un élément du chemin n'est pas un dossier";
         QTest::newRow("name with a NUL, quoted up to it")
             << QStringLiteral("carte.bmp") + QChar(0) + "x" << here + "/carte.bmp"
             << "Le nom contient un caractère nul";
@@ -136,11 +138,15 @@ private slots:
         // A typed name reads as one piece of the French sentence, however long, whatever script.
         const QString arabic = QStringLiteral("خريطة.bmp");
         QTest::newRow("right-to-left name, isolated")
-            << arabic << QChar(0x2068) + here + "/" + arabic + QChar(0x2069) << "No such file or directory";
+            << arabic << QChar(0x2068) + here + "/" + arabic + QChar(0x2069) << "Aucun fichier ou dossier";
         const QString longName = QString(200, QLatin1Char('a')) + ".bmp";
         const QString longPath = here + "/" + longName;
         QTest::newRow("long name, shortened in its middle")
-            << longName << longPath.left(40) + QChar(0x2026) + longPath.right(39) << "No such file or directory";
+            << longName << longPath.left(40) + QChar(0x2026) + longPath.right(39) << "Aucun fichier ou dossier";
+        const QString tooLongPath = here + "/" + QString(300, QLatin1Char('n'));
+        QTest::newRow("name too long") << QString(300, QLatin1Char('n'))
+                                       << tooLongPath.left(40) + QChar(0x2026) + tooLongPath.right(39)
+                                       << "Nom de fichier trop long";
     }
     void openFailureQuotesFullPathAndReason()
     {
@@ -172,7 +178,7 @@ private slots:
     {
         const QString path = dir.filePath(QStringLiteral("manque.bmp"));
         QCOMPARE(OpenFailure(path),
-                 QStringLiteral("Impossible d'ouvrir le fichier \"%1\". No such file or directory").arg(path));
+                 QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Aucun fichier ou dossier").arg(path));
     }
 
     void failedOpenNeverCreatesTheFile()
@@ -187,7 +193,7 @@ private slots:
             QSKIP("root reads any file");
         WriteBmpFile(QStringLiteral("secret.bmp"), SmallMap());
         QFile::setPermissions(QStringLiteral("secret.bmp"), QFileDevice::WriteOwner);
-        QVERIFY(OpenFailure(QStringLiteral("secret.bmp")).endsWith(QStringLiteral(". Permission denied")));
+        QVERIFY(OpenFailure(QStringLiteral("secret.bmp")).endsWith(QStringLiteral(". Autorisation refusée")));
     }
 
     // A program that locks the file before replacing it, the file itself open only for
@@ -199,7 +205,7 @@ private slots:
         QVERIFY(writer >= 0);
         QCOMPARE(::flock(writer, LOCK_EX | LOCK_NB), 0);
         QCOMPARE(OpenFailure(QStringLiteral("carte.bmp")),
-                 QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Resource temporarily unavailable")
+                 QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Ressource temporairement indisponible")
                      .arg(dir.filePath(QStringLiteral("carte.bmp"))));
         ::close(writer);
         QCOMPARE(OpenFailure(QStringLiteral("carte.bmp")), QString());
@@ -220,7 +226,7 @@ private slots:
         QVERIFY(writer >= 0);
         const QString failure = OpenFailure(QStringLiteral("carte.bmp"));
         ::close(writer);
-        QCOMPARE(failure, QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Resource temporarily unavailable")
+        QCOMPARE(failure, QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Ressource temporairement indisponible")
                               .arg(dir.filePath(QStringLiteral("carte.bmp"))));
         QCOMPARE(OpenFailure(QStringLiteral("carte.bmp")), QString());
     }
@@ -301,7 +307,10 @@ private slots:
         pngBuffer.open(QIODevice::WriteOnly);
         SmallMap().save(&pngBuffer, "PNG");
         QTest::newRow("PNG named .bmp") << "carte.bmp" << png << "";
-        QTest::newRow("text named .bmp") << "carte.bmp" << QByteArray("Carte des rizières\n") << "Image bitmap incorrecte";
+        QTest::newRow("text named .bmp") << "carte.bmp" << QByteArray("Carte des rizières\n")
+                                         << "Image non reconnue : le fichier \"" + dir.filePath("carte.bmp") +
+                                                "\" n'est pas une image BMP, PNG, JPEG, TIFF, WebP ou GIF, les seules "
+                                                "que Sondelio lit";
         QTest::newRow("BMP named .png") << "carte.png" << WriteBmp(LayoutFor(SmallMap(), 24)) << "";
         QTest::newRow("BMP without extension") << "carte" << WriteBmp(LayoutFor(SmallMap(), 24)) << "";
         QTest::newRow("empty file") << "vide.bmp" << QByteArray() << "";

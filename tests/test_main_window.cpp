@@ -242,7 +242,7 @@ private slots:
 
         QCOMPARE(Page_1->BtnChoisirCarte->toolTip(), QStringLiteral("Choisir la carte"));
         QCOMPARE(title, QStringLiteral("Choisir la carte"));
-        QCOMPARE(filters, QStringList({"Images (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.webp *.gif)",
+        QCOMPARE(filters, QStringList({"Images (*.bmp *.png *.jpg *.jpeg *.jfif *.tif *.tiff *.webp *.gif)",
                                        "Tous les fichiers (*)"}));
         buttons.sort();
         QCOMPARE(buttons, QStringList({"Annuler", "Ouvrir"}));

@@ -4,6 +4,7 @@
 
 #include "core/Errors.h"
 #include "helpers/BmpWriter.h"
+#include "helpers/MeasuredRead.h"
 #include "picture/TBitmap.h"
 
 #include <QBuffer>
@@ -74,9 +75,9 @@ quint32 Crc32(const QByteArray& bytes)
 }
 
 // A real PNG whose header claims another size, its checksum made right.
-QByteArray PngDeclaring(quint32 width, quint32 height)
+QByteArray PngDeclaring(quint32 width, quint32 height, const QImage& image = RedLeftBlueRight())
 {
-    QByteArray png = Encoded(RedLeftBlueRight(), "png");
+    QByteArray png = Encoded(image, "png");
     const auto put32 = [&png](qsizetype at, quint32 value) {
         for (int i = 0; i < 4; ++i)
             png[at + i] = char(value >> (24 - 8 * i));
@@ -85,6 +86,65 @@ QByteArray PngDeclaring(quint32 width, quint32 height)
     put32(20, height);
     put32(29, Crc32(png.mid(12, 17)));
     return png;
+}
+
+// Noise, so that a cut or a change falls inside the compressed data.
+QImage Noise(QImage::Format format = QImage::Format_RGB32)
+{
+    QImage noise(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            noise.setPixel(x, y, qRgb(x * 37 % 256, y * 91 % 256, (x * y) % 256));
+    return noise.convertToFormat(format);
+}
+
+// Where a JPEG's compressed data begins, after its first scan header.
+qsizetype JpegScanStart(const QByteArray& jpeg)
+{
+    const qsizetype scan = jpeg.indexOf("\xFF\xDA");
+    return scan + 2 + (uchar(jpeg[scan + 2]) << 8 | uchar(jpeg[scan + 3]));
+}
+
+// A real JPEG whose frame header claims another precision or size.
+QByteArray JpegDeclaring(QByteArray jpeg, int precision, quint16 width, quint16 height)
+{
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0") + 4;
+    jpeg[frame] = char(precision);
+    jpeg[frame + 1] = char(height >> 8);
+    jpeg[frame + 2] = char(height);
+    jpeg[frame + 3] = char(width >> 8);
+    jpeg[frame + 4] = char(width);
+    return jpeg;
+}
+
+// An uncompressed TIFF, little-endian, its directory right after its header, then the values
+// too long for the directory, then its pixels in one strip.
+QByteArray HandMadeTiff(quint32 width, quint32 height, const QList<quint16>& bitsPerSample, quint16 photometric,
+                        const QByteArray& pixels)
+{
+    const auto le = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i)
+            out += char(value >> (8 * i));
+        return out;
+    };
+    constexpr int Entries = 9;
+    const quint32 valuesAt = 8 + 2 + Entries * 12 + 4;
+    const bool bitsOutside = bitsPerSample.size() > 2;
+    const quint32 pixelsAt = valuesAt + (bitsOutside ? 2 * bitsPerSample.size() : 0);
+    QByteArray bits;
+    for (quint16 b : bitsPerSample)
+        bits += le(b, 2);
+    const auto entry = [&](quint16 tag, quint16 type, quint32 count, const QByteArray& value) {
+        return le(tag, 2) + le(type, 2) + le(count, 4) + value.leftJustified(4, '\0');
+    };
+    QByteArray tiff = QByteArray("II*\0", 4) + le(8, 4) + le(Entries, 2);
+    tiff += entry(256, 4, 1, le(width, 4)) + entry(257, 4, 1, le(height, 4));
+    tiff += entry(258, 3, quint32(bitsPerSample.size()), bitsOutside ? le(valuesAt, 4) : bits);
+    tiff += entry(259, 3, 1, le(1, 2)) + entry(262, 3, 1, le(photometric, 2)) + entry(273, 4, 1, le(pixelsAt, 4));
+    tiff += entry(277, 3, 1, le(quint32(bitsPerSample.size()), 2)) + entry(278, 4, 1, le(height, 4));
+    tiff += entry(279, 4, 1, le(quint32(pixels.size()), 4)) + le(0, 4);
+    return tiff + (bitsOutside ? bits : QByteArray()) + pixels;
 }
 
 // Four by two, two frames. The first: red, blue on its right half, one transparent pixel at
@@ -216,12 +276,12 @@ private slots:
         QTest::addColumn<QString>("failure");  // %1: the file's full name
         const QString damaged =
             QStringLiteral("EInvalidGraphic: Image illisible : le fichier \"%1\" est endommagé ou incomplet");
-        const QString invalid = QStringLiteral("EInvalidGraphic: Image bitmap incorrecte");
-        // Noise, so that a cut falls inside the compressed scan.
-        QImage noise(64, 64, QImage::Format_RGB32);
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x)
-                noise.setPixel(x, y, qRgb(x * 37 % 256, y * 91 % 256, (x * y) % 256));
+        const QString unknown = QStringLiteral("EInvalidGraphic: Image non reconnue : le fichier \"%1\" n'est pas une "
+                                               "image BMP, PNG, JPEG, TIFF, WebP ou GIF, les seules que Sondelio lit");
+        const QString unsupported = QStringLiteral("EInvalidGraphic: Image non prise en charge : le fichier \"%1\" est "
+                                                   "%2, une sorte d'image que Sondelio ne sait pas lire");
+        const QString memory = QStringLiteral("EOutOfMemory: Mémoire insuffisante");
+        const QImage noise = Noise();
         const QByteArray jpeg = Encoded(noise, "jpeg");
         QTest::newRow("JPEG cut in its scan") << "coupee.jpg" << jpeg.left(jpeg.size() / 2) << damaged;
         QTest::newRow("JPEG without its end marker") << "coupee.jpg" << jpeg.chopped(2) << damaged;
@@ -236,9 +296,39 @@ private slots:
             << "immense.png" << PngDeclaring(16384, 32768) << "EOutOfMemory: Mémoire insuffisante";
         QTest::newRow("PNG declaring just enough, its pixels missing")
             << "grande.png" << PngDeclaring(16384, 32767) << damaged;
-        QTest::newRow("text") << "notes.png" << QByteArray("Relevé des rizières, 3 mai\n") << invalid;
+        // The decoder's warnings: the picture it gives would be shifted and colour-cast.
+        QByteArray garbled = jpeg;
+        for (qsizetype at = JpegScanStart(jpeg) + 100; at < JpegScanStart(jpeg) + 140; ++at)
+            garbled[at] = char((uchar(garbled[at]) * 7 + 13) & 0xFE);
+        QTest::newRow("JPEG with damaged data") << "abimee.jpg" << garbled << damaged;
+        QTest::newRow("JPEG whose scan stops early")
+            << "abimee.jpg" << jpeg.left(JpegScanStart(jpeg) + 300) + "\xFF\xD9" << damaged;
+        const QByteArray paletteTiff = Encoded(Noise(QImage::Format_Indexed8), "tiff");
+        QTest::newRow("palette TIFF cut in its colour map") << "coupee.tif" << paletteTiff.chopped(500) << damaged;
+        QTest::newRow("TIFF cut in its pixels")
+            << "coupee.tif" << HandMadeTiff(16, 16, {8, 8, 8}, 2, QByteArray(768, '\x40')).chopped(100) << damaged;
+        // Valid files that the readers cannot decode.
+        QTest::newRow("12-bit JPEG") << "medical.jpg" << JpegDeclaring(jpeg, 12, 64, 64)
+                                     << unsupported.arg("%1", "un JPEG de 12 bits par composante");
+        QTest::newRow("JPEG 65535 pixels wide") << "panorama.jpg" << JpegDeclaring(jpeg, 8, 65535, 8)
+                                                << unsupported.arg("%1", "un JPEG de plus de 65 500 pixels de côté");
+        QTest::newRow("16-bit CMYK TIFF") << "cmjn.tif" << HandMadeTiff(4, 4, {16, 16, 16, 16}, 5, QByteArray(128, '\0'))
+                                          << unsupported.arg("%1", "un TIFF CMJN de 16 bits par composante");
+        // Qt counts every picture at 32 bits a pixel at least.
+        const QByteArray grey = Encoded(Noise(QImage::Format_Grayscale8), "jpeg");
+        QTest::newRow("greyscale JPEG of 23200 x 23200") << "gris.jpg" << JpegDeclaring(grey, 8, 23200, 23200) << memory;
+        QTest::newRow("greyscale JPEG of 23000 x 23000, its data missing")
+            << "gris.jpg" << JpegDeclaring(grey, 8, 23000, 23000) << damaged;
+        QTest::newRow("palette PNG of 40000 x 40000")
+            << "palette.png" << PngDeclaring(40000, 40000, Noise(QImage::Format_Indexed8)) << memory;
+        QTest::newRow("1-bit PNG of 100000 x 100000")
+            << "trait.png" << PngDeclaring(100000, 100000, Noise(QImage::Format_Mono)) << memory;
+        QTest::newRow("1-bit TIFF of 100000 x 100000")
+            << "trait.tif" << HandMadeTiff(100000, 100000, {1}, 0, QByteArray(64, '\0')) << memory;
+        QTest::newRow("text") << "notes.png" << QByteArray("Relevé des rizières, 3 mai\n") << unknown;
         // Qt reads it, but it is no map format.
-        QTest::newRow("PPM") << "carte.ppm" << QByteArray("P3\n1 1\n255\n0 0 0\n") << invalid;
+        QTest::newRow("PPM") << "carte.ppm" << QByteArray("P3\n1 1\n255\n0 0 0\n") << unknown;
+        QTest::newRow("PDF") << "plan.pdf" << QByteArray("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n1 0 obj\n") << unknown;
     }
     void failuresOfEachKind()
     {
@@ -255,6 +345,31 @@ private slots:
         }
         QCOMPARE(seen, QString(failure).replace(QStringLiteral("%1"), dir.filePath(name)));
         QVERIFY(map.Empty());
+    }
+
+    // A file cut short or too small for the picture it declares is refused before the memory of
+    // that picture is taken (a decoder would take it first: 2 GB for a 23000 x 23000 JPEG).
+    void damagedIsRefusedBeforeItsMemoryIsTaken_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QByteArray jpeg = JpegDeclaring(Encoded(Noise(), "jpeg"), 8, 23000, 23000);
+        QTest::newRow("JPEG of 23000 x 23000, cut") << jpeg.left(173);
+        QTest::newRow("JPEG of 23000 x 23000, its end marker after a few bytes")
+            << jpeg.left(JpegScanStart(jpeg) + 16) + "\xFF\xD9";
+        QTest::newRow("GIF of 16000 x 16000, 32 bytes")
+            << QByteArray::fromHex("474946383961803e803e000000" "2c00000000803e803e00" "08" "05" "00010203" "04");
+        QTest::newRow("PNG of 16384 x 32767, its pixels missing") << PngDeclaring(16384, 32767);
+        QImage wide(1024, 1, QImage::Format_RGB32);
+        wide.fill(Qt::white);
+        QTest::newRow("PNG of 1024 x 524287, one row of pixels") << PngDeclaring(1024, 524287, wide);
+    }
+    void damagedIsRefusedBeforeItsMemoryIsTaken()
+    {
+        QFETCH(QByteArray, content);
+        const MeasuredRead read = ReadInChild(content);
+        QCOMPARE(read.failure,
+                 QStringLiteral("EInvalidGraphic: Image illisible : le fichier \"mémoire\" est endommagé ou incomplet"));
+        QVERIFY2(read.peakMiB >= 0 && read.peakMiB < 64, qPrintable(QStringLiteral("%1 MiB").arg(read.peakMiB)));
     }
 
     // Past Qt's own limit of 128 MB: 12000 x 11200 grey pixels.
@@ -276,7 +391,9 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
         QTest::newRow("JPEG, orientation 6") << WithOrientation(Encoded(RedLeftBlueRight(), "jpeg"), 6) << 0 << "";
-        QTest::newRow("text") << QByteArray("pas une image\n") << 1 << "Image bitmap incorrecte\n";
+        QTest::newRow("text") << QByteArray("pas une image\n") << 1
+                              << "Image non reconnue : le fichier \"%1\" n'est pas une image BMP, PNG, JPEG, TIFF, WebP "
+                                 "ou GIF, les seules que Sondelio lit\n";
         QTest::newRow("empty") << QByteArray() << 1 << "Opération en virgule flottante incorrecte\n";
     }
     void map2pngWritesWhatTheWindowDraws()
@@ -290,7 +407,7 @@ private slots:
         tool.start(QStringLiteral(SONDELIO_MAP2PNG), {QStringLiteral("entree"), QStringLiteral("sortie.png")});
         QVERIFY(tool.waitForFinished(30000));
         QCOMPARE(tool.exitCode(), status);
-        QCOMPARE(QString::fromUtf8(tool.readAllStandardError()), message);
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardError()), QString(message).replace("%1", dir.filePath("entree")));
         QCOMPARE(QFile::exists(QStringLiteral("sortie.png")), status == 0);
         if (status == 0) {
             const QImage written(QStringLiteral("sortie.png"));

@@ -1,6 +1,7 @@
 // The picture file that a window shows, without any window: read again only when its name or
-// the file changed, and a failure, from the reading to the use of the picture, thrown once until
-// the name, the file or the showing changes.
+// the file changed, under the busy cursor, and a failure, from the reading to the use of the
+// picture, thrown once until the name, the file or the showing changes; a name whose bytes are
+// not UTF-8 found all the same.
 
 #include "BmpWriter.h"
 
@@ -11,9 +12,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
 
 class ShownPictureTest : public QObject {
     Q_OBJECT
@@ -88,6 +92,9 @@ private slots:
                         const qint64 key = picture.Image().cacheKey();
                         outcome = key == lastUsed ? "kept" : "read";
                         lastUsed = key;
+                        const QCursor* cursor = QGuiApplication::overrideCursor();
+                        if ((cursor && cursor->shape() == Qt::WaitCursor) != (outcome == "read"))
+                            outcome += ", busy cursor wrong";
                         if (failingUse)
                             throw std::runtime_error("0 / 0");
                     });
@@ -95,6 +102,7 @@ private slots:
                     outcome = "thrown";
                 }
                 QVERIFY2(outcome == seen, qPrintable(step + " came out " + outcome));
+                QVERIFY(!QGuiApplication::overrideCursor());
             }
         }
     }
@@ -151,6 +159,53 @@ private slots:
         QCOMPARE(outcome, found);
     }
 
+    // A name whose bytes are not UTF-8 (from an archive made elsewhere) reaches the program as Qt
+    // decodes it, U+FFFD in place of those bytes, from the file dialog, the command line or a
+    // drop. "files" are the pictures written (bytes of Latin-1 as \xNN), "shown" the one named.
+    void nameNotInUtf8IsFound_data()
+    {
+        QTest::addColumn<QByteArrayList>("files");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("Latin-1 file name") << QByteArrayList{"carte\xe9t\xe9.bmp"} << QByteArray("carte\xe9t\xe9.bmp")
+                                           << true;
+        QTest::newRow("Latin-1 folder") << QByteArrayList{"r\xe9gion/carte.bmp"} << QByteArray("r\xe9gion/carte.bmp")
+                                        << true;
+        QTest::newRow("two names alike: neither taken")
+            << QByteArrayList{"carte\xe9.bmp", "carte\xe8.bmp"} << QByteArray("carte\xe9.bmp") << false;
+    }
+    void nameNotInUtf8IsFound()
+    {
+        QFETCH(QByteArrayList, files);
+        QFETCH(QByteArray, shown);
+        QFETCH(bool, found);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+        for (const QByteArray& file : files) {
+            // Made through the system, by their bytes: Qt would write the names in UTF-8.
+            if (file.contains('/'))
+                QVERIFY(::mkdir((folder + file.left(file.lastIndexOf('/'))).constData(), 0755) == 0);
+            QFile picture;
+            const int fd = ::open((folder + file).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            QVERIFY(fd >= 0);
+            QVERIFY(picture.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+            picture.write(WriteBmp(LayoutFor(QImage(5, 3, QImage::Format_RGB32), 24)));
+        }
+        const QString name = QFile::decodeName(folder + shown);
+        QVERIFY(name.contains(QChar::ReplacementCharacter));
+        QString outcome;
+        try {
+            TShownPicture().Show(name, [&](const TBitmap& picture, const QString&) {
+                outcome = picture.Width() == 5 ? "read" : "wrong picture";
+            });
+        } catch (const EFOpenError& error) {
+            outcome = error.Message;
+        }
+        QCOMPARE(outcome, found ? QStringLiteral("read")
+                                : QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Aucun fichier ou dossier").arg(name));
+    }
+
     // Installed, the data files lie in share/sondelio beside bin/; built, beside the program.
     void dataFolderIsTheInstalledOneWhenThereIsOne()
     {
@@ -164,5 +219,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ShownPictureTest)
+QTEST_MAIN(ShownPictureTest)
 #include "test_shown_picture.moc"

@@ -137,6 +137,10 @@ TForm2::TForm2()
     LabelGraineUtilisee = MakeLabel(Panel3, QStringLiteral("Graine utilisée :"), 8, 66, sans13, HouseBlue);
     EdGraineUtilisee = MakeEditBox(Panel3, 112, 64, 81, 21, HouseBlue);
     EdGraineUtilisee->setReadOnly(true);
+    // Read only, and seen to be: the ground of a box that only shows a value.
+    QPalette shownOnly = EdGraineUtilisee->palette();
+    shownOnly.setColor(QPalette::Base, shownOnly.color(QPalette::Button));
+    EdGraineUtilisee->setPalette(shownOnly);
     EdGraineUtilisee->setAccessibleName(QStringLiteral("Graine utilisée"));
     EdGraineUtilisee->setToolTip(QStringLiteral("La graine dont les points de la carte sont tirés : "
                                                 "la taper dans « Graine » redonne les mêmes points"));
@@ -327,8 +331,9 @@ void TForm2::BtnCalculClick()
         const auto y = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapHeight)));
         DrawSamplePoint(MapRect.Left + x, MapRect.Top + y, *pointSize);
     }
-    // From here on the classification is worth keeping through a crash.
-    surveyMapSha = FileSha256(surveyMap);
+    // From here on the classification is worth keeping through a crash, against the map as it
+    // is now.
+    surveyMapSha.clear();
     journal.Remove();
     KeepJournal();
     EdLandUse->setText(QString());
@@ -533,7 +538,7 @@ bool TForm2::SaveSurvey()
     const QString proposed =
         !sessionFile.isEmpty()
             ? sessionFile
-            : QDir(FolderBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral(".sondelio"));
+            : QDir(FolderToSaveBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral(".sondelio"));
     const std::optional<QString> fileName =
         AskFileToSave(this, QStringLiteral("Enregistrer la séance"), proposed,
                       QStringLiteral("Séance Sondelio (*.sondelio)"), QStringLiteral("sondelio"));
@@ -550,11 +555,13 @@ bool TForm2::SaveSurvey()
 
 void TForm2::KeepJournal()
 {
-    if (!journal.Wanted() || SurveyTally.SamplePoints() == 0 || surveyMapSha.isEmpty())
+    if (!journal.Wanted() || SurveyTally.SamplePoints() == 0)
         return;
-    // A survey the file format refuses (a sample size typed past its limits) goes unjournaled,
-    // as it would go unsaved: the classification itself carries on.
+    // A survey the file format refuses (a sample size typed past its limits), or whose map can no
+    // longer be read, goes unjournaled, as it would go unsaved: the classification carries on.
     try {
+        if (surveyMapSha.isEmpty())
+            surveyMapSha = FileSha256(surveyMap);
         journal.Begin(JournalFolder(), WriteSurveyFile(SurveyTally, surveyMap, surveyMapSha), sessionFile);
     } catch (const Exception&) {
         journal.GoWithout();
@@ -670,7 +677,7 @@ void TForm2::ButtExporterImageClick()
     const QImage map = Canvas.Drawn(mapArea);
     const std::optional<QString> fileName = AskFileToSave(
         this, QStringLiteral("Exporter l'image de la carte"),
-        QDir(FolderBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral("-points.png")),
+        QDir(FolderToSaveBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral("-points.png")),
         QStringLiteral("Image PNG (*.png)"), QStringLiteral("png"));
     if (!fileName)
         return;

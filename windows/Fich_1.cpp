@@ -125,7 +125,7 @@ void TPage_1::BtnChoisirCarteClick()
     // The system's own dialog where the desktop offers one, in French like the rest.
     if (const std::optional<QString> file = AskFileToOpen(
             this, QStringLiteral("Choisir la carte"), FolderToChooseFrom(EdFich->text()),
-            {QStringLiteral("Images (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.webp *.gif)"),
+            {QStringLiteral("Images (*.bmp *.png *.jpg *.jpeg *.jfif *.tif *.tiff *.webp *.gif)"),
              QStringLiteral("Tous les fichiers (*)")}))
         EdFich->setText(*file);
 }

@@ -355,7 +355,7 @@ void TSimulation::ButtExporterClick()
         throw EInvalidOperation(QStringLiteral("Lancez d'abord une simulation : il n'y a rien à exporter."));
     const std::optional<QString> fileName =
         AskFileToSave(this, QStringLiteral("Exporter la simulation"),
-                      QDir(FolderBeside(PictureFilePath(mapName))).filePath(QStringLiteral("simulation.csv")),
+                      QDir(FolderToSaveBeside(PictureFilePath(mapName))).filePath(QStringLiteral("simulation.csv")),
                       QStringLiteral("Tableur CSV (*.csv)"), QStringLiteral("csv"));
     if (!fileName)
         return;

@@ -111,7 +111,7 @@ void TTabRes::BtnExporterClick()
     const QString mapFile = Form2->SurveyMapName();
     const std::optional<QString> fileName =
         AskFileToSave(this, QStringLiteral("Exporter les résultats"),
-                      QDir(FolderBeside(mapFile)).filePath(QStringLiteral("resultats.csv")),
+                      QDir(FolderToSaveBeside(mapFile)).filePath(QStringLiteral("resultats.csv")),
                       QStringLiteral("Tableur CSV (*.csv)"), QStringLiteral("csv"));
     if (!fileName)
         return;
