@@ -7,7 +7,10 @@ command -v weston >/dev/null 2>&1 || { echo "skipped: weston is not installed"; 
 runtime=$(mktemp -d)
 trap 'kill "$compositor" 2>/dev/null; wait "$compositor" 2>/dev/null; rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR="$runtime"
-weston --backend=headless-backend.so --socket=sondelio --idle-time=0 >"$runtime/weston.log" 2>&1 &
+# An output large enough for every window's design (the headless one is 1024 x 640 unless told):
+# the map window keeps its layout and its map at its designed size, as the tests read them.
+weston --backend=headless-backend.so --socket=sondelio --idle-time=0 --width=1920 --height=1200 \
+  >"$runtime/weston.log" 2>&1 &
 compositor=$!
 for _ in $(seq 50); do
   [ -S "$runtime/sondelio" ] && break
