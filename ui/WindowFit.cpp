@@ -51,22 +51,11 @@ const QScreen* MonitorOf(const QRect& window)
     return holder >= 0 ? screens[holder] : QGuiApplication::primaryScreen();
 }
 
-// The controls of a window in the order Tab visits them.
-QList<QWidget*> TabChain(QWidget* window)
+// Moves the controls of `from` into `to` at the same places, keeping what shows. Both lie in
+// the same window, so the order Tab visits the controls in stays. Windows that belong to the
+// window are no controls of it.
+void MoveControls(QWidget* from, QWidget* to, const QWidget* except)
 {
-    QList<QWidget*> chain;
-    for (QWidget* widget = window->nextInFocusChain(); widget && widget != window;
-         widget = widget->nextInFocusChain())
-        if (widget->window() == window && (widget->focusPolicy() & Qt::TabFocus))
-            chain << widget;
-    return chain;
-}
-
-// Moves the controls of `from` into `to` at the same places, keeping what shows and the order
-// Tab visits them in. Windows that belong to the window are no controls of it.
-void MoveControls(QWidget* window, QWidget* from, QWidget* to, const QWidget* except)
-{
-    const QList<QWidget*> chain = TabChain(window);
     // A copy: each control that moves leaves the list.
     const QObjectList children = from->children();
     for (QObject* child : children) {
@@ -79,8 +68,6 @@ void MoveControls(QWidget* window, QWidget* from, QWidget* to, const QWidget* ex
         control->move(place);
         control->setVisible(!hidden);
     }
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 // A window without a layout of its own: its layout as designed, cut short where no control lies
@@ -95,7 +82,7 @@ void FitDesignedLayout(QWidget* window, QSize designed, QSize wholeRoom)
                              controls.top() + controls.height() + marginBeyondControls <= room.height();
     if (room == designed || controlsFit) {
         if (scroller) {
-            MoveControls(window, scroller->widget(), window, scroller);
+            MoveControls(scroller->widget(), window, scroller);
             delete window->layout();
             delete scroller;
         }
@@ -112,7 +99,7 @@ void FitDesignedLayout(QWidget* window, QSize designed, QSize wholeRoom)
         auto* content = new QWidget;
         content->setFixedSize(designed);
         scroller->setWidget(content);
-        MoveControls(window, window, content, scroller);
+        MoveControls(window, content, scroller);
         auto* layout = new QVBoxLayout(window);
         layout->setContentsMargins(QMargins());
         layout->addWidget(scroller);
