@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Projet Sondelio
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what is missing, builds Sondelio in Release and starts it in its run folder,
 # where the data files that go with the program are placed by the build.
 set -euo pipefail

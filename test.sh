@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Projet Sondelio
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what is missing, builds Sondelio and runs the whole test suite headless.
 #   ./test.sh             Release build
 #   ./test.sh --sanitize  the same suite built with AddressSanitizer and UBSan

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // app/ holds main, the application object and the making of the window set. It may use
 // everything.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program as the benchmarks run it: started as at start-up, and a survey on a large photo.
 

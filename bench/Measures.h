@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the benchmarks measure of their own run: medians of pieces of work timed in turn, and the
 // bytes the process has read.

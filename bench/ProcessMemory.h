@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the benchmarks read of their own memory: a field of /proc/self/status, and the peak of one
 // load measured in a fresh process of the benchmark itself.

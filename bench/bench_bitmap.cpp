@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The BMP reader against Qt's QImageReader and against the floor (reading the file's bytes into
 // memory), on 4000 x 3000 files made here: 24 bits, 8 bits, 8-bit run-length encoding of a
 // smooth and of a noisy picture, and 32 bits through masks of 8 bits a channel (blue high) and of

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A 6000 x 4000 JPEG photo as a map: from "3)-" to the map drawn, against Qt's reader alone
 // decoding the same file, both measured in this run; and the peak memory of each in a fresh
 // process, against the decoded picture plus the drawn copy.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the recovery journal costs a count: presses on a survey of 10000 points on a 6000 x 4000
 // photo, each counting a point, then undone, with the journal written and without one (its
 // folder made impossible), timed in turn. And what beginning a journal costs: the survey written

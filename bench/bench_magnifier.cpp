@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the magnifier costs as the pointer moves over a 6000 x 4000 photo drawn in the map window,
 // during a survey of 10000 sample points with 200 counted: each move with the lens on (the move
 // handled, the old and the new lens boxes painted, the window brought to the screen), set against

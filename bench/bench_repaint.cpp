@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a repaint of the map window costs once a survey is under way: a 4000 x 3000 map, 10000
 // sample points and 200 probe dots, set against copying the cached, scaled map alone, both
 // measured in this run. Also checks that no repaint reads the map file again.

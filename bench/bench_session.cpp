@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What saving and reopening a survey costs: 10000 sample points on a 6000 x 4000 photo, 5000 of
 // them counted. Saving does what "Enregistrer la séance…" does once its file is chosen (the
 // map's SHA-256, the file's text, the file written whole); reopening what "Ouvrir une séance…"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The simulation's surveys on the demo map: 1000 surveys of 10000 points, 10^7 points classified,
 // against a plain loop that only draws the same 2 × 10^7 random numbers, in the same run; the
 // setting up of a simulation (the chosen pixels marked, whether the interval of every count holds

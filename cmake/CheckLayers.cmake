@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Projet Sondelio
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Fails when a file of the program's layers includes against their order:
 #   core/      core only, Qt Core only
 #   picture/   core, picture; Qt Core and Qt Gui

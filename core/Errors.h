@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // core/ holds what needs no window: errors, numbers and their text, the survey's figures and
 // its statistics. It uses Qt Core alone.

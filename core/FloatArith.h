@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The one division of the program that can fail: extended-precision division that raises the
 // floating-point errors instead of giving infinities or not-a-number values.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The exact 95 % confidence limits of a share estimated from a sample (Clopper and Pearson's
 // binomial limits). The chart's belts and the hint of each frequency in the results grid come

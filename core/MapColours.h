@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The colours of a map whose land uses are flat colours, and the true share of each: what a
 // perfect survey of every pixel would find, against which the simulation sets its estimates.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // How a message quotes a text that the user typed or chose (a number, a file name), so that any
 // text reads well inside the program's French sentence.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The results of a survey as rows: each land use with its count, its share of the sample and the
 // exact 95 % limits of that share, then the points counted on no named use, then the total. The

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The results as a CSV file that a French spreadsheet opens as it is: UTF-8 with a byte-order
 // mark, ';' between fields, numbers with the regional decimal separator, lines ended by CR LF.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program's own pseudo-random generator, which places the sample points: a 32-bit linear
 // congruential generator seeded from the clock at every press of "Go".

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // How much of a monitor a window may take, and how a window larger than that lays itself out:
 // rules on rectangles alone, decided without a screen. A classroom projector of 1024 × 768, a

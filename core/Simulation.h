@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The survey repeated: K surveys of n random pixels of a map whose land uses are flat colours,
 // each counting the pixels of the chosen colours as a perfect student would, and how often each

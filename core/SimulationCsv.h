@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The simulation's figures as CSV text, with the conventions of the results export (';' between
 // fields, the regional decimal separator, lines ended by CR LF, shares from 0 to 1). The text

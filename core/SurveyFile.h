@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A survey kept in a file and read back: the ".sondelio" file, UTF-8 JSON with a format
 // version. It names the map the survey was made on (its file name and a SHA-256 of its content,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The recovery journal: a survey under way kept on disk as it goes, so that a program killed or
 // crashed loses no classification. A journal holds the survey as a session file holds it, taken

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What tells one survey from another once it has left the program: the seed its points were
 // drawn from, and the line written under the map's picture.

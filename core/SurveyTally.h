@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The in-memory state of one survey, shared by the main window (the sample size), the map
 // window (the map's drawn size, the land uses, the counters and the marks on the map) and the

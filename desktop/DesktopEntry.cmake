@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Projet Sondelio
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Writes the menu entry at install time, when the installation's folder is known (`cmake --install
 # --prefix`, the package's /usr): the entry names the installed program by its absolute path in
 # Exec and TryExec, so that the desktop starts it, and shows the entry, even where the PATH lacks

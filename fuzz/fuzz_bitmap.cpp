@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer entry: any bytes through the BMP reader. A reader error is a normal outcome; a
 // crash, a sanitizer report, a leak or a hang is a finding.
 

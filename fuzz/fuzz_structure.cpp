@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer entry: any bytes through the structural checks that run before a picture is decoded,
 // the first byte choosing the format. A verdict of any kind is a normal outcome; a crash, a
 // sanitizer report, a leak, a hang or a huge allocation is a finding.

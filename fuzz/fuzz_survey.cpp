@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer entry: any bytes through the survey-file reader. A refusal is a normal outcome; a
 // crash, a sanitizer report, a leak or a hang is a finding, and so is a survey the reader takes
 // that the writer will not write back, that does not read back the same, or whose counts do

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Projet Sondelio
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds a fuzz target (clang, libFuzzer, AddressSanitizer, UBSan) and runs it for the given
 # number of seconds on one core, starting from its kept corpus. Afterwards the kept corpus is
 # replaced by the minimal set of inputs that covers everything found so far, plus the hand-made

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // picture/ holds the reading of pictures and their colours. It uses core/ and Qt Gui, never a
 // widget.

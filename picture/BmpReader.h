@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Reading a BMP stream in one pass, front to back, into a QImage in the format nearest the
 // file. The picture class wraps this; the fuzz target calls it with a smaller memory limit.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Decoding of run-length-encoded pixel data (8 or 4 bits a pixel) into an 8-bit indexed image.
 

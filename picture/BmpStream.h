@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Reading a picture's bytes from a stream, front to back. A short read is the stream's error:
 // EReadError "Erreur de lecture du flux".

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The warnings by which Qt's JPEG reader tells that the data it decoded was damaged (libjpeg's
 // "Corrupt JPEG data: bad Huffman code", "premature end of data segment" and the like). The

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Where the program's own data files are (the demo map, the chart), and the file that a picture's
 // name stands for: a bare name that the current folder lacks is found among those data files too,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What tells whether a file changed since it was last read: its absolute name, which file on
 // which device it is, its size and modification time. Taking a stamp reads the directory entry,

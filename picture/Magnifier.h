@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The magnifier of a map: a round lens centred on the pixel under the pointer, showing the
 // picture the map was drawn from at its own resolution, with the survey's marks as rings at their

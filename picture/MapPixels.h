@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A map's picture as the plain 32-bit RGB pixels that the colour census and the simulation read
 // (core knows no image): whatever format the file gave, converted once.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Pictures in the common formats other than BMP — PNG, JPEG, TIFF, WebP and GIF (its first
 // frame) — read through Qt's image readers, the format told by the content alone. The picture

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What a picture file's own structure tells before anything is decoded: whether the file holds
 // all that its headers announce, and whether it is a kind of picture that Qt's readers cannot

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The files the program writes for the user (results, sessions, pictures) and the small files
 // it reads back (sessions): written whole or not at all, read without waiting on anything that

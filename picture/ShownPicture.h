@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The picture file that a window shows, read at its paint: the picture is kept while the file
 // and its name stay the same, and a failure, from the reading to the drawing, is reported once.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A picture read from a map file: a BMP file by our own reader, in the format nearest the
 // file, with the file's bitmap header kept as its description; a picture in another common

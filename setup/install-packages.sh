@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Projet Sondelio
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs whichever packages of setup/packages.txt (plus any extra list given as arguments)
 # are missing. Uses sudo when not root. Quiet when everything is already there.
 set -euo pipefail

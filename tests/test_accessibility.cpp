@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a screen reader and a hovering mouse find: every control of every window has a name (its
 // label's text where a label tells what it is) and a short French tooltip, and every "Fermer"
 // answers Alt+F. What the desktop's accessibility bus itself reports is checked under a real X

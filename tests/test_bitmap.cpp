@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Reading BMP pictures: every header form and depth, masks, colour tables, run-length encoding,
 // short files and the error texts, all built with the test BMP writer.
 

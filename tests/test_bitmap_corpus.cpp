@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Replays the inputs that fuzzing found interesting: each one must give a picture or one of
 // the BMP reader's own errors, or a verdict of the checks of other pictures' structure, and (in
 // the sanitizer build) touch no memory it does not own. The hand-made pictures among the latter,

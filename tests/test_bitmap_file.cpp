@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Opening picture files: the open failure's text, read-only access that never creates a file,
 // the shared lock against writers, and the content deciding the kind of file.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The message box and the error box as the user meets them: size, wrapping, buttons, the
 // copied text, and the dispatch guard that reports an error and lets the program go on.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The drawing surface: exact ellipse coverage, pen and brush colours that outlive a handler,
 // pictures scaled into rectangles, and figures drawn outside a paint that come back at every
 // repaint until the window clears them.

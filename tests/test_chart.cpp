@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The fluctuation chart: the exact limits it is drawn from, the chart file as generated, and the
 // chart window that stretches whatever file it finds into its rectangle under the note.
 

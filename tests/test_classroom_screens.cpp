@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program on a classroom's screens: a projector of 1024 × 768, a laptop of 1366 × 768 and a
 // screen of 2560 × 1440 at a scale factor of 2. For each, an X server of that size (Xvfb) with a
 // window manager (openbox) and the desktop's accessibility bus, and the program started once as

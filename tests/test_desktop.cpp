@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The windows on a real desktop: an X server (Xvfb) split into two monitors side by side, a
 // window manager (openbox), and the program started as a user starts it, driven with xdotool
 // and read with xprop and xwininfo. Skipped, with the reason, where the X server or the window

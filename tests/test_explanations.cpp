@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The explanations window: its fixed text, which can be copied but not changed, and the way to
 // the chart window.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // High-density screens: the windows keep their layout in window pixels, the map is made from the
 // picture at the screen's own resolution, and points, dots and presses keep their places. Runs
 // with QT_SCALE_FACTOR as ctest sets it (2 unless told otherwise).

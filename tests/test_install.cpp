@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program installed as a desktop program: `cmake --install` into a folder of its own puts
 // each file where the desktop looks for it, the desktop's own checkers accept the entry and the
 // metadata, the icons of every size show the window icon's picture, the installed program starts

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The magnifier: the lens at the picture's own resolution and at least 4 times the map as drawn,
 // marks as rings at their places; on the map window it follows the pointer while "Loupe" is on or
 // Shift is held, and presses go through it to the map.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window: its layout, the sample size it takes, the windows it opens, and the ways it
 // ends the program.
 

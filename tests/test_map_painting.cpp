@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The map window's paint: the map scaled to 600 wide or 700 high with the exact arithmetic, a
 // survey that no repaint can lose, a map file read again only when it changed, and a failing
 // file reported once; a photo drawn turned upright, and a damaged one reported once.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Probing land uses: "Sonder", presses on the map's surface with their blue dots and counts,
 // "Autre usage ou Terminer", the enabled state of "Sonder", and bad input in any order.
 

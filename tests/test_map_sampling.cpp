@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "Go": the program's own generator, points drawn uniformly over every pixel of the map and
 // centred there, the point size read before each point, and a sample size or a map that "Go"
 // cannot honour refused with a notice.

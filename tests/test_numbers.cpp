@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Number entry and number text, the error box's full stop, the title rule and the one
 // division that raises floating-point errors.
 

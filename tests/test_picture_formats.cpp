@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Maps in the common formats besides BMP: each read from its content whatever its name, a JPEG
 // turned by its orientation tag, transparency on white, and the failures of each kind; and
 // map2png, which writes what the map window would draw.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The results window: the table it fills from the survey tally at each showing, what it shows
 // when the sample size is missing, the look of its grid, copying, the interval hints and the
 // export to a spreadsheet file.

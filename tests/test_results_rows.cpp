@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The results as rows, formed from a survey tally without any window: what each row counts, its
 // share of the sample, the interval of that share, and where a failed division is kept; and the
 // same rows as the bytes of the CSV file that the results window exports, and the line under an

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Saving the user's files: a write that fails part-way (a full disk, a quota or file-size limit,
 // a read-only file system) leaves the old file whole, leaves no temporary file and says why in
 // French, and the survey stays unsaved; a save is proposed where the user may write.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The rules that fit a window to a monitor smaller than its design: where it goes, which
 // designed pixel a window pixel shows when drawn smaller, and how the map window lays out its
 // map and its panels on a projector, a laptop or a screen at a scale factor of 2.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The map window's files. The survey kept in a file: reopened as it was, refused with nothing
 // changed, its map found beside it on another machine, and the question before unsaved work
 // goes. The picture export: the map exactly as the window shows it, marks included, with the

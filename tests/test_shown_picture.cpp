@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The picture file that a window shows, without any window: read again only when its name or
 // the file changed, under the busy cursor, and a failure, from the reading to the use of the
 // picture, thrown once until the name, the file or the showing changes; a name whose bytes are

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The survey repeated on a map of flat colours: the colour census, the surveys drawn from the
 // seed, the coverages against their known values, a stopped run, the command line, the refusals.
 

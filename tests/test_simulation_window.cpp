@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The simulation window: the map's colours with their true shares, the engine's surveys from the
 // same seed, a run stopped at once, the refusals, the export, and "Simuler…" opening it.
 

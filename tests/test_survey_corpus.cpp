@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Replays the survey files that fuzzing found interesting and the hand-made ones kept with them:
 // each one gives a survey the writer writes back the same, or one of the reader's refusals, and
 // (in the sanitizer build) touches no memory it does not own. The hand-made files say by their

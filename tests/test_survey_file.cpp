@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The survey file: what the writer writes the reader gives back whole, and the reader refuses,
 // with its French message, every file the program could not have made.
 

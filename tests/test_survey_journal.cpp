@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The recovery journal: the survey as it began, its operations replayed as far as they go, and
 // the journals that no running program holds.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The survey tally: its state at start-up, the land-use names it keeps, and what the handlers'
 // operations leave in it, marks on the map included, without any window.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The text boxes of every window: text of any length, and a paste or a drop that brings nothing.
 
 #include "Program.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every window within reach on the monitor it opens on: a large screen keeps every window as
 // designed, a projector, a laptop, a screen at a scale factor of 2 and a small screen give each
 // window a place inside them and a layout that shows every control. On the map window drawn

@@ -1,4 +1,7 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 Projet Sondelio
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs a test program on Wayland: a compositor of its own (weston, headless back end) and Qt's
 # Wayland platform. Exits 77, which ctest counts as skipped, where either cannot start.
 #   under_wayland.sh PROGRAM [ARGUMENTS...]

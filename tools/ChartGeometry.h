@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Where the fluctuation chart (Abaque_bon.bmp) puts things: shared by the generator that draws
 // it and the tests that read it back.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // bmp2png IN.bmp OUT.png: reads a BMP file with the program's own reader and writes what it
 // decoded as a PNG, or prints the reader's French message and exits with status 1. The quickest
 // way to see what the reader made of a file.

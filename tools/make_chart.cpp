@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Draws the fluctuation chart that the chart window shows, Abaque_bon.bmp: for each sample size
 // the two curves between which, 95 times out of 100, lies the true percentage of a land use
 // whose observed percentage is read along the bottom. The curves are computed exactly

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Draws the demo map that goes with the program: a small synthetic town seen from above, with
 // streets, buildings, green spaces, water and a crop field, as an 800 x 600 24-bit BMP. Each
 // land use has flat colours, so the generator can count its true share of the map and print it:

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Draws the program's icons for the desktop's icon theme from the same artwork as its window
 // icon: a PNG for each size asked for, and a scalable SVG.
 //

@@ -1,4 +1,7 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 Projet Sondelio
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """make_lining_font.py IN.otf OUT.otf FAMILY
 
 Writes a copy of an OpenType font whose figures are its lining ones by default, under a family

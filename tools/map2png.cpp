@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // map2png IN OUT.png: reads a map file as the map window reads it — any of the formats it
 // takes, told by the content, a JPEG turned the right way up, transparency on white — and writes
 // the picture the window would draw, at full size, as a PNG. On failure prints the French

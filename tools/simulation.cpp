@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // sondelio-simulation MAP --couleur RRGGBB[,RRGGBB…] --n N --k K [--graine S] [--colonnes]
 // The survey repeated K times on a map of flat colours, as the simulation window runs it: prints
 // the true share of the chosen colours and, for each way of giving a 95 % interval, how often

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // ui/ holds the widget kit that every window shares. It uses core/, picture/ and Qt Widgets,
 // never a window.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The boxes through which the program speaks to the user: the message box for its own notices,
 // the error box for an error that ended a handler, and the question box before a step that

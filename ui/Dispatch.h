@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The dispatch guard. Every handler of every window runs through it: an error ends the handler
 // at the failing step, what it already changed stays changed, and the error box reports it.

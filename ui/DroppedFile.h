@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What a window takes from a drag and drop: a file of this computer, whatever its name (the
 // picture's reader tells by its content whether it is a picture).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The house style of the windows' own controls: the blue of their texts, and the one maker of
 // each labelled push button, edit box and coloured panel.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The two dialogs behind the boxes: the program's own message box (a caption, a word-wrapped
 // text and one "OK" button, sized from the message font's average letter so that it looks the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The drawing surface of a window: its pen and brush, its current position, filled ellipses and
 // pictures scaled into rectangles.

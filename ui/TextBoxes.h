@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program's text boxes: one-line edit boxes and multi-line notes. Both take text of any
 // length, pass the focus on with Tab, and come through a paste or a drop that carries nothing:

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A grid of text cells whose first row and first column are fixed: they stay in place while the
 // other cells scroll, cannot be selected and look like buttons. Every cell, fixed or not, is

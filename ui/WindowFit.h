@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Every window within reach on the monitor it shows on. A window whose design fits the available
 // area of its monitor keeps its designed size, and its place unless it would run past the area.

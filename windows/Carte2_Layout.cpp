@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The map window on a monitor smaller than its design (a classroom projector of 1024 × 768, a
 // laptop of 1366 × 768, a screen at a scale factor of 2): the panels go in columns right beside
 // the map, and the map is shown as large as the room leaves it, never larger than designed.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The main window: presents the tool, takes the map file and the sample size, and opens the
 // other windows. Closing it ends the program.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The simulation window: the survey repeated thousands of times on a map of flat colours whose
 // true shares are known from its pixels, to watch the estimates fluctuate and the intervals

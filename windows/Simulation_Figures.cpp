@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The simulation window's figures: the table of the methods, the histogram of the estimates over
 // the fluctuation interval, the first intervals, and the caption that names the run they belong to.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The one BMP writer of the tests: any header form, depth, compression, masks and colour
 // table, with the pixel bytes given as stored or made from a QImage. Also the files that other

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Stands in for the real dialogs while it lives: every notice and error box the program would
 // show is recorded instead, with its caption and exact text.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Answers a file dialog (save or open) as a user does, without a real dialog waiting for a
 // click: a zero-delay timer finds the dialog, reads what it offered and chooses a file.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Drives the map window as a user does: maps written as BMP files, the main window's boxes and
 // draw button, presses on the map window's surface, and what its pixels show.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Starts the program's window set as the real start-up does, and ends it, for tests that drive
 // the windows. Reports queued by a paint are delivered by ProcessEvents.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A survey's operations written as a script, as the handlers run them: "go N" places N points
 // 10 pixels apart, "sonder NAME" begins a land use, "count I" counts sample point I, "undo" and

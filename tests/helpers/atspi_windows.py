@@ -1,4 +1,7 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 Projet Sondelio
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """What a screen reader finds of a program on the desktop's accessibility bus (AT-SPI).
 
     atspi_windows.py APPLICATION
