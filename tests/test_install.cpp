@@ -416,9 +416,13 @@ private slots:
         QFile launcherOutput(maps.filePath("output"));
         QVERIFY2(launcher.exitCode() == 0, launcherOutput.open(QIODevice::ReadOnly) ? launcherOutput.readAll().constData() : "");
         QString mainWindow;
-        QVERIFY2(QTest::qWaitFor([&] { return !(mainWindow = display.WindowTitled("rizo0346.bmp")).isEmpty(); },
-                                 12 * patience),
-                 "the program started from its menu entry shows no main window");
+        const bool shown =
+            QTest::qWaitFor([&] { return !(mainWindow = display.WindowTitled("rizo0346.bmp")).isEmpty(); }, 12 * patience);
+        launcherOutput.close();
+        QVERIFY2(shown, qPrintable("the program started from its menu entry shows no main window; it said: " +
+                                   QString::fromLocal8Bit(launcherOutput.open(QIODevice::ReadOnly)
+                                                              ? launcherOutput.readAll()
+                                                              : QByteArray())));
         const QString pid = QRegularExpression("= (\\d+)")
                                 .match(display.Run("xprop", {"-id", mainWindow, "_NET_WM_PID"}))
                                 .captured(1);
