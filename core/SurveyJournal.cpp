@@ -104,7 +104,7 @@ QJsonArray LandUseFinished()
 QString JournalFolder()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification asks for an absolute path; any other is to be ignored.
+    // A state folder named relatively is no folder the desktop agrees on: the default stands.
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::home().filePath(QStringLiteral(".local/state"));
     return QDir(state).filePath(QStringLiteral("sondelio"));
