@@ -3,6 +3,8 @@
 
 #include "core/SampleGenerator.h"
 
+#include "core/Numbers.h"
+
 #include <chrono>
 
 uint32_t GeneratorState = 0;
@@ -18,4 +20,19 @@ void SeedFromClock()
 uint32_t RandomBelow(uint32_t n)
 {
     return RandomBelow(GeneratorState, n);
+}
+
+std::optional<uint32_t> TypedSeed(const QString& typed)
+{
+    if (typed.trimmed().isEmpty())
+        return std::nullopt;
+    return ParseUnsigned(typed);
+}
+
+uint32_t SeedOrNew(std::optional<uint32_t> typed)
+{
+    if (typed)
+        return *typed;
+    SeedGenerator();
+    return GeneratorState;
 }

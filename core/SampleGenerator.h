@@ -3,10 +3,18 @@
 
 #pragma once
 // The program's own pseudo-random generator, which places the sample points: a 32-bit linear
-// congruential generator seeded from the clock at every press of "Go".
+// congruential generator, seeded from the seed the user typed, or else from the clock, at every
+// press of "Go" and every simulation run. The same seed on the same map gives the same points.
 
+#include <QPoint>
+#include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+// The most points one sample may have, in "Go", in a session file and in the simulation: "Go"
+// places them inside its handler, and no class counts more by hand.
+inline constexpr int32_t MaxSampleSize = 10000;
 
 // The whole state of the generator; 0 at start-up.
 extern uint32_t GeneratorState;
@@ -25,6 +33,22 @@ inline uint32_t RandomBelow(uint32_t& state, uint32_t n)
 
 // The same step on the program's generator.
 uint32_t RandomBelow(uint32_t n);
+
+// Where the next sample point falls on a map of width × height pixels, drawn x first, then y:
+// every pixel, the edges included, as likely as any other. "Go" and the simulation both draw
+// here, so that a seed gives the same points in both.
+inline QPoint SamplePlace(uint32_t& state, uint32_t width, uint32_t height)
+{
+    const uint32_t x = RandomBelow(state, width);
+    const uint32_t y = RandomBelow(state, height);
+    return QPoint(int(x), int(y));
+}
+
+// The seed typed in a box: none for a blank box; EConvertError for a text that is no whole
+// number from 0 to 4294967295. Read before anything is asked or changed.
+std::optional<uint32_t> TypedSeed(const QString& typed);
+// The seed typed, or else a new one from SeedGenerator (the clock's).
+uint32_t SeedOrNew(std::optional<uint32_t> typed);
 
 // How "Go" seeds the generator: SeedFromClock, unless a test puts a known state in its place.
 extern std::function<void()> SeedGenerator;

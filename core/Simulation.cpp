@@ -228,10 +228,10 @@ SurveySimulation::SurveySimulation(const PixelView& map, const std::vector<uint3
                                    int32_t sampleSize, int32_t surveys, uint32_t seed)
     : sampleSize(sampleSize), seed(seed), state(seed), width(map.Width), height(map.Height)
 {
-    if (sampleSize < 1 || sampleSize > MaxSimulatedSampleSize)
+    if (sampleSize < 1 || sampleSize > MaxSampleSize)
         throw EInvalidOperation(QStringLiteral("Vous devez entrer un nombre de points d'échantillon compris "
                                                "entre 1 et %1 !")
-                                    .arg(MaxSimulatedSampleSize));
+                                    .arg(MaxSampleSize));
     if (surveys < 1 || surveys > MaxSimulatedSurveys)
         throw EInvalidOperation(
             QStringLiteral("Vous devez entrer un nombre d'enquêtes compris entre 1 et %1 !").arg(MaxSimulatedSurveys));
@@ -286,9 +286,8 @@ void SurveySimulation::Run(const std::atomic<bool>& stop)
             return;
         int32_t count = 0;
         for (int32_t point = 0; point < sampleSize; ++point) {
-            const uint32_t x = RandomBelow(state, mapWidth);
-            const uint32_t y = RandomBelow(state, mapHeight);
-            count += pixels[size_t(y) * mapWidth + x];
+            const QPoint place = SamplePlace(state, mapWidth, mapHeight);
+            count += pixels[size_t(place.y()) * mapWidth + size_t(place.x())];
         }
         counts[size_t(survey)] = count;
         done.store(survey + 1, std::memory_order_release);

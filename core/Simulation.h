@@ -8,6 +8,7 @@
 
 #include "core/Interval.h"
 #include "core/MapColours.h"
+#include "core/SampleGenerator.h"
 
 #include <QString>
 #include <array>
@@ -16,7 +17,6 @@
 #include <span>
 #include <vector>
 
-constexpr int32_t MaxSimulatedSampleSize = 10000;
 constexpr int32_t MaxSimulatedSurveys = 100000;
 
 // The ways a share's 95 % interval is given from `count` points out of n: Clopper and Pearson's

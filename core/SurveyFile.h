@@ -11,6 +11,7 @@
 // version or asks for more than the program can make is refused with a French message, and
 // the caller's survey is never touched (the reader builds a survey of its own).
 
+#include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 
 #include <QByteArray>
@@ -27,8 +28,8 @@ struct SurveyFileContent {
 namespace SurveyFileLimits {
 constexpr int FormatVersion = 1;
 constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
-constexpr int MaxSampleSize = 10000;
-constexpr int MaxCountedPoints = 10000;
+// Each sample point is counted once at most.
+constexpr int MaxCountedPoints = MaxSampleSize;
 constexpr int MaxMapExtent = 65535;
 constexpr int MaxMapFileNameLength = 4096;
 }  // namespace SurveyFileLimits

@@ -403,7 +403,7 @@ private slots:
     void limitsAtTheEndsAreExact()
     {
         for (IntervalMethod method : IntervalMethods)
-            for (int n = 1; n <= MaxSimulatedSampleSize; ++n)
+            for (int n = 1; n <= MaxSampleSize; ++n)
                 if (MethodLimits(method, 0, n).Lower != 0.0 || MethodLimits(method, n, n).Upper != 1.0)
                     QFAIL(qPrintable(QStringLiteral("%1, n = %2").arg(MethodName(method)).arg(n)));
     }

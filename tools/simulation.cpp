@@ -153,13 +153,8 @@ int Simulate(const CommandLine& line)
         chosen.push_back(ParseColour(colour));
     const int32_t sampleSize = ParseInteger(line.values.value("n"));
     const int32_t surveys = ParseInteger(line.values.value("k"));
-    uint32_t seed;
-    if (line.values.contains("graine")) {
-        seed = ParseUnsigned(line.values.value("graine"));
-    } else {
-        SeedFromClock();
-        seed = GeneratorState;
-    }
+    const uint32_t seed =
+        SeedOrNew(line.values.contains("graine") ? std::optional(ParseUnsigned(line.values.value("graine"))) : std::nullopt);
     SurveySimulation simulation(pixels.View(), chosen, sampleSize, surveys, seed);
     const std::atomic<bool> never = false;
     simulation.Run(never);

@@ -46,10 +46,6 @@ TForm2* Form2 = nullptr;
 
 namespace {
 
-// "Go" runs its loop to the end inside the handler: beyond this many points the wait would be
-// felt, and no class counts that many by hand.
-constexpr int32_t MaxSampleSize = 10000;
-
 const QString mapNeeded = QStringLiteral("La carte doit être dessinée !");
 constexpr QPoint mapOrigin = TForm2::MapOrigin;
 
@@ -309,9 +305,7 @@ void TForm2::BtnCalculClick()
     if (!pointSize)
         return;
     // A seed typed in the box gives the same points on every machine; none, the clock's.
-    const QString typedSeed = EdGraine->text();
-    const bool seedTyped = !typedSeed.trimmed().isEmpty();
-    const uint32_t seed = seedTyped ? ParseUnsigned(typedSeed) : 0;
+    const std::optional<uint32_t> typedSeed = TypedSeed(EdGraine->text());
     // The points counted so far belong to the sample that goes: the results must never count
     // points that are no longer on the map.
     if (SurveyTally.PointsProbed > 0
@@ -322,17 +316,11 @@ void TForm2::BtnCalculClick()
     const bool countsDropped = SurveyTally.PointsProbed > 0;
     SurveyTally.BeginSample();
     Canvas.Invalidate(MapArea());
-    if (seedTyped)
-        GeneratorState = seed;
-    else
-        SeedGenerator();
-    SurveyTally.Seed = GeneratorState;
-    // Every pixel of the map is as likely as any other, its edges included: an estimate of a
-    // land use along the border must not come out short.
+    SurveyTally.Seed = SeedOrNew(typedSeed);
+    GeneratorState = SurveyTally.Seed;
     for (int32_t placed = 0; placed < sampleSize; ++placed) {
-        const auto x = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapWidth)));
-        const auto y = static_cast<int32_t>(RandomBelow(static_cast<uint32_t>(mapHeight)));
-        DrawSamplePoint(MapRect.Left + x, MapRect.Top + y, *pointSize);
+        const QPoint at = QPoint(MapRect.Left, MapRect.Top) + SamplePlace(GeneratorState, uint32_t(mapWidth), uint32_t(mapHeight));
+        DrawSamplePoint(at.x(), at.y(), *pointSize);
     }
     // From here on the classification is worth keeping through a crash, against the map as it
     // is now.

@@ -233,7 +233,7 @@ void TSimulation::OpenMap(const QString& name, const QString& sampleSizeText)
     if (!sameMap || sampleSizeText != offeredSampleSize) {
         try {
             const int32_t sampleSize = ParseInteger(sampleSizeText);
-            if (sampleSize >= 1 && sampleSize <= MaxSimulatedSampleSize)
+            if (sampleSize >= 1 && sampleSize <= MaxSampleSize)
                 EdN->setText(IntegerText(sampleSize));
         } catch (const EConvertError&) {
             // The main window's box holds no sample size: n stays as it was.
@@ -307,14 +307,7 @@ void TSimulation::ButtLancerClick()
     const int32_t sampleSize = ParseInteger(EdN->text());
     const int32_t surveys = ParseInteger(EdK->text());
     // A seed typed in the box gives the same surveys every time; none, the clock's.
-    const QString typedSeed = EdGraine->text();
-    uint32_t seed;
-    if (typedSeed.trimmed().isEmpty()) {
-        SeedGenerator();
-        seed = GeneratorState;
-    } else {
-        seed = ParseUnsigned(typedSeed);
-    }
+    const uint32_t seed = SeedOrNew(TypedSeed(EdGraine->text()));
     if (!pixels)
         throw EInvalidOperation(QStringLiteral("Aucune carte n'est ouverte."));
     auto next = std::make_unique<SurveySimulation>(pixels->View(), chosen, sampleSize, surveys, seed);
