@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -81,8 +82,32 @@ QImage Grab(QWidget* window)
     return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// Under Wayland a window paints what it was asked to only when the compositor is ready for a
+// new frame, which may come after the events at hand are done: a frame asked for now comes with
+// every paint asked for before it.
+static void WaitForNextFrame(QWidget* window)
+{
+    QWindow* handle = window->windowHandle();
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")) || !handle)
+        return;
+    struct FrameWatch : QObject {
+        bool framed = false;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            framed = framed || event->type() == QEvent::UpdateRequest;
+            return false;
+        }
+    } watch;
+    handle->installEventFilter(&watch);
+    handle->requestUpdate();
+    QTest::qWaitFor([&watch] { return watch.framed; }, 2000);
+    handle->removeEventFilter(&watch);
+}
+
 QImage Shown(QWidget* window)
 {
+    ProcessEvents();
+    WaitForNextFrame(window);
     ProcessEvents();
     // The window system's own copy of the window, all of its pixels: on a high-density screen
     // grabWindow() would give only as many as the window has window pixels.
