@@ -5,6 +5,7 @@
 
 #include "core/Errors.h"
 #include "core/Numbers.h"
+#include "core/SurveyDocument.h"
 #include "core/SurveyJournal.h"
 #include "ui/Boxes.h"
 #include "ui/ApplicationFrame.h"
@@ -149,6 +150,7 @@ private:
 
 void CreateWindowSet()
 {
+    Survey = new TSurveyDocument(SurveyTally);
     Page_1 = new TPage_1;
     Form2 = new TForm2;
     TabRes = new TTabRes;
@@ -166,7 +168,13 @@ void CreateWindowSet()
     });
     // The results shown follow the survey as it changes.
     // Queued: the survey also changes inside the map window's paint, where no box may open.
-    QObject::connect(Form2, &TForm2::SurveyChanged, TabRes, &TTabRes::FollowSurvey, Qt::QueuedConnection);
+    QObject::connect(Survey, &TSurveyDocument::Changed, TabRes, &TTabRes::FollowSurvey, Qt::QueuedConnection);
+    QObject::connect(Form3, &TForm3::SimulationWanted, Simulation, [] {
+        RunHandler([] {
+            Simulation->OpenMap(Page_1->EdFich->text(), Page_1->EdNPoints->text());
+            ShowWindow(Simulation);
+        });
+    });
 
     // A window with a parent is, for the window manager, transient for it: it stays above it
     // and goes with it.
@@ -235,9 +243,11 @@ void DestroyWindowSet()
     delete TabRes;
     delete Form2;
     delete Page_1;
+    delete Survey;
     Abaque = nullptr;
     Form3 = nullptr;
     TabRes = nullptr;
     Form2 = nullptr;
     Page_1 = nullptr;
+    Survey = nullptr;
 }

@@ -39,8 +39,8 @@ int main(int argc, char** argv)
     const int roundsPerBlock = 4;
     const std::vector<double> medians = MediansInTurn(
         {[&] {
-             SaveWholeFile(session, WriteSurveyFile(SurveyTally, Form2->SurveyMapName(),
-                                                    FileSha256(Form2->SurveyMapName())));
+             SaveWholeFile(session, WriteSurveyFile(SurveyTally, Survey->MapName(),
+                                                    FileSha256(Survey->MapName())));
          },
          [&] {
              Form2->OpenSurvey(session);
@@ -53,7 +53,7 @@ int main(int argc, char** argv)
          },
          [&] { Form2->repaint(); },
          [&] { FileSha256(photo); },
-         [&] { WriteSurveyFile(SurveyTally, Form2->SurveyMapName(), QByteArray(32, 'a')); },
+         [&] { WriteSurveyFile(SurveyTally, Survey->MapName(), QByteArray(32, 'a')); },
          [&] { ReadSurveyFile(ReadSmallFile(session, SurveyFileLimits::MaxFileBytes)); }},
         blocks, roundsPerBlock);
     const bool sameSurvey = SurveyTally.PointsProbed == counted && SurveyTally.SamplePoints() == 10000;

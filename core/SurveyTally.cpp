@@ -182,6 +182,19 @@ void TSurveyTally::FinishLandUse()
     ++edits;
 }
 
+MarkBox TSurveyTally::BoxOf(const SurveyMark& mark, QPoint origin) const
+{
+    const auto saturated = [](int64_t value) {
+        return static_cast<int>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+    };
+    const bool counted = mark.What == SurveyMark::Kind::CountedPoint;
+    const int64_t size = counted ? std::max<int64_t>(7, marks[std::size_t(mark.Point)].Size) : mark.Size;
+    const int64_t left = int64_t{origin.x()} + mark.Place.x() - size / 2;
+    const int64_t top = int64_t{origin.y()} + mark.Place.y() - size / 2;
+    return {saturated(left), saturated(top), saturated(left + size), saturated(top + size)};
+}
+
 bool TSurveyTally::SameSurvey(const TSurveyTally& other) const
 {
     const auto sameMark = [](const SurveyMark& a, const SurveyMark& b) {

@@ -31,6 +31,15 @@ struct SurveyMark {
     int32_t Point = -1;  // a counted point: which sample point, by its place in the marks
 };
 
+// The box a mark is drawn in, edges as left, top, right and bottom, kept in range whatever size
+// was typed.
+struct MarkBox {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+};
+
 // How near a press must come to a sample point's disc to designate it, in map pixels.
 inline constexpr double PressReach = 4;
 
@@ -92,6 +101,11 @@ public:
     void FinishLandUse();
     // The count of the open land use, 0 when none is open: what the count box shows.
     int32_t OpenUseCount() const { return ProbingOn ? PointsThisUse : 0; }
+
+    // Where a mark is drawn, the map's top-left pixel at `origin`: a sample point is a red disc
+    // centred on its pixel, its size across; a counted point a blue dot centred on its sample
+    // point, 7 pixels across or the point's size if larger, so that it covers the red disc.
+    MarkBox BoxOf(const SurveyMark& mark, QPoint origin) const;
 
     // Whether two surveys hold the same points, counts and land uses: what a file keeps of a
     // survey, whatever edits led there.

@@ -3,79 +3,33 @@
 
 #include "windows/Carte2.h"
 
-#include "core/Errors.h"
-#include "core/FloatArith.h"
 #include "core/Numbers.h"
 #include "core/SampleGenerator.h"
-#include "core/SurveyFile.h"
-#include "core/SurveyLegend.h"
-#include "core/SurveyTally.h"
 #include "picture/DataFolder.h"
-#include "picture/Magnifier.h"
 #include "picture/PictureFile.h"
-#include "picture/SavedFile.h"
 #include "ui/Boxes.h"
 #include "ui/Dispatch.h"
 #include "ui/DroppedFile.h"
-#include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
-#include "ui/MapPicture.h"
 #include "ui/WindowFrame.h"
 
 #include <QApplication>
-#include <QDateTime>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyleHints>
-#include <algorithm>
-#include <cmath>
-#include <limits>
 
 TForm2* Form2 = nullptr;
 
-namespace {
-
-const QString mapNeeded = QStringLiteral("La carte doit être dessinée !");
-constexpr QPoint mapOrigin = TForm2::MapOrigin;
-
-// The edges of a point's box, kept in range whatever size was typed.
-int Saturated(int64_t value)
-{
-    return static_cast<int>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                std::numeric_limits<int32_t>::max()));
-}
-
-int32_t RoundHalfEven(long double value)
-{
-    return static_cast<int32_t>(std::nearbyint(value));
-}
-
-// The map is drawn 600 pixels wide, or 700 high when it is at least as high as wide. The ratio
-// passes through a double, the fixed side is divided in extended precision.
-QSize DrawnMapSize(int pictureWidth, int pictureHeight)
-{
-    if (pictureWidth > pictureHeight) {
-        const double ratio = static_cast<double>(Divide(pictureWidth, pictureHeight));
-        return QSize(600, RoundHalfEven(Divide(600, ratio)));
-    }
-    const double ratio = static_cast<double>(Divide(pictureHeight, pictureWidth));
-    return QSize(RoundHalfEven(Divide(700, ratio)), 700);
-}
-
-}  // namespace
-
 TForm2::TForm2()
+    : loupe(*this, [this] { return ButtLoupe->isChecked(); }, [this] { return ShownMapArea(); })
 {
     SetUpWindow(this, QStringLiteral("Fond de Carte"), 224, 115, 1042, 779,
                 PixelFont(QStringLiteral("MS Sans Serif"), 11), HouseBlue);
@@ -205,18 +159,20 @@ TForm2::TForm2()
     for (QWidget* control : findChildren<QWidget*>())
         control->installEventFilter(this);
     setAcceptDrops(true);
-    ShowSessionState();
+    connect(Survey, &TSurveyDocument::Changed, this, &TForm2::ShowSurvey);
+    ShowSurvey();
 }
 
 bool TForm2::TakeMapFile(const QString& fileName)
 {
     // Closing the window loses nothing: the survey waits for it to be shown again, and it is
     // that showing, or another map, that drops it.
-    const bool newSurvey = isHidden() || FullFileName(PictureFilePath(fileName)) != surveyMap;
+    const bool newSurvey = isHidden() || FullFileName(PictureFilePath(fileName)) != Survey->MapName();
     if (newSurvey && !ConfirmLeavingSurvey())
         return false;
     mapFileName = fileName;
-    surveyDue = surveyDue || isHidden();
+    if (isHidden())
+        Survey->BeginOnNextDrawing();
     return true;
 }
 
@@ -232,7 +188,18 @@ void TForm2::showEvent(QShowEvent* event)
 void TForm2::paintEvent(QPaintEvent* event)
 {
     Canvas.Paint(event->region(), [this] { FormPaint(); });
-    PaintLoupe(event->region());
+    if (!mapShown)
+        return;
+    loupe.Paint(event->region(), shownMap.Picture().Image(), ShownMapArea(), [this](const QRectF& area) {
+        std::vector<MagnifiedMark> marks;
+        for (const SurveyMark& mark : SurveyTally.Marks()) {
+            const TFigure figure = FigureOf(mark);
+            const QRectF box = Canvas.View().ToWindow(QRectF(figure.Box));
+            if (area.intersects(box))
+                marks.push_back({box, ColourToRGB(figure.BrushColour)});
+        }
+        return marks;
+    });
 }
 
 void TForm2::FormPaint()
@@ -240,14 +207,13 @@ void TForm2::FormPaint()
     // Until the map is drawn, the survey's points stay off the screen and wait for it.
     mapShown = false;
     shownMap.Show(mapFileName, [this](const TBitmap& map, const QString& mapName) {
-        ScaleToMap(map.Width(), map.Height());
-        MapRect = {mapOrigin.x(), mapOrigin.y(), mapOrigin.x() + SurveyTally.MapWidth,
-                   mapOrigin.y() + SurveyTally.MapHeight};
-        // A survey belongs to the map's name: the same file rewritten, touched or put back keeps
-        // its survey, and only another name or a new showing of the window begins a new one.
-        // The old survey's marks go before the new map is drawn.
-        if (surveyDue || surveyMap != mapName)
-            BeginSurvey(mapName);
+        // The old survey's marks go before a new map is drawn.
+        if (Survey->MapDrawn(mapName, QSize(map.Width(), map.Height()))) {
+            TaillePt->setText(IntegerText(5));
+            ButtSonder->setEnabled(false);
+        }
+        MapRect = {MapOrigin.x(), MapOrigin.y(), MapOrigin.x() + SurveyTally.MapWidth,
+                   MapOrigin.y() + SurveyTally.MapHeight};
         Canvas.DrawScaled(MapRect, map, &markFigures);
         // A picture far wider than high can come out without a single row.
         mapShown = SurveyTally.MapWidth > 0 && SurveyTally.MapHeight > 0;
@@ -257,27 +223,6 @@ void TForm2::FormPaint()
 QRect TForm2::MapArea() const
 {
     return QRect(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height());
-}
-
-void TForm2::ScaleToMap(int pictureWidth, int pictureHeight)
-{
-    // Both divisions come before anything is stored, so a failing one leaves the old size.
-    const QSize drawn = DrawnMapSize(pictureWidth, pictureHeight);
-    SurveyTally.MapWidth = drawn.width();
-    SurveyTally.MapHeight = drawn.height();
-}
-
-void TForm2::BeginSurvey(const QString& mapName)
-{
-    // The survey that goes was saved, let go, or had nothing counted.
-    journal.Remove();
-    surveyMap = mapName;
-    surveyMapSha.clear();
-    TaillePt->setText(IntegerText(5));
-    SurveyTally.BeginSurvey();
-    ButtSonder->setEnabled(false);
-    surveyDue = false;
-    ShowSessionState();
 }
 
 void TForm2::BtnCalculClick()
@@ -293,18 +238,15 @@ void TForm2::BtnCalculClick()
         return;
     }
     if (!mapShown) {
-        ShowNotice(mapNeeded);
+        ShowNotice(MapNeeded);
         return;
     }
-    const int32_t mapWidth = SurveyTally.MapWidth;
-    const int32_t mapHeight = SurveyTally.MapHeight;
-
     // Every box is read before anything is asked or erased: a typing mistake must not cost the
-    // points already classified.
+    // points already classified. A seed typed gives the same points on every machine; none, the
+    // clock's.
     const std::optional<int32_t> pointSize = TypedPointSize();
     if (!pointSize)
         return;
-    // A seed typed in the box gives the same points on every machine; none, the clock's.
     const std::optional<uint32_t> typedSeed = TypedSeed(EdGraine->text());
     // The points counted so far belong to the sample that goes: the results must never count
     // points that are no longer on the map.
@@ -313,24 +255,13 @@ void TForm2::BtnCalculClick()
                        {QStringLiteral("Oui"), QStringLiteral("Non")}, 1)
                != 0)
         return;
-    const bool countsDropped = SurveyTally.PointsProbed > 0;
-    SurveyTally.BeginSample();
-    Canvas.Invalidate(MapArea());
-    SurveyTally.Seed = SeedOrNew(typedSeed);
-    GeneratorState = SurveyTally.Seed;
-    for (int32_t placed = 0; placed < sampleSize; ++placed) {
-        const QPoint at = QPoint(MapRect.Left, MapRect.Top) + SamplePlace(GeneratorState, uint32_t(mapWidth), uint32_t(mapHeight));
-        DrawSamplePoint(at.x(), at.y(), *pointSize);
+    Survey->DrawSample(*pointSize, typedSeed);
+    if (!SurveyTally.Marks().empty()) {
+        const QPoint last = MapOrigin + SurveyTally.Marks().back().Place;
+        Canvas.MovePenTo(last.x(), last.y());
     }
-    // From here on the classification is worth keeping through a crash, against the map as it
-    // is now.
-    surveyMapSha.clear();
-    journal.Remove();
-    KeepJournal();
+    Canvas.Invalidate(MapArea());
     EdLandUse->setText(QString());
-    if (countsDropped)
-        EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
-    ShowSessionState();
 }
 
 std::optional<int32_t> TForm2::TypedPointSize() const
@@ -345,14 +276,6 @@ std::optional<int32_t> TForm2::TypedPointSize() const
     return size;
 }
 
-// The sample point at the window point (x, y) joins the survey; the next paint draws it.
-void TForm2::DrawSamplePoint(int x, int y, int32_t size)
-{
-    SurveyTally.AddSamplePoint(QPoint(x, y) - mapOrigin, size);
-    Canvas.MovePenTo(x, y);
-    Canvas.Invalidate(FigureOf(SurveyTally.Marks().back()).Visible);
-}
-
 void TForm2::EdLandUseChange()
 {
     ButtSonder->setEnabled(true);
@@ -360,14 +283,8 @@ void TForm2::EdLandUseChange()
 
 void TForm2::ButtSonderClick()
 {
-    KeepJournal();
-    if (!SurveyTally.BeginLandUse(EdLandUse->text())) {
+    if (!Survey->BeginLandUse(EdLandUse->text()))
         ShowNotice(QStringLiteral("Vous ne pouvez pas sonder plus de 20 usages du sol !"));
-        return;
-    }
-    journal.Record(JournalOperation::LandUseBegun(SurveyTally.LandUse(SurveyTally.LandUseCount).Name));
-    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
-    ShowSessionState();
 }
 
 void TForm2::mousePressEvent(QMouseEvent* event)
@@ -435,35 +352,28 @@ void TForm2::Image1MouseDown(int x, int y)
     }
     // The survey waits while its map cannot be drawn: nothing is counted blind.
     if (!mapShown) {
-        ShowNotice(mapNeeded);
+        ShowNotice(MapNeeded);
         return;
     }
     setCursor(CursorOf(crCross));
     // A press counts the sample point it falls on or beside, once; anywhere else it counts
     // nothing and says so.
-    const int32_t point = SurveyTally.DesignatedPoint(Canvas.View().DesignedPixelAt(QPoint(x, y)) - mapOrigin);
-    KeepJournal();
-    if (!SurveyTally.CountPoint(point)) {
+    const int32_t point = SurveyTally.DesignatedPoint(Canvas.View().DesignedPixelAt(QPoint(x, y)) - MapOrigin);
+    if (!Survey->CountPoint(point)) {
         QApplication::beep();
         return;
     }
-    journal.Record(JournalOperation::PointCounted(point));
     const TFigure dot = FigureOf(SurveyTally.Marks().back());
     Canvas.MovePenTo(dot.Box.left(), dot.Box.top());
     Canvas.Invalidate(dot.Visible);
-    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
-    ShowSessionState();
 }
 
 void TForm2::ButtFiniClick()
 {
-    KeepJournal();
-    SurveyTally.FinishLandUse();
-    journal.Record(JournalOperation::LandUseFinished());
+    Survey->FinishLandUse();
     EdNBPoints->setText(IntegerText(0));
     EdLandUse->setText(QString());
     ButtSonder->setEnabled(false);
-    ShowSessionState();
 }
 
 void TForm2::ButtAnnulerClick()
@@ -474,35 +384,25 @@ void TForm2::ButtAnnulerClick()
     }
     // The dot goes: its box is drawn again from the picture and the points under it.
     const QRect dot = FigureOf(SurveyTally.Marks().back()).Visible;
-    KeepJournal();
-    SurveyTally.Undo();
-    journal.Record(JournalOperation::CountUndone());
-    ShowCountChange(dot);
+    Survey->Undo();
+    Canvas.Invalidate(dot);
 }
 
 void TForm2::ButtRetablirClick()
 {
-    if (!SurveyTally.CanRedo()) {
+    if (!Survey->Redo()) {
         QApplication::beep();
         return;
     }
-    KeepJournal();
-    SurveyTally.Redo();
-    journal.Record(JournalOperation::CountRedone());
-    ShowCountChange(FigureOf(SurveyTally.Marks().back()).Visible);
+    Canvas.Invalidate(FigureOf(SurveyTally.Marks().back()).Visible);
 }
 
-// After an undo or a redo: the dot that changed, the current land use's count, as a press
-// shows it, and the panel.
-void TForm2::ShowCountChange(const QRect& dot)
+void TForm2::ShowSurvey()
 {
-    Canvas.Invalidate(dot);
-    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
-    ShowSessionState();
-}
-
-void TForm2::ShowSessionState()
-{
+    // The count box stays empty until the first "Sonder" or "Autre usage ou Terminer", and shows
+    // the open land use's count from then on: 0 when none is open.
+    if (SurveyTally.LandUseCount > 0 || !EdNBPoints->text().isEmpty())
+        EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
     const int32_t counted = SurveyTally.PointsProbed;
     const int32_t points = SurveyTally.SamplePoints();
     QString progress = QStringLiteral("Points classés : %1 / %2").arg(IntegerText(counted), IntegerText(points));
@@ -512,182 +412,13 @@ void TForm2::ShowSessionState()
     EdGraineUtilisee->setText(points > 0 ? QString::number(SurveyTally.Seed) : QString());
     ButtAnnuler->setEnabled(SurveyTally.CanUndo());
     ButtRetablir->setEnabled(SurveyTally.CanRedo());
-    emit SurveyChanged();
 }
 
-void TForm2::ButtEnregistrerClick()
-{
-    SaveSurvey();
-}
-
-bool TForm2::SaveSurvey()
-{
-    if (surveyMap.isEmpty() || !mapShown) {
-        ShowNotice(mapNeeded);
-        return false;
-    }
-    const QString proposed =
-        !sessionFile.isEmpty()
-            ? sessionFile
-            : QDir(FolderToSaveBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral(".sondelio"));
-    const std::optional<QString> fileName =
-        AskFileToSave(this, QStringLiteral("Enregistrer la séance"), proposed,
-                      QStringLiteral("Séance Sondelio (*.sondelio)"), QStringLiteral("sondelio"));
-    if (!fileName)
-        return false;
-    // The map's content as it is now: a class opening the file must find this very picture.
-    surveyMapSha = FileSha256(surveyMap);
-    SaveWholeFile(*fileName, WriteSurveyFile(SurveyTally, surveyMap, surveyMapSha));
-    sessionFile = *fileName;
-    keptSurvey = SurveyTally;
-    journal.Remove();
-    return true;
-}
-
-void TForm2::KeepJournal()
-{
-    if (!journal.Wanted() || SurveyTally.SamplePoints() == 0)
-        return;
-    // A survey the file format refuses (a sample size typed past its limits), or whose map can no
-    // longer be read, goes unjournaled, as it would go unsaved: the classification carries on.
-    try {
-        if (surveyMapSha.isEmpty())
-            surveyMapSha = FileSha256(surveyMap);
-        journal.Begin(JournalFolder(), WriteSurveyFile(SurveyTally, surveyMap, surveyMapSha), sessionFile);
-    } catch (const Exception&) {
-        journal.GoWithout();
-    }
-}
-
-void TForm2::LetSurveyGo()
-{
-    journal.Remove();
-}
-
-void TForm2::ButtOuvrirClick()
-{
-    if (!ConfirmLeavingSurvey())
-        return;
-    const QString folder = FolderBeside(!sessionFile.isEmpty() ? sessionFile : surveyMap);
-    if (const std::optional<QString> fileName =
-            AskFileToOpen(this, QStringLiteral("Ouvrir une séance"), folder,
-                          {QStringLiteral("Séance Sondelio (*.sondelio)"), QStringLiteral("Tous les fichiers (*)")}))
-        OpenSurvey(*fileName);
-}
-
-void TForm2::OpenSurvey(const QString& fileName)
-{
-    ShowReadSurvey(ReadSurveyFile(ReadSmallFile(fileName, SurveyFileLimits::MaxFileBytes)), fileName, fileName, true);
-}
-
-void TForm2::RecoverSurvey(const RecoveredSurvey& recovered)
-{
-    // The map is looked for beside the session the survey was saved to, if ever, as when it is
-    // opened.
-    const QString besideOf = !recovered.SessionFile.isEmpty() ? recovered.SessionFile : recovered.Content.MapFile;
-    ShowReadSurvey(recovered.Content, besideOf, recovered.SessionFile, false);
-}
-
-void TForm2::ShowReadSurvey(SurveyFileContent content, const QString& surveyFile, const QString& sessionFileName,
-                            bool saved)
-{
-    // Everything is read and checked before anything changes: a refused file leaves the survey
-    // in progress as it was.
-    const QString map = FindSurveyMap(content, surveyFile);
-    // Points placed on the map as drawn then must lie on it as drawn now. A picture whose header
-    // tells no size is never drawn, and the survey waits for it as for any map.
-    const QSize picture = PictureFileSize(map);
-    if (!picture.isEmpty()) {
-        const QSize drawn = DrawnMapSize(picture.width(), picture.height());
-        if (drawn != QSize(content.Tally.MapWidth, content.Tally.MapHeight))
-            throw EReadError(QStringLiteral("Cette séance est endommagée et ne peut pas être ouverte : elle "
-                                            "dessine sa carte en %1 × %2 pixels, et non en %3 × %4.")
-                                 .arg(content.Tally.MapWidth)
-                                 .arg(content.Tally.MapHeight)
-                                 .arg(drawn.width())
-                                 .arg(drawn.height()));
-    }
-
-    // The next drawing finds the survey already belonging to its map.
-    SurveyTally.Replace(std::move(content.Tally));
-    mapFileName = map;
-    surveyMap = FullFileName(map);
-    surveyMapSha = content.MapSha256;
-    surveyDue = false;
-    sessionFile = sessionFileName;
-    keptSurvey = saved ? SurveyTally : TSurveyTally();
-    // A survey as its file holds it needs no journal until it changes; one brought back from a
-    // journal is kept in a journal of this program's own.
-    journal.Remove();
-    if (!saved)
-        KeepJournal();
-
-    const bool sampled = SurveyTally.SamplePoints() > 0;
-    TaillePt->setText(IntegerText(sampled ? SurveyTally.PointSize : 5));
-    // A land use left open goes on where it was, its name in the box as after its "Sonder".
-    const bool useOpen = SurveyTally.ProbingOn && SurveyTally.LandUseCount >= 1;
-    EdLandUse->setText(useOpen ? SurveyTally.LandUse(SurveyTally.LandUseCount).Name : QString());
-    ButtSonder->setEnabled(false);
-    EdNBPoints->setText(IntegerText(SurveyTally.OpenUseCount()));
-    ShowSessionState();
-    update();
-    emit SurveyOpened(map, SurveyTally.SampleSize);
-}
-
-bool TForm2::ConfirmLeavingSurvey()
-{
-    if (SurveyTally.PointsProbed == 0 || SurveyTally.SameSurvey(keptSurvey))
-        return true;
-    const int answer = AskQuestion(QStringLiteral("Enregistrer la séance ?"),
-                                   {QStringLiteral("Enregistrer"), QStringLiteral("Ne pas enregistrer"),
-                                    QStringLiteral("Annuler")});
-    if (answer == 0)
-        return SaveSurvey();
-    if (answer == 1) {
-        // Asked once: the same survey is not asked about again. Let go on purpose, it needs no
-        // journal any more.
-        keptSurvey = SurveyTally;
-        journal.Remove();
-        return true;
-    }
-    return false;
-}
-
-// A sample point is a red disc centred on its pixel, showing only on the map; a counted point
-// a blue dot centred on it, 7 pixels across or the point's size if larger, covering its disc.
-void TForm2::ButtExporterImageClick()
-{
-    // The map as the window shows it now, marks made since the last paint included, taken
-    // before the dialog: the picture is what the user saw when pressing the button.
-    const QRect mapArea = MapArea();
-    repaint(mapArea);
-    if (!mapShown) {
-        ShowNotice(mapNeeded);
-        return;
-    }
-    const QImage map = Canvas.Drawn(mapArea);
-    const std::optional<QString> fileName = AskFileToSave(
-        this, QStringLiteral("Exporter l'image de la carte"),
-        QDir(FolderToSaveBeside(surveyMap)).filePath(QFileInfo(surveyMap).completeBaseName() + QStringLiteral("-points.png")),
-        QStringLiteral("Image PNG (*.png)"), QStringLiteral("png"));
-    if (!fileName)
-        return;
-    const QString legend = MapLegend(SurveyTally, surveyMap, QDateTime::currentDateTime());
-    SaveWholeFile(*fileName, PngBytes(MapWithLegend(map, legend)));
-}
-
-// A sample point is a red disc centred on its pixel, showing only on the map; a counted press a
-// blue dot 7 pixels across whose box starts 2 pixels left of and above the press.
 TFigure TForm2::FigureOf(const SurveyMark& mark) const
 {
-    const QPoint at = mapOrigin + mark.Place;
-    const bool counted = mark.What == SurveyMark::Kind::CountedPoint;
-    const int64_t size = counted ? std::max<int64_t>(7, SurveyTally.Marks()[std::size_t(mark.Point)].Size) : mark.Size;
-    const TColor colour = counted ? clBlue : clRed;
-    const int64_t left = int64_t{at.x()} - size / 2;
-    const int64_t top = int64_t{at.y()} - size / 2;
-    return EllipseFigure(Saturated(left), Saturated(top), Saturated(left + size), Saturated(top + size), colour,
-                         colour, MapRect);
+    const MarkBox box = SurveyTally.BoxOf(mark, MapOrigin);
+    const TColor colour = mark.What == SurveyMark::Kind::CountedPoint ? clBlue : clRed;
+    return EllipseFigure(box.Left, box.Top, box.Right, box.Bottom, colour, colour, MapRect);
 }
 
 quint64 TForm2::MarkFigures::Generation() const
@@ -707,28 +438,24 @@ TFigure TForm2::MarkFigures::Figure(size_t index) const
 
 void TForm2::ButtLoupeClick()
 {
-    MoveLoupe();
+    loupe.Move();
 }
 
 void TForm2::mouseMoveEvent(QMouseEvent* event)
 {
-    loupePointer = event->position().toPoint();
-    pointerOnSurface = true;
-    // Shift pressed while another window had the keyboard reaches no key handler here.
-    shiftHeld = event->modifiers().testFlag(Qt::ShiftModifier);
-    MoveLoupe();
+    loupe.PointerMoved(event->position().toPoint(), event->modifiers().testFlag(Qt::ShiftModifier));
     QWidget::mouseMoveEvent(event);
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event)
 {
-    FollowShift(*event);
+    loupe.FollowShift(*event);
     QWidget::keyPressEvent(event);
 }
 
 void TForm2::keyReleaseEvent(QKeyEvent* event)
 {
-    FollowShift(*event);
+    loupe.FollowShift(*event);
     QWidget::keyReleaseEvent(event);
 }
 
@@ -736,65 +463,15 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
 {
     // No control lies on the map. An edit box with the keyboard keeps every key release to
     // itself, Shift's too.
-    if (event->type() == QEvent::Enter) {
-        pointerOnSurface = false;
-        MoveLoupe();
-    } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        FollowShift(*static_cast<QKeyEvent*>(event));
-    }
+    if (event->type() == QEvent::Enter)
+        loupe.PointerLeft();
+    else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        loupe.FollowShift(*static_cast<QKeyEvent*>(event));
     return QWidget::eventFilter(watched, event);
-}
-
-void TForm2::FollowShift(const QKeyEvent& event)
-{
-    if (event.key() != Qt::Key_Shift)
-        return;
-    shiftHeld = event.type() == QEvent::KeyPress;
-    MoveLoupe();
 }
 
 void TForm2::leaveEvent(QEvent* event)
 {
-    pointerOnSurface = false;
-    MoveLoupe();
+    loupe.PointerLeft();
     QWidget::leaveEvent(event);
-}
-
-void TForm2::MoveLoupe()
-{
-    const bool wanted = ButtLoupe->isChecked() || shiftHeld;
-    const bool onMap = ShownMapArea().contains(loupePointer);
-    const std::optional<QRect> now =
-        wanted && pointerOnSurface && onMap ? std::optional(MagnifierBox(loupePointer)) : std::nullopt;
-    if (now == loupeBox)
-        return;
-    if (loupeBox)
-        update(*loupeBox);
-    if (now)
-        update(*now);
-    loupeBox = now;
-}
-
-void TForm2::PaintLoupe(const QRegion& region)
-{
-    if (!loupeBox || !mapShown || !region.intersects(*loupeBox))
-        return;
-    // A mark added under the lens, or taken away, changes the lens as a whole, not only the
-    // place where the map shows the mark.
-    if (!QRegion(*loupeBox).subtracted(region).isEmpty())
-        update(*loupeBox);
-    // The lens works in window pixels, on the map as the window shows it.
-    const QImage& picture = shownMap.Picture().Image();
-    const QRect mapArea = ShownMapArea();
-    const QRectF magnified = MagnifiedArea(loupePointer, MagnifierZoom(picture.size(), mapArea.size()));
-    std::vector<MagnifiedMark> marks;
-    for (const SurveyMark& mark : SurveyTally.Marks()) {
-        const TFigure figure = FigureOf(mark);
-        const QRectF box = Canvas.View().ToWindow(QRectF(figure.Box));
-        if (magnified.intersects(box))
-            marks.push_back({box, ColourToRGB(figure.BrushColour)});
-    }
-    QPainter painter(this);
-    painter.drawImage(QRectF(*loupeBox), RenderMagnifier(picture, mapArea, loupePointer, marks,
-                                                    palette().window().color(), devicePixelRatioF()));
 }

@@ -2,11 +2,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// The map window: the map, the random sample points and the probing of land uses.
+// The map window, a view of the survey document: the map with the survey's marks, the sample
+// drawn by "Go", the land uses probed by pressing on their points, and the session's panel.
+// Carte2.cpp holds the window and the survey's steps, Carte2_Session.cpp saving and opening,
+// Carte2_Export.cpp the picture of the map, Carte2_Layout.cpp the layout on small screens.
 
-#include "core/SurveyJournal.h"
-#include "core/SurveyTally.h"
+#include "core/SurveyDocument.h"
 #include "picture/ShownPicture.h"
+#include "ui/MapLoupe.h"
 #include "ui/TCanvas.h"
 #include "ui/WindowFit.h"
 
@@ -69,6 +72,8 @@ public:
     // drawn in: 600 wide or 700 high, so never more than 700 either way.
     static constexpr QPoint MapOrigin{10, 10};
     static constexpr int LargestMapSide = 700;
+    // What "Go", a press, a save and an export say until the map is drawn.
+    static inline const QString MapNeeded = QStringLiteral("La carte doit être dessinée !");
 
     TCanvas Canvas{this};
     // Where the map is drawn as designed: from (10, 10), MapWidth by MapHeight. The survey's
@@ -81,11 +86,8 @@ public:
     // would drop counted points not saved, asks first, and false when the user chooses to stay
     // (nothing then changes).
     bool TakeMapFile(const QString& fileName);
-    // The absolute name of the map the survey belongs to; empty before any map is drawn.
-    const QString& SurveyMapName() const { return surveyMap; }
     void FormPaint();
     void BtnCalculClick();
-    void DrawSamplePoint(int x, int y, int32_t size);
     void EdLandUseChange();
     void ButtSonderClick();
     void Image1MouseDown(int x, int y);
@@ -113,9 +115,6 @@ signals:
     void MapFileDropped(const QString& fileName);
     // A survey read from its file: its map and sample size become the main window's.
     void SurveyOpened(const QString& mapFile, int sampleSize);
-    // The survey changed (points, counts, land uses, or a new survey): whoever shows its
-    // figures shows them anew.
-    void SurveyChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -148,62 +147,33 @@ private:
     // MapRect as Qt's rectangle, and where the window shows it.
     QRect MapArea() const;
     QRect ShownMapArea() const;
-    void ScaleToMap(int pictureWidth, int pictureHeight);
-    void BeginSurvey(const QString& mapName);
-    void ShowCountChange(const QRect& dot);
+    // The survey's state, shown anew whenever it changes: the count of the land use open, how
+    // far the classifying has gone, the seed of the sample, what undo and redo can do.
+    void ShowSurvey();
     // The point size typed for "Go": 5 when the box is empty; EConvertError for a text that is
     // no integer, a notice and nothing for a size below 1 pixel.
     std::optional<int32_t> TypedPointSize() const;
     // A press that goes on a double or triple click counts nothing more.
     bool ContinuesMultiClick(const QMouseEvent& event);
-    // The panel of the session: how many points are classified, what undo and redo can do.
-    void ShowSessionState();
     // False when the user cancels the file dialog.
     bool SaveSurvey();
     // A survey read from `surveyFile` (a session, or a journal's), its map found and checked,
     // becomes the one shown; `saved` when the file holds it as it is.
     void ShowReadSurvey(SurveyFileContent content, const QString& surveyFile, const QString& sessionFile, bool saved);
-    // Before a change: the journal holds the survey as it stands, for the change to be replayed on.
-    void KeepJournal();
-    void FollowShift(const QKeyEvent& event);
-    // After a change of the pointer, of Shift or of "Loupe": where the lens now lies, and a
-    // repaint where it was and where it is.
-    void MoveLoupe();
-    void PaintLoupe(const QRegion& region);
 
     // The file that each paint shows, and the map as last read: a repaint reads no file unless
     // its name, or the file itself, changed, and reports a failing file only once until the
     // file or its name changes or the window is shown anew.
     QString mapFileName;
     TShownPicture shownMap;
-    // The absolute name of the survey's map: a map drawn under another name begins a new survey.
-    QString surveyMap;
     // Whether the last paint drew the map: "Go" and presses wait for it.
     bool mapShown = false;
-    // Set when the window is shown from hidden: its next map drawing begins a new survey.
-    bool surveyDue = true;
     MarkFigures markFigures{*this};
-    // The file the survey was last saved to or read from, and the survey as it was then or as
-    // the user last chose not to save it: leaving loses nothing while the survey is the same.
-    QString sessionFile;
-    TSurveyTally keptSurvey;
-    // The survey's operations since it was last saved, on disk as they are made; and the map's
-    // SHA-256, which the journal's copy of the survey names.
-    TSurveyJournal journal;
-    QByteArray surveyMapSha;
     // The last press on the surface: a press soon after, close by, goes on a multi-click.
     ulong lastPressTime = 0;
     QPoint lastPressAt;
     bool pressedBefore = false;
-
-    // The magnifier: while Shift is held or "Loupe" is on, a lens follows the pointer over the
-    // map. It is painted on the window, not a control of its own, so presses reach the map.
-    QPoint loupePointer;
-    // The pointer is on the window's own surface, not on a control nor out of the window.
-    bool pointerOnSurface = false;
-    bool shiftHeld = false;
-    // Where the lens lies in the window, when it shows.
-    std::optional<QRect> loupeBox;
+    TMapLoupe loupe;
 
     // The places the constructor gave the panels and the close button, for the layout as designed.
     QList<QPoint> designedPlaces;

@@ -10,8 +10,6 @@
 #include "ui/TextBoxes.h"
 #include "ui/WindowFrame.h"
 #include "windows/Abaquez.h"
-#include "windows/Fich_1.h"
-#include "windows/Simulation.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -104,6 +102,5 @@ void TForm3::ButtVoirAbaqueClick()
 
 void TForm3::ButtSimulerClick()
 {
-    Simulation->OpenMap(Page_1->EdFich->text(), Page_1->EdNPoints->text());
-    ShowWindow(Simulation);
+    emit SimulationWanted();
 }

@@ -24,8 +24,11 @@ public:
 
     void ButtfermerClick();
     void ButtVoirAbaqueClick();
-    // The simulation on the map named in the main window, the demo map when none is.
     void ButtSimulerClick();
+
+signals:
+    // "Simuler": the simulation on the map named in the main window, the demo map when none is.
+    void SimulationWanted();
 };
 
 extern TForm3* Form3;

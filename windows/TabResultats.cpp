@@ -9,14 +9,13 @@
 #include "core/Numbers.h"
 #include "core/Results.h"
 #include "core/ResultsCsv.h"
-#include "core/SurveyTally.h"
+#include "core/SurveyDocument.h"
 #include "picture/SavedFile.h"
 #include "ui/Dispatch.h"
 #include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
-#include "windows/Carte2.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -111,7 +110,7 @@ void TTabRes::FollowSurvey()
 
 void TTabRes::BtnExporterClick()
 {
-    const QString mapFile = Form2->SurveyMapName();
+    const QString mapFile = Survey->MapName();
     const std::optional<QString> fileName =
         AskFileToSave(this, QStringLiteral("Exporter les résultats"),
                       QDir(FolderToSaveBeside(mapFile)).filePath(QStringLiteral("resultats.csv")),

@@ -1,0 +1,276 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The survey as a document, without a window: how large a map is drawn, whether a session fits
+// its map, when a new survey begins, what "Go" places, when leaving asks first, and that every
+// change is told to whoever shows the survey.
+
+#include "core/Errors.h"
+#include "core/SampleGenerator.h"
+#include "core/SurveyDocument.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// A document over a tally of its own, its map drawn at 600 × 700.
+struct OpenDocument {
+    TSurveyTally tally;
+    TSurveyDocument document{tally};
+    QSignalSpy changes{&document, &TSurveyDocument::Changed};
+
+    OpenDocument()
+    {
+        document.MapDrawn(QStringLiteral("/cartes/rizo.bmp"), QSize(600, 700));
+        tally.SampleSize = 6;
+    }
+    void Classify(int points)
+    {
+        document.DrawSample(5, 1234);
+        document.BeginLandUse(QStringLiteral("bâti"));
+        for (int point = 0; point < points; ++point)
+            document.CountPoint(point);
+    }
+};
+
+}  // namespace
+
+class SurveyDocumentTest : public QObject {
+    Q_OBJECT
+private slots:
+    void mapIsDrawnSixHundredWideOrSevenHundredHigh_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("drawn");
+        QTest::newRow("wider") << QSize(1200, 800) << QSize(600, 400);
+        QTest::newRow("square") << QSize(300, 300) << QSize(700, 700);
+        QTest::newRow("higher") << QSize(400, 800) << QSize(350, 700);
+        QTest::newRow("half a row rounds to even") << QSize(1200, 1) << QSize(600, 0);
+        QTest::newRow("a ratio through a double") << QSize(7, 3) << QSize(600, 257);
+        QTest::newRow("one column") << QSize(1, 5000) << QSize(0, 700);
+    }
+    void mapIsDrawnSixHundredWideOrSevenHundredHigh()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, drawn);
+        QCOMPARE(DrawnMapSize(picture), drawn);
+    }
+
+    void aPictureWithoutRowsIsRefusedAndTheOldSizeStays()
+    {
+        OpenDocument open;
+        QVERIFY_THROWS_EXCEPTION(EZeroDivide, open.document.MapDrawn(QStringLiteral("/cartes/vide.bmp"), QSize(5, 0)));
+        QCOMPARE(QSize(open.tally.MapWidth, open.tally.MapHeight), QSize(600, 700));
+        QCOMPARE(open.document.MapName(), QStringLiteral("/cartes/rizo.bmp"));
+    }
+
+    void aSessionFitsTheMapItWasDrawnOn_data()
+    {
+        QTest::addColumn<QSize>("saved");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QString>("misfit");
+        QTest::newRow("same drawing") << QSize(600, 400) << QSize(1200, 800) << QString();
+        QTest::newRow("picture tells no size") << QSize(600, 400) << QSize() << QString();
+        QTest::newRow("another shape")
+            << QSize(600, 400) << QSize(800, 800)
+            << "Cette séance est endommagée et ne peut pas être ouverte : elle dessine sa carte en 600 × 400 "
+               "pixels, et non en 700 × 700.";
+    }
+    void aSessionFitsTheMapItWasDrawnOn()
+    {
+        QFETCH(QSize, saved);
+        QFETCH(QSize, picture);
+        QFETCH(QString, misfit);
+        TSurveyTally survey;
+        survey.MapWidth = saved.width();
+        survey.MapHeight = saved.height();
+        QCOMPARE(SessionMisfit(survey, picture).value_or(QString()), misfit);
+    }
+
+    void aNewSurveyBeginsWithAnotherMapOrAShowingAnew_data()
+    {
+        QTest::addColumn<QString>("map");
+        QTest::addColumn<bool>("shownAnew");
+        QTest::addColumn<bool>("begins");
+        QTest::newRow("same map drawn again") << "/cartes/rizo.bmp" << false << false;
+        QTest::newRow("another map") << "/cartes/autre.bmp" << false << true;
+        QTest::newRow("same map, window shown anew") << "/cartes/rizo.bmp" << true << true;
+    }
+    void aNewSurveyBeginsWithAnotherMapOrAShowingAnew()
+    {
+        QFETCH(QString, map);
+        QFETCH(bool, shownAnew);
+        QFETCH(bool, begins);
+        OpenDocument open;
+        open.Classify(2);
+        if (shownAnew)
+            open.document.BeginOnNextDrawing();
+        QCOMPARE(open.document.MapDrawn(map, QSize(1200, 800)), begins);
+        QCOMPARE(QSize(open.tally.MapWidth, open.tally.MapHeight), QSize(600, 400));
+        QCOMPARE(open.document.MapName(), map);
+        QCOMPARE(open.tally.PointsProbed, begins ? 0 : 2);
+        QCOMPARE(open.tally.Marks().empty(), begins);
+        QCOMPARE(open.document.AsksBeforeLeaving(), !begins);
+    }
+
+    void goPlacesThePointsTheSeedGives_data()
+    {
+        QTest::addColumn<bool>("typed");
+        QTest::newRow("seed typed") << true;
+        QTest::newRow("seed from the clock") << false;
+    }
+    void goPlacesThePointsTheSeedGives()
+    {
+        QFETCH(bool, typed);
+        const auto clock = SeedGenerator;
+        SeedGenerator = [] { GeneratorState = 987654321u; };
+        OpenDocument open;
+        open.Classify(3);
+        open.document.DrawSample(9, typed ? std::optional<uint32_t>(42u) : std::nullopt);
+        SeedGenerator = clock;
+
+        const uint32_t seed = typed ? 42u : 987654321u;
+        QCOMPARE(open.tally.Seed, seed);
+        QCOMPARE(open.document.SeedTyped(), typed);
+        // The counts of the old sample went with it; its land use stays, back to 0.
+        QCOMPARE(open.tally.PointsProbed, 0);
+        QCOMPARE(open.tally.LandUse(1).Count, 0);
+        QCOMPARE(open.tally.SamplePoints(), 6);
+        uint32_t state = seed;
+        for (const SurveyMark& mark : open.tally.Marks()) {
+            QCOMPARE(mark.Place, SamplePlace(state, 600, 700));
+            QCOMPARE(mark.Size, 9);
+        }
+    }
+
+    void leavingAsksOnlyForCountsNotKept_data()
+    {
+        QTest::addColumn<int>("counted");
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("nothing counted") << 0 << "" << false;
+        QTest::newRow("counted") << 2 << "" << true;
+        QTest::newRow("saved") << 2 << "save" << false;
+        QTest::newRow("saved, then counted again") << 2 << "save count" << true;
+        QTest::newRow("saved, counted, taken back") << 2 << "save count undo" << false;
+        QTest::newRow("let go") << 2 << "let-go" << false;
+        QTest::newRow("let go, then counted again") << 2 << "let-go count" << true;
+    }
+    void leavingAsksOnlyForCountsNotKept()
+    {
+        QFETCH(int, counted);
+        QFETCH(QString, then);
+        QFETCH(bool, asks);
+        OpenDocument open;
+        open.Classify(counted);
+        for (const QString& step : then.split(' ', Qt::SkipEmptyParts)) {
+            if (step == "save")
+                open.document.Saved(QStringLiteral("/cartes/rizo.sondelio"));
+            else if (step == "let-go")
+                open.document.LetGo();
+            else if (step == "count")
+                QVERIFY(open.document.CountPoint(5));
+            else
+                QVERIFY(open.document.Undo());
+        }
+        QCOMPARE(open.document.AsksBeforeLeaving(), asks);
+    }
+
+    void aNewSurveyIsNotSavedToTheLastOnesFile()
+    {
+        OpenDocument open;
+        open.Classify(1);
+        open.document.Saved(QStringLiteral("/cartes/rizo.sondelio"));
+        open.document.MapDrawn(QStringLiteral("/cartes/autre.bmp"), QSize(100, 100));
+        QCOMPARE(open.document.SessionFile(), QString());
+    }
+
+    void everyChangeIsTold_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<bool>("changes");
+        QTest::newRow("sonder") << "sonder" << true;
+        QTest::newRow("count") << "count" << true;
+        QTest::newRow("count refused") << "count-again" << false;
+        QTest::newRow("undo") << "undo" << true;
+        QTest::newRow("redo with nothing undone") << "redo" << false;
+        QTest::newRow("fini") << "fini" << true;
+        QTest::newRow("go") << "go" << true;
+        QTest::newRow("save") << "save" << false;
+    }
+    void everyChangeIsTold()
+    {
+        QFETCH(QString, step);
+        QFETCH(bool, changes);
+        OpenDocument open;
+        open.Classify(1);
+        open.changes.clear();
+        TSurveyDocument& document = open.document;
+        if (step == "sonder")
+            document.BeginLandUse(QStringLiteral("eau"));
+        else if (step == "count")
+            document.CountPoint(4);
+        else if (step == "count-again")
+            document.CountPoint(0);
+        else if (step == "undo")
+            document.Undo();
+        else if (step == "redo")
+            document.Redo();
+        else if (step == "fini")
+            document.FinishLandUse();
+        else if (step == "go")
+            document.DrawSample(5, 7u);
+        else
+            document.Saved(QStringLiteral("/cartes/rizo.sondelio"));
+        QCOMPARE(open.changes.count(), changes ? 1 : 0);
+    }
+
+    void aSurveyThatDoesNotFitItsMapChangesNothing()
+    {
+        OpenDocument open;
+        open.Classify(2);
+        SurveyFileContent content;
+        content.Tally.MapWidth = 600;
+        content.Tally.MapHeight = 400;
+        QVERIFY_THROWS_EXCEPTION(EReadError, open.document.Take(content, QStringLiteral("/cartes/autre.bmp"),
+                                                                QSize(100, 100), QString(), true));
+        QCOMPARE(open.document.MapName(), QStringLiteral("/cartes/rizo.bmp"));
+        QCOMPARE(open.tally.PointsProbed, 2);
+        QCOMPARE(open.changes.count(), 5);  // the new survey, "Go", "Sonder" and the two counts
+    }
+
+    void marksAreCentredOnTheirPoints_data()
+    {
+        QTest::addColumn<QPoint>("place");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("counted");
+        QTest::addColumn<QRect>("box");  // left, top, right, bottom, the map's corner at (10, 10)
+        const QPoint place(10, 20);
+        QTest::newRow("red, odd size") << place << 5 << false << QRect(QPoint(18, 28), QPoint(23, 33));
+        QTest::newRow("red, even size") << place << 4 << false << QRect(QPoint(18, 28), QPoint(22, 32));
+        QTest::newRow("blue over a small point") << place << 3 << true << QRect(QPoint(17, 27), QPoint(24, 34));
+        QTest::newRow("blue over a large point") << place << 11 << true << QRect(QPoint(15, 25), QPoint(26, 36));
+        const int most = std::numeric_limits<int32_t>::max();
+        QTest::newRow("a size past all reason stays in range")
+            << QPoint(2000000000, 20) << most << false << QRect(QPoint(926258187, -1073741793), QPoint(most, 1073741854));
+    }
+    void marksAreCentredOnTheirPoints()
+    {
+        QFETCH(QPoint, place);
+        QFETCH(int, size);
+        QFETCH(bool, counted);
+        QFETCH(QRect, box);
+        TSurveyTally tally;
+        tally.BeginSurvey();
+        tally.BeginSample();
+        tally.AddSamplePoint(place, size);
+        tally.BeginLandUse(QStringLiteral("eau"));
+        tally.CountPoint(0);
+        const MarkBox drawn = tally.BoxOf(tally.Marks()[counted ? 1 : 0], QPoint(10, 10));
+        QCOMPARE(QRect(QPoint(drawn.Left, drawn.Top), QPoint(drawn.Right, drawn.Bottom)), box);
+    }
+};
+
+QTEST_GUILESS_MAIN(SurveyDocumentTest)
+#include "test_survey_document.moc"
