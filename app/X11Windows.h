@@ -8,6 +8,6 @@
 
 class QWidget;
 
-// From its next showing on, `window`, a top-level window whose parent widget is its owner,
-// belongs to that owner on an X11 desktop, at each showing.
+// `window`, a top-level window whose parent widget is its owner, belongs to that owner on an X11
+// desktop from its next showing on.
 void BelongToParentOnX11(QWidget* window);
