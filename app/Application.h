@@ -2,9 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// app/ holds main, the application object and the making of the window set. It may use
-// everything.
-//
 // The application object and its start-up settings; what the windows share about the running
 // program (its title, showing a window, ending the program) is in ui/ApplicationFrame.h.
 

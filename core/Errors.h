@@ -2,9 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// core/ holds what needs no window: errors, numbers and their text, the survey's figures and
-// its statistics. It uses Qt Core alone.
-//
 // The program's errors: each carries the name of its class and a French message. A handler
 // never catches them; the dispatch guard reports them in the error box and the program goes on.
 

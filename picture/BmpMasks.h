@@ -2,9 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// picture/ holds the reading of pictures and their colours. It uses core/ and Qt Gui, never a
-// widget.
-//
 // Colour masks of 16- and 32-bit pixels: any contiguous run of bits per channel, widened to
 // 8 bits by one rule for every layout.
 

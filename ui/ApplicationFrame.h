@@ -2,9 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// ui/ holds the widget kit that every window shares. It uses core/, picture/ and Qt Widgets,
-// never a window.
-//
 // What the windows and the boxes share about the running program: its title, how one window
 // shows another, the monitor the boxes open on, and how the program ends.
 

@@ -19,7 +19,9 @@ TAbaque* Abaque = nullptr;
 
 namespace {
 
-// Looked up in the current directory at every paint.
+// Named at every paint, and found in the current folder, else in the program's data folder, so
+// that the installed chart shows whatever folder the program was started from. A paint only takes
+// the file's stamp: the chart is read again when another file or a rewritten one lies there.
 const QString chartFileName = QStringLiteral("Abaque_bon.bmp");
 // The chart fills this rectangle whatever its own size; its top rows lie under the note.
 const TRect chartRect{110, 60, 800, 800};

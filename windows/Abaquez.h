@@ -2,9 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// windows/ holds the six windows, one module each, and nothing else. They use every layer
-// but app/.
-//
 // The chart window: the fluctuation chart and how to read it.
 
 #include "picture/ShownPicture.h"
