@@ -91,6 +91,7 @@ void CreateWindowSet()
     // The results shown follow the survey as it changes.
     // Queued: the survey also changes inside the map window's paint, where no box may open.
     QObject::connect(Survey, &TSurveyDocument::Changed, TabRes, &TTabRes::FollowSurvey, Qt::QueuedConnection);
+    // "Simuler" in the explanations: the simulation on the map and the n the main window names.
     QObject::connect(Form3, &TForm3::SimulationWanted, Simulation, [] {
         RunHandler([] {
             Simulation->OpenMap(Page_1->EdFich->text(), Page_1->EdNPoints->text());
