@@ -31,12 +31,6 @@ constexpr int ShownIntervals = 100;
 // About as many bars as the histogram's width shows distinctly.
 constexpr int HistogramBars = 50;
 
-// A share with `decimals` digits after the regional decimal separator, as the table shows it.
-QString FixedText(long double value, int decimals)
-{
-    return QString::number(double(value), 'f', decimals).replace(QLatin1Char('.'), DecimalSeparator());
-}
-
 // Series and axes of the last drawing go: a chart is drawn anew from the surveys done so far.
 void ClearChart(QChart* chart)
 {
