@@ -160,7 +160,7 @@ int main(int argc, char** argv)
         for (QRgb colour : use.colours)
             legend += CsvLine({ColourText(colour), use.name});
     QFile legendFile(LegendFileFor(mapFile));
-    if (!legendFile.open(QIODevice::WriteOnly) || legendFile.write("\xEF\xBB\xBF" + legend.toUtf8()) < 0) {
+    if (!legendFile.open(QIODevice::WriteOnly) || legendFile.write(SpreadsheetBytes(legend)) < 0) {
         std::fprintf(stderr, "make_demo_map: cannot write %s\n", qPrintable(legendFile.fileName()));
         return 1;
     }

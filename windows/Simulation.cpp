@@ -358,7 +358,7 @@ void TSimulation::ButtExporterClick()
     // The figures as they stand now, the surveys stopped early included.
     const QString text = SimulationCsv(*simulation, mapName, simulatedColours, names) + QStringLiteral("\r\n")
                          + EstimatesCsv(*simulation);
-    SaveWholeFile(*fileName, QByteArray("\xEF\xBB\xBF") + text.toUtf8());
+    SaveWholeFile(*fileName, SpreadsheetBytes(text));
     const QFileInfo csv(*fileName);
     const QString stem = csv.dir().filePath(csv.completeBaseName());
     for (const auto& [view, suffix] : {std::pair{ChartEstimates, QStringLiteral("-estimations.png")},
