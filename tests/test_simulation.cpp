@@ -323,13 +323,37 @@ private slots:
         QCOMPARE(axis.Decimals, decimals);
     }
 
-    // A colour given twice, or with an alpha byte as QRgb has, is the same land use.
-    void chosenColoursCountOnceWhateverTheirAlpha()
+    // The true share the colour list shows is the one the run sets its estimates against; a colour
+    // given twice, or with an alpha byte as QRgb has, is the same land use.
+    void chosenColoursHaveOneShareListedAndRun_data()
     {
+        QTest::addColumn<QImage>("map");
+        QTest::addColumn<QList<uint>>("colours");
+        QTest::addColumn<qint64>("chosen");
+        QTest::addColumn<qint64>("total");
         const QImage map = MapWithShare(37);
-        for (const std::vector<uint32_t>& colours : {std::vector<uint32_t>{0x123456}, {0x123456, 0x123456},
-                                                     {0xFF123456}, {0xFF123456, 0x123456}})
-            QCOMPARE(SurveySimulation(ViewOf(map), colours, 10, 1, 1).ChosenPixels(), 37);
+        QTest::newRow("one colour") << map << QList<uint>{0x123456} << qint64(37) << qint64(100);
+        QTest::newRow("given twice") << map << QList<uint>{0x123456, 0x123456} << qint64(37) << qint64(100);
+        QTest::newRow("with an alpha byte") << map << QList<uint>{0xFF123456} << qint64(37) << qint64(100);
+        QTest::newRow("with and without") << map << QList<uint>{0xFF123456, 0x123456} << qint64(37) << qint64(100);
+        const QImage three = FlatMap(20, 10, qRgb(128, 128, 128), {{QRect(10, 0, 6, 10), qRgb(0, 160, 0)},
+                                                                   {QRect(16, 0, 4, 10), qRgb(0, 0, 255)}});
+        QTest::newRow("two colours of three") << three << QList<uint>{0x0000FF, 0x00A000} << qint64(100) << qint64(200);
+        QTest::newRow("the whole map") << three << QList<uint>{0x808080, 0x0000FF, 0x00A000} << qint64(200) << qint64(200);
+    }
+    void chosenColoursHaveOneShareListedAndRun()
+    {
+        QFETCH(QImage, map);
+        QFETCH(QList<uint>, colours);
+        QFETCH(qint64, chosen);
+        QFETCH(qint64, total);
+        const std::vector<uint32_t> chosenColours(colours.begin(), colours.end());
+        const PixelShare listed = ChosenShare(ColourCensus(ViewOf(map)), chosenColours);
+        QCOMPARE(listed.Chosen, chosen);
+        QCOMPARE(listed.Total, total);
+        const SurveySimulation run(ViewOf(map), chosenColours, 10, 1, 1);
+        QCOMPARE(run.ChosenPixels(), chosen);
+        QVERIFY(run.TrueShare() == listed.Value());
     }
 
     // Survey after survey, the points are drawn as "Go" draws them from the same seed over the

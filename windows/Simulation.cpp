@@ -278,18 +278,10 @@ std::vector<uint32_t> TSimulation::ChosenColours() const
 
 void TSimulation::ListColoursSelectionChanged()
 {
-    // Whole pixel counts over the map's pixels: the share with all its digits, not a sum of
-    // rounded shares.
-    int64_t chosenPixels = 0;
-    int64_t mapPixels = 0;
-    for (int row = 0; row < ListColours->count(); ++row) {
-        mapPixels += colours[size_t(row)].Pixels;
-        if (ListColours->item(row)->isSelected())
-            chosenPixels += colours[size_t(row)].Pixels;
-    }
-    LabelTrueShare->setText(
-        chosenPixels == 0 ? QStringLiteral("Part vraie p : choisissez une ou plusieurs couleurs")
-                          : QStringLiteral("Part vraie p = %1").arg(RealText((long double)chosenPixels / mapPixels)));
+    const PixelShare share = ChosenShare(colours, ChosenColours());
+    LabelTrueShare->setText(share.Chosen == 0
+                                ? QStringLiteral("Part vraie p : choisissez une ou plusieurs couleurs")
+                                : QStringLiteral("Part vraie p = %1").arg(RealText(share.Value())));
     LabelTrueShare->adjustSize();
     SettingsChanged();
 }
