@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <atomic>
 #include <memory>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -90,8 +91,8 @@ private:
     void StopRun();
     // The figures of the surveys done so far, in the table and both charts (Simulation_Figures.cpp).
     void ShowFigures();
-    void ShowEstimates(const std::vector<MethodFigures>& figures);
-    void ShowIntervals();
+    void ShowEstimates(std::span<const int32_t> counts);
+    void ShowIntervals(std::span<const int32_t> counts);
     void ShowTable(const std::vector<MethodFigures>& figures);
     void ShowRunState();
     void ShowRunCaption();

@@ -8,6 +8,7 @@
 
 #include "core/Errors.h"
 #include "core/Numbers.h"
+#include "core/SimulationCharts.h"
 #include "ui/TextGrid.h"
 
 #include <QAreaSeries>
@@ -26,10 +27,6 @@ namespace {
 
 // The mark of figures that belong to a former run, in the caption and the charts' titles.
 const QColor formerRunColour(170, 0, 0);
-// The intervals drawn one above the other: enough to see the misses, few enough to tell apart.
-constexpr int ShownIntervals = 100;
-// About as many bars as the histogram's width shows distinctly.
-constexpr int HistogramBars = 50;
 
 // Series and axes of the last drawing go: a chart is drawn anew from the surveys done so far.
 void ClearChart(QChart* chart)
@@ -140,8 +137,10 @@ void TSimulation::ShowFigures()
     ProgressRun->setRange(0, simulation->Surveys());
     ProgressRun->setValue(figures.front().Surveys);
     ShowTable(figures);
-    ShowEstimates(figures);
-    ShowIntervals();
+    // Both charts from the same surveys: the worker adds more while they are drawn.
+    const std::span<const int32_t> counts = simulation->Counts();
+    ShowEstimates(counts);
+    ShowIntervals(counts);
 }
 
 bool TSimulation::ShownRunMatchesSettings() const
@@ -214,37 +213,21 @@ void TSimulation::ShowTable(const std::vector<MethodFigures>& figures)
     }
 }
 
-void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
+void TSimulation::ShowEstimates(std::span<const int32_t> counts)
 {
     QChart* chart = ChartEstimates->chart();
     ClearChart(chart);
-    const std::span<const int32_t> counts = simulation->Counts();
     const int32_t sampleSize = simulation->SampleSize();
     const auto n = double(sampleSize);
     const auto share = double(simulation->TrueShare());
     const CountRange fluctuation = simulation->Fluctuation();
+    const EstimateHistogram histogram = HistogramOfEstimates(counts, fluctuation);
 
-    // The bars span the counts found and the whole fluctuation interval, each bar a run of
-    // whole counts centred on their shares.
-    int32_t lowest = fluctuation.Lowest;
-    int32_t highest = fluctuation.Highest;
-    int64_t inside = 0;
-    for (int32_t count : counts) {
-        lowest = std::min(lowest, count);
-        highest = std::max(highest, count);
-        inside += count >= fluctuation.Lowest && count <= fluctuation.Highest;
-    }
-    const int32_t barCounts = std::max(1, (highest - lowest + HistogramBars) / HistogramBars);
-    std::vector<int64_t> bars(size_t((highest - lowest) / barCounts + 1), 0);
-    for (int32_t count : counts)
-        ++bars[size_t((count - lowest) / barCounts)];
-    const int64_t tallest = bars.empty() ? 0 : *std::max_element(bars.begin(), bars.end());
-    const double left = (lowest - 0.5) / n;
-    const double right = (lowest + double(bars.size()) * barCounts - 0.5) / n;
-
-    QValueAxis* x = AddShareAxis(chart, QStringLiteral("Part estimée f"), left, right);
+    // Each bar a run of whole counts centred on their shares.
+    const auto barShare = [&](size_t bar) { return (histogram.Lowest + double(bar) * histogram.BarCounts - 0.5) / n; };
+    QValueAxis* x = AddShareAxis(chart, QStringLiteral("Part estimée f"), barShare(0), barShare(histogram.Bars.size()));
     QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquêtes"), 0,
-                            std::max<double>(4, double(tallest) * 1.05));
+                            std::max<double>(4, double(histogram.Tallest) * 1.05));
     y->setLabelFormat(QStringLiteral("%.0f"));
     y->applyNiceNumbers();
     const double top = y->max();
@@ -265,66 +248,54 @@ void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
     Attach(chart, belt, x, y);
 
     auto* outline = new QLineSeries;
-    for (size_t bar = 0; bar < bars.size(); ++bar) {
-        const double from = (lowest + double(bar) * barCounts - 0.5) / n;
-        const double to = from + barCounts / n;
-        outline->append(from, double(bars[bar]));
-        outline->append(to, double(bars[bar]));
+    for (size_t bar = 0; bar < histogram.Bars.size(); ++bar) {
+        const double from = barShare(bar);
+        outline->append(from, double(histogram.Bars[bar]));
+        outline->append(from + histogram.BarCounts / n, double(histogram.Bars[bar]));
     }
-    auto* histogram = new QAreaSeries(outline);
-    outline->setParent(histogram);
-    histogram->setName(QStringLiteral("Estimations"));
-    histogram->setColor(QColor(70, 110, 200, 200));
-    histogram->setBorderColor(QColor(30, 50, 120));
-    Attach(chart, histogram, x, y);
+    auto* bars = new QAreaSeries(outline);
+    outline->setParent(bars);
+    bars->setName(QStringLiteral("Estimations"));
+    bars->setColor(QColor(70, 110, 200, 200));
+    bars->setBorderColor(QColor(30, 50, 120));
+    Attach(chart, bars, x, y);
 
     QLineSeries* truth = Segment({share, 0}, {share, top}, Qt::red, 2.5);
     truth->setName(QStringLiteral("Part vraie p"));
     Attach(chart, truth, x, y);
 
-    const int32_t done = figures.front().Surveys;
+    const int32_t done = histogram.Surveys;
     const QString insideText =
         done == 0 ? QString()
                   : QStringLiteral("%1 % des estimations dans l'intervalle de fluctuation (%2 sur %3)")
-                        .arg(FixedText(100.0L * inside / done, 1), IntegerText(inside), IntegerText(done));
+                        .arg(FixedText(histogram.InsidePercent(), 1), IntegerText(histogram.Inside), IntegerText(done));
     chart->setTitle(ChartTitle(
         QStringLiteral("Les %1 estimations de la part, n = %2").arg(IntegerText(done), IntegerText(sampleSize))));
     LabelInside->setText(insideText);
     LabelInside->adjustSize();
 }
 
-void TSimulation::ShowIntervals()
+void TSimulation::ShowIntervals(std::span<const int32_t> counts)
 {
-    const std::span<const int32_t> counts = simulation->Counts();
+    // Past the first hundred surveys the bars no longer change: they are not worked out again.
     const auto shown = int(std::min<size_t>(counts.size(), ShownIntervals));
-    // Past the first hundred surveys the bars no longer change.
     if (shown == intervalsDrawn)
         return;
     intervalsDrawn = shown;
+    const FirstIntervals first = FirstIntervalsOf(*simulation, counts);
     QChart* chart = ChartIntervals->chart();
     ClearChart(chart);
     const auto share = double(simulation->TrueShare());
 
-    std::vector<ShareLimits> limits;
-    double lowest = share;
-    double highest = share;
-    for (int survey = 0; survey < shown; ++survey) {
-        limits.push_back(MethodLimits(IntervalMethod::ClopperPearson, counts[size_t(survey)], simulation->SampleSize()));
-        lowest = std::min(lowest, limits.back().Lower);
-        highest = std::max(highest, limits.back().Upper);
-    }
-    const double margin = std::max(0.01, (highest - lowest) * 0.05);
-    QValueAxis* x = AddShareAxis(chart, QStringLiteral("Part"), lowest - margin, highest + margin);
+    const double margin = std::max(0.01, (first.Highest - first.Lowest) * 0.05);
+    QValueAxis* x = AddShareAxis(chart, QStringLiteral("Part"), first.Lowest - margin, first.Highest + margin);
     QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquête"), 0, ShownIntervals);
     y->setLabelFormat(QStringLiteral("%.0f"));
 
-    int missing = 0;
     for (int survey = 0; survey < shown; ++survey) {
-        // Green or red as the table counts it: the exact decision, not the limit drawn.
-        const bool holds = simulation->Holds(IntervalMethod::ClopperPearson, counts[size_t(survey)]);
-        missing += !holds;
-        QLineSeries* bar = Segment({limits[size_t(survey)].Lower, survey + 0.5}, {limits[size_t(survey)].Upper, survey + 0.5},
-                                   holds ? QColor(0, 150, 0) : QColor(220, 0, 0), 1.5);
+        const DrawnInterval& interval = first.Intervals[size_t(survey)];
+        QLineSeries* bar = Segment({interval.Limits.Lower, survey + 0.5}, {interval.Limits.Upper, survey + 0.5},
+                                   interval.Holds ? QColor(0, 150, 0) : QColor(220, 0, 0), 1.5);
         Attach(chart, bar, x, y);
         HideFromLegend(chart, bar);
     }
@@ -334,5 +305,6 @@ void TSimulation::ShowIntervals()
     Attach(chart, truth, x, y);
     chart->setTitle(ChartTitle(shown == 0 ? QStringLiteral("Les %1 premiers intervalles").arg(ShownIntervals)
                                           : QStringLiteral("%1 intervalles de Clopper-Pearson : %2 contiennent p, %3 non")
-                                                .arg(IntegerText(shown), IntegerText(shown - missing), IntegerText(missing))));
+                                                .arg(IntegerText(shown), IntegerText(shown - first.Missing),
+                                                     IntegerText(first.Missing))));
 }
