@@ -1,27 +1,24 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+// The simulation window's controls, the map it reads with its colours, and the run: launched on a
+// worker thread, followed by the poll timer, stopped by "Arrêter", by another map or by closing.
+
 #include "windows/Simulation.h"
 
 #include "core/Errors.h"
 #include "core/Numbers.h"
-#include "core/ResultsCsv.h"
 #include "core/SampleGenerator.h"
-#include "core/SimulationCsv.h"
 #include "picture/DataFolder.h"
-#include "picture/SavedFile.h"
 #include "picture/TBitmap.h"
 #include "ui/Boxes.h"
 #include "ui/Dispatch.h"
-#include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
 
-#include <QBuffer>
 #include <QChart>
 #include <QChartView>
-#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -32,7 +29,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
-#include <cmath>
 
 TSimulation* Simulation = nullptr;
 
@@ -335,32 +331,6 @@ void TSimulation::PollTimerTick()
         ShowRunState();
     }
     ShowFigures();
-}
-
-void TSimulation::ButtExporterClick()
-{
-    if (!simulation)
-        throw EInvalidOperation(QStringLiteral("Lancez d'abord une simulation : il n'y a rien à exporter."));
-    const std::optional<QString> fileName =
-        AskFileToSave(this, QStringLiteral("Exporter la simulation"),
-                      QDir(FolderToSaveBeside(PictureFilePath(mapName))).filePath(QStringLiteral("simulation.csv")),
-                      QStringLiteral("Tableur CSV (*.csv)"), QStringLiteral("csv"));
-    if (!fileName)
-        return;
-    // The figures as they stand now, the surveys stopped early included.
-    const QString text = SimulationCsv(*simulation, mapName, simulatedColours, names) + QStringLiteral("\r\n")
-                         + EstimatesCsv(*simulation);
-    SaveWholeFile(*fileName, SpreadsheetBytes(text));
-    const QFileInfo csv(*fileName);
-    const QString stem = csv.dir().filePath(csv.completeBaseName());
-    for (const auto& [view, suffix] : {std::pair{ChartEstimates, QStringLiteral("-estimations.png")},
-                                       std::pair{ChartIntervals, QStringLiteral("-intervalles.png")}}) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        view->grab().save(&buffer, "PNG");
-        SaveWholeFile(stem + suffix, png);
-    }
 }
 
 void TSimulation::closeEvent(QCloseEvent* event)
