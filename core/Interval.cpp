@@ -28,9 +28,7 @@ QString LimitText(double share, Rounding rounding)
         decimals = 1 - int(std::floor(std::log10(distanceToEnd)));
     const double scale = std::pow(10.0, decimals);
     const double steps = rounding == Rounding::Down ? std::floor(percent * scale) : std::ceil(percent * scale);
-    QString text = QString::number(steps / scale, 'f', decimals);
-    text.replace(QLatin1Char('.'), DecimalSeparator());
-    return text;
+    return FixedText(steps / scale, decimals);
 }
 
 }  // namespace

@@ -77,6 +77,17 @@ std::vector<MapColour> ColourCensus(const PixelView& map)
     return colours;
 }
 
+PixelShare ChosenShare(const std::vector<MapColour>& census, const std::vector<uint32_t>& chosen)
+{
+    PixelShare share{0, 0};
+    for (const MapColour& colour : census) {
+        share.Total += colour.Pixels;
+        if (std::any_of(chosen.begin(), chosen.end(), [&](uint32_t rgb) { return (rgb & 0xFFFFFFu) == colour.Rgb; }))
+            share.Chosen += colour.Pixels;
+    }
+    return share;
+}
+
 bool SamePixels(const PixelView& one, const PixelView& other)
 {
     if (one.Width != other.Width || one.Height != other.Height)

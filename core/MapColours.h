@@ -29,6 +29,14 @@ struct MapColour {
     long double Share;  // Pixels over the map's pixels
 };
 
+// The true share of a land use: its pixels over the map's, a ratio of whole numbers.
+struct PixelShare {
+    int64_t Chosen;
+    int64_t Total;  // at least 1, and at least Chosen
+
+    long double Value() const { return (long double)Chosen / Total; }
+};
+
 // More than this many colours is a photo or a scan, not a map of flat colours.
 constexpr int MaxMapColours = 64;
 
@@ -36,6 +44,11 @@ constexpr int MaxMapColours = 64;
 // and its true share. Throws EInvalidGraphic for more than MaxMapColours colours, and for a map
 // without pixels.
 std::vector<MapColour> ColourCensus(const PixelView& map);
+
+// The true share of the chosen colours (0xRRGGBB, a higher byte ignored; a colour given twice
+// counts once, one the census lacks none): their pixels over all the census's, the map's. Summed
+// in whole numbers, so that the share shown has all its digits, not a sum of rounded shares.
+PixelShare ChosenShare(const std::vector<MapColour>& census, const std::vector<uint32_t>& chosen);
 
 // Whether two views show the same picture, pixel for pixel (the alpha byte ignored).
 bool SamePixels(const PixelView& one, const PixelView& other);

@@ -156,6 +156,11 @@ QString RealText(long double value)
     return out;
 }
 
+QString FixedText(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), decimalSeparator);
+}
+
 QChar DecimalSeparator()
 {
     return decimalSeparator;

@@ -21,6 +21,9 @@ QString IntegerText(int64_t value);
 // General format with 15 significant digits, from the 80-bit extended value, with the
 // regional decimal separator.
 QString RealText(long double value);
+// `value` rounded to `decimals` digits after the regional decimal separator, every one written:
+// "0,950" for 0.95 at three decimals, as the tables and captions show shares.
+QString FixedText(double value, int decimals);
 
 // The regional decimal separator used by RealText.
 QChar DecimalSeparator();

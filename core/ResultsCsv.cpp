@@ -46,6 +46,11 @@ QString CsvTypedText(const QString& text)
     return text;
 }
 
+QByteArray SpreadsheetBytes(const QString& text)
+{
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
 QString JoinedFields(const QStringList& fields, QChar separator)
 {
     QStringList cells;
@@ -78,5 +83,5 @@ QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const Q
         text += CsvLine({CsvTypedText(row.Use()), IntegerText(row.Count()), FrequencyCell(row),
                       limits ? RealText(limits->Lower) : QString(), limits ? RealText(limits->Upper) : QString()});
     }
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    return SpreadsheetBytes(text);
 }

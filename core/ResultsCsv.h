@@ -20,6 +20,10 @@
 // sample points.
 QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when);
 
+// The bytes of a CSV file as a French spreadsheet opens it without asking: the text in UTF-8
+// behind a byte-order mark, without which the spreadsheet reads it in the system's old code page.
+QByteArray SpreadsheetBytes(const QString& text);
+
 // One line of such a file: the fields joined by ';', a field holding ';', a quote or a line break
 // put between quotes, the line ended by CR LF. Every CSV file the program writes is made of these.
 QString CsvLine(const QStringList& fields);

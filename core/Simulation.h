@@ -33,14 +33,6 @@ QString MethodName(IntervalMethod method);
 // CountsWhoseIntervalHolds.
 ShareLimits MethodLimits(IntervalMethod method, int32_t count, int32_t sampleSize);
 
-// The true share of a land use: its pixels over the map's, a ratio of whole numbers.
-struct PixelShare {
-    int64_t Chosen;
-    int64_t Total;  // at least 1, and at least Chosen
-
-    long double Value() const { return (long double)Chosen / Total; }
-};
-
 // The law of the count of chosen pixels found by a survey of n points when the true share is p:
 // the binomial distribution, with its tails.
 class CountDistribution {

@@ -2,13 +2,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The survey repeated on a map of flat colours: the colour census, the surveys drawn from the
-// seed, the coverages against their known values, a stopped run, the command line, the refusals.
+// seed, the coverages against their known values, what the charts show, a stopped run, the
+// command line, the refusals.
 
 #include "core/Errors.h"
 #include "core/MapColours.h"
 #include "core/Numbers.h"
 #include "core/SampleGenerator.h"
 #include "core/Simulation.h"
+#include "core/SimulationCharts.h"
 #include "core/SimulationCsv.h"
 #include "helpers/BmpWriter.h"
 #include "picture/MapPixels.h"
@@ -69,6 +71,9 @@ QImage ThroughPictureFile(const QImage& map, int bitsPerPixel)
 }
 
 const std::atomic<bool> neverStop = false;
+
+// The lowest and the highest of a run of counts.
+using CountSpan = QPair<int, int>;
 
 using boost::multiprecision::cpp_int;
 using boost::multiprecision::cpp_rational;
@@ -323,13 +328,145 @@ private slots:
         QCOMPARE(axis.Decimals, decimals);
     }
 
-    // A colour given twice, or with an alpha byte as QRgb has, is the same land use.
-    void chosenColoursCountOnceWhateverTheirAlpha()
+    // The histogram's bars span the counts found and the whole fluctuation interval (here 3 to 7
+    // unless told), one count a bar up to 50 counts, then as many a bar as keep about 50 bars.
+    void histogramSpansTheCountsAndTheBand_data()
     {
+        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<CountSpan>("band");
+        QTest::addColumn<CountSpan>("span");
+        QTest::addColumn<int>("barCounts");
+        QTest::addColumn<QList<qint64>>("bars");
+        QTest::addColumn<qint64>("inside");
+        QTest::addColumn<QString>("percent");  // inside, as the window writes it
+        // `size` bars, empty but those given.
+        const auto bars = [](int size, const QMap<int, qint64>& filled) {
+            QList<qint64> all(size, 0);
+            for (auto bar = filled.begin(); bar != filled.end(); ++bar)
+                all[bar.key()] = bar.value();
+            return all;
+        };
+        const CountSpan band{3, 7};
+        QTest::newRow("no survey done") << QList<int>{} << band << band << 1 << bars(5, {}) << qint64(0) << "0.0";
+        QTest::newRow("every count the same") << QList<int>{5, 5, 5, 5} << band << band << 1 << bars(5, {{2, 4}})
+                                              << qint64(4) << "100.0";
+        QTest::newRow("counts below the band") << QList<int>{1, 4, 5} << band << QPair(1, 7) << 1
+                                               << bars(7, {{0, 1}, {3, 1}, {4, 1}}) << qint64(2) << "66.7";
+        QTest::newRow("counts above the band") << QList<int>{9, 6} << band << QPair(3, 9) << 1
+                                               << bars(7, {{3, 1}, {6, 1}}) << qint64(1) << "50.0";
+        QTest::newRow("49 counts apart: one a bar") << QList<int>{100, 149} << QPair(100, 149) << QPair(100, 149) << 1
+                                                    << bars(50, {{0, 1}, {49, 1}}) << qint64(2) << "100.0";
+        QTest::newRow("50 counts apart: two a bar") << QList<int>{100, 101, 150} << QPair(100, 150) << QPair(100, 150)
+                                                    << 2 << bars(26, {{0, 2}, {25, 1}}) << qint64(3) << "100.0";
+        QTest::newRow("found far below a wide band: four a bar")
+            << QList<int>{310, 313, 314, 460} << QPair(400, 460) << QPair(310, 460) << 4
+            << bars(38, {{0, 2}, {1, 1}, {37, 1}}) << qint64(1) << "25.0";
+    }
+    void histogramSpansTheCountsAndTheBand()
+    {
+        QFETCH(QList<int>, counts);
+        QFETCH(CountSpan, band);
+        QFETCH(CountSpan, span);
+        QFETCH(int, barCounts);
+        QFETCH(QList<qint64>, bars);
+        QFETCH(qint64, inside);
+        QFETCH(QString, percent);
+        const std::vector<int32_t> found(counts.begin(), counts.end());
+        const EstimateHistogram histogram = HistogramOfEstimates(found, {band.first, band.second, 0.95L});
+        QCOMPARE(QPair(histogram.Lowest, histogram.Highest), span);
+        QCOMPARE(histogram.BarCounts, barCounts);
+        QCOMPARE(QList<qint64>(histogram.Bars.begin(), histogram.Bars.end()), bars);
+        QCOMPARE(histogram.Tallest, *std::max_element(bars.begin(), bars.end()));
+        QCOMPARE(histogram.Surveys, counts.size());
+        QCOMPARE(histogram.Inside, inside);
+        QCOMPARE(FixedText(histogram.InsidePercent(), 1), percent);
+    }
+
+    // The first hundred intervals, green or red by the exact decision, and the span an axis needs
+    // to show them and p. Clopper and Pearson's limits for no point and for every point of n are
+    // 1 − 0.025^(1/n) and 0.025^(1/n).
+    void firstIntervalsAreDecidedExactly_data()
+    {
+        QTest::addColumn<QImage>("map");  // its colour 0x123456 is the land use
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<QList<bool>>("holds");
+        QTest::addColumn<double>("lowest");
+        QTest::addColumn<double>("highest");
+        const double noPointOfTen = 1 - std::pow(0.025, 0.1), everyPointOfTen = std::pow(0.025, 0.1);
+        const QImage half = MapWithShare(50);
+        QTest::newRow("no survey done") << half << 10 << QList<int>{} << QList<bool>{} << 0.5 << 0.5;
+        QTest::newRow("both ends missed") << half << 10 << QList<int>{0, 5, 10} << QList<bool>{false, true, false} << 0.0
+                                          << 1.0;
+        QTest::newRow("all below p: the span reaches p") << half << 10 << QList<int>{0, 0} << QList<bool>{false, false}
+                                                         << 0.0 << 0.5;
+        QTest::newRow("all above p: the span reaches p") << MapWithShare(5) << 10 << QList<int>{10} << QList<bool>{false}
+                                                         << 0.05 << 1.0;
+        QTest::newRow("no point found, p inside") << MapWithShare(5) << 10 << QList<int>{0} << QList<bool>{true} << 0.0
+                                                  << noPointOfTen;
+        // n = 1 and p = 1/40: a point found puts the lower limit at p itself, which holds it.
+        QImage fortieth = FlatMap(40, 1, qRgb(255, 255, 255));
+        fortieth.setPixel(0, 0, 0xFF123456);
+        QTest::newRow("a limit equal to p") << fortieth << 1 << QList<int>{1, 0} << QList<bool>{true, true} << 0.0 << 1.0;
+        QTest::newRow("only the first hundred of 250")
+            << MapWithShare(100) << 10 << QList<int>(100, 10) + QList<int>(150, 0) << QList<bool>(100, true)
+            << everyPointOfTen << 1.0;
+    }
+    void firstIntervalsAreDecidedExactly()
+    {
+        QFETCH(QImage, map);
+        QFETCH(int, n);
+        QFETCH(QList<int>, counts);
+        QFETCH(QList<bool>, holds);
+        QFETCH(double, lowest);
+        QFETCH(double, highest);
+        const SurveySimulation simulation(ViewOf(map), {0x123456}, n, 1, 1);
+        const std::vector<int32_t> found(counts.begin(), counts.end());
+        const FirstIntervals first = FirstIntervalsOf(simulation, found);
+        QList<bool> shown;
+        for (size_t survey = 0; survey < first.Intervals.size(); ++survey) {
+            const DrawnInterval& interval = first.Intervals[survey];
+            shown << interval.Holds;
+            const ShareLimits limits = MethodLimits(IntervalMethod::ClopperPearson, found[survey], n);
+            QCOMPARE(QPair(interval.Limits.Lower, interval.Limits.Upper), QPair(limits.Lower, limits.Upper));
+        }
+        QCOMPARE(shown, holds);
+        QCOMPARE(first.Missing, holds.count(false));
+        QVERIFY2(std::abs(first.Lowest - lowest) < 1e-12 && std::abs(first.Highest - highest) < 1e-12,
+                 qPrintable(QStringLiteral("%1 to %2").arg(first.Lowest, 0, 'g', 17).arg(first.Highest, 0, 'g', 17)));
+    }
+
+    // The true share the colour list shows is the one the run sets its estimates against; a colour
+    // given twice, or with an alpha byte as QRgb has, is the same land use.
+    void chosenColoursHaveOneShareListedAndRun_data()
+    {
+        QTest::addColumn<QImage>("map");
+        QTest::addColumn<QList<uint>>("colours");
+        QTest::addColumn<qint64>("chosen");
+        QTest::addColumn<qint64>("total");
         const QImage map = MapWithShare(37);
-        for (const std::vector<uint32_t>& colours : {std::vector<uint32_t>{0x123456}, {0x123456, 0x123456},
-                                                     {0xFF123456}, {0xFF123456, 0x123456}})
-            QCOMPARE(SurveySimulation(ViewOf(map), colours, 10, 1, 1).ChosenPixels(), 37);
+        QTest::newRow("one colour") << map << QList<uint>{0x123456} << qint64(37) << qint64(100);
+        QTest::newRow("given twice") << map << QList<uint>{0x123456, 0x123456} << qint64(37) << qint64(100);
+        QTest::newRow("with an alpha byte") << map << QList<uint>{0xFF123456} << qint64(37) << qint64(100);
+        QTest::newRow("with and without") << map << QList<uint>{0xFF123456, 0x123456} << qint64(37) << qint64(100);
+        const QImage three = FlatMap(20, 10, qRgb(128, 128, 128), {{QRect(10, 0, 6, 10), qRgb(0, 160, 0)},
+                                                                   {QRect(16, 0, 4, 10), qRgb(0, 0, 255)}});
+        QTest::newRow("two colours of three") << three << QList<uint>{0x0000FF, 0x00A000} << qint64(100) << qint64(200);
+        QTest::newRow("the whole map") << three << QList<uint>{0x808080, 0x0000FF, 0x00A000} << qint64(200) << qint64(200);
+    }
+    void chosenColoursHaveOneShareListedAndRun()
+    {
+        QFETCH(QImage, map);
+        QFETCH(QList<uint>, colours);
+        QFETCH(qint64, chosen);
+        QFETCH(qint64, total);
+        const std::vector<uint32_t> chosenColours(colours.begin(), colours.end());
+        const PixelShare listed = ChosenShare(ColourCensus(ViewOf(map)), chosenColours);
+        QCOMPARE(listed.Chosen, chosen);
+        QCOMPARE(listed.Total, total);
+        const SurveySimulation run(ViewOf(map), chosenColours, 10, 1, 1);
+        QCOMPARE(run.ChosenPixels(), chosen);
+        QVERIFY(run.TrueShare() == listed.Value());
     }
 
     // Survey after survey, the points are drawn as "Go" draws them from the same seed over the

@@ -21,7 +21,6 @@
 #include <QRandomGenerator>
 #include <cmath>
 #include <cstdio>
-#include <map>
 
 namespace {
 
@@ -129,21 +128,18 @@ int main(int argc, char** argv)
         return 2;
     }
     const QImage map = DrawTown();
-    std::map<QRgb, long> pixels;
-    for (int y = 0; y < map.height(); ++y)
-        for (int x = 0; x < map.width(); ++x)
-            ++pixels[map.pixel(x, y) | 0xFF000000];
+    // The shares as the simulation window lists them: from the same census of the map's colours.
+    const std::vector<MapColour> census = ColourCensus(
+        {reinterpret_cast<const uint32_t*>(map.constBits()), map.width(), map.height(), map.bytesPerLine() / 4});
 
     const long total = long(map.width()) * map.height();
     std::printf("%s: %d x %d pixels, true share of each land use:\n", argv[1], map.width(),
                 map.height());
     long counted = 0;
     for (const LandUse& use : landUses) {
-        long count = 0;
-        for (QRgb colour : use.colours)
-            count += pixels[colour | 0xFF000000];
-        counted += count;
-        std::printf("  %9s  %s\n", qPrintable(PercentText(count, total)), qPrintable(use.name));
+        const PixelShare share = ChosenShare(census, {use.colours.begin(), use.colours.end()});
+        counted += share.Chosen;
+        std::printf("  %9s  %s\n", qPrintable(PercentText(share.Chosen, share.Total)), qPrintable(use.name));
     }
     if (counted != total) {
         std::fprintf(stderr, "make_demo_map: %ld pixels belong to no land use\n", total - counted);
@@ -160,7 +156,7 @@ int main(int argc, char** argv)
         for (QRgb colour : use.colours)
             legend += CsvLine({ColourText(colour), use.name});
     QFile legendFile(LegendFileFor(mapFile));
-    if (!legendFile.open(QIODevice::WriteOnly) || legendFile.write("\xEF\xBB\xBF" + legend.toUtf8()) < 0) {
+    if (!legendFile.open(QIODevice::WriteOnly) || legendFile.write(SpreadsheetBytes(legend)) < 0) {
         std::fprintf(stderr, "make_demo_map: cannot write %s\n", qPrintable(legendFile.fileName()));
         return 1;
     }

@@ -1,27 +1,24 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+// The simulation window's controls, the map it reads with its colours, and the run: launched on a
+// worker thread, followed by the poll timer, stopped by "Arrêter", by another map or by closing.
+
 #include "windows/Simulation.h"
 
 #include "core/Errors.h"
 #include "core/Numbers.h"
-#include "core/ResultsCsv.h"
 #include "core/SampleGenerator.h"
-#include "core/SimulationCsv.h"
 #include "picture/DataFolder.h"
-#include "picture/SavedFile.h"
 #include "picture/TBitmap.h"
 #include "ui/Boxes.h"
 #include "ui/Dispatch.h"
-#include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
 
-#include <QBuffer>
 #include <QChart>
 #include <QChartView>
-#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -32,7 +29,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
-#include <cmath>
 
 TSimulation* Simulation = nullptr;
 
@@ -278,18 +274,10 @@ std::vector<uint32_t> TSimulation::ChosenColours() const
 
 void TSimulation::ListColoursSelectionChanged()
 {
-    // Whole pixel counts over the map's pixels: the share with all its digits, not a sum of
-    // rounded shares.
-    int64_t chosenPixels = 0;
-    int64_t mapPixels = 0;
-    for (int row = 0; row < ListColours->count(); ++row) {
-        mapPixels += colours[size_t(row)].Pixels;
-        if (ListColours->item(row)->isSelected())
-            chosenPixels += colours[size_t(row)].Pixels;
-    }
-    LabelTrueShare->setText(
-        chosenPixels == 0 ? QStringLiteral("Part vraie p : choisissez une ou plusieurs couleurs")
-                          : QStringLiteral("Part vraie p = %1").arg(RealText((long double)chosenPixels / mapPixels)));
+    const PixelShare share = ChosenShare(colours, ChosenColours());
+    LabelTrueShare->setText(share.Chosen == 0
+                                ? QStringLiteral("Part vraie p : choisissez une ou plusieurs couleurs")
+                                : QStringLiteral("Part vraie p = %1").arg(RealText(share.Value())));
     LabelTrueShare->adjustSize();
     SettingsChanged();
 }
@@ -343,32 +331,6 @@ void TSimulation::PollTimerTick()
         ShowRunState();
     }
     ShowFigures();
-}
-
-void TSimulation::ButtExporterClick()
-{
-    if (!simulation)
-        throw EInvalidOperation(QStringLiteral("Lancez d'abord une simulation : il n'y a rien à exporter."));
-    const std::optional<QString> fileName =
-        AskFileToSave(this, QStringLiteral("Exporter la simulation"),
-                      QDir(FolderToSaveBeside(PictureFilePath(mapName))).filePath(QStringLiteral("simulation.csv")),
-                      QStringLiteral("Tableur CSV (*.csv)"), QStringLiteral("csv"));
-    if (!fileName)
-        return;
-    // The figures as they stand now, the surveys stopped early included.
-    const QString text = SimulationCsv(*simulation, mapName, simulatedColours, names) + QStringLiteral("\r\n")
-                         + EstimatesCsv(*simulation);
-    SaveWholeFile(*fileName, QByteArray("\xEF\xBB\xBF") + text.toUtf8());
-    const QFileInfo csv(*fileName);
-    const QString stem = csv.dir().filePath(csv.completeBaseName());
-    for (const auto& [view, suffix] : {std::pair{ChartEstimates, QStringLiteral("-estimations.png")},
-                                       std::pair{ChartIntervals, QStringLiteral("-intervalles.png")}}) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        view->grab().save(&buffer, "PNG");
-        SaveWholeFile(stem + suffix, png);
-    }
 }
 
 void TSimulation::closeEvent(QCloseEvent* event)

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <atomic>
 #include <memory>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -88,16 +89,19 @@ private:
 
     // Sets the stop flag and waits for the worker, which looks at it after each survey.
     void StopRun();
-    // The figures of the surveys done so far, in the table and both charts (Simulation_Figures.cpp).
-    void ShowFigures();
-    void ShowEstimates(const std::vector<MethodFigures>& figures);
-    void ShowIntervals();
-    void ShowTable(const std::vector<MethodFigures>& figures);
     void ShowRunState();
-    void ShowRunCaption();
     void ListTheColours();
+    // The figures of the surveys done so far: the progress, the table, the caption and both
+    // charts (Simulation_Figures.cpp, with the export).
+    void ShowFigures();
+    void ShowTable(const std::vector<MethodFigures>& figures);
+    void ShowRunCaption();
     // A chart's title over the line that names the run, marked when it is a former run's.
     QString ChartTitle(const QString& title) const;
+    // The charts (Simulation_Charts.cpp): empty before any run, then drawn from its surveys.
+    void ClearCharts();
+    void ShowEstimates(std::span<const int32_t> counts);
+    void ShowIntervals(std::span<const int32_t> counts);
 
     QString mapName;
     QString mapPath;  // the file read, the data folder's for the demo map

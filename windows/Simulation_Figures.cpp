@@ -1,24 +1,28 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The simulation window's figures: the table of the methods, the histogram of the estimates over
-// the fluctuation interval, the first intervals, and the caption that names the run they belong to.
+// The simulation window's figures as text: the progress, the table of the methods, the caption
+// that names the run they belong to with the reading of the band, and their export with the
+// charts beside them.
 
 #include "windows/Simulation.h"
 
 #include "core/Errors.h"
 #include "core/Numbers.h"
+#include "core/ResultsCsv.h"
+#include "core/SimulationCsv.h"
+#include "picture/DataFolder.h"
+#include "picture/SavedFile.h"
+#include "ui/FileDialogs.h"
 #include "ui/TextGrid.h"
 
-#include <QAreaSeries>
-#include <QChart>
+#include <QBuffer>
 #include <QChartView>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QProgressBar>
-#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -26,69 +30,6 @@ namespace {
 
 // The mark of figures that belong to a former run, in the caption and the charts' titles.
 const QColor formerRunColour(170, 0, 0);
-// The intervals drawn one above the other: enough to see the misses, few enough to tell apart.
-constexpr int ShownIntervals = 100;
-// About as many bars as the histogram's width shows distinctly.
-constexpr int HistogramBars = 50;
-
-// A share with `decimals` digits after the regional decimal separator, as the table shows it.
-QString FixedText(long double value, int decimals)
-{
-    return QString::number(double(value), 'f', decimals).replace(QLatin1Char('.'), DecimalSeparator());
-}
-
-// Series and axes of the last drawing go: a chart is drawn anew from the surveys done so far.
-void ClearChart(QChart* chart)
-{
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-QValueAxis* AddAxis(QChart* chart, Qt::Alignment side, const QString& title, qreal low, qreal high)
-{
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setRange(low, high);
-    chart->addAxis(axis, side);
-    return axis;
-}
-
-// An axis of shares over at least [low, high], within 0 and 1, its ticks on round values.
-QValueAxis* AddShareAxis(QChart* chart, const QString& title, double low, double high)
-{
-    const ShareAxis round = RoundShareAxis(low, high);
-    QValueAxis* axis = AddAxis(chart, Qt::AlignBottom, title, round.From, round.To);
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0);
-    axis->setTickInterval(round.Step);
-    axis->setLabelFormat(QStringLiteral("%.%1f").arg(round.Decimals));
-    return axis;
-}
-
-void Attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y)
-{
-    chart->addSeries(series);
-    series->attachAxis(x);
-    series->attachAxis(y);
-}
-
-QLineSeries* Segment(QPointF from, QPointF to, const QColor& colour, qreal width, Qt::PenStyle style = Qt::SolidLine)
-{
-    auto* segment = new QLineSeries;
-    segment->append(from);
-    segment->append(to);
-    segment->setPen(QPen(colour, width, style));
-    return segment;
-}
-
-void HideFromLegend(QChart* chart, QAbstractSeries* series)
-{
-    for (QLegendMarker* marker : chart->legend()->markers(series))
-        marker->setVisible(false);
-}
 
 // Whether the box holds `value`, as its parser reads it.
 template <class Parse>
@@ -135,10 +76,7 @@ void TSimulation::ShowFigures()
         for (int row = 1; row <= int(IntervalMethods.size()); ++row)
             for (int column = CoverageColumn; column <= WidthColumn; ++column)
                 GridMethods->SetCell(column, row, QString());
-        ClearChart(ChartEstimates->chart());
-        ClearChart(ChartIntervals->chart());
-        ChartEstimates->chart()->setTitle(QStringLiteral("Estimations de la part"));
-        ChartIntervals->chart()->setTitle(QStringLiteral("Les %1 premiers intervalles").arg(ShownIntervals));
+        ClearCharts();
         return;
     }
     const std::vector<MethodFigures> figures = simulation->Figures();
@@ -146,8 +84,10 @@ void TSimulation::ShowFigures()
     ProgressRun->setRange(0, simulation->Surveys());
     ProgressRun->setValue(figures.front().Surveys);
     ShowTable(figures);
-    ShowEstimates(figures);
-    ShowIntervals();
+    // Both charts from the same surveys: the worker adds more while they are drawn.
+    const std::span<const int32_t> counts = simulation->Counts();
+    ShowEstimates(counts);
+    ShowIntervals(counts);
 }
 
 bool TSimulation::ShownRunMatchesSettings() const
@@ -220,125 +160,28 @@ void TSimulation::ShowTable(const std::vector<MethodFigures>& figures)
     }
 }
 
-void TSimulation::ShowEstimates(const std::vector<MethodFigures>& figures)
+void TSimulation::ButtExporterClick()
 {
-    QChart* chart = ChartEstimates->chart();
-    ClearChart(chart);
-    const std::span<const int32_t> counts = simulation->Counts();
-    const int32_t sampleSize = simulation->SampleSize();
-    const auto n = double(sampleSize);
-    const auto share = double(simulation->TrueShare());
-    const CountRange fluctuation = simulation->Fluctuation();
-
-    // The bars span the counts found and the whole fluctuation interval, each bar a run of
-    // whole counts centred on their shares.
-    int32_t lowest = fluctuation.Lowest;
-    int32_t highest = fluctuation.Highest;
-    int64_t inside = 0;
-    for (int32_t count : counts) {
-        lowest = std::min(lowest, count);
-        highest = std::max(highest, count);
-        inside += count >= fluctuation.Lowest && count <= fluctuation.Highest;
-    }
-    const int32_t barCounts = std::max(1, (highest - lowest + HistogramBars) / HistogramBars);
-    std::vector<int64_t> bars(size_t((highest - lowest) / barCounts + 1), 0);
-    for (int32_t count : counts)
-        ++bars[size_t((count - lowest) / barCounts)];
-    const int64_t tallest = bars.empty() ? 0 : *std::max_element(bars.begin(), bars.end());
-    const double left = (lowest - 0.5) / n;
-    const double right = (lowest + double(bars.size()) * barCounts - 0.5) / n;
-
-    QValueAxis* x = AddShareAxis(chart, QStringLiteral("Part estimée f"), left, right);
-    QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquêtes"), 0,
-                            std::max<double>(4, double(tallest) * 1.05));
-    y->setLabelFormat(QStringLiteral("%.0f"));
-    y->applyNiceNumbers();
-    const double top = y->max();
-
-    // The belt under the bars, as on the chart: where 95 % of the estimates should fall.
-    const double beltLow = (fluctuation.Lowest - 0.5) / n;
-    const double beltHigh = (fluctuation.Highest + 0.5) / n;
-    auto* beltTop = new QLineSeries;
-    beltTop->append(beltLow, top);
-    beltTop->append(beltHigh, top);
-    auto* belt = new QAreaSeries(beltTop);
-    // An area owns no line of its own: this one goes with it.
-    beltTop->setParent(belt);
-    belt->setName(QStringLiteral("Fluctuation à 95 % : %1 à %2")
-                      .arg(FixedText(fluctuation.Lowest / n, 3), FixedText(fluctuation.Highest / n, 3)));
-    belt->setColor(QColor(255, 236, 140));
-    belt->setBorderColor(QColor(220, 180, 0));
-    Attach(chart, belt, x, y);
-
-    auto* outline = new QLineSeries;
-    for (size_t bar = 0; bar < bars.size(); ++bar) {
-        const double from = (lowest + double(bar) * barCounts - 0.5) / n;
-        const double to = from + barCounts / n;
-        outline->append(from, double(bars[bar]));
-        outline->append(to, double(bars[bar]));
-    }
-    auto* histogram = new QAreaSeries(outline);
-    outline->setParent(histogram);
-    histogram->setName(QStringLiteral("Estimations"));
-    histogram->setColor(QColor(70, 110, 200, 200));
-    histogram->setBorderColor(QColor(30, 50, 120));
-    Attach(chart, histogram, x, y);
-
-    QLineSeries* truth = Segment({share, 0}, {share, top}, Qt::red, 2.5);
-    truth->setName(QStringLiteral("Part vraie p"));
-    Attach(chart, truth, x, y);
-
-    const int32_t done = figures.front().Surveys;
-    const QString insideText =
-        done == 0 ? QString()
-                  : QStringLiteral("%1 % des estimations dans l'intervalle de fluctuation (%2 sur %3)")
-                        .arg(FixedText(100.0L * inside / done, 1), IntegerText(inside), IntegerText(done));
-    chart->setTitle(ChartTitle(
-        QStringLiteral("Les %1 estimations de la part, n = %2").arg(IntegerText(done), IntegerText(sampleSize))));
-    LabelInside->setText(insideText);
-    LabelInside->adjustSize();
-}
-
-void TSimulation::ShowIntervals()
-{
-    const std::span<const int32_t> counts = simulation->Counts();
-    const auto shown = int(std::min<size_t>(counts.size(), ShownIntervals));
-    // Past the first hundred surveys the bars no longer change.
-    if (shown == intervalsDrawn)
+    if (!simulation)
+        throw EInvalidOperation(QStringLiteral("Lancez d'abord une simulation : il n'y a rien à exporter."));
+    const std::optional<QString> fileName =
+        AskFileToSave(this, QStringLiteral("Exporter la simulation"),
+                      QDir(FolderToSaveBeside(PictureFilePath(mapName))).filePath(QStringLiteral("simulation.csv")),
+                      QStringLiteral("Tableur CSV (*.csv)"), QStringLiteral("csv"));
+    if (!fileName)
         return;
-    intervalsDrawn = shown;
-    QChart* chart = ChartIntervals->chart();
-    ClearChart(chart);
-    const auto share = double(simulation->TrueShare());
-
-    std::vector<ShareLimits> limits;
-    double lowest = share;
-    double highest = share;
-    for (int survey = 0; survey < shown; ++survey) {
-        limits.push_back(MethodLimits(IntervalMethod::ClopperPearson, counts[size_t(survey)], simulation->SampleSize()));
-        lowest = std::min(lowest, limits.back().Lower);
-        highest = std::max(highest, limits.back().Upper);
+    // The figures as they stand now, the surveys stopped early included.
+    const QString text = SimulationCsv(*simulation, mapName, simulatedColours, names) + QStringLiteral("\r\n")
+                         + EstimatesCsv(*simulation);
+    SaveWholeFile(*fileName, SpreadsheetBytes(text));
+    const QFileInfo csv(*fileName);
+    const QString stem = csv.dir().filePath(csv.completeBaseName());
+    for (const auto& [view, suffix] : {std::pair{ChartEstimates, QStringLiteral("-estimations.png")},
+                                       std::pair{ChartIntervals, QStringLiteral("-intervalles.png")}}) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        view->grab().save(&buffer, "PNG");
+        SaveWholeFile(stem + suffix, png);
     }
-    const double margin = std::max(0.01, (highest - lowest) * 0.05);
-    QValueAxis* x = AddShareAxis(chart, QStringLiteral("Part"), lowest - margin, highest + margin);
-    QValueAxis* y = AddAxis(chart, Qt::AlignLeft, QStringLiteral("Enquête"), 0, ShownIntervals);
-    y->setLabelFormat(QStringLiteral("%.0f"));
-
-    int missing = 0;
-    for (int survey = 0; survey < shown; ++survey) {
-        // Green or red as the table counts it: the exact decision, not the limit drawn.
-        const bool holds = simulation->Holds(IntervalMethod::ClopperPearson, counts[size_t(survey)]);
-        missing += !holds;
-        QLineSeries* bar = Segment({limits[size_t(survey)].Lower, survey + 0.5}, {limits[size_t(survey)].Upper, survey + 0.5},
-                                   holds ? QColor(0, 150, 0) : QColor(220, 0, 0), 1.5);
-        Attach(chart, bar, x, y);
-        HideFromLegend(chart, bar);
-    }
-
-    QLineSeries* truth = Segment({share, 0}, {share, double(ShownIntervals)}, Qt::black, 1.5, Qt::DashLine);
-    truth->setName(QStringLiteral("Part vraie p"));
-    Attach(chart, truth, x, y);
-    chart->setTitle(ChartTitle(shown == 0 ? QStringLiteral("Les %1 premiers intervalles").arg(ShownIntervals)
-                                          : QStringLiteral("%1 intervalles de Clopper-Pearson : %2 contiennent p, %3 non")
-                                                .arg(IntegerText(shown), IntegerText(shown - missing), IntegerText(missing))));
 }
