@@ -7,7 +7,7 @@
 
 #include "core/Errors.h"
 #include "helpers/BmpWriter.h"
-#include "helpers/MapSession.h"
+#include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "picture/TBitmap.h"
 #include "ui/TCanvas.h"

@@ -7,7 +7,7 @@
 
 #include "helpers/BmpWriter.h"
 #include "helpers/BoxRecorder.h"
-#include "helpers/MapSession.h"
+#include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "helpers/FileDialog.h"
 #include "core/SampleGenerator.h"

@@ -8,7 +8,7 @@
 #include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "helpers/BoxRecorder.h"
-#include "helpers/MapSession.h"
+#include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "picture/Magnifier.h"
 #include "windows/Carte2.h"

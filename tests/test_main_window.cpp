@@ -5,7 +5,7 @@
 // ends the program.
 
 #include "BoxRecorder.h"
-#include "MapSession.h"
+#include "MapWindow.h"
 #include "Program.h"
 
 #include "app/WindowSet.h"

@@ -9,7 +9,7 @@
 #include "core/SurveyTally.h"
 #include "helpers/BmpWriter.h"
 #include "helpers/BoxRecorder.h"
-#include "helpers/MapSession.h"
+#include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "ui/WindowFrame.h"
 #include "windows/Carte2.h"

@@ -7,7 +7,7 @@
 #include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "helpers/BoxRecorder.h"
-#include "helpers/MapSession.h"
+#include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "ui/WindowFrame.h"
 #include "windows/Carte2.h"

@@ -8,7 +8,7 @@
 #include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "helpers/BoxRecorder.h"
-#include "helpers/MapSession.h"
+#include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"

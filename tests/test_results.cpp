@@ -6,7 +6,7 @@
 // export to a spreadsheet file.
 
 #include "BoxRecorder.h"
-#include "MapSession.h"
+#include "MapWindow.h"
 #include "Program.h"
 #include "FileDialog.h"
 

@@ -8,7 +8,7 @@
 #include "core/Errors.h"
 #include "helpers/BoxRecorder.h"
 #include "helpers/FileDialog.h"
-#include "helpers/MapSession.h"
+#include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "picture/SavedFile.h"
 #include "windows/Carte2.h"

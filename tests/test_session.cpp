@@ -14,7 +14,7 @@
 #include "helpers/BmpWriter.h"
 #include "helpers/BoxRecorder.h"
 #include "helpers/FileDialog.h"
-#include "helpers/MapSession.h"
+#include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "ui/MapPicture.h"
 #include "ui/TextGrid.h"

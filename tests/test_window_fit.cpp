@@ -14,7 +14,7 @@
 #include "helpers/BoxRecorder.h"
 #include "helpers/Controls.h"
 #include "helpers/FileDialog.h"
-#include "helpers/MapSession.h"
+#include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "picture/Magnifier.h"
 #include "ui/ApplicationFrame.h"

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "MapSession.h"
+#include "MapWindow.h"
 
 #include "core/SurveyTally.h"
 
