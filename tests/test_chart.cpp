@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The fluctuation chart: the exact limits it is drawn from, the chart file as generated, and the
-// chart window that stretches whatever file it finds into its rectangle under the note.
+// The fluctuation chart: the chart file as generated from the exact limits (test_interval checks
+// the limits themselves), and the chart window that stretches whatever file it finds into its
+// rectangle under the note.
 
 #include "BmpWriter.h"
 #include "BoxRecorder.h"
@@ -97,53 +98,12 @@ private slots:
         QFile::remove(folder.filePath(QStringLiteral("Abaque_bon.bmp")));
     }
 
-    void exactLimits_data()
-    {
-        QTest::addColumn<double>("successes");
-        QTest::addColumn<int>("trials");
-        QTest::addColumn<double>("lowerPercent");
-        QTest::addColumn<double>("upperPercent");
-        QTest::newRow("3 of 10, the note's example") << 3.0 << 10 << 6.674 << 65.245;
-        QTest::newRow("50 of 100") << 50.0 << 100 << 39.832 << 60.168;
-        QTest::newRow("none of 10") << 0.0 << 10 << 0.0 << 30.850;
-        QTest::newRow("all of 10") << 10.0 << 10 << 69.150 << 100.0;
-        QTest::newRow("1 of 20") << 1.0 << 20 << 0.127 << 24.873;
-    }
-    void exactLimits()
-    {
-        QFETCH(double, successes);
-        QFETCH(int, trials);
-        QFETCH(double, lowerPercent);
-        QFETCH(double, upperPercent);
-        const std::optional<ShareLimits> limits = ExactLimits95(successes, trials);
-        QVERIFY(limits);
-        QVERIFY2(std::abs(limits->Lower * 100 - lowerPercent) < 0.001, qPrintable(QString::number(limits->Lower * 100, 'f', 4)));
-        QVERIFY2(std::abs(limits->Upper * 100 - upperPercent) < 0.001, qPrintable(QString::number(limits->Upper * 100, 'f', 4)));
-    }
-
-    void noLimitsWithoutASample_data()
-    {
-        QTest::addColumn<double>("successes");
-        QTest::addColumn<int>("trials");
-        QTest::newRow("no trials") << 0.0 << 0;
-        QTest::newRow("negative trials") << 1.0 << -3;
-        QTest::newRow("negative count") << -1.0 << 10;
-        QTest::newRow("over-count") << 10.5 << 10;
-        QTest::newRow("not a number") << std::nan("") << 10;
-    }
-    void noLimitsWithoutASample()
-    {
-        QFETCH(double, successes);
-        QFETCH(int, trials);
-        QVERIFY(!ExactLimits95(successes, trials));
-    }
-
     void generatedChartFollowsTheLimits_data()
     {
         QTest::addColumn<int>("sampleSizeIndex");
         QTest::addColumn<double>("observedPercent");
         QTest::addColumn<bool>("upper");
-        QTest::addColumn<double>("expectedPercent");  // for the whole counts, as in exactLimits
+        QTest::addColumn<double>("expectedPercent");  // for the whole counts, as test_interval has them
         QTest::newRow("n=10 at 30, lower") << 0 << 30.0 << false << 6.674;
         QTest::newRow("n=10 at 30, upper") << 0 << 30.0 << true << 65.245;
         QTest::newRow("n=100 at 50, upper") << 5 << 50.0 << true << 60.168;
