@@ -517,36 +517,6 @@ private slots:
         QCOMPARE(Form3->pos(), QPoint(195, 143));
     }
 
-    void shownWindowMovesOntoTheActiveMonitor_data()
-    {
-        const QRect left(0, 0, 1200, 1000), right(1200, 0, 1200, 1000), below(300, 1000, 800, 600);
-        const QRect explanations(195, 143, 791, 642);
-        QTest::addColumn<QRect>("window");
-        QTest::addColumn<QList<QRect>>("monitors");
-        QTest::addColumn<QRect>("active");
-        QTest::addColumn<QPoint>("place");
-        QTest::newRow("already there") << explanations << QList{left, right} << left << QPoint(195, 143);
-        QTest::newRow("left to right") << explanations << QList{left, right} << right << QPoint(1395, 143);
-        QTest::newRow("right to left") << explanations.translated(1205, 7) << QList{left, right} << left
-                                       << QPoint(200, 150);
-        QTest::newRow("onto a monitor below") << explanations << QList{left, below} << below
-                                              << QPoint(495, 1143);
-        QTest::newRow("corner off every monitor") << QRect(-50, 100, 400, 300) << QList{left, right}
-                                                  << right << QPoint(1150, 100);
-        QTest::newRow("corner off, mostly on the right") << QRect(1000, -50, 1000, 300)
-                                                        << QList{left, right} << left << QPoint(-200, -50);
-        QTest::newRow("on no monitor") << QRect(5000, 5000, 400, 300) << QList{left, right} << right
-                                       << QPoint(5000, 5000);
-    }
-    void shownWindowMovesOntoTheActiveMonitor()
-    {
-        QFETCH(QRect, window);
-        QFETCH(QList<QRect>, monitors);
-        QFETCH(QRect, active);
-        QFETCH(QPoint, place);
-        QCOMPARE(PlaceOnMonitor(window, monitors, active), place);
-    }
-
     void letterFInAnEditBoxIsTyped()
     {
         Page_1->EdNPoints->setFocus();

@@ -1,11 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The rules that fit a window to a monitor smaller than its design: where it goes, which
-// designed pixel a window pixel shows when drawn smaller, and how the map window lays out its
-// map and its panels on a projector, a laptop or a screen at a scale factor of 2.
+// The rules that place a window on a monitor and fit it to one smaller than its design: where it
+// goes, the monitor it comes onto when shown, which designed pixel a window pixel shows when drawn
+// smaller, and how the map window lays out its map and its panels on a projector, a laptop or a
+// screen at a scale factor of 2.
 
 #include "core/ScreenRoom.h"
+#include "ui/ApplicationFrame.h"
 
 #include <QSet>
 #include <QTest>
@@ -17,6 +19,14 @@ namespace {
 const QSize sampling(209, 129), probing(209, 273), session(209, 283), closeButton(145, 25);
 const QRect largestMap(10, 10, 700, 700);
 constexpr int gap = 5;
+
+// A layout from (10, 10) on, shown as the row's columns "shown" and "designed" say.
+TViewScale RowView()
+{
+    QFETCH(int, shown);
+    QFETCH(int, designed);
+    return TViewScale{QPoint(10, 10), shown, designed};
+}
 
 }  // namespace
 
@@ -51,6 +61,38 @@ private slots:
         QCOMPARE(PlaceWithin(window, available), place);
     }
 
+    // A window shown while another is active comes onto the active one's monitor, at the same
+    // place on it as on its own.
+    void shownWindowMovesOntoTheActiveMonitor_data()
+    {
+        const QRect left(0, 0, 1200, 1000), right(1200, 0, 1200, 1000), below(300, 1000, 800, 600);
+        const QRect explanations(195, 143, 791, 642);
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QList<QRect>>("monitors");
+        QTest::addColumn<QRect>("active");
+        QTest::addColumn<QPoint>("place");
+        QTest::newRow("already there") << explanations << QList{left, right} << left << QPoint(195, 143);
+        QTest::newRow("left to right") << explanations << QList{left, right} << right << QPoint(1395, 143);
+        QTest::newRow("right to left") << explanations.translated(1205, 7) << QList{left, right} << left
+                                       << QPoint(200, 150);
+        QTest::newRow("onto a monitor below") << explanations << QList{left, below} << below
+                                              << QPoint(495, 1143);
+        QTest::newRow("corner off every monitor") << QRect(-50, 100, 400, 300) << QList{left, right}
+                                                  << right << QPoint(1150, 100);
+        QTest::newRow("corner off, mostly on the right") << QRect(1000, -50, 1000, 300)
+                                                        << QList{left, right} << left << QPoint(-200, -50);
+        QTest::newRow("on no monitor") << QRect(5000, 5000, 400, 300) << QList{left, right} << right
+                                       << QPoint(5000, 5000);
+    }
+    void shownWindowMovesOntoTheActiveMonitor()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QList<QRect>, monitors);
+        QFETCH(QRect, active);
+        QFETCH(QPoint, place);
+        QCOMPARE(PlaceOnMonitor(window, monitors, active), place);
+    }
+
     void windowPixelShowsOneDesignedPixel_data()
     {
         QTest::addColumn<int>("shown");
@@ -67,12 +109,9 @@ private slots:
     }
     void windowPixelShowsOneDesignedPixel()
     {
-        QFETCH(int, shown);
-        QFETCH(int, designed);
         QFETCH(QPoint, window);
         QFETCH(QPoint, pixel);
-        const TViewScale view{QPoint(10, 10), shown, designed};
-        QCOMPARE(view.DesignedPixelAt(window), pixel);
+        QCOMPARE(RowView().DesignedPixelAt(window), pixel);
     }
 
     // Every window pixel of a map shown smaller shows a pixel of the map, in order, and none of
@@ -109,12 +148,10 @@ private slots:
     }
     void designedLengthsAndAreasAsShown()
     {
-        QFETCH(int, shown);
-        QFETCH(int, designed);
         QFETCH(QRect, area);
         QFETCH(QRect, shownArea);
         QFETCH(QRect, covering);
-        const TViewScale view{QPoint(10, 10), shown, designed};
+        const TViewScale view = RowView();
         QCOMPARE(view.ShownFrom(area), shownArea);
         QCOMPARE(view.Covering(area), covering);
         QVERIFY(view.Covering(area).contains(view.ShownFrom(area)));
