@@ -6,7 +6,6 @@
 // answers Alt+F. What the desktop's accessibility bus itself reports is checked under a real X
 // server by test_classroom_screens.
 
-#include "helpers/BoxRecorder.h"
 #include "helpers/Controls.h"
 #include "helpers/Program.h"
 #include "ui/ApplicationFrame.h"
@@ -34,22 +33,9 @@ QString AccessibleName(QWidget* control)
 
 }  // namespace
 
-class AccessibilityTest : public QObject {
+class AccessibilityTest : public ProgramTest {
     Q_OBJECT
-    BoxRecorder* boxes = nullptr;
-
 private slots:
-    void init()
-    {
-        boxes = new BoxRecorder;
-        StartProgram();
-    }
-    void cleanup()
-    {
-        EndProgram();
-        delete boxes;
-    }
-
     void everyControlIsNamedAndExplained()
     {
         QStringList missing;

@@ -6,7 +6,6 @@
 // rectangle under the note.
 
 #include "BmpWriter.h"
-#include "BoxRecorder.h"
 #include "Program.h"
 
 #include "core/Errors.h"
@@ -81,7 +80,7 @@ void ShowChartWindow()
 
 }  // namespace
 
-class ChartTest : public QObject {
+class ChartTest : public ProgramTest {
     Q_OBJECT
 private slots:
     void init()
@@ -89,11 +88,11 @@ private slots:
         QVERIFY(folder.isValid());
         previousFolder = QDir::currentPath();
         QDir::setCurrent(folder.path());
-        StartProgram();
+        ProgramTest::init();
     }
     void cleanup()
     {
-        EndProgram();
+        ProgramTest::cleanup();
         QDir::setCurrent(previousFolder);
         QFile::remove(folder.filePath(QStringLiteral("Abaque_bon.bmp")));
     }
@@ -195,9 +194,8 @@ private slots:
     {
         QFETCH(QSize, size);
         WriteBmpFile(QStringLiteral("Abaque_bon.bmp"), Quarters(size.width(), size.height()));
-        BoxRecorder boxes;
         ShowChartWindow();
-        QCOMPARE(boxes.Errors, QStringList());
+        QCOMPARE(boxes->Errors, QStringList());
         const QImage window = Grab(Abaque);
         const QColor face = Abaque->palette().color(QPalette::Window);
         // Quarters meet at (455, 430); the rectangle runs from (110, 60) to (799, 799).
@@ -230,17 +228,16 @@ private slots:
 
     void unreadableChartIsReportedOncePerFileAndShowing()
     {
-        BoxRecorder boxes;
         ShowChartWindow();
         const QString missing = ChartFileError();
         QVERIFY(!missing.isEmpty());
-        QCOMPARE(boxes.Errors, QStringList{missing});
+        QCOMPARE(boxes->Errors, QStringList{missing});
         // Each error box closing over the window repaints it: no second box.
         for (int i = 0; i < 5; ++i) {
             Abaque->repaint();
             ProcessEvents();
         }
-        QCOMPARE(boxes.Errors, QStringList{missing});
+        QCOMPARE(boxes->Errors, QStringList{missing});
         const QImage bare = Grab(Abaque);
         QCOMPARE(QColor(bare.pixel(400, 400)), Abaque->palette().color(QPalette::Window));
         QVERIFY(Abaque->ButtFermer->isVisible() && Abaque->Memo1->isVisible());
@@ -254,18 +251,18 @@ private slots:
         Abaque->repaint();
         Abaque->repaint();
         ProcessEvents();
-        QCOMPARE(boxes.Errors, (QStringList{missing, invalid}));
+        QCOMPARE(boxes->Errors, (QStringList{missing, invalid}));
 
         // Shown anew, the window reports the same failure again.
         QTest::mouseClick(Abaque->ButtFermer, Qt::LeftButton);
         QVERIFY(Abaque->isHidden());
         ShowChartWindow();
-        QCOMPARE(boxes.Errors, (QStringList{missing, invalid, invalid}));
+        QCOMPARE(boxes->Errors, (QStringList{missing, invalid, invalid}));
 
         // A good file draws again, silently.
         WriteBmpFile(QStringLiteral("Abaque_bon.bmp"), Plain(qRgb(255, 0, 0)));
         QCOMPARE(QColor(Grab(Abaque).pixel(400, 400)), QColor(255, 0, 0));
-        QCOMPARE(boxes.Errors.size(), 3);
+        QCOMPARE(boxes->Errors.size(), 3);
     }
 
     void noteTellsHowToReadTheChart()
@@ -283,7 +280,6 @@ private slots:
 
     void noteCanBeEdited()
     {
-        BoxRecorder boxes;
         ShowChartWindow();
         Abaque->Memo1->setFocus();
         QTest::keyClick(Abaque->Memo1, Qt::Key_End, Qt::ControlModifier);
@@ -301,7 +297,6 @@ private slots:
     void tabLeavesTheNote()
     {
         QFETCH(bool, backwards);
-        BoxRecorder boxes;
         ShowChartWindow();
         QVERIFY(QTest::qWaitForWindowActive(Abaque));
         Abaque->Memo1->setFocus();

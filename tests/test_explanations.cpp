@@ -4,7 +4,6 @@
 // The explanations window: its fixed text, which can be copied but not changed, and the way to
 // the chart window.
 
-#include "BoxRecorder.h"
 #include "Program.h"
 
 #include "windows/Abaquez.h"
@@ -57,11 +56,9 @@ void ShowExplanations()
 
 }  // namespace
 
-class ExplanationsTest : public QObject {
+class ExplanationsTest : public ProgramTest {
     Q_OBJECT
 private slots:
-    void init() { StartProgram(); }
-    void cleanup() { EndProgram(); }
 
     void textIsShownLetterForLetter()
     {
@@ -199,7 +196,6 @@ private slots:
 
     void voirAbaqueShowsTheChartAgainAfterItsFermer()
     {
-        BoxRecorder boxes;  // the chart file may be missing where the tests run
         ShowExplanations();
         QTest::mouseClick(Form3->ButtVoirAbaque, Qt::LeftButton);
         QVERIFY(QTest::qWaitForWindowExposed(Abaque));

@@ -6,7 +6,6 @@
 // with QT_SCALE_FACTOR as ctest sets it (2 unless told otherwise).
 
 #include "helpers/BmpWriter.h"
-#include "helpers/BoxRecorder.h"
 #include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "helpers/FileDialog.h"
@@ -37,28 +36,18 @@ QImage EveryColumnItsColour(int width, int height)
 
 }  // namespace
 
-class HighDensityTest : public QObject {
+class HighDensityTest : public ProgramTest {
     Q_OBJECT
     QTemporaryDir dir;
-    BoxRecorder* boxes = nullptr;
     qreal ratio = 1;
 
 private slots:
     void init()
     {
-        boxes = new BoxRecorder;
-        StartProgram();
-        SeedGenerator = [] { GeneratorState = 0; };
+        ProgramTest::init();
         ratio = Page_1->devicePixelRatioF();
         QVERIFY2(ratio > 1, "the screen is not a high-density one: QT_SCALE_FACTOR unset?");
     }
-    void cleanup()
-    {
-        EndProgram();
-        delete boxes;
-        SeedGenerator = SeedFromClock;
-    }
-
     void layoutStaysInWindowPixels()
     {
         OpenMap(WriteMap(dir.filePath("a.bmp"), 640, 480));

@@ -4,7 +4,6 @@
 // The main window: its layout, the sample size it takes, the windows it opens, and the ways it
 // ends the program.
 
-#include "BoxRecorder.h"
 #include "MapWindow.h"
 #include "Program.h"
 
@@ -51,15 +50,14 @@ QWidget* MainWindowControl(const QString& name)
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public ProgramTest {
     Q_OBJECT
 private slots:
     void init()
     {
-        StartProgram();
+        ProgramTest::init();
         QVERIFY(QTest::qWaitForWindowActive(Page_1));
     }
-    void cleanup() { EndProgram(); }
 
     void startsWithOnlyTheMainWindowShown()
     {
@@ -353,26 +351,24 @@ private slots:
         QFETCH(int, sampleSize);
         QFETCH(QString, error);
         QFETCH(bool, mapShown);
-        BoxRecorder boxes;
         SurveyTally.SampleSize = 77;
         Page_1->EdNPoints->setText(typed);
         QTest::mouseClick(Page_1->BtnDessine, Qt::LeftButton);
         QCOMPARE(SurveyTally.SampleSize, sampleSize);
-        QCOMPARE(boxes.Errors, error.isEmpty() ? QStringList() : QStringList{error});
-        QVERIFY(boxes.Notices.isEmpty());
+        QCOMPARE(boxes->Errors, error.isEmpty() ? QStringList() : QStringList{error});
+        QVERIFY(boxes->Notices.isEmpty());
         QCOMPARE(Form2->isVisible(), mapShown);
         if (!error.isEmpty())
-            QCOMPARE(boxes.Captions, QStringList{QStringLiteral("Test_main_window")});
+            QCOMPARE(boxes->Captions, QStringList{QStringLiteral("Test_main_window")});
     }
 
     void zeroSampleSizeWarnsOverTheShownMap()
     {
-        BoxRecorder boxes;
         bool mapVisibleBehindNotice = false;
-        boxes.WhileNoticeOpen = [&] { mapVisibleBehindNotice = Form2->isVisible(); };
+        boxes->WhileNoticeOpen = [&] { mapVisibleBehindNotice = Form2->isVisible(); };
         Page_1->EdNPoints->setText(QStringLiteral("0"));
         QTest::mouseClick(Page_1->BtnDessine, Qt::LeftButton);
-        QCOMPARE(boxes.Notices,
+        QCOMPARE(boxes->Notices,
                  QStringList{QStringLiteral("Vous devez entrer le nombre de points d'echantillon !")});
         QVERIFY(mapVisibleBehindNotice);
         QCOMPARE(SurveyTally.SampleSize, 0);
@@ -380,7 +376,6 @@ private slots:
 
     void drawButtonBringsAnOpenMapForward()
     {
-        BoxRecorder boxes;
         Page_1->EdNPoints->setText(QStringLiteral("10"));
         QTest::mouseClick(Page_1->BtnDessine, Qt::LeftButton);
         QVERIFY(QTest::qWaitForWindowActive(Form2));
@@ -394,7 +389,6 @@ private slots:
 
     void otherButtonsOpenTheirWindows()
     {
-        BoxRecorder boxes;
         QTest::mouseClick(Page_1->ButtExplic, Qt::LeftButton);
         QVERIFY(Form3->isVisible());
         QTest::mouseClick(Page_1->Button1, Qt::LeftButton);
@@ -404,7 +398,6 @@ private slots:
 
     void closingASecondaryWindowOnlyHidesIt()
     {
-        BoxRecorder boxes;
         Page_1->EdNPoints->setText(QStringLiteral("10"));
         QTest::mouseClick(Page_1->BtnDessine, Qt::LeftButton);
         Form2->close();
@@ -426,7 +419,6 @@ private slots:
     void everyWayOfClosingEndsTheProgram()
     {
         QFETCH(QString, how);
-        BoxRecorder boxes;
         QTest::mouseClick(Page_1->ButtExplic, Qt::LeftButton);  // another window open meanwhile
         QApplication::setActiveWindow(Page_1);
         QVERIFY(QTest::qWaitForWindowActive(Page_1));
@@ -462,7 +454,6 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(int, key);
-        BoxRecorder boxes;
         const QMap<QString, QWidget*> windows{{"Page_1", Page_1}, {"Form2", Form2}, {"TabRes", TabRes},
                                               {"Form3", Form3}, {"Abaque", Abaque}};
         const auto buttons = windows.value(window)->findChildren<QPushButton*>();
@@ -498,7 +489,6 @@ private slots:
 
     void otherWindowsAreMinimisedAndRestoredWithTheMainWindow()
     {
-        BoxRecorder boxes;
         for (QWidget* window : {static_cast<QWidget*>(Form2), static_cast<QWidget*>(TabRes),
                                 static_cast<QWidget*>(Form3), static_cast<QWidget*>(Abaque)})
             QCOMPARE(window->parentWidget(), Page_1);

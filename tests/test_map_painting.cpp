@@ -5,10 +5,8 @@
 // survey that no repaint can lose, a map file read again only when it changed, and a failing
 // file reported once; a photo drawn turned upright, and a damaged one reported once.
 
-#include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "helpers/BmpWriter.h"
-#include "helpers/BoxRecorder.h"
 #include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "ui/WindowFrame.h"
@@ -30,10 +28,9 @@ constexpr QRgb Green = 0xFF008000;
 
 }  // namespace
 
-class MapPaintingTest : public QObject {
+class MapPaintingTest : public ProgramTest {
     Q_OBJECT
     QTemporaryDir dir;
-    BoxRecorder* boxes = nullptr;
 
     QString MapPath(const QString& name) const { return dir.filePath(name); }
 
@@ -48,19 +45,6 @@ class MapPaintingTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        boxes = new BoxRecorder;
-        StartProgram();
-        SeedGenerator = [] { GeneratorState = 0; };
-    }
-    void cleanup()
-    {
-        EndProgram();
-        delete boxes;
-        SeedGenerator = SeedFromClock;
-    }
-
     void scalesThePicture_data()
     {
         QTest::addColumn<QSize>("picture");
@@ -165,7 +149,7 @@ private slots:
         QCOMPARE(Count(shown, Blue, MapSurface), 0);
         QCOMPARE(SurveyTally.MapWidth, how == "reopen" ? 600 : 525);
 
-        SeedGenerator = [] { GeneratorState = 99; };
+        goState = 99;
         Click(Form2->BtnCalcul);
         shown = Shown(Form2);
         QCOMPARE(Count(shown, Red), Count(Grab(Form2), Red));

@@ -4,9 +4,7 @@
 // Probing land uses: "Sonder", presses on the map's surface with their blue dots and counts,
 // "Autre usage ou Terminer", the enabled state of "Sonder", and bad input in any order.
 
-#include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
-#include "helpers/BoxRecorder.h"
 #include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "ui/WindowFrame.h"
@@ -30,10 +28,9 @@ const QString pressSonder = QStringLiteral("Appuyez sur le bouton \"Sonder\"");
 
 }  // namespace
 
-class MapProbingTest : public QObject {
+class MapProbingTest : public ProgramTest {
     Q_OBJECT
     QTemporaryDir dir;
-    BoxRecorder* boxes = nullptr;
 
     void BeginLandUse(const QString& name)
     {
@@ -44,19 +41,10 @@ class MapProbingTest : public QObject {
 private slots:
     void init()
     {
-        boxes = new BoxRecorder;
-        StartProgram();
-        SeedGenerator = [] { GeneratorState = 0; };
+        ProgramTest::init();
         OpenMap(WriteMap(dir.filePath("map.bmp"), 640, 480), "4");
         Click(Form2->BtnCalcul);
     }
-    void cleanup()
-    {
-        EndProgram();
-        delete boxes;
-        SeedGenerator = SeedFromClock;
-    }
-
     void aPressBeforeSonderOnlyAsksForIt()
     {
         PressOnMap(SamplePointOnWindow(0));
@@ -223,7 +211,7 @@ private slots:
         const std::vector<SurveyMark> before = SurveyTally.Marks();
         const QImage mapBefore = Shown(Form2).copy(MapSurface);
         boxes->Answers = QStringList{answer};
-        SeedGenerator = [] { GeneratorState = 77; };
+        goState = 77;
         Form2->EdGraine->clear();
         Click(Form2->BtnCalcul);
 

@@ -7,7 +7,6 @@
 
 #include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
-#include "helpers/BoxRecorder.h"
 #include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "windows/Carte2.h"
@@ -23,8 +22,6 @@
 
 namespace {
 
-uint32_t startState = 0;
-
 // The state from which the first pass of a press of "Go" draws the map pixel (x, y) on a
 // 600 x 450 map.
 uint32_t StateGiving(int x, int y)
@@ -36,13 +33,11 @@ uint32_t StateGiving(int x, int y)
     }
 }
 
-
 }  // namespace
 
-class MapSamplingTest : public QObject {
+class MapSamplingTest : public ProgramTest {
     Q_OBJECT
     QTemporaryDir dir;
-    BoxRecorder* boxes = nullptr;
 
     void OpenLandscape(const QString& sampleSize)
     {
@@ -50,20 +45,6 @@ class MapSamplingTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        boxes = new BoxRecorder;
-        StartProgram();
-        startState = 0;
-        SeedGenerator = [] { GeneratorState = startState; };
-    }
-    void cleanup()
-    {
-        EndProgram();
-        delete boxes;
-        SeedGenerator = SeedFromClock;
-    }
-
     // From state 0 the passes draw the map pixels (0, 14), (516, 91), (163, 302) and (191, 72):
     // every pass places a point, its disc centred on the pixel and clipped to the map.
     void fourPointsFromStateZero()
@@ -97,7 +78,7 @@ private slots:
     void pointsCoverTheWholeMap()
     {
         OpenLandscape("10000");
-        startState = 20261207;
+        goState = 20261207;
         Form2->TaillePt->setText("1");
         Click(Form2->BtnCalcul);
         QCOMPARE(SurveyTally.Seed, 20261207u);  // the seed "Go" began from is kept
@@ -161,7 +142,7 @@ private slots:
         QFETCH(int, size);
         QFETCH(QRect, firstBox);
         OpenLandscape("1");
-        startState = StateGiving(516, 91);
+        goState = StateGiving(516, 91);
         Form2->TaillePt->setText(typed);
         Click(Form2->BtnCalcul);
         QCOMPARE(SurveyTally.PointSize, size);
@@ -172,7 +153,7 @@ private slots:
     void aPointStopsAtTheMapsEdge()
     {
         OpenLandscape("1");
-        startState = StateGiving(599, 449);
+        goState = StateGiving(599, 449);
         Form2->TaillePt->setText("12");
         Click(Form2->BtnCalcul);
         QCOMPARE(Extent(Shown(Form2), Red), QRect(603, 453, 7, 7));
@@ -297,7 +278,6 @@ private slots:
         Form2->EdLandUse->setText("bois");
         SurveyTally.PointsProbed = 3;
         GeneratorState = 77;
-        startState = 0;
         QElapsedTimer timer;
         timer.start();
         Click(Form2->BtnCalcul);
@@ -329,7 +309,7 @@ private slots:
         QFETCH(QString, error);
         QFETCH(uint, seed);
         OpenLandscape("1");
-        startState = 777;
+        goState = 777;
         GeneratorState = 5;
         SurveyTally.PointsProbed = 3;
         boxes->Answers = QStringList{"Oui"};
@@ -352,7 +332,7 @@ private slots:
         QCOMPARE(Extent(Shown(Form2), Red), QRect(10 + x - 2, 10 + y - 2, 5, 5) & QRect(10, 10, 600, 450));
 
         // Pressed again: a typed seed gives the same points, an empty box new ones.
-        startState = 778;
+        goState = 778;
         Click(Form2->BtnCalcul);
         QCOMPARE(SurveyTally.Seed, typed.isEmpty() ? 778u : seed);
         QCOMPARE(Form2->EdGraineUtilisee->text(), QString::number(SurveyTally.Seed));

@@ -5,14 +5,12 @@
 // when the sample size is missing, the look of its grid, copying, the interval hints and the
 // export to a spreadsheet file.
 
-#include "BoxRecorder.h"
 #include "MapWindow.h"
 #include "Program.h"
 #include "FileDialog.h"
 
 #include "core/Numbers.h"
 #include "core/ResultsCsv.h"
-#include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
@@ -104,15 +102,14 @@ QByteArray FileBytes(const QString& fileName)
 
 }  // namespace
 
-class ResultsTest : public QObject {
+class ResultsTest : public ProgramTest {
     Q_OBJECT
 private slots:
     void init()
     {
-        StartProgram();
+        ProgramTest::init();
         SetDecimalSeparator(QLatin1Char(','));
     }
-    void cleanup() { EndProgram(); }
 
     void fillsTheTableFromTheTally_data()
     {
@@ -151,11 +148,10 @@ private slots:
         QFETCH(QList<Use>, uses);
         QFETCH(int, pointsProbed);
         QFETCH(QStringList, table);
-        BoxRecorder boxes;
         SetSurvey(sampleSize, uses, pointsProbed);
         PressResults();
         QVERIFY(TabRes->isVisible());
-        QCOMPARE(boxes.Errors, QStringList());
+        QCOMPARE(boxes->Errors, QStringList());
         QCOMPARE(ShownRows(), table);
     }
 
@@ -289,10 +285,9 @@ private slots:
         QFETCH(int, pointsProbed);
         QFETCH(QString, error);
         QFETCH(QStringList, table);
-        BoxRecorder boxes;
         SetSurvey(0, uses, pointsProbed);
         PressResults();
-        QCOMPARE(boxes.Errors, QStringList{error});
+        QCOMPARE(boxes->Errors, QStringList{error});
         QVERIFY(TabRes->isVisible());
         QCOMPARE(ShownRows(), table);
         QCOMPARE(SurveyTally.SampleSize, 0);
@@ -520,15 +515,12 @@ private slots:
         QFETCH(bool, byKey);
         QFETCH(QString, typed);
         QFETCH(QString, written);
-        BoxRecorder boxes;
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString map = WriteMap(dir.filePath("ville.bmp"), 40, 30);
-        const std::function<void()> seedFromClock = SeedGenerator;
-        SeedGenerator = [] { GeneratorState = 4242; };
+        goState = 4242;
         OpenMap(map, QStringLiteral("10"));
         Click(Form2->BtnCalcul);
-        SeedGenerator = seedFromClock;
         SetSurvey(10, {{"Rues", 3}}, 3);
         PressResults();
         QVERIFY(QTest::qWaitForWindowActive(TabRes));
@@ -540,7 +532,7 @@ private slots:
             else
                 Click(TabRes->BtnExporter);
         });
-        QCOMPARE(boxes.Errors, QStringList());
+        QCOMPARE(boxes->Errors, QStringList());
         QCOMPARE(offer.Title, QStringLiteral("Exporter les résultats"));
         QCOMPARE(offer.Filters, QStringList{"Tableur CSV (*.csv)"});
         QCOMPARE(offer.File, dir.filePath("resultats.csv"));
@@ -563,7 +555,6 @@ private slots:
     // does not exist fails, and the error box names the file and the system's reason.
     void exportIntoAMissingFolderSaysSo()
     {
-        BoxRecorder boxes;
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         SetSurvey(10, {{"Rues", 3}}, 3);
@@ -575,7 +566,7 @@ private slots:
         QCOMPARE(offer.File, QDir::home().filePath("resultats.csv"));
 
         const QString named = QDir::home().filePath(missingFolder + QStringLiteral("/resultats.csv"));
-        QCOMPARE(boxes.Errors, QStringList{QStringLiteral("Impossible d'écrire le fichier \"%1\". Aucun fichier ou dossier.")
+        QCOMPARE(boxes->Errors, QStringList{QStringLiteral("Impossible d'écrire le fichier \"%1\". Aucun fichier ou dossier.")
                                                .arg(named)});
         QVERIFY(!QDir::home().exists(missingFolder));
         QVERIFY(TabRes->isVisible());

@@ -7,12 +7,10 @@
 // survey's legend under it; refused before the map is drawn, a failed write said in French.
 
 #include "app/WindowSet.h"
-#include "core/SampleGenerator.h"
 #include "core/SurveyJournal.h"
 #include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
 #include "helpers/BmpWriter.h"
-#include "helpers/BoxRecorder.h"
 #include "helpers/FileDialog.h"
 #include "helpers/MapWindow.h"
 #include "helpers/Program.h"
@@ -119,10 +117,9 @@ QString SurveyInProgress(const QString& folder)
 
 }  // namespace
 
-class SessionTest : public QObject {
+class SessionTest : public ProgramTest {
     Q_OBJECT
     QTemporaryDir dir;
-    BoxRecorder* boxes = nullptr;
 
     // A folder of its own for each row.
     QDir Folder()
@@ -132,18 +129,6 @@ class SessionTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        boxes = new BoxRecorder;
-        StartProgram();
-    }
-    void cleanup()
-    {
-        EndProgram();
-        delete boxes;
-        SeedGenerator = SeedFromClock;
-    }
-
     // Saved (Ctrl+S), replaced by another draw, opened again: the same pixels, the same results,
     // and undo goes on where it was.
     void aSessionComesBackAsSaved()
@@ -417,7 +402,6 @@ private slots:
         QFETCH(QString, leave);
         QFETCH(QString, answer);
         QFETCH(bool, asked);
-        SeedGenerator = [] { GeneratorState = 0; };
         const QString map = WriteMap(dir.filePath("invite.bmp"), 200, 200);
         OpenMap(map, "3");
         Click(Form2->BtnCalcul);
@@ -492,7 +476,7 @@ private slots:
         QFETCH(QSize, mapSize);
         QFETCH(QString, typed);
         const QDir folder = Folder();
-        SeedGenerator = [] { GeneratorState = 4242; };
+        goState = 4242;
         const QString map = WritePatternMap(folder.filePath("plan.bmp"), picture);
         OpenMap(map);
         if (drawn)

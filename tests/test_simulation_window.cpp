@@ -4,7 +4,6 @@
 // The simulation window: the map's colours with their true shares, the engine's surveys from the
 // same seed, a run stopped at once, the refusals, the export, and "Simuler…" opening it.
 
-#include "BoxRecorder.h"
 #include "BmpWriter.h"
 #include "FileDialog.h"
 #include "Program.h"
@@ -91,17 +90,14 @@ QString ChartTitle(int chart)
 
 }  // namespace
 
-class SimulationWindowTest : public QObject {
+class SimulationWindowTest : public ProgramTest {
     Q_OBJECT
 private slots:
-    void init() { StartProgram(); }
-    void cleanup() { EndProgram(); }
 
     // Run after run in the same window; an empty seed box shows the seed the clock gave. The last
     // run is exported: its estimates, its table and both charts.
     void theSameSeedGivesTheEnginesSurveysAndTheirExport()
     {
-        BoxRecorder boxes;
         QTemporaryDir folder;
         TBitmap map;
         map.LoadPictureFile(OpenWithSimuler(folder, ThreeColourMap()));
@@ -132,7 +128,7 @@ private slots:
         }
         const QString csv = folder.filePath(QStringLiteral("essai.csv"));
         ChooseFile(csv, [] { QTest::mouseClick(Simulation->ButtExporter, Qt::LeftButton); });
-        QVERIFY2(boxes.Errors.isEmpty(), qPrintable(boxes.Errors.join('\n')));
+        QVERIFY2(boxes->Errors.isEmpty(), qPrintable(boxes->Errors.join('\n')));
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
@@ -198,19 +194,18 @@ private slots:
     // start nothing.
     void refusals()
     {
-        BoxRecorder boxes;
         QTemporaryDir folder;
         OpenWithSimuler(folder, ThreeColourMap());
-        QVERIFY(boxes.Errors.isEmpty());
+        QVERIFY(boxes->Errors.isEmpty());
         const QString sizes = "Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !";
         const QString surveys = "Vous devez entrer un nombre d'enquêtes compris entre 1 et 100000 !";
         const struct { QList<int> picked; QString n, k, message; } cases[] = {
             {{0}, "10001", "1000", sizes}, {{0}, "100", "0", surveys},
             {{}, "100", "1000", "Choisissez au moins une couleur de la carte comme usage du sol !"}};
         for (const auto& c : cases) {
-            boxes.Clear();
+            boxes->Clear();
             Launch(c.picked, c.n, c.k);
-            QCOMPARE(boxes.Errors, QStringList{c.message});
+            QCOMPARE(boxes->Errors, QStringList{c.message});
             QVERIFY(!Simulation->Running());
             QVERIFY(!Simulation->ShownSimulation());
         }
@@ -245,13 +240,12 @@ private slots:
         QFETCH(QByteArray, legend);
         QFETCH(QStringList, listed);
         QFETCH(QStringList, notices);
-        BoxRecorder boxes;
         QTemporaryDir folder;
         Page_1->EdNPoints->setText(typed);
         if (shown.isEmpty()) {
             OpenWithSimuler(folder, MapOfColours(65));
-            QCOMPARE(boxes.Errors.size(), 1);
-            QVERIFY2(boxes.Errors[0].contains("plus de 64 couleurs"), qPrintable(boxes.Errors[0]));
+            QCOMPARE(boxes->Errors.size(), 1);
+            QVERIFY2(boxes->Errors[0].contains("plus de 64 couleurs"), qPrintable(boxes->Errors[0]));
             QVERIFY(Simulation->isHidden());
             return;
         }
@@ -262,7 +256,7 @@ private slots:
         }
         OpenWithSimuler(folder, ThreeColourMap(), "occupation.bmp");
         QVERIFY(QTest::qWaitForWindowExposed(Simulation));
-        QCOMPARE(boxes.Notices, notices);
+        QCOMPARE(boxes->Notices, notices);
         QCOMPARE(Simulation->LabelMap->text(), QStringLiteral("Carte : occupation.bmp"));
         QCOMPARE(Simulation->EdN->text(), shown);
         QCOMPARE(Simulation->EdK->text(), QStringLiteral("1000"));
@@ -287,7 +281,6 @@ private slots:
     // another picture.
     void aFinishedRunStaysUntilTheMapChanges()
     {
-        BoxRecorder boxes;
         QTemporaryDir folder;
         const QString map = OpenWithSimuler(folder, ThreeColourMap());
         Pick({1});
@@ -326,7 +319,7 @@ private slots:
         QTest::mouseClick(Form3->ButtSimuler, Qt::LeftButton);
         QVERIFY(!Simulation->ShownSimulation());
         QVERIFY(Simulation->LabelRun->text().isEmpty());
-        QVERIFY2(boxes.Errors.isEmpty(), qPrintable(boxes.Errors.join('\n')));
+        QVERIFY2(boxes->Errors.isEmpty(), qPrintable(boxes->Errors.join('\n')));
     }
 
     // The caption and both charts name the run's colours and p; another setting marks them as a

@@ -8,10 +8,8 @@
 // export follow. Runs on five headless monitors side by side, the large one first (ctest sets
 // them: tests/screens/classroom.json).
 
-#include "core/SampleGenerator.h"
 #include "core/ScreenRoom.h"
 #include "core/SurveyTally.h"
-#include "helpers/BoxRecorder.h"
 #include "helpers/Controls.h"
 #include "helpers/FileDialog.h"
 #include "helpers/MapWindow.h"
@@ -105,29 +103,20 @@ void Draw(const QString& seed)
 
 }  // namespace
 
-class WindowFitTest : public QObject {
+class WindowFitTest : public ProgramTest {
     Q_OBJECT
     QTemporaryDir dir;
-    BoxRecorder* boxes = nullptr;
     // Where each window's controls lie as the constructors placed them.
     QHash<const QWidget*, QRect> designed;
 
 private slots:
     void init()
     {
-        boxes = new BoxRecorder;
-        StartProgram();
+        ProgramTest::init();
         for (const QWidget* window : ProgramWindows())
             for (const QWidget* control : Controls(window))
                 designed[control] = OnWindow(control);
     }
-    void cleanup()
-    {
-        EndProgram();
-        delete boxes;
-        SeedGenerator = SeedFromClock;
-    }
-
     void everyControlWithinReach_data()
     {
         QTest::addColumn<QString>("monitor");

@@ -5,6 +5,7 @@
 
 #include "app/Application.h"
 #include "app/WindowSet.h"
+#include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "ui/ApplicationFrame.h"
 #include "ui/Boxes.h"
@@ -118,4 +119,19 @@ QImage Shown(QWidget* window)
     QImage shown = store->convertToFormat(QImage::Format_RGB32);
     shown.setDevicePixelRatio(1);
     return shown;
+}
+
+void ProgramTest::init()
+{
+    boxes = std::make_unique<BoxRecorder>();  // before the start, which keeps it
+    StartProgram();
+    goState = 0;
+    SeedGenerator = [this] { GeneratorState = goState; };
+}
+
+void ProgramTest::cleanup()
+{
+    EndProgram();
+    boxes.reset();
+    SeedGenerator = SeedFromClock;
 }
