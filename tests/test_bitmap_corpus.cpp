@@ -7,46 +7,23 @@
 // whole and cut, must get the verdict they stand for.
 
 #include "core/Errors.h"
+#include "helpers/Files.h"
 #include "picture/BmpReader.h"
 #include "picture/PictureStructure.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFileInfo>
 #include <QTest>
-
-namespace {
-
-const QDir Corpus(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../fuzz/corpus")));
-const QDir StructureCorpus(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../fuzz/corpus-structure")));
-
-QByteArray Content(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-}  // namespace
 
 class BitmapCorpusTest : public QObject {
     Q_OBJECT
 private slots:
-    void corpusIsThere()
-    {
-        QVERIFY2(Corpus.entryList(QDir::Files).size() >= 10, qPrintable(Corpus.path()));
-    }
-
-    void everyInputEndsInAPictureOrAKnownError_data()
-    {
-        QTest::addColumn<QString>("path");
-        for (const QString& name : Corpus.entryList(QDir::Files, QDir::Name))
-            QTest::newRow(qPrintable(name)) << Corpus.filePath(name);
-    }
+    void everyInputEndsInAPictureOrAKnownError_data() { AddCorpusRows(Corpus("corpus")); }
     void everyInputEndsInAPictureOrAKnownError()
     {
         QFETCH(QString, path);
         QBuffer buffer;
-        buffer.setData(Content(path));
+        buffer.setData(FileBytes(path));
         buffer.open(QIODevice::ReadOnly);
         static const QStringList known{QStringLiteral("Erreur de lecture du flux"),
                                        QStringLiteral("Image bitmap incorrecte"),
@@ -63,18 +40,11 @@ private slots:
     }
 
     // The first byte chooses the format, as in the fuzz target.
-    void everyStructureInputGetsItsVerdict_data()
-    {
-        QTest::addColumn<QString>("path");
-        const QStringList names = StructureCorpus.entryList(QDir::Files, QDir::Name);
-        QVERIFY2(names.size() >= 10, qPrintable(StructureCorpus.path()));
-        for (const QString& name : names)
-            QTest::newRow(qPrintable(name)) << StructureCorpus.filePath(name);
-    }
+    void everyStructureInputGetsItsVerdict_data() { AddCorpusRows(Corpus("corpus-structure")); }
     void everyStructureInputGetsItsVerdict()
     {
         QFETCH(QString, path);
-        const QByteArray bytes = Content(path);
+        const QByteArray bytes = FileBytes(path);
         QVERIFY(!bytes.isEmpty());
         static const QByteArray formats[] = {"jpeg", "png", "gif", "tiff", "webp"};
         QBuffer buffer;

@@ -6,6 +6,7 @@
 
 #include "core/Errors.h"
 #include "helpers/BmpWriter.h"
+#include "helpers/Files.h"
 #include "picture/PictureFile.h"
 #include "picture/TBitmap.h"
 
@@ -284,10 +285,7 @@ private slots:
     void fileIsClosedAndUnlockedOnEveryPath()
     {
         QFETCH(QByteArray, content);
-        QFile file(QStringLiteral("carte.bmp"));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-        file.close();
+        WriteFile(QStringLiteral("carte.bmp"), content);
         const int before = QDir(QStringLiteral("/proc/self/fd")).count();
         try {
             TBitmap bitmap;
@@ -324,10 +322,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, failure);
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        WriteFile(name, content);
         TBitmap bitmap;
         try {
             bitmap.LoadPictureFile(name);
@@ -359,10 +354,7 @@ private slots:
     void fileAndMemoryGiveTheSamePicture()
     {
         QFETCH(QByteArray, content);
-        QFile file(QStringLiteral("haute.bmp"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        WriteFile(QStringLiteral("haute.bmp"), content);
         TBitmap fromFile;
         fromFile.LoadPictureFile(QStringLiteral("haute.bmp"));
         QBuffer buffer;
@@ -377,10 +369,8 @@ private slots:
     void unbufferedFileIsReadFromItsPosition()
     {
         const QByteArray picture = WriteBmp(LayoutFor(SmallMap(), 24));
+        WriteFile(QStringLiteral("paquet.bin"), QByteArray(100, 'x') + picture);
         QFile file(QStringLiteral("paquet.bin"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(100, 'x') + picture);
-        file.close();
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
         QVERIFY(file.seek(100));
         TBitmap bitmap;

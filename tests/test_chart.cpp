@@ -6,6 +6,7 @@
 // rectangle under the note.
 
 #include "BmpWriter.h"
+#include "Files.h"
 #include "Program.h"
 
 #include "core/Errors.h"
@@ -243,10 +244,7 @@ private slots:
         QVERIFY(Abaque->ButtFermer->isVisible() && Abaque->Memo1->isVisible());
 
         // A changed file is read again, and its own failure reported once.
-        QFile bad(QStringLiteral("Abaque_bon.bmp"));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("GIF89a, pas une image bitmap");
-        bad.close();
+        WriteFile(QStringLiteral("Abaque_bon.bmp"), "GIF89a, pas une image bitmap");
         const QString invalid = ChartFileError();
         Abaque->repaint();
         Abaque->repaint();

@@ -21,6 +21,7 @@
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include "helpers/Files.h"
 #include "helpers/XTools.h"
 
 #include <QTest>
@@ -460,10 +461,8 @@ private slots:
         QString output;
         QVERIFY2(Run("update-mime-database", {Installed("share/mime")}, &output) == 0, qPrintable(output));
         QTemporaryDir folder;
-        QFile file(folder.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
-        QCOMPARE(Run("gio", {"info", "--attributes=standard::content-type", file.fileName()}, &output, QString(),
+        WriteFile(folder.filePath(name), content);
+        QCOMPARE(Run("gio", {"info", "--attributes=standard::content-type", folder.filePath(name)}, &output, QString(),
                      DesktopEnvironment(folder.filePath("user"))),
                  0);
         QCOMPARE(output.contains("standard::content-type: application/x-sondelio\n"), isSession);

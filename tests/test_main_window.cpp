@@ -4,6 +4,7 @@
 // The main window: its layout, the sample size it takes, the windows it opens, and the ways it
 // ends the program.
 
+#include "Files.h"
 #include "MapWindow.h"
 #include "Program.h"
 
@@ -212,10 +213,7 @@ private slots:
         const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
         if (picturesFolder)
             QVERIFY(QDir(dir.path()).mkdir("Images"));
-        QFile userFolders(dir.filePath("user-dirs.dirs"));
-        QVERIFY(userFolders.open(QIODevice::WriteOnly));
-        userFolders.write("XDG_PICTURES_DIR=\"" + QFile::encodeName(dir.filePath("Images")) + "\"\n");
-        userFolders.close();
+        WriteFile(dir.filePath("user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + QFile::encodeName(dir.filePath("Images")) + "\"\n");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
 
         QString title, folder;

@@ -7,6 +7,7 @@
 
 #include "core/Errors.h"
 #include "helpers/BmpWriter.h"
+#include "helpers/Files.h"
 #include "helpers/MeasuredRead.h"
 #include "picture/TBitmap.h"
 
@@ -164,13 +165,6 @@ bool Near(const QColor& seen, const QColor& wanted)
 {
     return std::abs(seen.red() - wanted.red()) <= 24 && std::abs(seen.green() - wanted.green()) <= 24 &&
            std::abs(seen.blue() - wanted.blue()) <= 24;
-}
-
-void WriteFile(const QString& name, const QByteArray& content)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
 }
 
 }  // namespace

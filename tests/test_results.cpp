@@ -5,6 +5,7 @@
 // when the sample size is missing, the look of its grid, copying, the interval hints and the
 // export to a spreadsheet file.
 
+#include "Files.h"
 #include "MapWindow.h"
 #include "Program.h"
 #include "FileDialog.h"
@@ -92,12 +93,6 @@ QPoint BodyCellCentre(int column, int row)
 bool IsDark(QRgb pixel)
 {
     return qGray(pixel) < 100;
-}
-
-QByteArray FileBytes(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "core/SurveyTally.h"
 #include "helpers/BmpWriter.h"
 #include "helpers/FileDialog.h"
+#include "helpers/Files.h"
 #include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "ui/MapPicture.h"
@@ -331,15 +332,10 @@ private slots:
         const QString beside = QFileInfo(file).dir().filePath("carte.bmp");
         QDir().mkpath(QFileInfo(file).path());
         Save(file);
-        QFile session(file);
-        QVERIFY(session.open(QIODevice::ReadWrite));
-        QByteArray bytes = session.readAll();
         if (fault == "text")
-            bytes = "Bonjour";
+            WriteFile(file, "Bonjour");
         if (fault == "size")
-            bytes.replace("\"largeur\":600", "\"largeur\":1200").replace("\"hauteur\":400", "\"hauteur\":800");
-        QVERIFY(session.resize(0) && session.seek(0) && session.write(bytes) == bytes.size());
-        session.close();
+            WriteFile(file, FileBytes(file).replace("\"largeur\":600", "\"largeur\":1200").replace("\"hauteur\":400", "\"hauteur\":800"));
 
         // Another survey in progress, which the refusal must leave alone.
         boxes->Answers = QStringList{"Oui"};

@@ -13,6 +13,7 @@
 #include "core/SimulationCharts.h"
 #include "core/SimulationCsv.h"
 #include "helpers/BmpWriter.h"
+#include "helpers/Files.h"
 #include "picture/MapPixels.h"
 #include "picture/TBitmap.h"
 
@@ -176,9 +177,7 @@ private slots:
         SetDecimalSeparator(QLatin1Char('.'));
         mapFile = folder.filePath("carte.bmp");
         WriteBmpFile(mapFile, MapWithShare(37));
-        QFile legend(folder.filePath("carte-legende.csv"));
-        QVERIFY(legend.open(QIODevice::WriteOnly));
-        legend.write("Couleur;Usage du sol\r\n123456;rues\r\n");
+        WriteFile(folder.filePath("carte-legende.csv"), "Couleur;Usage du sol\r\n123456;rues\r\n");
     }
 
     void censusCountsEachColourExactly_data()

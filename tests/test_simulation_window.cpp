@@ -6,6 +6,7 @@
 
 #include "BmpWriter.h"
 #include "FileDialog.h"
+#include "Files.h"
 #include "Program.h"
 
 #include "core/Numbers.h"
@@ -129,9 +130,7 @@ private slots:
         const QString csv = folder.filePath(QStringLiteral("essai.csv"));
         ChooseFile(csv, [] { QTest::mouseClick(Simulation->ButtExporter, Qt::LeftButton); });
         QVERIFY2(boxes->Errors.isEmpty(), qPrintable(boxes->Errors.join('\n')));
-        QFile file(csv);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = FileBytes(csv);
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
         const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
         QVERIFY(lines.contains(QStringLiteral("Graine;99")));
@@ -249,11 +248,8 @@ private slots:
             QVERIFY(Simulation->isHidden());
             return;
         }
-        if (!legend.isEmpty()) {
-            QFile file(folder.filePath("occupation-legende.csv"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(legend);
-        }
+        if (!legend.isEmpty())
+            WriteFile(folder.filePath("occupation-legende.csv"), legend);
         OpenWithSimuler(folder, ThreeColourMap(), "occupation.bmp");
         QVERIFY(QTest::qWaitForWindowExposed(Simulation));
         QCOMPARE(boxes->Notices, notices);
@@ -348,10 +344,7 @@ private slots:
         QFETCH(QString, seed);
         QFETCH(bool, current);
         QTemporaryDir folder;
-        QFile legend(folder.filePath("carte-legende.csv"));
-        QVERIFY(legend.open(QIODevice::WriteOnly));
-        legend.write("0000FF;eau <profonde>\n");
-        legend.close();
+        WriteFile(folder.filePath("carte-legende.csv"), "0000FF;eau <profonde>\n");
         OpenWithSimuler(folder, ThreeColourMap());
         Launch({2}, "10", "50", "3");
         QVERIFY(WaitForTheRunToEnd());

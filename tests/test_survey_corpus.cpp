@@ -8,14 +8,12 @@
 
 #include "core/Errors.h"
 #include "core/SurveyFile.h"
+#include "helpers/Files.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
 namespace {
-
-const QDir Corpus(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../fuzz/corpus-survey")));
 
 bool IsRefusal(const QString& message)
 {
@@ -29,25 +27,13 @@ bool IsRefusal(const QString& message)
 class SurveyCorpusTest : public QObject {
     Q_OBJECT
 private slots:
-    void corpusIsThere()
-    {
-        QVERIFY2(Corpus.entryList(QDir::Files).size() >= 10, qPrintable(Corpus.path()));
-    }
-
-    void everyInputEndsInASurveyOrARefusal_data()
-    {
-        QTest::addColumn<QString>("path");
-        for (const QString& name : Corpus.entryList(QDir::Files, QDir::Name))
-            QTest::newRow(qPrintable(name)) << Corpus.filePath(name);
-    }
+    void everyInputEndsInASurveyOrARefusal_data() { AddCorpusRows(Corpus("corpus-survey")); }
     void everyInputEndsInASurveyOrARefusal()
     {
         QFETCH(QString, path);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
         const QString name = QFileInfo(path).fileName();
         try {
-            const SurveyFileContent read = ReadSurveyFile(file.readAll());
+            const SurveyFileContent read = ReadSurveyFile(FileBytes(path));
             QVERIFY2(!name.startsWith(QStringLiteral("edge-bad-")), "a hostile file was taken");
             const QByteArray written = WriteSurveyFile(read.Tally, read.MapFile, read.MapSha256);
             const SurveyFileContent again = ReadSurveyFile(written);

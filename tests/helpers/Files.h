@@ -1,0 +1,20 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+// Files as the tests write and read them whole, and the fuzz corpora kept in the source tree.
+
+#include <QByteArray>
+#include <QDir>
+#include <QString>
+
+// Writes `bytes` as the whole file at `path`, replacing what was there; fails the test otherwise.
+void WriteFile(const QString& path, const QByteArray& bytes);
+// The whole content of a file; empty when it cannot be read.
+QByteArray FileBytes(const QString& path);
+
+// A fuzz target's corpus, fuzz/<name> in the source tree.
+QDir Corpus(const QString& name);
+// One row for each file of the corpus, its path in the column "path"; fails the test unless the
+// corpus holds ten files at least.
+void AddCorpusRows(const QDir& corpus);
