@@ -131,7 +131,7 @@ class ClassroomScreensTest : public QObject {
     {
         Window found;
         const auto shows = [&] {
-            if (VisibleWindowTitled(desktop->Environment, title, patience).isEmpty())
+            if (desktop->WindowTitled(title).isEmpty())
                 return false;
             for (const Window& window : Windows())
                 if (window.Name == title && !window.Controls.isEmpty())
@@ -145,7 +145,7 @@ class ClassroomScreensTest : public QObject {
 
     void AwaitGone(const QString& title)
     {
-        QTRY_VERIFY_WITH_TIMEOUT(VisibleWindowTitled(desktop->Environment, title, patience).isEmpty(), patience);
+        QTRY_VERIFY_WITH_TIMEOUT(desktop->WindowTitled(title).isEmpty(), patience);
     }
 
     void ClickOn(const Control& control)
@@ -198,7 +198,7 @@ private slots:
         const QString missing =
             MissingTool({"Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "dbus-daemon", "dbus-send"});
         if (!missing.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(missing)));
+            QSKIP(qPrintable(missing));
         if (!QFileInfo::exists("/usr/libexec/at-spi-bus-launcher"))
             QSKIP("the accessibility bus (at-spi2-core) is not installed (./test.sh installs it)");
         python = PythonWithAtspi();
@@ -244,9 +244,7 @@ private slots:
         program.start(SONDELIO_PROGRAM, {"rizo0346.bmp"});
         // Start-up on a busy machine, beside the other tests, takes its time.
         QString mainId;
-        QVERIFY2(QTest::qWaitFor([&] { return !(mainId = VisibleWindowTitled(desktop->Environment, "rizo0346.bmp",
-                                                                             patience)).isEmpty(); },
-                                 12 * patience),
+        QVERIFY2(QTest::qWaitFor([&] { return !(mainId = desktop->WindowTitled("rizo0346.bmp")).isEmpty(); }, 12 * patience),
                  qPrintable("no main window: " + QString::fromLocal8Bit(program.readAll())));
         const Window main = Awaited("rizo0346.bmp");
         QVERIFY(!main.Extents.isEmpty());

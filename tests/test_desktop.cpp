@@ -37,7 +37,7 @@ class DesktopTest : public QObject {
 
     QString Run(const QString& tool, const QStringList& arguments) { return desktop.Run(tool, arguments); }
 
-    QString WindowTitled(const QString& title) { return VisibleWindowTitled(desktop.Environment, title, patience); }
+    QString WindowTitled(const QString& title) { return desktop.WindowTitled(title); }
 
     QString Property(const QString& window, const QString& name)
     {
@@ -51,12 +51,7 @@ class DesktopTest : public QObject {
 
     QRect ClientArea(const QString& window) { return ::ClientArea(desktop.Environment, window, patience); }
 
-    void ClickAt(const QString& window, QPoint client)
-    {
-        const QPoint at = ClientArea(window).topLeft() + client;
-        Run("xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()),
-                        "click", "1"});
-    }
+    void ClickAt(const QString& window, QPoint client) { desktop.ClickAt(window, client); }
 
     void Activate(const QString& window)
     {
@@ -81,7 +76,7 @@ private slots:
     {
         const QString missing = MissingTool({"Xvfb", "openbox", "xrandr", "xdotool", "xprop", "xwininfo", "wmctrl"});
         if (!missing.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("%1 is not installed (./test.sh installs it)").arg(missing)));
+            QSKIP(qPrintable(missing));
         if (const QString failure = desktop.StartServer("2400x1000"); !failure.isEmpty())
             QSKIP(qPrintable(failure));
 

@@ -74,15 +74,6 @@ int Run(const QString& program, const QStringList& arguments, QString* output = 
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-// Why a test that needs these tools cannot run here, or nothing.
-QString MissingTool(std::initializer_list<const char*> tools)
-{
-    for (const char* tool : tools)
-        if (QStandardPaths::findExecutable(tool).isEmpty())
-            return QStringLiteral("%1 is not installed (./test.sh installs it)").arg(tool);
-    return QString();
-}
-
 // How far two pictures of one size lie apart: the mean difference of their colour channels,
 // from 0 (the same) to 255, each drawn on white as the desktop's panels mostly are.
 double MeanDifference(const QImage& a, const QImage& b)
@@ -125,57 +116,18 @@ const QPoint drawButton(236, 300);        // "3)- Cliquez pour dessiner la carte
 const QPoint explanationsButton(348, 388);
 const QPoint seeChartButton(208, 588);    // "Voir Abaque", in the explanations window
 
-// An X server of the test's own, without a window manager: windows land where the program puts
-// them, and xdotool presses their controls as a user does.
-class TestDisplay {
-public:
-    ~TestDisplay()
-    {
-        server.terminate();
-        if (!server.waitForFinished(patience))
-            server.kill();
-    }
-
-    bool Start()
-    {
-        server.start("Xvfb", {"-screen", "0", "1400x1000x24", "-nolisten", "tcp", "-displayfd", "1"});
-        if (!server.waitForReadyRead(patience))
-            return false;
-        environment.insert("DISPLAY", ":" + QString::fromLatin1(server.readLine().trimmed()));
-        return true;
-    }
-
-    QProcessEnvironment ProgramEnvironment() const
-    {
-        QProcessEnvironment programEnvironment = environment;
-        programEnvironment.insert("QT_QPA_PLATFORM", "xcb");
-        // No session bus on this display: without an address, the first program started on it
-        // may launch one through the X server and wait for it.
-        programEnvironment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/sondelio-test-bus");
-        return programEnvironment;
-    }
-
-    QString Run(const QString& tool, const QStringList& arguments)
-    {
-        return RunXTool(environment, tool, arguments, patience);
-    }
-
-    QString WindowTitled(const QString& title) { return VisibleWindowTitled(environment, title, patience); }
-
-    void ClickAt(const QString& window, QPoint client)
-    {
-        const QString info = Run("xwininfo", {"-id", window});
-        const auto field = [&info](const char* name) {
-            return QRegularExpression(QString::fromLatin1(name) + ":\\s+(-?\\d+)").match(info).captured(1).toInt();
-        };
-        const QPoint at = QPoint(field("Absolute upper-left X"), field("Absolute upper-left Y")) + client;
-        Run("xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
-    }
-
-private:
-    QProcess server;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-};
+// The installed program's environment on an X server of the test's own, which has no window
+// manager: windows land where the program puts them, and xdotool presses their controls as a
+// user does.
+QProcessEnvironment ProgramEnvironment(const TestDesktop& display)
+{
+    QProcessEnvironment programEnvironment = display.Environment;
+    programEnvironment.insert("QT_QPA_PLATFORM", "xcb");
+    // No session bus on this display: without an address, the first program started on it
+    // may launch one through the X server and wait for it.
+    programEnvironment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/sondelio-test-bus");
+    return programEnvironment;
+}
 
 }  // namespace
 
@@ -239,8 +191,8 @@ private slots:
     {
         QFETCH(QString, checker);
         QFETCH(QStringList, arguments);
-        if (QStandardPaths::findExecutable(checker).isEmpty())
-            QSKIP(qPrintable(checker + " is not installed (./test.sh installs it)"));
+        if (const QString missing = MissingTool({checker}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         QString output;
         QVERIFY2(Run(checker, arguments, &output) == 0, qPrintable(output));
         // desktop-file-validate succeeds with warnings: it must have nothing to say.
@@ -347,13 +299,13 @@ private slots:
         QFETCH(QString, shownWindow);
         if (const QString missing = MissingTool({"Xvfb", "xdotool", "xwininfo"}); !missing.isEmpty())
             QSKIP(qPrintable(missing));
-        TestDisplay display;
-        if (!display.Start())
-            QSKIP("Xvfb could not start");
+        TestDesktop display(patience);
+        if (const QString failure = display.StartServer("1400x1000"); !failure.isEmpty())
+            QSKIP(qPrintable(failure));
 
         QTemporaryDir emptyFolder;
         QProcess program;
-        program.setProcessEnvironment(display.ProgramEnvironment());
+        program.setProcessEnvironment(ProgramEnvironment(display));
         program.setWorkingDirectory(emptyFolder.path());
         program.setProcessChannelMode(QProcess::MergedChannels);
         program.start(Installed("bin/sondelio"), {});
@@ -397,9 +349,9 @@ private slots:
     {
         if (const QString missing = MissingTool({"Xvfb", "xdotool", "xprop", "gio"}); !missing.isEmpty())
             QSKIP(qPrintable(missing));
-        TestDisplay display;
-        if (!display.Start())
-            QSKIP("Xvfb could not start");
+        TestDesktop display(patience);
+        if (const QString failure = display.StartServer("1400x1000"); !failure.isEmpty())
+            QSKIP(qPrintable(failure));
         QTemporaryDir maps;
         const QString map = maps.filePath("plan de la ville.bmp");
         QVERIFY(QFile::copy(Installed("share/sondelio/rizo0346.bmp"), map));
@@ -407,7 +359,7 @@ private slots:
         // gio opens the entry as the desktop does: it refuses one whose TryExec is not found. The
         // program outlives it, so that its output goes to a file rather than a pipe that closes.
         QProcess launcher;
-        QProcessEnvironment environment = display.ProgramEnvironment();
+        QProcessEnvironment environment = ProgramEnvironment(display);
         environment.insert("PATH", "/usr/bin:/bin");
         launcher.setProcessEnvironment(environment);
         launcher.setStandardOutputFile(maps.filePath("output"));

@@ -40,7 +40,7 @@ QString MissingTool(const QStringList& tools)
 {
     for (const QString& tool : tools)
         if (QStandardPaths::findExecutable(tool).isEmpty())
-            return tool;
+            return tool + QStringLiteral(" is not installed (./test.sh installs it)");
     return QString();
 }
 
@@ -68,6 +68,13 @@ QString TestDesktop::StartServer(const QString& size)
         return QStringLiteral("Xvfb could not start: ") + QString::fromLocal8Bit(server.readAllStandardError());
     Environment.insert(QStringLiteral("DISPLAY"), ":" + QString::fromLatin1(server.readLine().trimmed()));
     return QString();
+}
+
+void TestDesktop::ClickAt(const QString& window, QPoint client) const
+{
+    const QPoint at = ClientArea(Environment, window, patience).topLeft() + client;
+    Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
+                                    QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
 }
 
 QString TestDesktop::StartWindowManager()

@@ -21,7 +21,7 @@ QString VisibleWindowTitled(const QProcessEnvironment& environment, const QStrin
 // A window's client area on the screen, as xwininfo gives it.
 QRect ClientArea(const QProcessEnvironment& environment, const QString& window, int patience);
 
-// The first of the tools that is not installed, or nothing.
+// Why a test that needs these tools cannot run here ("xdotool is not installed …"), or nothing.
 QString MissingTool(const QStringList& tools);
 
 // Ends a process the test started: asked to end, then killed if it does not.
@@ -45,6 +45,9 @@ public:
     {
         return RunXTool(Environment, tool, arguments, patience);
     }
+    QString WindowTitled(const QString& title) const { return VisibleWindowTitled(Environment, title, patience); }
+    // A left click at a place of a window's client area, the pointer moved there as a user's.
+    void ClickAt(const QString& window, QPoint client) const;
 
     // The system's environment with the server's display, once it has started.
     QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
