@@ -210,11 +210,10 @@ private slots:
         const QString before = named ? dir.filePath("chosen.bmp") : QString();
         Page_1->EdFich->setText(before);
         // The user's pictures folder, as the desktop's settings name it.
-        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
         if (picturesFolder)
             QVERIFY(QDir(dir.path()).mkdir("Images"));
         WriteFile(dir.filePath("user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + QFile::encodeName(dir.filePath("Images")) + "\"\n");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+        const FolderVariable settings("XDG_CONFIG_HOME", dir.path());
 
         QString title, folder;
         QStringList filters, buttons;
@@ -234,10 +233,6 @@ private slots:
             }
         });
         Click(Page_1->BtnChoisirCarte);
-        if (configHome.isNull())
-            qunsetenv("XDG_CONFIG_HOME");
-        else
-            qputenv("XDG_CONFIG_HOME", configHome);
 
         QCOMPARE(Page_1->BtnChoisirCarte->toolTip(), QStringLiteral("Choisir la carte"));
         QCOMPARE(title, QStringLiteral("Choisir la carte"));

@@ -8,6 +8,7 @@
 #include "core/Errors.h"
 #include "helpers/BoxRecorder.h"
 #include "helpers/FileDialog.h"
+#include "helpers/Files.h"
 #include "helpers/MapWindow.h"
 #include "helpers/Program.h"
 #include "picture/SavedFile.h"
@@ -259,15 +260,13 @@ private slots:
         QFETCH(QString, where);
         const QString home = dir.filePath(QStringLiteral("maison-%1").arg(QTest::currentDataTag()));
         QDir().mkpath(documentsExist ? home + "/Documents" : home);
-        const QByteArray previousHome = qgetenv("HOME");
-        qputenv("HOME", QFile::encodeName(home));
+        const FolderVariable homeFolder("HOME", home);
         std::unique_ptr<SmallFileSystem> fileSystem;
         QString mapFolder = dir.filePath(QStringLiteral("partage-%1").arg(QTest::currentDataTag()));
         QDir().mkpath(mapFolder);
         if (!mapFolderWritable)
             mapFolder = ReadOnlyFolder(mapFolder, fileSystem);
         const QString proposed = FolderToSaveBeside(mapFolder + "/rizo0346.bmp");
-        qputenv("HOME", previousHome);
         if (mapFolder.isEmpty())
             QSKIP("no read-only folder can be had here");
         const QString expected = where == "map" ? mapFolder : where == "documents" ? home + "/Documents" : home;
@@ -316,8 +315,7 @@ private slots:
         BoxRecorder boxes;
         const QString home = dir.filePath("maison-installee");
         QDir().mkpath(home + "/Documents");
-        const QByteArray previousHome = qgetenv("HOME");
-        qputenv("HOME", QFile::encodeName(home));
+        const FolderVariable homeFolder("HOME", home);
         std::unique_ptr<SmallFileSystem> fileSystem;
         const QString installed = ReadOnlyFolder(dir.filePath("share/sondelio"), fileSystem, [this] {
             WriteMap(dir.filePath("share/sondelio/rizo0346.bmp"), 400, 300);
@@ -333,7 +331,6 @@ private slots:
             proposed << ChooseFile(QString(), [] { Click(TabRes->BtnExporter); }).File;
             EndProgram();
         }
-        qputenv("HOME", previousHome);
         // An ordinary user's folder is made writable again, for the test's folder to go.
         QFile::setPermissions(dir.filePath("share/sondelio"),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

@@ -26,7 +26,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -86,15 +85,6 @@ QString WritePatternMap(const QString& path, QSize size)
             image.setPixel(x, y, qRgb(60 + x % 190, 60 + y % 190, 60 + (x + y) % 190));
     WriteBmpFile(path, image);
     return path;
-}
-
-// The survey's journals go to `folder` until the guard returned goes: apart from the other
-// tests' surveys.
-auto JournalsKeptIn(const QString& folder)
-{
-    const QByteArray before = qgetenv("XDG_STATE_HOME");
-    qputenv("XDG_STATE_HOME", QFile::encodeName(folder));
-    return qScopeGuard([before] { qputenv("XDG_STATE_HOME", before); });
 }
 
 void Export()
@@ -198,7 +188,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, answer);
         QFETCH(bool, offered);
-        const auto journals = JournalsKeptIn(Folder().filePath("etat"));
+        const FolderVariable journals("XDG_STATE_HOME", Folder().filePath("etat"));  // apart from the other surveys
         const QString map = SurveyInProgress(Folder().filePath("carte"));
         const TSurveyTally survey = SurveyTally;
         if (before == "saved")
@@ -245,7 +235,7 @@ private slots:
         QCOMPARE(::rename(QFile::encodeName(WritePatternMap(Folder().filePath("m.bmp"), QSize(300, 200))), native), 0);
         const QString map = QFile::decodeName(native);
         QVERIFY(map.contains(QChar::ReplacementCharacter));
-        const auto journals = JournalsKeptIn(Folder().filePath("etat"));
+        const FolderVariable journals("XDG_STATE_HOME", Folder().filePath("etat"));  // apart from the other surveys
         OpenMap(map, "30");
         Draw("11");
         Probe("eau", 0, 2);

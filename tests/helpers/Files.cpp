@@ -20,6 +20,20 @@ QByteArray FileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+FolderVariable::FolderVariable(const char* name, const QString& folder)
+    : name(name), before(qgetenv(name)), wasSet(qEnvironmentVariableIsSet(name))
+{
+    qputenv(name, QFile::encodeName(folder));
+}
+
+FolderVariable::~FolderVariable()
+{
+    if (wasSet)
+        qputenv(name, before);
+    else
+        qunsetenv(name);
+}
+
 QDir Corpus(const QString& name)
 {
     return QDir(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../fuzz/") + name));
