@@ -9,6 +9,7 @@
 #include "helpers/Controls.h"
 #include "helpers/Program.h"
 #include "ui/ApplicationFrame.h"
+#include "ui/WindowFrame.h"
 #include "windows/Abaquez.h"
 #include "windows/Carte2.h"
 #include "windows/Explic.h"
@@ -60,6 +61,11 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
         QTest::newRow("map file, trailing blank") << "EdFich" << "1)- Carte sur quel fichier .bmp ?";
+        QTest::newRow("sample size") << "EdNPoints" << "2)- Combien de points d'échantillonnage voulez-vous ?";
+        QTest::newRow("draw button") << "BtnDessine" << "3)- Cliquez pour dessiner la carte";
+        QTest::newRow("results button") << "Button1" << "4)- Afficher les résultats";
+        QTest::newRow("explanations button") << "ButtExplic" << "Explications";
+        QTest::newRow("main window's Fermer, mnemonic") << "BitBtn1" << "Fermer";
         QTest::newRow("land use, leading blank") << "EdLandUse" << "Quel usage du sol ?";
         QTest::newRow("colours, mnemonic") << "ListColours" << "Usage du sol (une ou plusieurs couleurs) :";
         QTest::newRow("the \"…\" button") << "BtnChoisirCarte" << "Choisir la carte";
@@ -69,6 +75,11 @@ private slots:
         QFETCH(QString, control);
         QFETCH(QString, name);
         const QHash<QString, QWidget*> controls{{"EdFich", Page_1->EdFich},
+                                                {"EdNPoints", Page_1->EdNPoints},
+                                                {"BtnDessine", Page_1->BtnDessine},
+                                                {"Button1", Page_1->Button1},
+                                                {"ButtExplic", Page_1->ButtExplic},
+                                                {"BitBtn1", Page_1->BitBtn1},
                                                 {"EdLandUse", Form2->EdLandUse},
                                                 {"ListColours", Simulation->ListColours},
                                                 {"BtnChoisirCarte", Page_1->BtnChoisirCarte}};

@@ -567,14 +567,6 @@ private slots:
         QVERIFY(TabRes->isVisible());
     }
 
-    void exportButtonStandsLeftOfFermer()
-    {
-        QCOMPARE(TabRes->BtnExporter->geometry(), QRect(69, 320, 75, 25));
-        QCOMPARE(TabRes->BitBtn1->geometry(), QRect(152, 320, 75, 25));
-        QCOMPARE(TabRes->BtnExporter->text(), QStringLiteral("&Exporter…"));
-        QCOMPARE(TabRes->BtnExporter->toolTip(), QStringLiteral("Exporter les résultats vers un tableur"));
-    }
-
     void cellsOutsideTheCountsAreKeptUnseen()
     {
         TTextGrid* grid = TabRes->GridResults;
