@@ -20,10 +20,12 @@
 #include <QPushButton>
 #include <cstdio>
 
-// Counts what would have been shown instead of opening boxes; every question gets its default
-// answer, so that the benchmark goes on.
+// Counts what would have been shown instead of opening boxes, for as long as it lives; every
+// question gets its default answer, so that the benchmark goes on.
 class SilentBoxes : public BoxPresenter {
 public:
+    SilentBoxes() : previous(SetBoxPresenter(this)) {}
+    ~SilentBoxes() override { SetBoxPresenter(previous); }
     void PresentNotice(const QString&, const QString&) override { ++notices; }
     void PresentError(const QString&, const QString& text) override
     {
@@ -33,6 +35,9 @@ public:
     int PresentQuestion(const QString&, const QString&, const QStringList&, int) override { return 0; }
     int notices = 0;
     int errors = 0;
+
+private:
+    BoxPresenter* previous;
 };
 
 // Before the application is made: headless unless QT_QPA_PLATFORM says otherwise, on a screen
@@ -53,6 +58,17 @@ inline void StartWindowSet(QApplication& application)
     ShowWindow(Page_1);
     QApplication::processEvents();
 }
+
+// The program as a benchmark starts it: headless unless told, its boxes counted instead of shown,
+// the window set made and the main window shown, on a fresh survey.
+struct BenchProgram {
+    BenchProgram(int& argc, char** argv) : application((HeadlessUnlessTold(), argc), argv)
+    {
+        StartWindowSet(application);
+    }
+    QApplication application;
+    SilentBoxes boxes;  // made before the window set, which it hears from
+};
 
 // A 6000 x 4000 photo written as a JPEG in `folder`, drawn, `points` sample points placed on it
 // and one in `step` of them counted under "bâti", as presses on the points. Returns the photo.

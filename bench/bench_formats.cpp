@@ -65,11 +65,7 @@ void DrawMap(const QString& path)
 
 int main(int argc, char** argv)
 {
-    HeadlessUnlessTold();
-    QApplication application(argc, argv);
-    SilentBoxes boxes;
-    SetBoxPresenter(&boxes);
-    StartWindowSet(application);
+    BenchProgram program(argc, argv);
     Page_1->EdNPoints->setText(QStringLiteral("100"));
 
     QTemporaryDir dir;
@@ -79,7 +75,7 @@ int main(int argc, char** argv)
     QImage(60, 40, QImage::Format_RGB32).save(small, "JPEG");
     DrawMap(small);
 
-    const QStringList args = application.arguments();
+    const QStringList args = program.application.arguments();
     if (args.size() == 4 && args[1] == QLatin1String("--peak")) {
         const qint64 baseline = StatusKiB("VmRSS:");
         if (args[2] == QLatin1String("qt"))

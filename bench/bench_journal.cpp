@@ -25,11 +25,7 @@
 
 int main(int argc, char** argv)
 {
-    HeadlessUnlessTold();
-    QApplication application(argc, argv);
-    SilentBoxes boxes;
-    SetBoxPresenter(&boxes);
-    StartWindowSet(application);
+    BenchProgram program(argc, argv);
     QTemporaryDir dir;
     SurveyOnPhoto(dir.path(), 10000, 2);
     const QString journalFolder = dir.filePath(QStringLiteral("etat"));
@@ -63,7 +59,7 @@ int main(int argc, char** argv)
         }
     }
     const double on = Median(withJournal), off = Median(withoutJournal);
-    const bool countsKept = SurveyTally.PointsProbed == 5000 && boxes.notices == 0;
+    const bool countsKept = SurveyTally.PointsProbed == 5000 && program.boxes.notices == 0;
     std::printf("a count on a survey of %d points, %d counted, median of %zu rounds of %d:\n",
                 SurveyTally.SamplePoints(), SurveyTally.PointsProbed, withJournal.size(), countsPerRound);
     std::printf("  with the journal written:    %8.1f µs\n", on);
@@ -72,5 +68,5 @@ int main(int argc, char** argv)
     std::printf("beginning a journal (the survey written whole): %.2f ms\n", Median(beginnings) / 1e3);
     Form2->LetSurveyGo();
     DestroyWindowSet();
-    return countsKept && boxes.errors == 0 ? 0 : 1;
+    return countsKept && program.boxes.errors == 0 ? 0 : 1;
 }

@@ -16,7 +16,6 @@
 
 #include "bench/BenchProgram.h"
 #include "bench/Measures.h"
-#include "helpers/BoxRecorder.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -54,10 +53,7 @@ public:
 
 int main(int argc, char** argv)
 {
-    HeadlessUnlessTold();
-    QApplication application(argc, argv);
-    BoxRecorder boxes;
-    StartWindowSet(application);
+    BenchProgram program(argc, argv);
     QTemporaryDir dir;
     const QString photo = SurveyOnPhoto(dir.path(), 10000, 50);
 
@@ -118,8 +114,7 @@ int main(int argc, char** argv)
                 static_cast<long long>(readWhileTiming), static_cast<long long>(QFile(photo).size()));
     std::printf("paints of the window per move: %.2f\n", double(painted.paints) / moves);
     std::printf("lens on the window after a move: %s\n", lensShown ? "yes" : "NO");
-    std::printf("notices: %lld, error boxes: %lld\n", static_cast<long long>(boxes.Notices.size()),
-                static_cast<long long>(boxes.Errors.size()));
+    std::printf("notices: %d, error boxes: %d\n", program.boxes.notices, program.boxes.errors);
 
     DestroyWindowSet();
     return 0;

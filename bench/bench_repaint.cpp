@@ -53,14 +53,10 @@ public:
 
 int main(int argc, char** argv)
 {
-    HeadlessUnlessTold();
     // Start-up as the user waits for it: settings, the six windows, the main window shown.
     QElapsedTimer startUpTimer;
     startUpTimer.start();
-    QApplication application(argc, argv);
-    SilentBoxes boxes;
-    SetBoxPresenter(&boxes);
-    StartWindowSet(application);
+    BenchProgram program(argc, argv);
     const double startUpMilliseconds = startUpTimer.nsecsElapsed() / 1e6;
 
     QTemporaryDir dir;
@@ -153,9 +149,8 @@ int main(int argc, char** argv)
                     SurveyTally.SampleSize, size, bigGo, bigGo / goMilliseconds,
                     bigTimer.nsecsElapsed() / 1e6);
     }
-    std::printf("error boxes: %d\n", boxes.errors);
+    std::printf("error boxes: %d\n", program.boxes.errors);
 
     DestroyWindowSet();
-    SetBoxPresenter(nullptr);
     return 0;
 }

@@ -17,7 +17,6 @@
 
 #include "bench/BenchProgram.h"
 #include "bench/Measures.h"
-#include "helpers/BoxRecorder.h"
 
 #include <QApplication>
 #include <QFile>
@@ -26,10 +25,7 @@
 
 int main(int argc, char** argv)
 {
-    HeadlessUnlessTold();
-    QApplication application(argc, argv);
-    BoxRecorder boxes;
-    StartWindowSet(application);
+    BenchProgram program(argc, argv);
     QTemporaryDir dir;
     const QString photo = SurveyOnPhoto(dir.path(), 10000, 2);
     const int counted = SurveyTally.PointsProbed;
@@ -73,5 +69,5 @@ int main(int argc, char** argv)
     std::printf("save / photo read %.2f, reopen / photo read %.2f; the survey came back whole: %s\n",
                 medians[0] / medians[2], medians[1] / medians[2], sameSurvey ? "yes" : "NO");
     DestroyWindowSet();
-    return sameSurvey && !boxes.Errors.size() ? 0 : 1;
+    return sameSurvey && program.boxes.errors == 0 ? 0 : 1;
 }
