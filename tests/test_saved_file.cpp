@@ -180,18 +180,17 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(int, oldSize);
         QFETCH(QString, reason);
-        const QString folder = dir.filePath(QTest::currentDataTag());
+        const QDir folder = RowFolder(dir);
         std::unique_ptr<SmallFileSystem> fileSystem;
         if (fault != "limit") {
-            fileSystem = std::make_unique<SmallFileSystem>(folder, "size=64k");
+            fileSystem = std::make_unique<SmallFileSystem>(folder.path(), "size=64k");
             if (!fileSystem->Mounted())
                 QSKIP("no file system of the test's own can be mounted here; the file-size limit rows test the same");
         }
-        QDir().mkpath(folder);
-        const QString session = QDir(folder).filePath("lecon.sondelio");
+        const QString session = folder.filePath("lecon.sondelio");
         const QByteArray old = SessionBytes(oldSize, '1');
         SaveWholeFile(session, old);
-        const QStringList before = QDir(folder).entryList(QDir::Files);
+        const QStringList before = folder.entryList(QDir::Files);
 
         QString failure;
         const QByteArray longer = SessionBytes(oldSize + 300, '2');
@@ -200,14 +199,14 @@ private slots:
             failure = SaveFailure(session, longer);
         } else {
             if (fault == "full")
-                Fill(folder);
+                Fill(folder.path());
             else
                 QVERIFY(fileSystem->MakeReadOnly());
             failure = SaveFailure(session, longer);
         }
         QCOMPARE(failure, QStringLiteral("Impossible d'écrire le fichier \"%1\". %2").arg(session, reason));
         QCOMPARE(Content(session), old);
-        QCOMPARE(QDir(folder).entryList(QDir::Files), fault == "full" ? before + QStringList{"remplissage"} : before);
+        QCOMPARE(folder.entryList(QDir::Files), fault == "full" ? before + QStringList{"remplissage"} : before);
     }
 
     // A save that succeeds: the whole content, a rewritten file's permissions kept, and a name
@@ -222,8 +221,7 @@ private slots:
     void savedFileIsWholeInItsPlace()
     {
         QFETCH(QString, kind);
-        const QDir folder(dir.filePath(QTest::currentDataTag()));
-        QDir().mkpath(folder.path());
+        const QDir folder = RowFolder(dir);
         const QString named = folder.filePath("resultats.csv");
         const QString written = kind == "link" ? folder.filePath("vrai.csv") : named;
         if (kind != "new") {

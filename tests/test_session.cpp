@@ -112,13 +112,6 @@ class SessionTest : public ProgramTest {
     Q_OBJECT
     QTemporaryDir dir;
 
-    // A folder of its own for each row.
-    QDir Folder()
-    {
-        QDir().mkpath(dir.filePath(QTest::currentDataTag()));
-        return QDir(dir.filePath(QTest::currentDataTag()));
-    }
-
 private slots:
     // Saved (Ctrl+S), replaced by another draw, opened again: the same pixels, the same results,
     // and undo goes on where it was.
@@ -188,11 +181,11 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, answer);
         QFETCH(bool, offered);
-        const FolderVariable journals("XDG_STATE_HOME", Folder().filePath("etat"));  // apart from the other surveys
-        const QString map = SurveyInProgress(Folder().filePath("carte"));
+        const FolderVariable journals("XDG_STATE_HOME", RowFolder(dir).filePath("etat"));  // apart from the other surveys
+        const QString map = SurveyInProgress(RowFolder(dir).filePath("carte"));
         const TSurveyTally survey = SurveyTally;
         if (before == "saved")
-            Save(Folder().filePath("carte/s.sondelio"));
+            Save(RowFolder(dir).filePath("carte/s.sondelio"));
         if (before == "closed") {
             boxes->Answers = QStringList{"Ne pas enregistrer"};
             Page_1->close();
@@ -230,17 +223,17 @@ private slots:
     // survey's journal, saved with its session and found again.
     void aMapNamedInLatin1KeepsItsSession()
     {
-        const QByteArray folder = QFile::encodeName(Folder().path());
+        const QByteArray folder = QFile::encodeName(RowFolder(dir).path());
         const QByteArray native = folder + "/carte\xe9t\xe9.bmp";
-        QCOMPARE(::rename(QFile::encodeName(WritePatternMap(Folder().filePath("m.bmp"), QSize(300, 200))), native), 0);
+        QCOMPARE(::rename(QFile::encodeName(WritePatternMap(RowFolder(dir).filePath("m.bmp"), QSize(300, 200))), native), 0);
         const QString map = QFile::decodeName(native);
         QVERIFY(map.contains(QChar::ReplacementCharacter));
-        const FolderVariable journals("XDG_STATE_HOME", Folder().filePath("etat"));  // apart from the other surveys
+        const FolderVariable journals("XDG_STATE_HOME", RowFolder(dir).filePath("etat"));  // apart from the other surveys
         OpenMap(map, "30");
         Draw("11");
         Probe("eau", 0, 2);
         QCOMPARE(QDir(JournalFolder()).entryList({"*.journal"}).size(), 1);
-        const QString file = Folder().filePath("s.sondelio");
+        const QString file = RowFolder(dir).filePath("s.sondelio");
         Save(file);
         boxes->Answers = QStringList{"Oui"};
         Draw("12");
@@ -461,7 +454,7 @@ private slots:
         QFETCH(bool, counted);
         QFETCH(QSize, mapSize);
         QFETCH(QString, typed);
-        const QDir folder = Folder();
+        const QDir folder = RowFolder(dir);
         goState = 4242;
         const QString map = WritePatternMap(folder.filePath("plan.bmp"), picture);
         OpenMap(map);
@@ -505,7 +498,7 @@ private slots:
     void aRefusedExportWritesNothing()
     {
         QFETCH(QString, fault);
-        const QDir folder = Folder();
+        const QDir folder = RowFolder(dir);
         const QSize size = fault == "flat" ? QSize(4000, 2) : QSize(640, 480);
         const QString map = WritePatternMap(folder.filePath("plan.bmp"), size);
         OpenMap(map);

@@ -20,6 +20,13 @@ QByteArray FileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QDir RowFolder(const QTemporaryDir& parent)
+{
+    const QString folder = parent.filePath(QString::fromUtf8(QTest::currentDataTag()));
+    QDir().mkpath(folder);
+    return QDir(folder);
+}
+
 FolderVariable::FolderVariable(const char* name, const QString& folder)
     : name(name), before(qgetenv(name)), wasSet(qEnvironmentVariableIsSet(name))
 {

@@ -7,11 +7,15 @@
 #include <QByteArray>
 #include <QDir>
 #include <QString>
+#include <QTemporaryDir>
 
 // Writes `bytes` as the whole file at `path`, replacing what was there; fails the test otherwise.
 void WriteFile(const QString& path, const QByteArray& bytes);
 // The whole content of a file; empty when it cannot be read.
 QByteArray FileBytes(const QString& path);
+
+// A folder of the current table row's own inside `parent`, named after the row and made.
+QDir RowFolder(const QTemporaryDir& parent);
 
 // While it lives, the environment variable `name` names `folder` (the user's folders: HOME,
 // XDG_STATE_HOME, XDG_CONFIG_HOME), so that what the program keeps there stays in the test's own;
