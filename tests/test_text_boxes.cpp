@@ -95,50 +95,43 @@ private slots:
         }
     }
 
-    void pasteOfNothingChangesNothing_data()
+    // A paste (Ctrl+V, Shift+Insert) or a drop that brings nothing, or data in no format.
+    void nothingPastedOrDroppedChangesNothing_data()
     {
+        QTest::addColumn<bool>("dropped");
         QTest::addColumn<bool>("emptyData");
-        QTest::newRow("nothing copied") << false;
-        QTest::newRow("data without a format") << true;
+        QTest::newRow("paste, nothing copied") << false << false;
+        QTest::newRow("paste, data without a format") << false << true;
+        QTest::newRow("drop, no data") << true << false;
+        QTest::newRow("drop, data without a format") << true << true;
     }
-    void pasteOfNothingChangesNothing()
+    void nothingPastedOrDroppedChangesNothing()
     {
-        QFETCH(bool, emptyData);
-        const QList<QWidget*> boxes = EveryTextBox();
-        QCOMPARE(boxes.size(), 8);  // EdFich, EdNPoints, EdLandUse, EdNBPoints, TaillePt, EdGraine, two notes
-        for (QWidget* box : boxes) {
-            if (emptyData)
-                QApplication::clipboard()->setMimeData(new QMimeData);
-            else
-                QApplication::clipboard()->clear();
-            const QString before = TextOf(box);
-            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
-            QVERIFY2(TextOf(box) == before, qPrintable(Named(box)));
-        }
-    }
-
-    void dropOfNothingChangesNothing_data()
-    {
-        QTest::addColumn<bool>("emptyData");
-        QTest::newRow("no data") << false;
-        QTest::newRow("data without a format") << true;
-    }
-    void dropOfNothingChangesNothing()
-    {
+        QFETCH(bool, dropped);
         QFETCH(bool, emptyData);
         QMimeData empty;
         const QMimeData* data = emptyData ? &empty : nullptr;
-        for (QWidget* box : EveryTextBox()) {
+        const QList<QWidget*> boxes = EveryTextBox();
+        QCOMPARE(boxes.size(), 8);  // EdFich, EdNPoints, EdLandUse, EdNBPoints, TaillePt, EdGraine, two notes
+        for (QWidget* box : boxes) {
             const QString before = TextOf(box);
-            const QPointF at(5, 5);
-            QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(DropSite(box), &enter);
-            QDragMoveEvent move(at.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(DropSite(box), &move);
-            QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(DropSite(box), &drop);
-            QVERIFY2(!drop.isAccepted(), qPrintable(Named(box)));
+            if (dropped) {
+                const QPointF at(5, 5);
+                QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(DropSite(box), &enter);
+                QDragMoveEvent move(at.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(DropSite(box), &move);
+                QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(DropSite(box), &drop);
+                QVERIFY2(!drop.isAccepted(), qPrintable(Named(box)));
+            } else {
+                if (emptyData)
+                    QApplication::clipboard()->setMimeData(new QMimeData);
+                else
+                    QApplication::clipboard()->clear();
+                QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+                QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+            }
             QVERIFY2(TextOf(box) == before, qPrintable(Named(box)));
         }
     }
