@@ -291,7 +291,7 @@ private slots:
 
     // The seed box: empty, "Go" seeds from the clock, anew at every press; a number, "Go" begins
     // from it, so the same map, sample size and seed give the same points. The box keeps what was
-    // typed; the seed used shows beside it. (test_sample_generator reads every form of seed.)
+    // typed; the seed used shows beside it. (test_numbers reads every form of seed.)
     void theSeedBoxGivesTheSamePoints_data()
     {
         QTest::addColumn<QString>("typed");

@@ -43,24 +43,20 @@ private slots:
         QVERIFY(GeneratorState != first);
     }
 
-    // A blank box asks for a new seed; anything else must be a whole number from 0 to
-    // 4294967295, read as the seed box reads it.
+    // A blank box asks for a new seed; anything else is read as test_numbers' parsesSeeds reads
+    // a seed, its refusal passed on.
     void typedSeed_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("given");
         QTest::addColumn<uint>("seed");
         QTest::addColumn<QString>("error");  // empty: accepted
-        const QString range = QStringLiteral("' est hors des limites : la graine est un nombre entier de 0 à 4294967295");
         QTest::newRow("empty") << "" << false << 0u << "";
         QTest::newRow("blanks only") << "   " << false << 0u << "";
-        QTest::newRow("a number") << "12345" << true << 12345u << "";
-        QTest::newRow("leading blanks") << "  42" << true << 42u << "";
-        QTest::newRow("0") << "0" << true << 0u << "";
-        QTest::newRow("the largest") << "4294967295" << true << 4294967295u << "";
-        QTest::newRow("past the largest") << "4294967296" << false << 0u << "'4294967296" + range;
-        QTest::newRow("negative") << "-1" << false << 0u << "'-1" + range;
-        QTest::newRow("not a number") << "abc" << false << 0u << "'abc' n'est pas une valeur entière correcte";
+        QTest::newRow("a number, leading blanks") << "  42" << true << 42u << "";
+        QTest::newRow("past the largest")
+            << "4294967296" << false << 0u
+            << "'4294967296' est hors des limites : la graine est un nombre entier de 0 à 4294967295";
     }
     void typedSeed()
     {
