@@ -45,9 +45,14 @@ private slots:
         QTest::addColumn<QSize>("drawn");
         QTest::newRow("wider") << QSize(1200, 800) << QSize(600, 400);
         QTest::newRow("square") << QSize(300, 300) << QSize(700, 700);
+        QTest::newRow("square, larger") << QSize(500, 500) << QSize(700, 700);
         QTest::newRow("higher") << QSize(400, 800) << QSize(350, 700);
         QTest::newRow("half a row rounds to even") << QSize(1200, 1) << QSize(600, 0);
+        QTest::newRow("12.5 goes to the even 12") << QSize(4800, 100) << QSize(600, 12);
         QTest::newRow("a ratio through a double") << QSize(7, 3) << QSize(600, 257);
+        QTest::newRow("a ratio through a double: 187") << QSize(320, 100) << QSize(600, 187);
+        QTest::newRow("just above 262.5 high") << QSize(320, 140) << QSize(600, 263);
+        QTest::newRow("just above 262.5 wide") << QSize(300, 800) << QSize(263, 700);
         QTest::newRow("one column") << QSize(1, 5000) << QSize(0, 700);
     }
     void mapIsDrawnSixHundredWideOrSevenHundredHigh()
