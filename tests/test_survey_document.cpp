@@ -109,14 +109,18 @@ private slots:
         QFETCH(bool, begins);
         OpenDocument open;
         open.Classify(2);
+        open.document.Saved(QStringLiteral("/cartes/rizo.sondelio"));
+        open.document.CountPoint(2);
         if (shownAnew)
             open.document.BeginOnNextDrawing();
         QCOMPARE(open.document.MapDrawn(map, QSize(1200, 800)), begins);
         QCOMPARE(QSize(open.tally.MapWidth, open.tally.MapHeight), QSize(600, 400));
         QCOMPARE(open.document.MapName(), map);
-        QCOMPARE(open.tally.PointsProbed, begins ? 0 : 2);
+        QCOMPARE(open.tally.PointsProbed, begins ? 0 : 3);
         QCOMPARE(open.tally.Marks().empty(), begins);
         QCOMPARE(open.document.AsksBeforeLeaving(), !begins);
+        // A new survey is not proposed to be saved over the last one's file.
+        QCOMPARE(open.document.SessionFile(), begins ? QString() : QStringLiteral("/cartes/rizo.sondelio"));
     }
 
     void goPlacesThePointsTheSeedGives_data()
@@ -149,86 +153,56 @@ private slots:
         }
     }
 
-    void leavingAsksOnlyForCountsNotKept_data()
+    // After two points counted: how many changes the steps tell, and whether leaving then asks
+    // first, which it does only for counts neither saved nor let go.
+    void stepsAreToldAndLeavingAsksForCountsNotKept_data()
     {
-        QTest::addColumn<int>("counted");
-        QTest::addColumn<QString>("then");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("changes");
         QTest::addColumn<bool>("asks");
-        QTest::newRow("nothing counted") << 0 << "" << false;
-        QTest::newRow("counted") << 2 << "" << true;
-        QTest::newRow("saved") << 2 << "save" << false;
-        QTest::newRow("saved, then counted again") << 2 << "save count" << true;
-        QTest::newRow("saved, counted, taken back") << 2 << "save count undo" << false;
-        QTest::newRow("let go") << 2 << "let-go" << false;
-        QTest::newRow("let go, then counted again") << 2 << "let-go count" << true;
+        QTest::newRow("counted") << "" << 0 << true;
+        QTest::newRow("saved") << "save" << 0 << false;
+        QTest::newRow("saved, then counted again") << "save count" << 1 << true;
+        QTest::newRow("saved, counted, taken back") << "save count undo" << 2 << false;
+        QTest::newRow("let go") << "let-go" << 0 << false;
+        QTest::newRow("let go, then counted again") << "let-go count" << 1 << true;
+        QTest::newRow("sonder") << "sonder" << 1 << true;
+        QTest::newRow("a counted point refused") << "count-again" << 0 << true;
+        QTest::newRow("redo with nothing undone") << "redo" << 0 << true;
+        QTest::newRow("fini") << "fini" << 1 << true;
+        QTest::newRow("go drops the counts") << "go" << 1 << false;
     }
-    void leavingAsksOnlyForCountsNotKept()
+    void stepsAreToldAndLeavingAsksForCountsNotKept()
     {
-        QFETCH(int, counted);
-        QFETCH(QString, then);
+        QFETCH(QString, steps);
+        QFETCH(int, changes);
         QFETCH(bool, asks);
         OpenDocument open;
-        open.Classify(counted);
-        for (const QString& step : then.split(' ', Qt::SkipEmptyParts)) {
-            if (step == "save")
-                open.document.Saved(QStringLiteral("/cartes/rizo.sondelio"));
-            else if (step == "let-go")
-                open.document.LetGo();
-            else if (step == "count")
-                QVERIFY(open.document.CountPoint(5));
-            else
-                QVERIFY(open.document.Undo());
-        }
-        QCOMPARE(open.document.AsksBeforeLeaving(), asks);
-    }
-
-    void aNewSurveyIsNotSavedToTheLastOnesFile()
-    {
-        OpenDocument open;
-        open.Classify(1);
-        open.document.Saved(QStringLiteral("/cartes/rizo.sondelio"));
-        open.document.MapDrawn(QStringLiteral("/cartes/autre.bmp"), QSize(100, 100));
-        QCOMPARE(open.document.SessionFile(), QString());
-    }
-
-    void everyChangeIsTold_data()
-    {
-        QTest::addColumn<QString>("step");
-        QTest::addColumn<bool>("changes");
-        QTest::newRow("sonder") << "sonder" << true;
-        QTest::newRow("count") << "count" << true;
-        QTest::newRow("count refused") << "count-again" << false;
-        QTest::newRow("undo") << "undo" << true;
-        QTest::newRow("redo with nothing undone") << "redo" << false;
-        QTest::newRow("fini") << "fini" << true;
-        QTest::newRow("go") << "go" << true;
-        QTest::newRow("save") << "save" << false;
-    }
-    void everyChangeIsTold()
-    {
-        QFETCH(QString, step);
-        QFETCH(bool, changes);
-        OpenDocument open;
-        open.Classify(1);
+        open.Classify(2);
         open.changes.clear();
         TSurveyDocument& document = open.document;
-        if (step == "sonder")
-            document.BeginLandUse(QStringLiteral("eau"));
-        else if (step == "count")
-            document.CountPoint(4);
-        else if (step == "count-again")
-            document.CountPoint(0);
-        else if (step == "undo")
-            document.Undo();
-        else if (step == "redo")
-            document.Redo();
-        else if (step == "fini")
-            document.FinishLandUse();
-        else if (step == "go")
-            document.DrawSample(5, 7u);
-        else
-            document.Saved(QStringLiteral("/cartes/rizo.sondelio"));
-        QCOMPARE(open.changes.count(), changes ? 1 : 0);
+        for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
+            if (step == "save")
+                document.Saved(QStringLiteral("/cartes/rizo.sondelio"));
+            else if (step == "let-go")
+                document.LetGo();
+            else if (step == "count")
+                QVERIFY(document.CountPoint(5));
+            else if (step == "count-again")
+                QVERIFY(!document.CountPoint(0));
+            else if (step == "undo")
+                QVERIFY(document.Undo());
+            else if (step == "redo")
+                QVERIFY(!document.Redo());
+            else if (step == "sonder")
+                QVERIFY(document.BeginLandUse(QStringLiteral("eau")));
+            else if (step == "fini")
+                document.FinishLandUse();
+            else
+                document.DrawSample(5, 7u);
+        }
+        QCOMPARE(open.changes.count(), changes);
+        QCOMPARE(document.AsksBeforeLeaving(), asks);
     }
 
     void aSurveyThatDoesNotFitItsMapChangesNothing()
