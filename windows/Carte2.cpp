@@ -234,7 +234,8 @@ void TForm2::BtnCalculClick()
     }
     if (sampleSize > MaxSampleSize) {
         ShowNotice(QStringLiteral("Vous devez entrer un nombre de points d'échantillon compris "
-                                  "entre 1 et 10000 !"));
+                                  "entre 1 et %1 !")
+                       .arg(MaxSampleSize));
         return;
     }
     if (!mapShown) {

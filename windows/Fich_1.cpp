@@ -4,6 +4,7 @@
 #include "windows/Fich_1.h"
 
 #include "core/Numbers.h"
+#include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "picture/DataFolder.h"
 #include "ui/ApplicationFrame.h"
@@ -98,7 +99,7 @@ TPage_1::TPage_1()
     BtnChoisirCarte->setToolTip(QStringLiteral("Choisir la carte"));
     EdNPoints = MakeEditBox(this, 528, 256, 57, 21);
     NameAfter(EdNPoints, Label1);
-    EdNPoints->setToolTip(QStringLiteral("Combien de points tirer au hasard sur la carte, de 1 à 10000"));
+    EdNPoints->setToolTip(QStringLiteral("Combien de points tirer au hasard sur la carte, de 1 à %1").arg(MaxSampleSize));
     BtnDessine = MakeButton(this, QStringLiteral("3)- Cliquez pour dessiner la carte"), 104, 280, 265, 41,
                             times19);
     BtnDessine->setToolTip(QStringLiteral("Ouvrir la carte dans la fenêtre « Fond de Carte »"));

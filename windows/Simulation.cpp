@@ -97,7 +97,7 @@ TSimulation::TSimulation()
                                 palette().color(QPalette::WindowText));
     EdN = MakeEditBox(this, 176, 285, 73, 21, HouseBlue);
     EdN->setText(QStringLiteral("100"));
-    EdN->setToolTip(QStringLiteral("Le nombre de points de chaque enquête, de 1 à 10000"));
+    EdN->setToolTip(QStringLiteral("Le nombre de points de chaque enquête, de 1 à %1").arg(MaxSampleSize));
     LabelSampleSize->setBuddy(EdN);
     LabelSurveys = MakeLabel(this, QStringLiteral("Nombre d'&enquêtes (K) :"), 264, 288, font(),
                              palette().color(QPalette::WindowText));
