@@ -17,7 +17,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -435,44 +434,4 @@ size_t TForm2::MarkFigures::Count() const
 TFigure TForm2::MarkFigures::Figure(size_t index) const
 {
     return window.FigureOf(SurveyTally.Marks()[index]);
-}
-
-void TForm2::ButtLoupeClick()
-{
-    loupe.Move();
-}
-
-void TForm2::mouseMoveEvent(QMouseEvent* event)
-{
-    loupe.PointerMoved(event->position().toPoint(), event->modifiers().testFlag(Qt::ShiftModifier));
-    QWidget::mouseMoveEvent(event);
-}
-
-void TForm2::keyPressEvent(QKeyEvent* event)
-{
-    loupe.FollowShift(*event);
-    QWidget::keyPressEvent(event);
-}
-
-void TForm2::keyReleaseEvent(QKeyEvent* event)
-{
-    loupe.FollowShift(*event);
-    QWidget::keyReleaseEvent(event);
-}
-
-bool TForm2::eventFilter(QObject* watched, QEvent* event)
-{
-    // No control lies on the map. An edit box with the keyboard keeps every key release to
-    // itself, Shift's too.
-    if (event->type() == QEvent::Enter)
-        loupe.PointerLeft();
-    else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
-        loupe.FollowShift(*static_cast<QKeyEvent*>(event));
-    return QWidget::eventFilter(watched, event);
-}
-
-void TForm2::leaveEvent(QEvent* event)
-{
-    loupe.PointerLeft();
-    QWidget::leaveEvent(event);
 }

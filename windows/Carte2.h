@@ -5,7 +5,8 @@
 // The map window, a view of the survey document: the map with the survey's marks, the sample
 // drawn by "Go", the land uses probed by pressing on their points, and the session's panel.
 // Carte2.cpp holds the window and the survey's steps, Carte2_Session.cpp saving and opening,
-// Carte2_Export.cpp the picture of the map, Carte2_Layout.cpp the layout on small screens.
+// Carte2_Export.cpp the picture of the map, Carte2_Loupe.cpp the lens, Carte2_Layout.cpp the
+// layout on small screens.
 
 #include "core/SurveyDocument.h"
 #include "picture/ShownPicture.h"
