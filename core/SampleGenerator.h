@@ -34,6 +34,14 @@ inline uint32_t RandomBelow(uint32_t& state, uint32_t n)
 // The same step on the program's generator.
 uint32_t RandomBelow(uint32_t n);
 
+// Advances a generator's state one step and returns a fraction from 0 to just under 1, in steps
+// of 2⁻³²: where a grid's start falls within its spacing.
+inline double RandomFraction(uint32_t& state)
+{
+    state = state * 134775813u + 1u;
+    return state / 4294967296.0;
+}
+
 // Where the next sample point falls on a map of width × height pixels, drawn x first, then y:
 // every pixel, the edges included, as likely as any other. "Go" and the simulation both draw
 // here, so that a seed gives the same points in both.

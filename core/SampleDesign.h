@@ -1,0 +1,66 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+// The ways a sample's points are laid on a map, each drawn from the program's generator so that
+// the same seed gives the same points on every machine:
+//
+// - simple random: n points, each pixel as likely as any other, x drawn before y;
+// - systematic: a square grid of spacing d = √(W·H / n), its start (u, v) drawn in [0, d)², u
+//   first; every node on the map is a point, row by row from the top, so about n of them;
+// - stratified by blocks: the map cut into B blocks of near-equal area, n shared among them in
+//   proportion to their areas, each block's points drawn at random in it, block by block;
+// - clusters: C segments of s × s points e pixels apart, each segment's top-left point drawn
+//   over the map grown by the segment's extent, x first, so that every pixel is as likely to be
+//   sampled as any other; the points that fall off the map are dropped.
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+enum class DesignKind { SimpleRandom, Systematic, Stratified, Clustered };
+
+struct SampleDesign {
+    DesignKind Kind = DesignKind::SimpleRandom;
+    int32_t Blocks = 4;           // stratified: B
+    int32_t Clusters = 10;        // clusters: C
+    int32_t ClusterSide = 3;      // clusters: s points a side
+    int32_t ClusterSpacing = 12;  // clusters: e pixels between neighbours
+};
+
+// A point as a design lays it, in map pixels, with the block or segment it belongs to (0 for
+// the designs without either).
+struct DesignedPoint {
+    QPoint Place;
+    int32_t Group = 0;
+};
+
+struct DesignedSample {
+    std::vector<DesignedPoint> Points;
+    // The number of blocks or segments; 1 for the designs without either.
+    int32_t Groups = 1;
+    // Stratified: the blocks, numbered as the points' groups.
+    std::vector<QRect> Blocks;
+};
+
+// The map cut into `blocks` blocks of near-equal area: about as many columns as make the blocks
+// square, the blocks shared out among the columns, each column's width in proportion to its
+// blocks, its blocks of equal height. Edges are whole pixels; the blocks cover the map once.
+std::vector<QRect> MapBlocks(QSize map, int32_t blocks);
+
+// `total` shared out in proportion to the weights, in whole numbers summing to `total`: each
+// its quota's whole part, the rest one each to the largest remainders, the first on a tie.
+// Decided on whole numbers, never in floating point.
+std::vector<int32_t> ShareInProportion(int32_t total, std::span<const int64_t> weights);
+
+// Why the design cannot lay `sampleSize` points on the map as drawn, in French; nothing when it
+// can.
+std::optional<QString> DesignMisfit(const SampleDesign& design, int32_t sampleSize, QSize map);
+
+// The sample, drawn from `state`, which it advances. The design must fit (DesignMisfit).
+DesignedSample DrawDesign(const SampleDesign& design, int32_t sampleSize, QSize map, uint32_t& state);
