@@ -31,6 +31,8 @@ struct SampleDesign {
     int32_t Clusters = 10;        // clusters: C
     int32_t ClusterSide = 3;      // clusters: s points a side
     int32_t ClusterSpacing = 12;  // clusters: e pixels between neighbours
+
+    bool operator==(const SampleDesign&) const = default;
 };
 
 // A point as a design lays it, in map pixels, with the block or segment it belongs to (0 for

@@ -77,14 +77,15 @@ void TSurveyDocument::BeginSurvey(const QString& name)
 
 void TSurveyDocument::DrawSample(int32_t pointSize, std::optional<uint32_t> typedSeed)
 {
-    const auto width = static_cast<uint32_t>(Tally.MapWidth);
-    const auto height = static_cast<uint32_t>(Tally.MapHeight);
+    const QSize map(Tally.MapWidth, Tally.MapHeight);
+    if (const std::optional<QString> misfit = DesignMisfit(Tally.Design, Tally.SampleSize, map))
+        throw EInvalidOperation(*misfit);
     Tally.BeginSample();
     Tally.Seed = SeedOrNew(typedSeed);
     seedTyped = typedSeed.has_value();
     GeneratorState = Tally.Seed;
-    for (int32_t placed = 0; placed < Tally.SampleSize; ++placed)
-        Tally.AddSamplePoint(SamplePlace(GeneratorState, width, height), pointSize);
+    for (const DesignedPoint& point : DrawDesign(Tally.Design, Tally.SampleSize, map, GeneratorState).Points)
+        Tally.AddSamplePoint(point.Place, pointSize, point.Group);
     // From here on the classification is worth keeping through a crash, against the map as it
     // is now.
     mapSha.clear();

@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -33,6 +34,12 @@ namespace {
 const QString FormatName = QStringLiteral("sondelio-seance");
 const QString SamplePointTag = QStringLiteral("point");
 const QString CountedPressTag = QStringLiteral("compte");
+
+// The designs as files and the command line name them.
+const std::array<std::pair<DesignKind, const char*>, 4> DesignNames{{{DesignKind::SimpleRandom, "aleatoire"},
+                                                                     {DesignKind::Systematic, "systematique"},
+                                                                     {DesignKind::Stratified, "strates"},
+                                                                     {DesignKind::Clustered, "grappes"}}};
 
 // A name is kept whole: valid Unicode (no half of a surrogate pair, which UTF-8 cannot carry),
 // no more characters than the program keeps.
@@ -83,6 +90,19 @@ std::optional<QString> SurveyFault(const TSurveyTally& tally, const std::vector<
                 .arg(number)
                 .arg(MaxCountedPoints);
     }
+    const SampleDesign& design = tally.Design;
+    const bool clustered = design.Kind == DesignKind::Clustered;
+    const bool stratified = design.Kind == DesignKind::Stratified;
+    if (stratified && !Within(design.Blocks, 2, MaxSampleSize / 2))
+        return QStringLiteral("le nombre de blocs est hors des limites (2 à %1)").arg(MaxSampleSize / 2);
+    if (clustered
+        && (!Within(design.Clusters, 1, MaxSampleSize) || !Within(design.ClusterSide, 1, 100)
+            || !Within(design.ClusterSpacing, 1, MaxMapExtent)
+            || int64_t{design.Clusters} * design.ClusterSide * design.ClusterSide > MaxSampleSize))
+        return QStringLiteral("les grappes sont hors des limites (%1 points au plus)").arg(MaxSampleSize);
+    const std::vector<QRect> blocks = stratified ? MapBlocks(QSize(tally.MapWidth, tally.MapHeight), design.Blocks)
+                                                 : std::vector<QRect>();
+    const int32_t groups = stratified ? design.Blocks : clustered ? design.Clusters : 1;
     int samplePoints = 0;
     int countedPoints = 0;
     int lastLandUse = 1;
@@ -95,6 +115,9 @@ std::optional<QString> SurveyFault(const TSurveyTally& tally, const std::vector<
                 return QStringLiteral("un point d'échantillon suit des points comptés");
             if (!Within(mark.Place.x(), 0, tally.MapWidth - 1) || !Within(mark.Place.y(), 0, tally.MapHeight - 1))
                 return QStringLiteral("un point d'échantillon est hors de la carte");
+            if (!Within(mark.Group, 0, groups - 1)
+                || (stratified && !blocks[std::size_t(mark.Group)].contains(mark.Place)))
+                return QStringLiteral("un point d'échantillon n'est pas dans son bloc ou sa grappe");
         } else {
             if (++countedPoints > samplePoints)
                 return QStringLiteral("la séance compte plus de points qu'elle n'en a tiré");
@@ -170,10 +193,11 @@ bool Boolean(const QJsonValue& value, const QString& what)
     return value.toBool();
 }
 
-SurveyMark MarkOf(const QJsonValue& value)
+// A sample point laid by a design with blocks or segments has a fifth field, its group.
+SurveyMark MarkOf(const QJsonValue& value, bool grouped)
 {
-    const QJsonArray fields = Array(value, 4, QStringLiteral("une marque"));
-    if (fields.size() != 4)
+    const QJsonArray fields = Array(value, 5, QStringLiteral("une marque"));
+    if (fields.size() != 4 && fields.size() != 5)
         Damaged(QStringLiteral("une marque n'a pas ses quatre champs"));
     const QString tag = String(fields[0], QStringLiteral("le genre d'une marque"));
     SurveyMark mark;
@@ -185,10 +209,14 @@ SurveyMark MarkOf(const QJsonValue& value)
         Damaged(QStringLiteral("une marque est d'un genre inconnu"));
     mark.Place = QPoint(Int32(fields[1], QStringLiteral("l'abscisse d'une marque")),
                         Int32(fields[2], QStringLiteral("l'ordonnée d'une marque")));
+    if (fields.size() != (grouped && mark.What == SurveyMark::Kind::SamplePoint ? 5 : 4))
+        Damaged(QStringLiteral("une marque n'a pas le nombre de champs de son genre"));
     if (mark.What == SurveyMark::Kind::SamplePoint)
         mark.Size = Int32(fields[3], QStringLiteral("la taille d'un point"));
     else
         mark.LandUse = Int32(fields[3], QStringLiteral("l'usage du sol d'un point compté"));
+    if (fields.size() == 5)
+        mark.Group = Int32(fields[4], QStringLiteral("le bloc ou la grappe d'un point"));
     return mark;
 }
 
@@ -200,8 +228,15 @@ bool LooksLikeASession(const QByteArray& bytes)
     return start.startsWith("{\"carte\":{\"fichier\":") || marker.match(QString::fromUtf8(start)).hasMatch();
 }
 
-QJsonArray MarkFields(const SurveyMark& mark)
+bool HasGroups(const SampleDesign& design)
 {
+    return design.Kind == DesignKind::Stratified || design.Kind == DesignKind::Clustered;
+}
+
+QJsonArray MarkFields(const SurveyMark& mark, bool grouped)
+{
+    if (mark.What == SurveyMark::Kind::SamplePoint && grouped)
+        return {SamplePointTag, mark.Place.x(), mark.Place.y(), mark.Size, mark.Group};
     if (mark.What == SurveyMark::Kind::SamplePoint)
         return {SamplePointTag, mark.Place.x(), mark.Place.y(), mark.Size};
     return {CountedPressTag, mark.Place.x(), mark.Place.y(), mark.LandUse};
@@ -219,25 +254,37 @@ QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, co
         landUses.append(QJsonObject{{QStringLiteral("nom"), tally.LandUse(number).Name},
                                     {QStringLiteral("points"), tally.LandUse(number).Count}});
     QJsonArray marks;
+    const bool grouped = HasGroups(tally.Design);
     for (const SurveyMark& mark : tally.Marks())
-        marks.append(MarkFields(mark));
+        marks.append(MarkFields(mark, grouped));
 
     const QJsonObject map{{QStringLiteral("fichier"), mapFile},
                           {QStringLiteral("sha256"), QString::fromLatin1(mapSha256.toHex())},
                           {QStringLiteral("largeur"), tally.MapWidth},
                           {QStringLiteral("hauteur"), tally.MapHeight}};
-    const QJsonObject root{{QStringLiteral("format"), FormatName},
-                           {QStringLiteral("version"), FormatVersion},
-                           {QStringLiteral("carte"), map},
-                           {QStringLiteral("echantillon"), tally.SampleSize},
-                           {QStringLiteral("taillePoint"), tally.PointSize},
-                           {QStringLiteral("graine"), qint64(tally.Seed)},
-                           {QStringLiteral("usagesSondes"), tally.LandUseCount},
-                           {QStringLiteral("pointsUsageCourant"), tally.PointsThisUse},
-                           {QStringLiteral("pointsSondes"), tally.PointsProbed},
-                           {QStringLiteral("sondageEnCours"), tally.ProbingOn},
-                           {QStringLiteral("usages"), landUses},
-                           {QStringLiteral("marques"), marks}};
+    const bool simpleRandom = tally.Design.Kind == DesignKind::SimpleRandom;
+    QJsonObject root{{QStringLiteral("format"), FormatName},
+                     {QStringLiteral("version"), simpleRandom ? 1 : FormatVersion},
+                     {QStringLiteral("carte"), map},
+                     {QStringLiteral("echantillon"), tally.SampleSize},
+                     {QStringLiteral("taillePoint"), tally.PointSize},
+                     {QStringLiteral("graine"), qint64(tally.Seed)},
+                     {QStringLiteral("usagesSondes"), tally.LandUseCount},
+                     {QStringLiteral("pointsUsageCourant"), tally.PointsThisUse},
+                     {QStringLiteral("pointsSondes"), tally.PointsProbed},
+                     {QStringLiteral("sondageEnCours"), tally.ProbingOn},
+                     {QStringLiteral("usages"), landUses},
+                     {QStringLiteral("marques"), marks}};
+    if (!simpleRandom) {
+        const SampleDesign& design = tally.Design;
+        const auto name = std::find_if(DesignNames.begin(), DesignNames.end(),
+                                       [&](const auto& named) { return named.first == design.Kind; });
+        root.insert(QStringLiteral("plan"), QJsonObject{{QStringLiteral("genre"), QLatin1String(name->second)},
+                                                        {QStringLiteral("blocs"), design.Blocks},
+                                                        {QStringLiteral("grappes"), design.Clusters},
+                                                        {QStringLiteral("cote"), design.ClusterSide},
+                                                        {QStringLiteral("espacement"), design.ClusterSpacing}});
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
@@ -300,12 +347,24 @@ SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
                                             QStringLiteral("le nombre de points d'un usage du sol"));
     }
 
+    if (version >= 2) {
+        const QJsonObject plan = Object(root.value(QStringLiteral("plan")), QStringLiteral("le plan d'échantillonnage"));
+        const QString kind = String(plan.value(QStringLiteral("genre")), QStringLiteral("le genre du plan"));
+        const auto name = std::find_if(DesignNames.begin(), DesignNames.end(),
+                                       [&](const auto& named) { return kind == QLatin1String(named.second); });
+        if (name == DesignNames.end())
+            Damaged(QStringLiteral("le plan d'échantillonnage est d'un genre inconnu"));
+        tally.Design = {name->first, Int32(plan.value(QStringLiteral("blocs")), QStringLiteral("le nombre de blocs")),
+                        Int32(plan.value(QStringLiteral("grappes")), QStringLiteral("le nombre de grappes")),
+                        Int32(plan.value(QStringLiteral("cote")), QStringLiteral("le côté des grappes")),
+                        Int32(plan.value(QStringLiteral("espacement")), QStringLiteral("l'espacement des grappes"))};
+    }
     const QJsonArray markValues = Array(root.value(QStringLiteral("marques")), MaxSampleSize + MaxCountedPoints,
                                         QStringLiteral("la liste des marques"));
     std::vector<SurveyMark> marks;
     marks.reserve(std::size_t(markValues.size()));
     for (const QJsonValue& value : markValues)
-        marks.push_back(MarkOf(value));
+        marks.push_back(MarkOf(value, HasGroups(tally.Design)));
     if (const auto fault = SurveyFault(tally, marks, content.MapFile, content.MapSha256))
         Damaged(*fault);
     if (!tally.RestoreMarks(std::move(marks)))

@@ -26,7 +26,9 @@ struct SurveyFileContent {
 // The limits a file must keep, the same for the writer and the reader: what the program can
 // make, with room to spare where it costs nothing.
 namespace SurveyFileLimits {
-constexpr int FormatVersion = 1;
+// Version 1 holds surveys drawn at random point by point, version 2 those of the other designs:
+// a simple random survey is still written as version 1, which every version of the program reads.
+constexpr int FormatVersion = 2;
 constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 // Each sample point is counted once at most.
 constexpr int MaxCountedPoints = MaxSampleSize;

@@ -65,12 +65,12 @@ void TSurveyTally::BeginSample()
     Forget();
 }
 
-void TSurveyTally::AddSamplePoint(QPoint place, int32_t size)
+void TSurveyTally::AddSamplePoint(QPoint place, int32_t size, int32_t group)
 {
     // Counted points refer to sample points by their place in the marks: these come first.
     Q_ASSERT(marks.size() == std::size_t(samplePoints));
     PointSize = size;
-    marks.push_back({SurveyMark::Kind::SamplePoint, place, size, 0, -1});
+    marks.push_back({SurveyMark::Kind::SamplePoint, place, size, 0, -1, group});
     counted.push_back(false);
     ++samplePoints;
     ++edits;
@@ -198,7 +198,8 @@ MarkBox TSurveyTally::BoxOf(const SurveyMark& mark, QPoint origin) const
 bool TSurveyTally::SameSurvey(const TSurveyTally& other) const
 {
     const auto sameMark = [](const SurveyMark& a, const SurveyMark& b) {
-        return a.What == b.What && a.Place == b.Place && a.Size == b.Size && a.LandUse == b.LandUse;
+        return a.What == b.What && a.Place == b.Place && a.Size == b.Size && a.LandUse == b.LandUse
+               && a.Group == b.Group;
     };
     const auto sameEntry = [](const LandUseEntry& a, const LandUseEntry& b) {
         return a.Name == b.Name && a.Count == b.Count;
@@ -206,7 +207,7 @@ bool TSurveyTally::SameSurvey(const TSurveyTally& other) const
     return SampleSize == other.SampleSize && MapWidth == other.MapWidth && MapHeight == other.MapHeight
            && PointSize == other.PointSize && LandUseCount == other.LandUseCount
            && PointsThisUse == other.PointsThisUse && PointsProbed == other.PointsProbed && Seed == other.Seed
-           && ProbingOn == other.ProbingOn
+           && ProbingOn == other.ProbingOn && Design == other.Design
            && std::equal(table.begin(), table.end(), other.table.begin(), sameEntry)
            && std::equal(marks.begin(), marks.end(), other.marks.begin(), other.marks.end(), sameMark);
 }

@@ -7,6 +7,8 @@
 // results window. The handlers change it through the operations below; the map window draws
 // its marks from it at every paint.
 
+#include "core/SampleDesign.h"
+
 #include <QPoint>
 #include <QString>
 #include <array>
@@ -29,6 +31,7 @@ struct SurveyMark {
     int32_t Size = 0;  // a sample point: its size as drawn
     int LandUse = 0;   // a counted point: the land use it counted for
     int32_t Point = -1;  // a counted point: which sample point, by its place in the marks
+    int32_t Group = 0;   // a sample point: its block or segment, under a design that has them
 };
 
 // The box a mark is drawn in, edges as left, top, right and bottom, kept in range whatever size
@@ -57,6 +60,8 @@ public:
     // The generator's state that the last "Go" began from: the same map, sample size and seed
     // give the same points.
     uint32_t Seed = 0;
+    // How the last "Go" laid its points: at random, one by one, until another design is chosen.
+    SampleDesign Design;
     // A land use is open: begun with "Sonder" and not yet finished. Presses count only then, so
     // that none goes to a land use the panel no longer shows.
     bool ProbingOn = false;
@@ -73,7 +78,7 @@ public:
     // "Go": a new sample replaces the old one. Its points, the points counted on them and the
     // undo history go; the land uses begun stay, their counts back to 0.
     void BeginSample();
-    void AddSamplePoint(QPoint place, int32_t size);
+    void AddSamplePoint(QPoint place, int32_t size, int32_t group = 0);
     int32_t SamplePoints() const { return samplePoints; }
     // The sample size the results divide by: the points on the map once "Go" has placed them
     // (the box's number may have changed since), the number typed until then.

@@ -44,11 +44,28 @@ TSurveyTally MadeSurvey(int points, const QList<int>& pressesPerUse, bool finish
     return tally;
 }
 
-QByteArray WithChange(const std::function<void(QJsonObject&)>& change)
+// A survey whose points a design laid on a 600 × 400 map, its first two points counted.
+TSurveyTally DesignedSurvey(const SampleDesign& design)
 {
-    QJsonObject root =
-        QJsonDocument::fromJson(WriteSurveyFile(MadeSurvey(4, {2, 1}, true), QStringLiteral("carte.bmp"), MapHash))
-            .object();
+    TSurveyTally tally;
+    tally.MapWidth = 600;
+    tally.MapHeight = 400;
+    tally.SampleSize = 40;
+    tally.Design = design;
+    tally.BeginSurvey();
+    tally.BeginSample();
+    uint32_t state = 99;
+    for (const DesignedPoint& point : DrawDesign(design, tally.SampleSize, QSize(600, 400), state).Points)
+        tally.AddSamplePoint(point.Place, 5, point.Group);
+    tally.BeginLandUse(QStringLiteral("eau"));
+    tally.CountPoint(0);
+    tally.CountPoint(1);
+    return tally;
+}
+
+QByteArray WithChange(const std::function<void(QJsonObject&)>& change, const TSurveyTally& survey = MadeSurvey(4, {2, 1}, true))
+{
+    QJsonObject root = QJsonDocument::fromJson(WriteSurveyFile(survey, QStringLiteral("carte.bmp"), MapHash)).object();
     change(root);
     return QJsonDocument(root).toJson();
 }
@@ -108,6 +125,10 @@ private slots:
         edges.CountPoint(1);
         edges.ProbingOn = false;
         QTest::newRow("edges of every field") << edges << QStringLiteral("/home/élève/x.bmp");
+        QTest::newRow("a grid") << DesignedSurvey({DesignKind::Systematic}) << QStringLiteral("g.bmp");
+        QTest::newRow("five blocks") << DesignedSurvey({DesignKind::Stratified, 5}) << QStringLiteral("s.bmp");
+        QTest::newRow("segments off the edges") << DesignedSurvey({DesignKind::Clustered, 4, 30, 2, 40})
+                                                << QStringLiteral("c.bmp");
     }
     void readsBackWhatItWrote()
     {
@@ -127,6 +148,10 @@ private slots:
         QCOMPARE(back.PointsProbed, survey.PointsProbed);
         QCOMPARE(back.Seed, survey.Seed);
         QCOMPARE(back.ProbingOn, survey.ProbingOn);
+        QVERIFY(back.Design == survey.Design);
+        // A survey drawn at random point by point is written as every version of the program reads it.
+        const int version = QJsonDocument::fromJson(bytes).object().value(QStringLiteral("version")).toInt();
+        QCOMPARE(version, survey.Design.Kind == DesignKind::SimpleRandom ? 1 : 2);
         for (int n = 1; n <= TSurveyTally::MaxLandUses; ++n) {
             QCOMPARE(back.LandUse(n).Name, survey.LandUse(n).Name);
             QCOMPARE(back.LandUse(n).Count, survey.LandUse(n).Count);
@@ -139,6 +164,7 @@ private slots:
             QCOMPARE(got.Place, want.Place);
             QCOMPARE(got.Size, want.Size);
             QCOMPARE(got.LandUse, want.LandUse);
+            QCOMPARE(got.Group, want.Group);
             // Points at one pixel look alike: which of them a count went to is not kept.
             if (want.What == SurveyMark::Kind::CountedPoint)
                 QCOMPARE(back.Marks()[std::size_t(got.Point)].Place, survey.Marks()[std::size_t(want.Point)].Place);
@@ -165,7 +191,7 @@ private slots:
         row("NaN", WithChange([](QJsonObject&) {}).replace("\"echantillon\": 4", "\"echantillon\": NaN"), badText);
         row("nested deep", QByteArray(100000, '[') + QByteArray(100000, ']'), notASurvey);
         row("another format", WithChange([](QJsonObject& r) { r[QStringLiteral("format")] = 1; }), notASurvey);
-        row("newer version", WithChange([](QJsonObject& r) { r[QStringLiteral("version")] = 2; }),
+        row("newer version", WithChange([](QJsonObject& r) { r[QStringLiteral("version")] = SurveyFileLimits::FormatVersion + 1; }),
             QStringLiteral("Ce fichier a été écrit par une version plus récente de Sondelio ; "
                            "mettez le programme à jour pour ouvrir cette séance."));
         row("version zero", WithChange([](QJsonObject& r) { r[QStringLiteral("version")] = 0; }),
@@ -272,6 +298,25 @@ private slots:
                 r[QStringLiteral("marques")] = marks;
             }),
             Damage(QStringLiteral("une marque manque ou n'est pas une liste")));
+        const TSurveyTally blocks = DesignedSurvey({DesignKind::Stratified, 4});
+        row("a point outside its block",
+            WithChange([](QJsonObject& r) { SetMark(r, 0, QJsonArray{"point", 599, 399, 5, 0}); }, blocks),
+            Damage(QStringLiteral("un point d'échantillon n'est pas dans son bloc ou sa grappe")));
+        row("a point of a block the map lacks",
+            WithChange([](QJsonObject& r) { SetMark(r, 0, QJsonArray{"point", 599, 399, 5, 4}); }, blocks),
+            Damage(QStringLiteral("un point d'échantillon n'est pas dans son bloc ou sa grappe")));
+        row("a design of no known kind", WithChange([](QJsonObject& r) {
+                QJsonObject plan = r[QStringLiteral("plan")].toObject();
+                plan[QStringLiteral("genre")] = QStringLiteral("spirale");
+                r[QStringLiteral("plan")] = plan;
+            }, blocks),
+            Damage(QStringLiteral("le plan d'échantillonnage est d'un genre inconnu")));
+        row("a later version without its design",
+            WithChange([](QJsonObject& r) { r[QStringLiteral("version")] = 2; }),
+            Damage(QStringLiteral("le plan d'échantillonnage manque ou n'est pas un objet")));
+        row("blocks' points without their block",
+            WithChange([](QJsonObject& r) { SetMark(r, 0, QJsonArray{"point", 1, 1, 5}); }, blocks),
+            Damage(QStringLiteral("une marque n'a pas le nombre de champs de son genre")));
     }
     void refusesWhatTheProgramCouldNotHaveMade()
     {
