@@ -98,7 +98,7 @@ std::optional<DesignEstimate> EstimateClustered(std::span<const ClusterCounts> c
     int64_t points = 0;
     int64_t count = 0;
     for (const ClusterCounts& cluster : clusters) {
-        if (cluster.Points < 0 || !CountWithin(cluster.Count, cluster.Points))
+        if (!CountWithin(cluster.Count, cluster.Points))
             return std::nullopt;
         points += cluster.Points;
         count += cluster.Count;
