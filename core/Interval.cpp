@@ -35,13 +35,20 @@ QString LimitText(double share, Rounding rounding)
 
 std::optional<ShareLimits> ExactLimits95(double successes, int64_t trials)
 {
-    if (trials < 1 || !(successes >= 0) || successes > double(trials))
+    if (trials < 1)
         return std::nullopt;
-    const double n = double(trials);
+    return FractionalLimits95(successes, double(trials));
+}
+
+std::optional<ShareLimits> FractionalLimits95(double successes, double sampleSize)
+{
+    if (!(sampleSize > 0) || !std::isfinite(sampleSize) || !(successes >= 0) || successes > sampleSize)
+        return std::nullopt;
+    const double n = sampleSize;
     // The lower limit is the share under which seeing this many points or more has only a 2.5 %
     // chance, the upper one the share over which seeing this many or fewer has only 2.5 %; both
-    // are quantiles of beta distributions. No points seen puts the lower limit at 0, every point
-    // seen puts the upper one at 1.
+    // are quantiles of beta distributions, which need no whole count. No points seen puts the
+    // lower limit at 0, every point seen puts the upper one at 1.
     const double lower =
         successes == 0
             ? 0.0

@@ -19,6 +19,11 @@ struct ShareLimits {
 // draws its belts through every observed percentage, not only through whole counts. Nothing
 // when there is no sample (trials below 1) or the count lies outside 0 to trials.
 std::optional<ShareLimits> ExactLimits95(double successes, int64_t trials);
+// The same limits for a sample size that need not be whole either: a stratified or a cluster
+// design's interval is the one of the simple random sample that would estimate the share as
+// precisely, whose size is seldom whole. Nothing when the size is not above 0 or the count lies
+// outside 0 to the size.
+std::optional<ShareLimits> FractionalLimits95(double successes, double sampleSize);
 
 // "6,6 % à 65,3 %" for 3 points out of 10 (exactly 6.674 % to 65.245 %): each limit rounded
 // outward, with the regional decimal separator; empty when there is no interval to give (no

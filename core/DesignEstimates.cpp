@@ -1,0 +1,145 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "core/DesignEstimates.h"
+
+#include <boost/math/distributions/students_t.hpp>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Student's 97.5 % quantile: 95 % of a mean's spread between -t and t.
+double StudentQuantile(int64_t degreesOfFreedom)
+{
+    return quantile(boost::math::students_t_distribution<double>(double(degreesOfFreedom)), 0.975);
+}
+
+bool CountWithin(int64_t count, int64_t points)
+{
+    return count >= 0 && count <= points;
+}
+
+// The share as shown: exactly 0 or 1 when the counts say so (no point on the land use, every point
+// on it), whatever the weighted sum gives in floating point.
+double SettledShare(long double share, bool none, bool all)
+{
+    return none ? 0.0 : all ? 1.0 : double(share);
+}
+
+// The estimate of a design whose variance is known: its standard error, its interval and how it
+// compares with as many points drawn at random.
+DesignEstimate WithVariance(long double share, long double variance, bool none, bool all, int64_t points,
+                            int64_t degreesOfFreedom)
+{
+    const double p = SettledShare(share, none, all);
+    DesignEstimate estimate{p, double(std::sqrt(variance)), std::nullopt, std::nullopt, std::nullopt, {}};
+    if (const std::optional<DesignInterval> interval = DesignLimits95(p, double(variance), points, degreesOfFreedom)) {
+        estimate.Limits = interval->Limits;
+        estimate.EffectiveSize = interval->EffectiveSize;
+    }
+    if (!none && !all)
+        estimate.DesignEffect = double(variance / (share * (1 - share) / points));
+    return estimate;
+}
+
+DesignEstimate WithoutVariance(long double share, bool none, bool all, QString reason)
+{
+    return {SettledShare(share, none, all), std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::move(reason)};
+}
+
+}  // namespace
+
+std::optional<DesignEstimate> EstimateSimple(int64_t count, int64_t points)
+{
+    const std::optional<ShareLimits> limits = ExactLimits95(double(count), points);
+    if (!limits)
+        return std::nullopt;
+    const double f = double(count) / double(points);
+    return DesignEstimate{f, std::sqrt(f * (1 - f) / double(points)), limits, 1.0, double(points), {}};
+}
+
+std::optional<DesignEstimate> EstimateStratified(std::span<const StratumCounts> strata)
+{
+    if (strata.empty())
+        return std::nullopt;
+    int64_t area = 0;
+    int64_t points = 0;
+    bool none = true;
+    bool all = true;
+    bool single = false;
+    for (const StratumCounts& stratum : strata) {
+        if (stratum.Area < 1 || stratum.Points < 1 || !CountWithin(stratum.Count, stratum.Points))
+            return std::nullopt;
+        area += stratum.Area;
+        points += stratum.Points;
+        none = none && stratum.Count == 0;
+        all = all && stratum.Count == stratum.Points;
+        single = single || stratum.Points == 1;
+    }
+    long double share = 0;
+    long double variance = 0;
+    for (const StratumCounts& stratum : strata) {
+        const long double weight = (long double)stratum.Area / area;
+        const long double f = (long double)stratum.Count / stratum.Points;
+        share += weight * f;
+        if (stratum.Points > 1)
+            variance += weight * weight * f * (1 - f) / (stratum.Points - 1);
+    }
+    if (single)
+        return WithoutVariance(share, none, all,
+                               QStringLiteral("Un bloc n'a qu'un point : il en faut deux par bloc au moins pour "
+                                              "savoir combien l'estimation varie, et donner un intervalle."));
+    return WithVariance(share, variance, none, all, points, points - int64_t(strata.size()));
+}
+
+std::optional<DesignEstimate> EstimateClustered(std::span<const ClusterCounts> clusters)
+{
+    int64_t points = 0;
+    int64_t count = 0;
+    for (const ClusterCounts& cluster : clusters) {
+        if (!CountWithin(cluster.Count, cluster.Points))
+            return std::nullopt;
+        points += cluster.Points;
+        count += cluster.Count;
+    }
+    if (points == 0)
+        return std::nullopt;
+    const long double share = (long double)count / points;
+    const bool none = count == 0;
+    const bool all = count == points;
+    const int64_t segments = int64_t(clusters.size());
+    if (segments == 1)
+        return WithoutVariance(share, none, all,
+                               QStringLiteral("Un seul segment : il en faut deux au moins pour savoir combien "
+                                              "l'estimation varie, et donner un intervalle."));
+    // Σ (y − p̂m)² / (C(C − 1) m̄²) with p̂ = Y / M and m̄ = M / C is C Σ (yM − Ym)² / ((C − 1) M⁴): each
+    // segment's gap is then a whole number, 0 exactly when its share is the design's.
+    long double gaps = 0;
+    for (const ClusterCounts& cluster : clusters) {
+        const __int128 gap = __int128(cluster.Count) * points - __int128(count) * cluster.Points;
+        gaps += (long double)gap * (long double)gap;
+    }
+    const long double total = points;
+    const long double variance = segments * gaps / ((segments - 1) * total * total * total * total);
+    return WithVariance(share, variance, none, all, points, segments - 1);
+}
+
+std::optional<DesignInterval> DesignLimits95(double share, double variance, int64_t points, int64_t degreesOfFreedom)
+{
+    if (!(share >= 0 && share <= 1) || !(variance >= 0) || !std::isfinite(variance) || points < 1 ||
+        degreesOfFreedom < 1)
+        return std::nullopt;
+    const double n = double(points);
+    double size = n;
+    if (variance > 0) {
+        if (points < 2)
+            return std::nullopt;
+        const double widening = StudentQuantile(points - 1) / StudentQuantile(degreesOfFreedom);
+        size = std::min(n, std::min(n, share * (1 - share) / variance) * widening * widening);
+    }
+    const std::optional<ShareLimits> limits = FractionalLimits95(share == 1 ? size : size * share, size);
+    if (!limits)
+        return std::nullopt;
+    return DesignInterval{*limits, size};
+}
