@@ -3,6 +3,8 @@
 
 #include "core/DesignEstimates.h"
 
+#include "core/SurveyTally.h"
+
 #include <boost/math/distributions/students_t.hpp>
 #include <algorithm>
 #include <cmath>
@@ -142,4 +144,34 @@ std::optional<DesignInterval> DesignLimits95(double share, double variance, int6
     if (!limits)
         return std::nullopt;
     return DesignInterval{*limits, size};
+}
+
+std::optional<DesignEstimate> LandUseEstimate(const TSurveyTally& tally, int landUse)
+{
+    const SampleDesign& design = tally.Design;
+    const bool stratified = design.Kind == DesignKind::Stratified;
+    const bool clustered = design.Kind == DesignKind::Clustered;
+    if (!stratified && !clustered)
+        return EstimateSimple(tally.LandUse(landUse).Count, tally.SamplePoints());
+    // Points and counts of each block or segment, a count going to its sample point's group.
+    const auto groups = size_t(stratified ? design.Blocks : design.Clusters);
+    std::vector<int64_t> points(groups, 0);
+    std::vector<int64_t> counts(groups, 0);
+    for (const SurveyMark& mark : tally.Marks()) {
+        if (mark.What == SurveyMark::Kind::SamplePoint)
+            ++points[size_t(mark.Group)];
+        else if (mark.LandUse == landUse)
+            ++counts[size_t(tally.Marks()[size_t(mark.Point)].Group)];
+    }
+    if (clustered) {
+        std::vector<ClusterCounts> clusters;
+        for (size_t group = 0; group < groups; ++group)
+            clusters.push_back({points[group], counts[group]});
+        return EstimateClustered(clusters);
+    }
+    const std::vector<QRect> blocks = MapBlocks(QSize(tally.MapWidth, tally.MapHeight), design.Blocks);
+    std::vector<StratumCounts> strata;
+    for (size_t group = 0; group < groups; ++group)
+        strata.push_back({int64_t{blocks[group].width()} * blocks[group].height(), points[group], counts[group]});
+    return EstimateStratified(strata);
 }

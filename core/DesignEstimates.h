@@ -15,6 +15,8 @@
 #include <optional>
 #include <span>
 
+class TSurveyTally;
+
 // One block of the map: its area in whole pixels, the points drawn in it and, of them, those that
 // fell on the land use.
 struct StratumCounts {
@@ -73,3 +75,8 @@ struct DesignInterval {
     double EffectiveSize;  // the simple random sample's size, seldom whole
 };
 std::optional<DesignInterval> DesignLimits95(double share, double variance, int64_t points, int64_t degreesOfFreedom);
+
+// A land use's share (`landUse` from 1 to the land uses begun) as the survey's design estimates
+// it from the points counted under it: by block, by segment, or as a simple random sample.
+// Nothing before "Go".
+std::optional<DesignEstimate> LandUseEstimate(const TSurveyTally& tally, int landUse);

@@ -7,6 +7,7 @@
 // without a share.
 
 #include "core/DesignEstimates.h"
+#include "core/SurveyTally.h"
 
 #include <QTest>
 #include <cmath>
@@ -102,6 +103,44 @@ private slots:
         QVERIFY(design && exact);
         QCOMPARE(design->EffectiveSize, double(points));
         QVERIFY(std::abs(design->Limits.Lower - exact->Lower) < 1e-12 && std::abs(design->Limits.Upper - exact->Upper) < 1e-12);
+    }
+
+    // A survey's land use is estimated from the counts of its points block by block or segment by
+    // segment: on a 20 × 10 map, points 0 to 3 in the first block or segment, 4 and 5 in the
+    // second; points 0, 1 and 4 counted under "eau", 2 under "bois".
+    void aLandUseIsEstimatedByTheSurveysDesign_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<Estimator>("expected");
+        QTest::newRow("simple random") << int(DesignKind::SimpleRandom) << Simple(3, 6);
+        QTest::newRow("two blocks") << int(DesignKind::Stratified) << Strata({{100, 4, 2}, {100, 2, 1}});
+        QTest::newRow("two segments") << int(DesignKind::Clustered) << Clusters({{4, 2}, {2, 1}});
+    }
+    void aLandUseIsEstimatedByTheSurveysDesign()
+    {
+        QFETCH(int, kind);
+        QFETCH(Estimator, expected);
+        TSurveyTally tally;
+        tally.MapWidth = 20;
+        tally.MapHeight = 10;
+        tally.Design = {DesignKind(kind), 2, 2, 2, 1};
+        tally.BeginSurvey();
+        tally.BeginSample();
+        for (int point = 0; point < 6; ++point)
+            tally.AddSamplePoint(QPoint(point < 4 ? point : 10 + point, 5), 5, point < 4 ? 0 : 1);
+        tally.BeginLandUse(QStringLiteral("bois"));
+        tally.CountPoint(2);
+        tally.FinishLandUse();
+        tally.BeginLandUse(QStringLiteral("eau"));
+        for (int point : {0, 1, 4})
+            tally.CountPoint(point);
+        const std::optional<DesignEstimate> survey = LandUseEstimate(tally, 2);
+        const std::optional<DesignEstimate> want = expected();
+        QVERIFY(survey && want);
+        QCOMPARE(survey->Share, want->Share);
+        QCOMPARE(survey->Limits.has_value(), want->Limits.has_value());
+        QCOMPARE(survey->Limits->Lower, want->Limits->Lower);
+        QCOMPARE(survey->Limits->Upper, want->Limits->Upper);
     }
 };
 
