@@ -75,12 +75,13 @@ void TSurveyDocument::BeginSurvey(const QString& name)
     emit Changed();
 }
 
-void TSurveyDocument::DrawSample(int32_t pointSize, std::optional<uint32_t> typedSeed)
+void TSurveyDocument::DrawSample(int32_t pointSize, std::optional<uint32_t> typedSeed, const SampleDesign& design)
 {
     const QSize map(Tally.MapWidth, Tally.MapHeight);
-    if (const std::optional<QString> misfit = DesignMisfit(Tally.Design, Tally.SampleSize, map))
+    if (const std::optional<QString> misfit = DesignMisfit(design, Tally.SampleSize, map))
         throw EInvalidOperation(*misfit);
     Tally.BeginSample();
+    Tally.Design = design;
     Tally.Seed = SeedOrNew(typedSeed);
     seedTyped = typedSeed.has_value();
     GeneratorState = Tally.Seed;

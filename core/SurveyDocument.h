@@ -52,11 +52,12 @@ public:
     // new survey began.
     bool MapDrawn(const QString& name, QSize picture);
 
-    // "Go": a new sample of Tally.SampleSize points of `pointSize` pixels laid by Tally.Design,
-    // from the seed typed or else the clock's. The points counted on the old sample go, and from
-    // here on the survey is kept in a journal against the map as it is now. EInvalidOperation,
-    // and nothing changed, for a design that cannot be laid on the map.
-    void DrawSample(int32_t pointSize, std::optional<uint32_t> typedSeed);
+    // "Go": a new sample of Tally.SampleSize points of `pointSize` pixels laid by `design`, from
+    // the seed typed or else the clock's; the design becomes the survey's, as the points it laid.
+    // The points counted on the old sample go, and from here on the survey is kept in a journal
+    // against the map as it is now. EInvalidOperation, and nothing changed, for a design that
+    // cannot be laid on the map.
+    void DrawSample(int32_t pointSize, std::optional<uint32_t> typedSeed, const SampleDesign& design = {});
     // The survey's edits, each kept in the journal as it is made; false, and nothing changed,
     // where the tally refuses it.
     bool BeginLandUse(const QString& name);

@@ -126,29 +126,36 @@ private slots:
     void goPlacesThePointsTheSeedGives_data()
     {
         QTest::addColumn<bool>("typed");
-        QTest::newRow("seed typed") << true;
-        QTest::newRow("seed from the clock") << false;
+        QTest::addColumn<int>("kind");
+        QTest::newRow("seed typed") << true << int(DesignKind::SimpleRandom);
+        QTest::newRow("seed from the clock") << false << int(DesignKind::SimpleRandom);
+        QTest::newRow("two blocks") << true << int(DesignKind::Stratified);
     }
     void goPlacesThePointsTheSeedGives()
     {
         QFETCH(bool, typed);
+        QFETCH(int, kind);
         const auto clock = SeedGenerator;
         SeedGenerator = [] { GeneratorState = 987654321u; };
         OpenDocument open;
         open.Classify(3);
-        open.document.DrawSample(9, typed ? std::optional<uint32_t>(42u) : std::nullopt);
+        const SampleDesign design{DesignKind(kind), 2};
+        open.document.DrawSample(9, typed ? std::optional<uint32_t>(42u) : std::nullopt, design);
         SeedGenerator = clock;
 
-        const uint32_t seed = typed ? 42u : 987654321u;
-        QCOMPARE(open.tally.Seed, seed);
+        uint32_t state = typed ? 42u : 987654321u;
+        QCOMPARE(open.tally.Seed, state);
         QCOMPARE(open.document.SeedTyped(), typed);
+        QVERIFY(open.tally.Design == design);
         // The counts of the old sample went with it; its land use stays, back to 0.
         QCOMPARE(open.tally.PointsProbed, 0);
         QCOMPARE(open.tally.LandUse(1).Count, 0);
-        QCOMPARE(open.tally.SamplePoints(), 6);
-        uint32_t state = seed;
-        for (const SurveyMark& mark : open.tally.Marks()) {
-            QCOMPARE(mark.Place, SamplePlace(state, 600, 700));
+        const DesignedSample drawn = DrawDesign(design, 6, QSize(600, 700), state);
+        QCOMPARE(open.tally.SamplePoints(), int(drawn.Points.size()));
+        for (size_t point = 0; point < drawn.Points.size(); ++point) {
+            const SurveyMark& mark = open.tally.Marks()[point];
+            QCOMPARE(mark.Place, drawn.Points[point].Place);
+            QCOMPARE(mark.Group, drawn.Points[point].Group);
             QCOMPARE(mark.Size, 9);
         }
     }
