@@ -122,21 +122,21 @@ void TSurveyDocument::FinishLandUse()
 
 bool TSurveyDocument::Undo()
 {
-    if (!Tally.CanUndo())
-        return false;
-    KeepJournal();
-    Tally.Undo();
-    Edited(JournalOperation::CountUndone());
-    return true;
+    return Retrace(true);
 }
 
 bool TSurveyDocument::Redo()
 {
-    if (!Tally.CanRedo())
+    return Retrace(false);
+}
+
+bool TSurveyDocument::Retrace(bool back)
+{
+    if (back ? !Tally.CanUndo() : !Tally.CanRedo())
         return false;
     KeepJournal();
-    Tally.Redo();
-    Edited(JournalOperation::CountRedone());
+    back ? Tally.Undo() : Tally.Redo();
+    Edited(back ? JournalOperation::CountUndone() : JournalOperation::CountRedone());
     return true;
 }
 

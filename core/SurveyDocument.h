@@ -95,6 +95,8 @@ private:
     // Before an edit: the journal holds the survey as it stands, for the edit to be replayed on.
     void KeepJournal();
     void Edited(const QJsonArray& operation);
+    // The last count taken back (`back`) or put back, journaled; false when there is none.
+    bool Retrace(bool back);
 
     QString mapName;
     bool surveyDue = true;
