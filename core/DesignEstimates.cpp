@@ -39,6 +39,8 @@ DesignEstimate WithVariance(long double share, long double variance, bool none, 
     if (const std::optional<DesignInterval> interval = DesignLimits95(p, double(variance), points, degreesOfFreedom)) {
         estimate.Limits = interval->Limits;
         estimate.EffectiveSize = interval->EffectiveSize;
+    } else {
+        estimate.Reason = QStringLiteral("Ces points ne permettent pas de donner un intervalle.");
     }
     if (!none && !all)
         estimate.DesignEffect = double(variance / (share * (1 - share) / points));
@@ -151,18 +153,25 @@ std::optional<DesignEstimate> LandUseEstimate(const TSurveyTally& tally, int lan
     const SampleDesign& design = tally.Design;
     const bool stratified = design.Kind == DesignKind::Stratified;
     const bool clustered = design.Kind == DesignKind::Clustered;
-    if (!stratified && !clustered)
-        return EstimateSimple(tally.LandUse(landUse).Count, tally.SamplePoints());
-    // Points and counts of each block or segment, a count going to its sample point's group.
+    const bool others = landUse == 0;
+    if (!stratified && !clustered) {
+        const int64_t count = others ? int64_t{tally.SamplePoints()} - tally.PointsProbed : tally.LandUse(landUse).Count;
+        return EstimateSimple(count, tally.SamplePoints());
+    }
+    // Points and counts of each block or segment, a count going to its sample point's group;
+    // "Autres" holds a group's points that no land use counted.
     const auto groups = size_t(stratified ? design.Blocks : design.Clusters);
     std::vector<int64_t> points(groups, 0);
     std::vector<int64_t> counts(groups, 0);
     for (const SurveyMark& mark : tally.Marks()) {
         if (mark.What == SurveyMark::Kind::SamplePoint)
             ++points[size_t(mark.Group)];
-        else if (mark.LandUse == landUse)
+        else if (others || mark.LandUse == landUse)
             ++counts[size_t(tally.Marks()[size_t(mark.Point)].Group)];
     }
+    if (others)
+        for (size_t group = 0; group < groups; ++group)
+            counts[group] = points[group] - counts[group];
     if (clustered) {
         std::vector<ClusterCounts> clusters;
         for (size_t group = 0; group < groups; ++group)

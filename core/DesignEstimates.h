@@ -76,7 +76,7 @@ struct DesignInterval {
 };
 std::optional<DesignInterval> DesignLimits95(double share, double variance, int64_t points, int64_t degreesOfFreedom);
 
-// A land use's share (`landUse` from 1 to the land uses begun) as the survey's design estimates
-// it from the points counted under it: by block, by segment, or as a simple random sample.
-// Nothing before "Go".
+// A land use's share (`landUse` from 1 to the land uses begun, or 0 for the points counted under
+// none, "Autres") as the survey's design estimates it from the points counted under it: by block,
+// by segment, or as a simple random sample. Nothing before "Go".
 std::optional<DesignEstimate> LandUseEstimate(const TSurveyTally& tally, int landUse);

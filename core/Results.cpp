@@ -4,7 +4,9 @@
 #include "core/Results.h"
 
 #include "core/FloatArith.h"
+#include "core/Numbers.h"
 
+#include <QStringList>
 #include <algorithm>
 
 ResultRow::ResultRow(QString use, int64_t count, int32_t sampleSize)
@@ -34,14 +36,47 @@ std::vector<ResultRow> ResultRows(const TSurveyTally& tally)
     const int uses = std::clamp(tally.LandUseCount, 0, int(TSurveyTally::MaxLandUses));
     std::vector<ResultRow> rows;
     rows.reserve(std::size_t(uses) + 2);
+    const bool designed = tally.Design.Kind != DesignKind::SimpleRandom && tally.SamplePoints() > 0;
     for (int number = 1; number <= uses; ++number) {
         const LandUseEntry& entry = tally.LandUse(number);
         rows.emplace_back(entry.Name, entry.Count, tally.ResultsSampleSize());
+        if (designed)
+            rows.back().SetEstimate(LandUseEstimate(tally, number));
     }
     // Formed in full: a survey beyond 255 points counts right, and more presses than points
     // show as a negative count instead of wrapping round to a plausible one.
     rows.emplace_back(QStringLiteral("Autres"), int64_t(tally.ResultsSampleSize()) - tally.PointsProbed,
                       tally.ResultsSampleSize());
+    if (designed)
+        rows.back().SetEstimate(LandUseEstimate(tally, 0));
     rows.emplace_back(QStringLiteral("Total"), tally.PointsProbed);
     return rows;
+}
+
+QString ResultHint(const ResultRow& row, const SampleDesign& design)
+{
+    if (!row.HasFrequency())
+        return {};
+    const std::optional<DesignEstimate>& estimate = row.Estimate();
+    if (!estimate)
+        return IntervalHint(row.Limits());
+    QStringList lines{QStringLiteral("Plan : ") + DesignText(design).toLower(),
+                      QStringLiteral("Estimation : %1 %").arg(FixedText(100 * estimate->Share, 1))};
+    if (estimate->StandardError)
+        lines.back() += QStringLiteral(" ; erreur-type : %1 %").arg(FixedText(100 * *estimate->StandardError, 1));
+    if (!estimate->Limits) {
+        lines << estimate->Reason;
+        return lines.join(QLatin1Char('\n'));
+    }
+    lines << IntervalHint(estimate->Limits);
+    // One grid has no variance of its own: its interval is the random sample's, which a map
+    // whose land uses lie in patches makes wider than the grid needs.
+    if (design.Kind == DesignKind::Systematic)
+        lines << QStringLiteral("(celui d'un échantillon aléatoire simple, en général prudent\n"
+                                "sur une carte où les usages forment des taches)");
+    else
+        lines.back() += QStringLiteral(" (Korn-Graubard)");
+    if (estimate->DesignEffect)
+        lines << QStringLiteral("Effet de plan : %1").arg(FixedText(*estimate->DesignEffect, 2));
+    return lines.join(QLatin1Char('\n'));
 }

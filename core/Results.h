@@ -6,6 +6,7 @@
 // exact 95 % limits of that share, then the points counted on no named use, then the total. The
 // results window shows them; whatever else presents the results takes them from here too.
 
+#include "core/DesignEstimates.h"
 #include "core/Interval.h"
 #include "core/SurveyTally.h"
 
@@ -32,6 +33,10 @@ public:
     long double Frequency() const;
     // Nothing without a sample, for a count outside 0 to the sample size, and on the total.
     const std::optional<ShareLimits>& Limits() const { return limits; }
+    // Under a design other than simple random, the share as that design estimates it, with its
+    // standard error, interval and design effect; nothing at random, and on the total.
+    const std::optional<DesignEstimate>& Estimate() const { return estimate; }
+    void SetEstimate(std::optional<DesignEstimate> designed) { estimate = std::move(designed); }
 
 private:
     QString use;
@@ -40,9 +45,15 @@ private:
     long double frequency = 0;
     std::exception_ptr frequencyFailure;
     std::optional<ShareLimits> limits;
+    std::optional<DesignEstimate> estimate;
 };
 
 // One row per land use listed (at most the 20 entries of the table, whatever the count says),
 // then "Autres", then "Total": always at least those last two rows. Raises nothing: a failed
 // division is kept in its row.
 std::vector<ResultRow> ResultRows(const TSurveyTally& tally);
+
+// What the mouse over a row's share tells: at random, its exact interval as it always did; under
+// another design, the design, the estimate and its standard error, the design's interval and the
+// design effect, or why the points give no interval. Empty for a row that is no share.
+QString ResultHint(const ResultRow& row, const SampleDesign& design);

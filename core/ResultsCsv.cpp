@@ -66,22 +66,43 @@ QString CsvLine(const QStringList& fields)
 
 QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when)
 {
-    const QString method = QStringLiteral("Clopper-Pearson");
+    // Points drawn at random or on a grid keep the exact interval; blocks and segments have their
+    // own, and a file of them says so and adds the design's figures.
+    const bool designed = tally.Design.Kind != DesignKind::SimpleRandom;
+    const bool weighted = tally.Design.Kind == DesignKind::Stratified || tally.Design.Kind == DesignKind::Clustered;
+    const QString method = weighted ? QStringLiteral("Korn-Graubard") : QStringLiteral("Clopper-Pearson");
     QString text;
     text += CsvLine({QStringLiteral("Carte"), CsvTypedText(mapFile)});
     text += CsvLine({QStringLiteral("Date"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
     text += CsvLine({QStringLiteral("Taille de l'échantillon"), IntegerText(tally.ResultsSampleSize())});
     const std::optional<uint32_t> seed = SampleSeed(tally);
     text += CsvLine({QStringLiteral("Graine"), seed ? IntegerText(*seed) : QString()});
-    text += CsvLine({QStringLiteral("Intervalle de confiance"), QStringLiteral("95 % exact (%1)").arg(method)});
+    if (designed)
+        text += CsvLine({QStringLiteral("Plan d'échantillonnage"), DesignText(tally.Design)});
+    text += CsvLine({QStringLiteral("Intervalle de confiance"),
+                     weighted ? QStringLiteral("95 % (%1)").arg(method) : QStringLiteral("95 % exact (%1)").arg(method)});
     text += QStringLiteral("\r\n");
-    text += CsvLine({QStringLiteral("Usage"), QStringLiteral("Nombre"), QStringLiteral("Fréquence"),
-                  QStringLiteral("Borne basse à 95 % (%1)").arg(method),
-                  QStringLiteral("Borne haute à 95 % (%1)").arg(method)});
+    QStringList columns{QStringLiteral("Usage"), QStringLiteral("Nombre"),
+                        weighted ? QStringLiteral("Estimation") : QStringLiteral("Fréquence"),
+                        QStringLiteral("Borne basse à 95 % (%1)").arg(method),
+                        QStringLiteral("Borne haute à 95 % (%1)").arg(method)};
+    if (designed) {
+        columns.insert(3, QStringLiteral("Erreur-type"));
+        columns << QStringLiteral("Effet de plan");
+    }
+    text += CsvLine(columns);
+    const auto optionalText = [](const std::optional<double>& value) { return value ? RealText(*value) : QString(); };
     for (const ResultRow& row : ResultRows(tally)) {
-        const std::optional<ShareLimits>& limits = row.Limits();
-        text += CsvLine({CsvTypedText(row.Use()), IntegerText(row.Count()), FrequencyCell(row),
-                      limits ? RealText(limits->Lower) : QString(), limits ? RealText(limits->Upper) : QString()});
+        const std::optional<DesignEstimate>& estimate = row.Estimate();
+        const std::optional<ShareLimits>& limits = estimate ? estimate->Limits : row.Limits();
+        QStringList cells{CsvTypedText(row.Use()), IntegerText(row.Count()),
+                          estimate ? RealText(estimate->Share) : FrequencyCell(row),
+                          limits ? RealText(limits->Lower) : QString(), limits ? RealText(limits->Upper) : QString()};
+        if (designed) {
+            cells.insert(3, estimate ? optionalText(estimate->StandardError) : QString());
+            cells << (estimate ? optionalText(estimate->DesignEffect) : QString());
+        }
+        text += CsvLine(cells);
     }
     return SpreadsheetBytes(text);
 }

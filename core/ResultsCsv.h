@@ -17,7 +17,9 @@
 // Frequencies and limits are shares of the sample (0 to 1), as RealText writes them. A cell with
 // nothing to give is empty: the total's frequency, limits where there is no interval, and the
 // frequency whose division failed (no sample size). The seed is empty while the survey has no
-// sample points.
+// sample points. A survey laid by another design than simple random also names the design, and
+// gives each share's standard error and design effect around its limits; by blocks or segments
+// the share is the design's estimate and the limits its own.
 QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when);
 
 // The bytes of a CSV file as a French spreadsheet opens it without asking: the text in UTF-8

@@ -25,6 +25,24 @@ int64_t MostGridNodes(QSize map, double spacing)
 
 }  // namespace
 
+QString DesignText(const SampleDesign& design)
+{
+    switch (design.Kind) {
+    case DesignKind::SimpleRandom:
+        return QStringLiteral("Aléatoire simple");
+    case DesignKind::Systematic:
+        return QStringLiteral("Systématique");
+    case DesignKind::Stratified:
+        return QStringLiteral("Stratifié par %1 blocs").arg(design.Blocks);
+    case DesignKind::Clustered:
+        return QStringLiteral("En grappes : %1 grappes de %2 × %2 points à %3 px")
+            .arg(design.Clusters)
+            .arg(design.ClusterSide)
+            .arg(design.ClusterSpacing);
+    }
+    return {};
+}
+
 std::vector<QRect> MapBlocks(QSize map, int32_t blocks)
 {
     const auto columns = int32_t(std::clamp<long>(std::lround(std::sqrt(double(blocks) * map.width() / map.height())), 1, blocks));

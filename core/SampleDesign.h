@@ -50,6 +50,10 @@ struct DesignedSample {
     std::vector<QRect> Blocks;
 };
 
+// The design as the windows and files name it for a reader: "Aléatoire simple", "Systématique",
+// "Stratifié par 4 blocs", "En grappes : 10 grappes de 3 × 3 points à 12 px".
+QString DesignText(const SampleDesign& design);
+
 // The map cut into `blocks` blocks of near-equal area: about as many columns as make the blocks
 // square, the blocks shared out among the columns, each column's width in proportion to its
 // blocks, its blocks of equal height. Edges are whole pixels; the blocks cover the map once.

@@ -107,18 +107,23 @@ private slots:
 
     // A survey's land use is estimated from the counts of its points block by block or segment by
     // segment: on a 20 × 10 map, points 0 to 3 in the first block or segment, 4 and 5 in the
-    // second; points 0, 1 and 4 counted under "eau", 2 under "bois".
+    // second; points 0, 1 and 4 counted under "eau", 2 under "bois", 3 and 5 under none.
     void aLandUseIsEstimatedByTheSurveysDesign_data()
     {
         QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("landUse");
         QTest::addColumn<Estimator>("expected");
-        QTest::newRow("simple random") << int(DesignKind::SimpleRandom) << Simple(3, 6);
-        QTest::newRow("two blocks") << int(DesignKind::Stratified) << Strata({{100, 4, 2}, {100, 2, 1}});
-        QTest::newRow("two segments") << int(DesignKind::Clustered) << Clusters({{4, 2}, {2, 1}});
+        QTest::newRow("simple random") << int(DesignKind::SimpleRandom) << 2 << Simple(3, 6);
+        QTest::newRow("two blocks") << int(DesignKind::Stratified) << 2 << Strata({{100, 4, 2}, {100, 2, 1}});
+        QTest::newRow("two segments") << int(DesignKind::Clustered) << 2 << Clusters({{4, 2}, {2, 1}});
+        QTest::newRow("others at random") << int(DesignKind::SimpleRandom) << 0 << Simple(2, 6);
+        QTest::newRow("others by blocks") << int(DesignKind::Stratified) << 0 << Strata({{100, 4, 1}, {100, 2, 1}});
+        QTest::newRow("others by segments") << int(DesignKind::Clustered) << 0 << Clusters({{4, 1}, {2, 1}});
     }
     void aLandUseIsEstimatedByTheSurveysDesign()
     {
         QFETCH(int, kind);
+        QFETCH(int, landUse);
         QFETCH(Estimator, expected);
         TSurveyTally tally;
         tally.MapWidth = 20;
@@ -134,7 +139,7 @@ private slots:
         tally.BeginLandUse(QStringLiteral("eau"));
         for (int point : {0, 1, 4})
             tally.CountPoint(point);
-        const std::optional<DesignEstimate> survey = LandUseEstimate(tally, 2);
+        const std::optional<DesignEstimate> survey = LandUseEstimate(tally, landUse);
         const std::optional<DesignEstimate> want = expected();
         QVERIFY(survey && want);
         QCOMPARE(survey->Share, want->Share);

@@ -5,6 +5,7 @@
 // centred there, the point size read before each point, and a sample size or a map that "Go"
 // cannot honour refused with a notice.
 
+#include "core/SampleDesign.h"
 #include "core/SampleGenerator.h"
 #include "core/SurveyTally.h"
 #include "helpers/MapWindow.h"
@@ -14,11 +15,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <numeric>
+
+Q_DECLARE_METATYPE(SampleDesign)
 
 namespace {
 
@@ -84,6 +88,7 @@ private slots:
         QCOMPARE(SurveyTally.Seed, 20261207u);  // the seed "Go" began from is kept
         const QImage shown = Shown(Form2);
         const QRect map(10, 10, 600, 450);
+        shown.save("/tmp/plan_shown.png");
         QCOMPARE(Extent(shown, Red), map);
         for (const QRect& strip : {QRect(10, 10, 600, 51), QRect(10, 10, 11, 450),
                                    QRect(600, 10, 10, 450), QRect(10, 450, 600, 10)})
@@ -287,6 +292,65 @@ private slots:
         QCOMPARE(SurveyTally.PointsProbed, 3);
         QCOMPARE(GeneratorState, 77u);
         QCOMPARE(Form2->EdLandUse->text(), QStringLiteral("bois"));
+    }
+
+    // The plan chosen lays "Go"'s points as the design draws them from the seed, becomes the
+    // survey's, says how many points it placed, and draws a stratified survey's blocks faintly on
+    // the map; a plan that cannot be laid is refused before anything is asked or erased, and a
+    // plan dialog cancelled changes nothing.
+    void theChosenPlanLaysTheSample_data()
+    {
+        QTest::addColumn<SampleDesign>("design");
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<QString>("notice");  // empty: laid
+        QTest::newRow("systematic") << SampleDesign{DesignKind::Systematic} << true << "";
+        QTest::newRow("three blocks") << SampleDesign{DesignKind::Stratified, 3} << true << "";
+        QTest::newRow("clusters") << SampleDesign{DesignKind::Clustered, 4, 5, 3, 12} << true << "";
+        QTest::newRow("cancelled") << SampleDesign{DesignKind::Systematic} << false << "";
+        QTest::newRow("too many blocks")
+            << SampleDesign{DesignKind::Stratified, 15} << true
+            << "Il faut au moins 2 points par bloc : 20 points ne suffisent pas pour 15 blocs.";
+    }
+    void theChosenPlanLaysTheSample()
+    {
+        QFETCH(SampleDesign, design);
+        QFETCH(bool, confirmed);
+        QFETCH(QString, notice);
+        OpenLandscape("20");
+        ChoosePlan(design, confirmed);
+        SurveyTally.PointsProbed = 3;
+        boxes->Clear();
+        boxes->Answers = QStringList{"Oui"};
+        Form2->EdGraine->setText("2026");
+        Click(Form2->BtnCalcul);
+        if (!notice.isEmpty()) {
+            QCOMPARE(boxes->Notices, QStringList{notice});
+            QVERIFY(boxes->Questions.isEmpty());
+            QCOMPARE(SurveyTally.PointsProbed, 3);
+            return;
+        }
+        const SampleDesign laid = confirmed ? design : SampleDesign{};
+        QCOMPARE(SurveyTally.Design, laid);
+        uint32_t state = 2026;
+        const DesignedSample expected = DrawDesign(laid, 20, QSize(600, 450), state);
+        QCOMPARE(SurveyTally.SamplePoints(), int(expected.Points.size()));
+        for (int point = 0; point < SurveyTally.SamplePoints(); ++point) {
+            QCOMPARE(SurveyTally.Marks()[size_t(point)].Place, expected.Points[size_t(point)].Place);
+            QCOMPARE(SurveyTally.Marks()[size_t(point)].Group, expected.Points[size_t(point)].Group);
+        }
+        QCOMPARE(Form2->LabelProgress->text().contains(QStringLiteral("N = %1 points placés").arg(expected.Points.size())),
+                 laid.Kind != DesignKind::SimpleRandom);
+        // On a white map, a block's edge shows as dots of grey, and only there.
+        const QImage shown = Shown(Form2);
+        const QRgb dot = qRgb(170, 170, 170);
+        const TViewScale& view = Form2->Canvas.View();
+        QCOMPARE(Count(shown, dot, view.ShownFrom(QRect(10, 10, 600, 450))) > 0, laid.Kind == DesignKind::Stratified);
+        for (const QRect& block : expected.Blocks) {
+            if (block.left() == 0)
+                continue;
+            const QRect edge = view.ShownFrom(QRect(10 + block.left(), 10 + block.top(), 1, block.height()));
+            QVERIFY(Count(shown, dot, QRect(edge.topLeft(), QSize(1, edge.height()))) >= edge.height() / 2 - 20);
+        }
     }
 
     // The seed box: empty, "Go" seeds from the clock, anew at every press; a number, "Go" begins

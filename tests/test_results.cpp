@@ -11,6 +11,7 @@
 #include "FileDialog.h"
 
 #include "core/Numbers.h"
+#include "core/Results.h"
 #include "core/ResultsCsv.h"
 #include "core/SurveyTally.h"
 #include "ui/TextGrid.h"
@@ -23,6 +24,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -479,6 +481,32 @@ private slots:
         QApplication::sendEvent(grid->viewport(), &help);
         QCOMPARE(QToolTip::text(), grid->CellHint(2, 1));
         QToolTip::hideText();
+    }
+
+    // Points laid by blocks: the grid gives the design's estimate under "Estimation", names the
+    // design under it, and explains the estimate in the hint; the next survey at random shows as
+    // it always did.
+    void aDesignedSurveyShowsTheDesignsEstimate()
+    {
+        SurveyTally.BeginSurvey();
+        SurveyTally.MapWidth = 20;
+        SurveyTally.MapHeight = 10;
+        SurveyTally.Design = {DesignKind::Stratified, 2};
+        SurveyTally.BeginSample();
+        for (int point = 0; point < 6; ++point)
+            SurveyTally.AddSamplePoint(QPoint(point < 4 ? point : 10 + point, 5), 5, point < 4 ? 0 : 1);
+        SurveyTally.BeginLandUse(QStringLiteral("eau"));
+        SurveyTally.CountPoint(0);  // a quarter of the first block, none of the second: p = 1/8
+        PressResults();
+        QCOMPARE(ShownRows().mid(0, 2), QStringList({"Usages|Nombre|Estimation", "eau|1|0,125"}));
+        QCOMPARE(TabRes->LabelPlan->text(), QStringLiteral("Plan : stratifié par 2 blocs"));
+        QCOMPARE(TabRes->GridResults->CellHint(2, 1), ResultHint(ResultRows(SurveyTally).front(), SurveyTally.Design));
+        CloseResults();
+        SurveyTally.BeginSurvey();
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        PressResults();
+        QCOMPARE(ShownRows().front(), QStringLiteral("Usages|Nombre|Fréquence"));
+        QCOMPARE(TabRes->LabelPlan->text(), QString());
     }
 
     void hintFollowsItsCellAcrossShowings()

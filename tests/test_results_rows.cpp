@@ -183,6 +183,66 @@ private slots:
         QCOMPARE(ResultsCsv(tally, QStringLiteral("/cartes/ville.bmp"), when), bytes);
     }
 
+    // A survey laid by another design names it, and gives the design's estimate, standard error,
+    // limits and design effect, in the file and in the hint: on a 20 × 10 map, points 0 to 3 in
+    // the first block or segment, 4 and 5 in the second, 0, 1 and 4 counted under "eau".
+    void designedSurveysGiveTheirOwnFigures_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("csvLines");
+        QTest::addColumn<QStringList>("hintLines");
+        QTest::newRow("systematic: the random sample's interval")
+            << int(DesignKind::Systematic)
+            << QStringList{"Plan d'échantillonnage;Systématique", "Intervalle de confiance;95 % exact (Clopper-Pearson)",
+                           "Usage;Nombre;Fréquence;Erreur-type;Borne basse à 95 % (Clopper-Pearson);"
+                           "Borne haute à 95 % (Clopper-Pearson);Effet de plan",
+                           "eau;3;0,5;0,204124145231932;0,118117248757025;0,881882751242975;1"}
+            << QStringList{"Plan : systématique", "Estimation : 50,0 % ; erreur-type : 20,4 %",
+                           "Intervalle de confiance à 95 % : 11,8 % à 88,2 %",
+                           "(celui d'un échantillon aléatoire simple, en général prudent",
+                           "sur une carte où les usages forment des taches)", "Effet de plan : 1,00"};
+        // p = (2/4 + 1/2) / 2; V = ¼·¼/3 + ¼·¼/1 = 1/12, twice the random sample's ¼/6.
+        QTest::newRow("two blocks: weighted, twice the variance")
+            << int(DesignKind::Stratified)
+            << QStringList{"Plan d'échantillonnage;Stratifié par 2 blocs", "Intervalle de confiance;95 % (Korn-Graubard)",
+                           "Usage;Nombre;Estimation;Erreur-type;Borne basse à 95 % (Korn-Graubard);"
+                           "Borne haute à 95 % (Korn-Graubard);Effet de plan"}
+            << QStringList{"Plan : stratifié par 2 blocs", "Estimation : 50,0 % ; erreur-type : 28,9 %", "Effet de plan : 2,00"};
+        // Each segment's count is the share times its points: no variance between them.
+        QTest::newRow("two segments: no spread between them")
+            << int(DesignKind::Clustered)
+            << QStringList{"Plan d'échantillonnage;En grappes : 2 grappes de 2 × 2 points à 1 px",
+                           "eau;3;0,5;0;0,118117248757025;0,881882751242975;0"}
+            << QStringList{"Estimation : 50,0 % ; erreur-type : 0,0 %", "Effet de plan : 0,00"};
+    }
+    void designedSurveysGiveTheirOwnFigures()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, csvLines);
+        QFETCH(QStringList, hintLines);
+        SetDecimalSeparator(QChar(','));
+        TSurveyTally tally;
+        tally.MapWidth = 20;
+        tally.MapHeight = 10;
+        tally.Design = {DesignKind(kind), 2, 2, 2, 1};
+        tally.BeginSurvey();
+        tally.BeginSample();
+        for (int point = 0; point < 6; ++point)
+            tally.AddSamplePoint(QPoint(point < 4 ? point : 10 + point, 5), 5, point < 4 ? 0 : 1);
+        tally.BeginLandUse(QStringLiteral("eau"));
+        for (int point : {0, 1, 4})
+            tally.CountPoint(point);
+        const QStringList csv = QString::fromUtf8(ResultsCsv(tally, QStringLiteral("/cartes/ville.bmp"), QDateTime()))
+                                    .split(QStringLiteral("\r\n"));
+        for (const QString& line : csvLines)
+            QVERIFY2(csv.contains(line), qPrintable(csv.join(QStringLiteral(" / "))));
+        QVERIFY(MapLegend(tally, QStringLiteral("/cartes/ville.bmp"), QDateTime())
+                    .contains(QStringLiteral(" — plan %1 — ").arg(DesignText(tally.Design).toLower())));
+        const QStringList hint = ResultHint(ResultRows(tally).front(), tally.Design).split(QLatin1Char('\n'));
+        for (const QString& line : hintLines)
+            QVERIFY2(hint.contains(line), qPrintable(hint.join(QStringLiteral(" / "))));
+    }
+
     // The map's file name without its folder, the sample size, the seed once points are drawn
     // (0 is a seed like any other) and the local date to the minute.
     // Names a spreadsheet would compute stay text; the counts and shares stay numbers.

@@ -188,6 +188,32 @@ void DrawFigures(QImage& image, QPoint origin, std::span<const TFigure> figures)
     }
 }
 
+// Guides given in window coordinates, dotted onto an image that stands at `origin` in the
+// screen's pixels: one screen pixel thick, two pixels on and two off along the line. Each pixel on
+// is pulled halfway to white, or a third of the way to black where it is light already, so that
+// the line shows on any colour without hiding the map under it.
+void DrawGuides(QImage& image, QPoint origin, std::span<const QLine> guides, const TViewScale& view, qreal ratio)
+{
+    const QRect imageRect(origin, image.size());
+    for (const QLine& guide : guides) {
+        const bool down = guide.dx() == 0;
+        QRect line = OnDevice(QRectF(view.ShownFrom(QRect(guide.p1(), guide.p2()).normalized())), ratio);
+        line.setSize(down ? QSize(1, line.height()) : QSize(line.width(), 1));
+        line &= imageRect;
+        for (int y = line.top(); y <= line.bottom(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y - origin.y()));
+            for (int x = line.left(); x <= line.right(); ++x) {
+                if (((down ? y : x) >> 1) & 1)
+                    continue;
+                QRgb& pixel = row[x - origin.x()];
+                const int r = qRed(pixel), g = qGreen(pixel), b = qBlue(pixel);
+                pixel = r + g + b > 3 * 160 ? qRgb(r * 2 / 3, g * 2 / 3, b * 2 / 3)
+                                            : qRgb(r + (255 - r) / 2, g + (255 - g) / 2, b + (255 - b) / 2);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 TFigure EllipseFigure(int x1, int y1, int x2, int y2, TColor pen, TColor brush,
@@ -353,6 +379,8 @@ void TCanvas::UpdateScene(const QRect& pictureArea, const TFigureSource& figures
         if (area != pictureArea)
             painter.fillRect(area, background);
         painter.drawImage(pictureArea.topLeft(), scaled);
+        painter.end();
+        DrawGuides(scene, OnDevice(area, scaledRatio).topLeft(), figures.Guides(), view, scaledRatio);
         scenePictureArea = pictureArea;
         sceneArea = area;
         sceneBackground = background;
@@ -379,6 +407,7 @@ QImage TCanvas::Drawn(const QRect& area) const
                                     scaledAveraged ? Qt::SmoothTransformation : Qt::FastTransformation)
                             .convertToFormat(QImage::Format_RGB32);
         if (lastFigures) {
+            DrawGuides(pixels, lastRect.topLeft(), lastFigures->Guides(), TViewScale{}, 1);
             std::vector<TFigure> figures;
             figures.reserve(lastFigures->Count());
             for (size_t i = 0; i < lastFigures->Count(); ++i)

@@ -41,6 +41,7 @@
 
 #include <QBrush>
 #include <QImage>
+#include <QLine>
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
@@ -96,6 +97,9 @@ public:
     virtual quint64 Generation() const = 0;
     virtual size_t Count() const = 0;
     virtual TFigure Figure(size_t index) const = 0;
+    // Faint dotted lines on the picture, under the figures, in window coordinates: each one pixel
+    // wide, across or down. They change only with a new generation.
+    virtual std::vector<QLine> Guides() const { return {}; }
 };
 
 // A screen of 8 bits per pixel or fewer shows a picture of more bits best with its pixels

@@ -12,6 +12,7 @@
 #include "ui/DroppedFile.h"
 #include "ui/HouseStyle.h"
 #include "ui/WindowFrame.h"
+#include "windows/PlanDialog.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -68,6 +69,9 @@ TForm2::TForm2()
     TaillePt = MakeEditBox(Panel2, 72, 56, 41, 21, HouseBlue);
     NameAfter(TaillePt, Label1);
     TaillePt->setToolTip(QStringLiteral("Le diamètre des points rouges, en pixels de la carte"));
+    // Beside the point size, the other choice "Go" reads: how its points are laid.
+    ButtPlan = MakeButton(Panel2, QStringLiteral("&Plan…"), 124, 56, 77, 21);
+    ButtPlan->setAccessibleName(QStringLiteral("Plan d'échantillonnage"));
     BtnCalcul = MakeButton(Panel2, QStringLiteral("Go"), 48, 88, 97, 25);
     BtnCalcul->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 16));
     BtnCalcul->setToolTip(QStringLiteral("Tirer les points d'échantillonnage au hasard sur la carte"));
@@ -120,7 +124,8 @@ TForm2::TForm2()
     setTabOrder(ButtSonder, ButtFini);
     setTabOrder(ButtFini, EdNBPoints);
     setTabOrder(EdNBPoints, TaillePt);
-    setTabOrder(TaillePt, BtnCalcul);
+    setTabOrder(TaillePt, ButtPlan);
+    setTabOrder(ButtPlan, BtnCalcul);
     setTabOrder(BtnCalcul, EdGraine);
     setTabOrder(EdGraine, EdGraineUtilisee);
     setTabOrder(EdGraineUtilisee, ButtAnnuler);
@@ -142,6 +147,7 @@ TForm2::TForm2()
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &TForm2::ButtEnregistrerClick);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), &TForm2::ButtOuvrirClick);
 
+    connect(ButtPlan, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtPlanClick));
     connect(BtnCalcul, &QPushButton::clicked, this, Guarded(this, &TForm2::BtnCalculClick));
     connect(EdLandUse, &QLineEdit::textChanged, this, Guarded(this, &TForm2::EdLandUseChange));
     connect(ButtSonder, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtSonderClick));
@@ -159,6 +165,7 @@ TForm2::TForm2()
         control->installEventFilter(this);
     setAcceptDrops(true);
     connect(Survey, &TSurveyDocument::Changed, this, &TForm2::ShowSurvey);
+    ChooseDesign(chosenDesign);
     ShowSurvey();
 }
 
@@ -224,6 +231,19 @@ QRect TForm2::MapArea() const
     return QRect(MapRect.Left, MapRect.Top, MapRect.Width(), MapRect.Height());
 }
 
+void TForm2::ButtPlanClick()
+{
+    TPlanDialog dialog(chosenDesign, this);
+    if (dialog.exec() == QDialog::Accepted)
+        ChooseDesign(dialog.Design());
+}
+
+void TForm2::ChooseDesign(const SampleDesign& design)
+{
+    chosenDesign = design;
+    ButtPlan->setToolTip(QStringLiteral("Plan d'échantillonnage du prochain « Go » : %1").arg(DesignText(design).toLower()));
+}
+
 void TForm2::BtnCalculClick()
 {
     const int32_t sampleSize = SurveyTally.SampleSize;
@@ -248,6 +268,11 @@ void TForm2::BtnCalculClick()
     if (!pointSize)
         return;
     const std::optional<uint32_t> typedSeed = TypedSeed(EdGraine->text());
+    if (const std::optional<QString> misfit =
+            DesignMisfit(chosenDesign, sampleSize, QSize(SurveyTally.MapWidth, SurveyTally.MapHeight))) {
+        ShowNotice(*misfit);
+        return;
+    }
     // The points counted so far belong to the sample that goes: the results must never count
     // points that are no longer on the map.
     if (SurveyTally.PointsProbed > 0
@@ -255,7 +280,7 @@ void TForm2::BtnCalculClick()
                        {QStringLiteral("Oui"), QStringLiteral("Non")}, 1)
                != 0)
         return;
-    Survey->DrawSample(*pointSize, typedSeed);
+    Survey->DrawSample(*pointSize, typedSeed, chosenDesign);
     if (!SurveyTally.Marks().empty()) {
         const QPoint last = MapOrigin + SurveyTally.Marks().back().Place;
         Canvas.MovePenTo(last.x(), last.y());
@@ -408,6 +433,9 @@ void TForm2::ShowSurvey()
     QString progress = QStringLiteral("Points classés : %1 / %2").arg(IntegerText(counted), IntegerText(points));
     if (points > 0 && counted == points)
         progress += QStringLiteral("\nTous les points sont classés.");
+    // A grid or segments place about the number asked, never exactly: say how many.
+    else if (points > 0 && SurveyTally.Design.Kind != DesignKind::SimpleRandom)
+        progress += QStringLiteral("\nN = %1 points placés").arg(IntegerText(points));
     LabelProgress->setText(progress);
     EdGraineUtilisee->setText(points > 0 ? QString::number(SurveyTally.Seed) : QString());
     ButtAnnuler->setEnabled(SurveyTally.CanUndo());
@@ -429,6 +457,28 @@ quint64 TForm2::MarkFigures::Generation() const
 size_t TForm2::MarkFigures::Count() const
 {
     return SurveyTally.Marks().size();
+}
+
+std::vector<QLine> TForm2::BlockBoundaries() const
+{
+    // Each block's left and top edges that lie inside the map: every boundary once, on the
+    // first column or row of the block after it.
+    std::vector<QLine> lines;
+    if (SurveyTally.Design.Kind != DesignKind::Stratified || SurveyTally.SamplePoints() == 0)
+        return lines;
+    for (const QRect& block : MapBlocks(QSize(SurveyTally.MapWidth, SurveyTally.MapHeight), SurveyTally.Design.Blocks)) {
+        const QRect shown = block.translated(MapOrigin);
+        if (block.left() > 0)
+            lines.emplace_back(shown.topLeft(), shown.bottomLeft());
+        if (block.top() > 0)
+            lines.emplace_back(shown.topLeft(), shown.topRight());
+    }
+    return lines;
+}
+
+std::vector<QLine> TForm2::MarkFigures::Guides() const
+{
+    return window.BlockBoundaries();
 }
 
 TFigure TForm2::MarkFigures::Figure(size_t index) const

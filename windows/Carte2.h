@@ -41,6 +41,7 @@ public:
     QLabel* Label10;
     QLabel* Label1;
     QLineEdit* TaillePt;
+    QPushButton* ButtPlan;
     QPushButton* BtnCalcul;
     // Step 2, on Panel1.
     QLabel* Label4;
@@ -88,6 +89,11 @@ public:
     // (nothing then changes).
     bool TakeMapFile(const QString& fileName);
     void FormPaint();
+    // "Plan…": how the next "Go" lays its points, chosen in a dialog.
+    void ButtPlanClick();
+    // The design the next "Go" lays; the survey's own is the one its points were laid by.
+    const SampleDesign& ChosenDesign() const { return chosenDesign; }
+    void ChooseDesign(const SampleDesign& design);
     void BtnCalculClick();
     void EdLandUseChange();
     void ButtSonderClick();
@@ -139,12 +145,15 @@ private:
         quint64 Generation() const override;
         size_t Count() const override;
         TFigure Figure(size_t index) const override;
+        std::vector<QLine> Guides() const override;
 
     private:
         const TForm2& window;
     };
 
     TFigure FigureOf(const SurveyMark& mark) const;
+    // The lines between the survey's blocks, faint on the map.
+    std::vector<QLine> BlockBoundaries() const;
     // MapRect as Qt's rectangle, and where the window shows it.
     QRect MapArea() const;
     QRect ShownMapArea() const;
@@ -175,6 +184,7 @@ private:
     QPoint lastPressAt;
     bool pressedBefore = false;
     TMapLoupe loupe;
+    SampleDesign chosenDesign;
 
     // The places the constructor gave the panels and the close button, for the layout as designed.
     QList<QPoint> designedPlaces;

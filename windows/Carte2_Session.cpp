@@ -100,6 +100,9 @@ void TForm2::ShowReadSurvey(SurveyFileContent content, const QString& surveyFile
     mapFileName = map;
 
     const bool sampled = SurveyTally.SamplePoints() > 0;
+    // Drawn again with the seed shown, the survey's design gives the same points.
+    if (sampled)
+        ChooseDesign(SurveyTally.Design);
     TaillePt->setText(IntegerText(sampled ? SurveyTally.PointSize : 5));
     // A land use left open goes on where it was, its name in the box as after its "Sonder".
     const bool useOpen = SurveyTally.ProbingOn && SurveyTally.LandUseCount >= 1;

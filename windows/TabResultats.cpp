@@ -33,16 +33,16 @@ void WriteCount(TTextGrid* grid, int gridRow, const ResultRow& row)
     grid->SetCell(CountColumn, gridRow, IntegerText(row.Count()));
 }
 
-// A share of the sample, with the exact interval of that share as the cell's hint; blank for a
-// row that is no share. A failed division raises here, before its cell is written.
-void WriteFrequency(TTextGrid* grid, int gridRow, const ResultRow& row)
+// A share of the sample, or the design's estimate of it, with its interval as the cell's hint;
+// blank for a row that is no share. A failed division raises here, before its cell is written.
+void WriteFrequency(TTextGrid* grid, int gridRow, const ResultRow& row, const SampleDesign& design)
 {
     if (!row.HasFrequency()) {
         grid->SetCell(FrequencyColumn, gridRow, QString());
         return;
     }
-    grid->SetCell(FrequencyColumn, gridRow, RealText(row.Frequency()));
-    grid->SetCellHint(FrequencyColumn, gridRow, IntervalHint(row.Limits()));
+    grid->SetCell(FrequencyColumn, gridRow, row.Estimate() ? RealText(row.Estimate()->Share) : RealText(row.Frequency()));
+    grid->SetCellHint(FrequencyColumn, gridRow, ResultHint(row, design));
 }
 
 }  // namespace
@@ -61,6 +61,12 @@ TTabRes::TTabRes()
     NameAfter(GridResults, Label1);
     SetToolTip(GridResults, QStringLiteral("Le nombre et la fréquence des points de chaque usage du sol ; la souris "
                                            "sur une fréquence montre son intervalle à 95 %"));
+    // Under the grid, which design laid the points, when it is not simple random.
+    LabelPlan = MakeLabel(this, QString(), 32, 350, PixelFont(QStringLiteral("MS Sans Serif"), 11, false), HouseBlue);
+    LabelPlan->setFixedSize(297, 26);
+    LabelPlan->setWordWrap(true);
+    LabelPlan->setToolTip(QStringLiteral("Le plan d'échantillonnage des points : les estimations et leurs intervalles "
+                                         "en tiennent compte"));
     BtnExporter = MakeButton(this, QStringLiteral("&Exporter…"), 69, 320, 75, 25);
     BtnExporter->setToolTip(QStringLiteral("Exporter les résultats vers un tableur"));
     BitBtn1 = new TCloseButton(this, QStringLiteral("&Fermer"), 152, 320, 75, 25);
@@ -85,21 +91,27 @@ void TTabRes::FormShow()
     GridResults->SetRowCount(totalRow + 1);
     GridResults->SetCell(UseColumn, 0, QStringLiteral("Usages"));
     GridResults->SetCell(CountColumn, 0, QStringLiteral("Nombre"));
-    GridResults->SetCell(FrequencyColumn, 0, QStringLiteral("Fréquence"));
+    // Blocks and segments weight their points: the share is the design's estimate, no plain
+    // frequency.
+    const SampleDesign& design = SurveyTally.Design;
+    const bool designed = design.Kind != DesignKind::SimpleRandom && SurveyTally.SamplePoints() > 0;
+    const bool weighted = designed && (design.Kind == DesignKind::Stratified || design.Kind == DesignKind::Clustered);
+    GridResults->SetCell(FrequencyColumn, 0, weighted ? QStringLiteral("Estimation") : QStringLiteral("Fréquence"));
+    LabelPlan->setText(designed ? QStringLiteral("Plan : %1").arg(DesignText(design).toLower()) : QString());
     GridResults->SetCell(UseColumn, othersRow, others.Use());
     GridResults->SetCell(UseColumn, totalRow, total.Use());
     WriteCount(GridResults, totalRow, total);
-    WriteFrequency(GridResults, totalRow, total);
+    WriteFrequency(GridResults, totalRow, total, design);
 
     for (int gridRow = 1; gridRow < othersRow; ++gridRow) {
         const ResultRow& use = rows[std::size_t(gridRow - 1)];
         GridResults->SetCell(UseColumn, gridRow, use.Use());
         WriteCount(GridResults, gridRow, use);
-        WriteFrequency(GridResults, gridRow, use);
+        WriteFrequency(GridResults, gridRow, use, design);
     }
 
     WriteCount(GridResults, othersRow, others);
-    WriteFrequency(GridResults, othersRow, others);
+    WriteFrequency(GridResults, othersRow, others, design);
 }
 
 void TTabRes::FollowSurvey()

@@ -18,6 +18,7 @@ public:
 
     QLabel* Label1;
     TTextGrid* GridResults;
+    QLabel* LabelPlan;
     QPushButton* BtnExporter;
     TCloseButton* BitBtn1;
 

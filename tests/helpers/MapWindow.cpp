@@ -9,8 +9,15 @@
 #include "Program.h"
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
+#include "windows/PlanDialog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <array>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -81,6 +88,31 @@ void Click(QAbstractButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
     ProcessEvents();
+}
+
+void ChoosePlan(const SampleDesign& design, bool confirm)
+{
+    bool answered = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<TPlanDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        const std::array radios{dialog->RadioAleatoire, dialog->RadioSystematique, dialog->RadioStrates,
+                                dialog->RadioGrappes};
+        radios[size_t(design.Kind)]->click();
+        dialog->SpinBlocs->setValue(design.Blocks);
+        dialog->SpinGrappes->setValue(design.Clusters);
+        dialog->SpinCote->setValue(design.ClusterSide);
+        dialog->SpinEspacement->setValue(design.ClusterSpacing);
+        dialog->Buttons->button(confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+        answered = true;
+    });
+    poll.start();
+    Click(Form2->ButtPlan);
+    QVERIFY2(answered, "the plan dialog never opened");
 }
 
 QRect Extent(const QImage& image, QRgb colour, const QRect& within)

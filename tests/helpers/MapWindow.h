@@ -5,6 +5,8 @@
 // Drives the map window as a user does: maps written as BMP files, the main window's boxes and
 // draw button, presses on the map window's surface, and what its pixels show.
 
+#include "core/SampleDesign.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPoint>
@@ -33,6 +35,10 @@ void DoubleClickOnMap(QPoint at);
 void QuickClicksOnMap(const QList<QPoint>& places, int apart = 60);
 
 void Click(QAbstractButton* button);
+
+// Presses the map window's "Plan…" and chooses the design in its dialog, as a user ticks and
+// types there, then "OK"; or "Annuler" when `confirm` is false.
+void ChoosePlan(const SampleDesign& design, bool confirm = true);
 
 // The pixels of one colour in an image, as the smallest rectangle holding them all (empty when
 // there are none), and their number.
