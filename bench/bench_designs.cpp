@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The simulation by each sampling design on the demo map, 10^7 points placed in all, against the
-// simple random design in the same run: 1000 surveys of 10000 points (a grid of 10000 nodes, 20
-// blocks, 100 segments of 10 × 10), then 100000 surveys of 100 points (10 blocks, 11 segments of
+// simple random design in the same run: 1000 surveys of 9800 points (a grid of about 9800 nodes, 20
+// blocks, 98 segments of 10 × 10), then 100000 surveys of 100 points (10 blocks, 11 segments of
 // 3 × 3), where each survey's estimate weighs more. The time per point placed, as a ratio to
 // simple random's, is asked to stay under 1.5. Prints the medians and the ratios.
 //   bench_designs [BLOCKS]     default 5
@@ -32,9 +32,9 @@ int main(int argc, char** argv)
         std::vector<SampleDesign> designs;
     };
     const Setting settings[] = {
-        {10000, 1000,
+        {9800, 1000,
          {{DesignKind::SimpleRandom}, {DesignKind::Systematic}, {DesignKind::Stratified, 20},
-          {DesignKind::Clustered, 4, 100, 10, 12}}},
+          {DesignKind::Clustered, 4, 98, 10, 12}}},
         {100, 100000,
          {{DesignKind::SimpleRandom}, {DesignKind::Systematic}, {DesignKind::Stratified, 10},
           {DesignKind::Clustered, 4, 11, 3, 12}}}};
