@@ -3,8 +3,6 @@
 
 #include "core/SampleDesign.h"
 
-#include "core/SampleGenerator.h"
-
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -134,55 +132,40 @@ std::optional<QString> DesignMisfit(const SampleDesign& design, int32_t sampleSi
     return std::nullopt;
 }
 
-DesignedSample DrawDesign(const SampleDesign& design, int32_t sampleSize, QSize map, uint32_t& state)
+DesignLayout LayOutDesign(const SampleDesign& design, int32_t sampleSize, QSize map)
 {
-    const auto width = uint32_t(map.width());
-    const auto height = uint32_t(map.height());
-    DesignedSample sample;
+    DesignLayout layout;
+    layout.Design = design;
+    layout.SampleSize = sampleSize;
+    layout.Map = map;
     switch (design.Kind) {
     case DesignKind::SimpleRandom:
-        for (int32_t point = 0; point < sampleSize; ++point)
-            sample.Points.push_back({SamplePlace(state, width, height)});
         break;
-    case DesignKind::Systematic: {
-        const double spacing = GridSpacing(map, sampleSize);
-        const double startX = RandomFraction(state) * spacing;
-        const double startY = RandomFraction(state) * spacing;
-        for (int64_t row = 0; startY + row * spacing < map.height(); ++row)
-            for (int64_t column = 0; startX + column * spacing < map.width(); ++column)
-                sample.Points.push_back({QPoint(int(startX + column * spacing), int(startY + row * spacing))});
+    case DesignKind::Systematic:
+        layout.Spacing = GridSpacing(map, sampleSize);
         break;
-    }
     case DesignKind::Stratified: {
-        sample.Blocks = MapBlocks(map, design.Blocks);
-        sample.Groups = design.Blocks;
+        layout.Groups = design.Blocks;
+        layout.Blocks = MapBlocks(map, design.Blocks);
         std::vector<int64_t> areas;
-        for (const QRect& block : sample.Blocks)
+        for (const QRect& block : layout.Blocks)
             areas.push_back(int64_t{block.width()} * block.height());
-        const std::vector<int32_t> shares = ShareInProportion(sampleSize, areas);
-        for (int32_t block = 0; block < design.Blocks; ++block) {
-            const QRect& within = sample.Blocks[size_t(block)];
-            for (int32_t point = 0; point < shares[size_t(block)]; ++point)
-                sample.Points.push_back(
-                    {within.topLeft() + SamplePlace(state, uint32_t(within.width()), uint32_t(within.height())), block});
-        }
+        layout.BlockPoints = ShareInProportion(sampleSize, areas);
         break;
     }
-    case DesignKind::Clustered: {
-        sample.Groups = design.Clusters;
-        const int32_t extent = (design.ClusterSide - 1) * design.ClusterSpacing;
-        for (int32_t cluster = 0; cluster < design.Clusters; ++cluster) {
-            const int32_t left = int32_t(RandomBelow(state, width + uint32_t(extent))) - extent;
-            const int32_t top = int32_t(RandomBelow(state, height + uint32_t(extent))) - extent;
-            for (int32_t row = 0; row < design.ClusterSide; ++row)
-                for (int32_t column = 0; column < design.ClusterSide; ++column) {
-                    const QPoint place(left + column * design.ClusterSpacing, top + row * design.ClusterSpacing);
-                    if (place.x() >= 0 && place.y() >= 0 && place.x() < map.width() && place.y() < map.height())
-                        sample.Points.push_back({place, cluster});
-                }
-        }
+    case DesignKind::Clustered:
+        layout.Groups = design.Clusters;
         break;
     }
-    }
+    return layout;
+}
+
+DesignedSample DrawDesign(const SampleDesign& design, int32_t sampleSize, QSize map, uint32_t& state)
+{
+    const DesignLayout layout = LayOutDesign(design, sampleSize, map);
+    DesignedSample sample;
+    sample.Groups = layout.Groups;
+    sample.Blocks = layout.Blocks;
+    LayPoints(layout, state, [&](QPoint place, int32_t group) { sample.Points.push_back({place, group}); });
     return sample;
 }

@@ -14,6 +14,8 @@
 //   over the map grown by the segment's extent, x first, so that every pixel is as likely to be
 //   sampled as any other; the points that fall off the map are dropped.
 
+#include "core/SampleGenerator.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -67,6 +69,67 @@ std::vector<int32_t> ShareInProportion(int32_t total, std::span<const int64_t> w
 // Why the design cannot lay `sampleSize` points on the map as drawn, in French; nothing when it
 // can.
 std::optional<QString> DesignMisfit(const SampleDesign& design, int32_t sampleSize, QSize map);
+
+// A design made ready to lay sample after sample on one map: the grid's spacing, the blocks and
+// their shares of n are worked out once, so that a simulation draws its surveys without
+// allocating. The design must fit (DesignMisfit).
+struct DesignLayout {
+    SampleDesign Design;
+    int32_t SampleSize = 0;
+    QSize Map;
+    int32_t Groups = 1;                // as DesignedSample's
+    double Spacing = 0;                // systematic: the grid's
+    std::vector<QRect> Blocks;         // stratified
+    std::vector<int32_t> BlockPoints;  // stratified: each block's share of n
+};
+DesignLayout LayOutDesign(const SampleDesign& design, int32_t sampleSize, QSize map);
+
+// Lays one sample's points, drawn from `state`, which it advances: `visit(place, group)` for each
+// point on the map, in the order DrawDesign lists them.
+template <class Visit>
+void LayPoints(const DesignLayout& layout, uint32_t& state, Visit&& visit)
+{
+    const SampleDesign& design = layout.Design;
+    const QSize map = layout.Map;
+    const auto width = uint32_t(map.width());
+    const auto height = uint32_t(map.height());
+    switch (design.Kind) {
+    case DesignKind::SimpleRandom:
+        for (int32_t point = 0; point < layout.SampleSize; ++point)
+            visit(SamplePlace(state, width, height), 0);
+        break;
+    case DesignKind::Systematic: {
+        const double spacing = layout.Spacing;
+        const double startX = RandomFraction(state) * spacing;
+        const double startY = RandomFraction(state) * spacing;
+        for (int64_t row = 0; startY + row * spacing < map.height(); ++row)
+            for (int64_t column = 0; startX + column * spacing < map.width(); ++column)
+                visit(QPoint(int(startX + column * spacing), int(startY + row * spacing)), 0);
+        break;
+    }
+    case DesignKind::Stratified:
+        for (int32_t block = 0; block < design.Blocks; ++block) {
+            const QRect& within = layout.Blocks[size_t(block)];
+            for (int32_t point = 0; point < layout.BlockPoints[size_t(block)]; ++point)
+                visit(within.topLeft() + SamplePlace(state, uint32_t(within.width()), uint32_t(within.height())), block);
+        }
+        break;
+    case DesignKind::Clustered: {
+        const int32_t extent = (design.ClusterSide - 1) * design.ClusterSpacing;
+        for (int32_t cluster = 0; cluster < design.Clusters; ++cluster) {
+            const int32_t left = int32_t(RandomBelow(state, width + uint32_t(extent))) - extent;
+            const int32_t top = int32_t(RandomBelow(state, height + uint32_t(extent))) - extent;
+            for (int32_t row = 0; row < design.ClusterSide; ++row)
+                for (int32_t column = 0; column < design.ClusterSide; ++column) {
+                    const QPoint place(left + column * design.ClusterSpacing, top + row * design.ClusterSpacing);
+                    if (place.x() >= 0 && place.y() >= 0 && place.x() < map.width() && place.y() < map.height())
+                        visit(place, cluster);
+                }
+        }
+        break;
+    }
+    }
+}
 
 // The sample, drawn from `state`, which it advances. The design must fit (DesignMisfit).
 DesignedSample DrawDesign(const SampleDesign& design, int32_t sampleSize, QSize map, uint32_t& state);

@@ -224,11 +224,10 @@ ShareAxis RoundShareAxis(double low, double high)
     return {0.0, 1.0, 0.1, 1};
 }
 
-SurveySimulation::SurveySimulation(const PixelView& map, const std::vector<uint32_t>& chosenColours,
-                                   int32_t sampleSize, int32_t surveys, uint32_t seed)
-    : sampleSize(sampleSize), seed(seed), state(seed), width(map.Width), height(map.Height)
+MarkedMap MarkChosenPixels(const PixelView& map, const std::vector<uint32_t>& chosenColours,
+                              std::optional<int32_t> sampleSize, int32_t surveys)
 {
-    if (sampleSize < 1 || sampleSize > MaxSampleSize)
+    if (sampleSize && (*sampleSize < 1 || *sampleSize > MaxSampleSize))
         throw EInvalidOperation(QStringLiteral("Vous devez entrer un nombre de points d'échantillon compris "
                                                "entre 1 et %1 !")
                                     .arg(MaxSampleSize));
@@ -237,30 +236,39 @@ SurveySimulation::SurveySimulation(const PixelView& map, const std::vector<uint3
             QStringLiteral("Vous devez entrer un nombre d'enquêtes compris entre 1 et %1 !").arg(MaxSimulatedSurveys));
     if (chosenColours.empty())
         throw EInvalidOperation(QStringLiteral("Choisissez au moins une couleur de la carte comme usage du sol !"));
-    if (width <= 0 || height <= 0)
+    if (map.Width <= 0 || map.Height <= 0)
         throw EInvalidGraphic(QStringLiteral("La carte n'a aucun pixel."));
 
     std::vector<uint32_t> colours;
     for (uint32_t colour : chosenColours)
         if (std::find(colours.begin(), colours.end(), colour & 0xFFFFFFu) == colours.end())
             colours.push_back(colour & 0xFFFFFFu);
-    // The chosen colours become one byte a pixel, so that a survey reads a single byte per point.
+    MarkedMap chosen{map.Width, map.Height, std::vector<uint8_t>(size_t(map.Width) * size_t(map.Height)),
+                        {0, int64_t(map.Width) * map.Height}};
     std::vector<int64_t> pixelsOfColour(colours.size(), 0);
-    chosen.resize(size_t(width) * size_t(height));
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x) {
+    for (int32_t y = 0; y < map.Height; ++y)
+        for (int32_t x = 0; x < map.Width; ++x) {
             const auto found = std::find(colours.begin(), colours.end(), map.Rgb(x, y));
             if (found == colours.end())
                 continue;
-            chosen[size_t(y) * size_t(width) + size_t(x)] = 1;
+            chosen.Marks[size_t(y) * size_t(map.Width) + size_t(x)] = 1;
             ++pixelsOfColour[size_t(found - colours.begin())];
         }
     for (size_t i = 0; i < colours.size(); ++i)
         if (pixelsOfColour[i] == 0)
             throw EInvalidOperation(QStringLiteral("La couleur %1 n'est pas dans la carte.").arg(ColourText(colours[i])));
-    share = {0, int64_t(width) * height};
     for (int64_t pixels : pixelsOfColour)
-        share.Chosen += pixels;
+        chosen.Share.Chosen += pixels;
+    return chosen;
+}
+
+SurveySimulation::SurveySimulation(const PixelView& map, const std::vector<uint32_t>& chosenColours,
+                                   int32_t sampleSize, int32_t surveys, uint32_t seed)
+    : sampleSize(sampleSize), seed(seed), state(seed), width(map.Width), height(map.Height)
+{
+    MarkedMap marked = MarkChosenPixels(map, chosenColours, sampleSize, surveys);
+    chosen = std::move(marked.Marks);
+    share = marked.Share;
 
     const CountDistribution law(sampleSize, share);
     fluctuation = FluctuationCounts95(law);

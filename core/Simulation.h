@@ -10,10 +10,12 @@
 #include "core/MapColours.h"
 #include "core/SampleGenerator.h"
 
+#include <QPoint>
 #include <QString>
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -99,6 +101,21 @@ struct MethodFigures {
     long double ExpectedCoverage;
     long double MeanWidth;          // mean of upper less lower limit
 };
+
+// The map read for a simulation: one byte a pixel, row after row, 1 for a chosen colour, so that
+// a survey reads a single byte per point; and the true share, counted in whole pixels.
+struct MarkedMap {
+    int32_t Width;
+    int32_t Height;
+    std::vector<uint8_t> Marks;
+    PixelShare Share;
+
+    uint8_t At(QPoint place) const { return Marks[size_t(place.y()) * size_t(Width) + size_t(place.x())]; }
+};
+// The refusals of SurveySimulation's constructor about the sample size, the surveys and the
+// colours, in that order; `sampleSize` is not looked at when nothing is given.
+MarkedMap MarkChosenPixels(const PixelView& map, const std::vector<uint32_t>& chosenColours,
+                              std::optional<int32_t> sampleSize, int32_t surveys);
 
 class SurveySimulation {
 public:

@@ -38,3 +38,25 @@ FirstIntervals FirstIntervalsOf(const SurveySimulation& simulation, std::span<co
     }
     return first;
 }
+
+SharedHistogram HistogramsOfShares(const std::vector<std::vector<double>>& shares, int bars)
+{
+    double lowest = 1, highest = 0;
+    for (const std::vector<double>& design : shares)
+        for (double share : design) {
+            lowest = std::min(lowest, share);
+            highest = std::max(highest, share);
+        }
+    if (lowest > highest)
+        lowest = highest = 0;
+    const double width = highest > lowest ? (highest - lowest) / bars : 0.01;
+    SharedHistogram histogram{lowest, width, {}, 0};
+    for (const std::vector<double>& design : shares) {
+        std::vector<int64_t>& counted = histogram.Bars.emplace_back(size_t(highest > lowest ? bars : 1), 0);
+        for (double share : design) {
+            const auto bar = std::min(counted.size() - 1, size_t((share - lowest) / width));
+            histogram.Tallest = std::max(histogram.Tallest, ++counted[bar]);
+        }
+    }
+    return histogram;
+}

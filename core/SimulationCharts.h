@@ -50,3 +50,15 @@ struct FirstIntervals {
     double Highest;  // the highest upper limit, or p when it lies higher
 };
 FirstIntervals FirstIntervalsOf(const SurveySimulation& simulation, std::span<const int32_t> counts);
+
+// The estimates of several designs counted in the same bars of equal width, so that their
+// histograms can lie over one another: from the lowest estimate to the highest in `bars` bars
+// (one bar a hundredth wide when they are all equal), an estimate on a bar's edge in the bar above
+// it, the highest in the last.
+struct SharedHistogram {
+    double From;      // where the first bar starts
+    double BarWidth;
+    std::vector<std::vector<int64_t>> Bars;  // per design, the estimates in each bar
+    int64_t Tallest;  // the most estimates in one bar of one design, 0 without any
+};
+SharedHistogram HistogramsOfShares(const std::vector<std::vector<double>>& shares, int bars);

@@ -7,10 +7,12 @@
 // comes without the byte-order mark: a file written for a spreadsheet puts it first, the command
 // line prints the text as it is.
 
+#include "core/DesignSimulation.h"
 #include "core/MapColours.h"
 #include "core/Simulation.h"
 
 #include <QString>
+#include <span>
 #include <vector>
 
 // The map's colours under "Couleur;Pixels;Part vraie;Usage du sol", largest first, each with the
@@ -23,6 +25,15 @@ QString ColourCensusCsv(const std::vector<MapColour>& colours, const ColourNames
 // limits, the expected coverage and the mean width.
 QString SimulationCsv(const SurveySimulation& simulation, const QString& mapFile,
                       const std::vector<uint32_t>& chosenColours, const ColourNames& names);
+
+// The designs run one after the other on the same map from the same seed: the lines that name
+// the run as SimulationCsv's (n and the surveys done those of the first design), a blank line,
+// then one row per design: the surveys done, the mean points placed, the mean and the standard
+// deviation of the estimates with their Monte-Carlo errors, the mean estimated standard error,
+// the surveys without an interval, and the coverage of the design's interval and of the simple
+// random one, each with its exact 95 % limits.
+QString DesignsCsv(std::span<const DesignSimulation* const> runs, const QString& mapFile,
+                   const std::vector<uint32_t>& chosenColours, const ColourNames& names);
 
 // The estimate of each survey done, in order, under "Enquête;Points comptés;Part estimée".
 QString EstimatesCsv(const SurveySimulation& simulation);

@@ -5,6 +5,7 @@
 // seed, the coverages against their known values, what the charts show, a stopped run, the
 // command line, the refusals.
 
+#include "core/DesignSimulation.h"
 #include "core/Errors.h"
 #include "core/MapColours.h"
 #include "core/Numbers.h"
@@ -708,9 +709,21 @@ private slots:
         SurveySimulation simulation(ViewOf(map), {0x123456}, 30, 500, 77);
         simulation.Run(neverStop);
         const ColourNames names{{0x123456, "rues"}};
+        // Two designs from the same seed, one row each.
+        DesignSimulation grid(ViewOf(map), {0x123456}, {DesignKind::Systematic}, 30, 500, 77);
+        DesignSimulation segments(ViewOf(map), {0x123456}, {DesignKind::Clustered, 4, 3, 2, 4}, 30, 500, 77);
+        grid.Run(neverStop);
+        segments.Run(neverStop);
+        const std::vector<const DesignSimulation*> designs{&grid, &segments};
         const QString range = "est hors des limites : la graine est un nombre entier de 0 à 4294967295";
         const struct { QStringList arguments; int status; QString output; } cases[] = {  // stderr's first line on failure
             {{"--couleur", "123456", "--n", "30", "--k", "500", "--graine", "77"}, 0, SimulationCsv(simulation, mapFile, {0x123456}, names)},
+            {{"--couleur", "123456", "--n", "30", "--k", "500", "--graine", "77", "--plan", "systematique", "--plan=grappes:3,2,4"},
+             0, DesignsCsv(designs, mapFile, {0x123456}, names)},
+            {{"--couleur", "123456", "--n", "30", "--k", "5", "--plan", "grappes:3,2"}, 2,
+             "« grappes:3,2 » n'est pas un plan : écrivez aleatoire, systematique, strates:B ou grappes:C,s,e (des nombres entiers)."},
+            {{"--couleur", "123456", "--n", "30", "--k", "5", "--plan", "strates:20"}, 1,
+             "Il faut au moins 2 points par bloc : 30 points ne suffisent pas pour 20 blocs."},
             {{"--colonnes"}, 0, ColourCensusCsv(ColourCensus(ViewOf(map)), names)},
             {{"--couleur", "123456", "--n", "10001", "--k", "5"}, 1,
              "Vous devez entrer un nombre de points d'échantillon compris entre 1 et 10000 !"},

@@ -1,16 +1,19 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// sondelio-simulation MAP --couleur RRGGBB[,RRGGBB…] --n N --k K [--graine S] [--colonnes]
+// sondelio-simulation MAP --couleur RRGGBB[,RRGGBB…] --n N --k K [--graine S] [--plan PLAN]… [--colonnes]
 // The survey repeated K times on a map of flat colours, as the simulation window runs it: prints
 // the true share of the chosen colours and, for each way of giving a 95 % interval, how often
 // the intervals held it (with its own exact 95 % limits), how often they should, and their mean
-// width, as CSV with the results export's conventions, without a byte-order mark. --colonnes
-// lists the map's colours and their shares instead, named by the map's legend when it has one.
+// width, as CSV with the results export's conventions, without a byte-order mark. Each --plan
+// runs the K surveys by that sampling design instead, one design after the other from the same
+// seed, and prints one row per design. --colonnes lists the map's colours and their shares
+// instead, named by the map's legend when it has one.
 // Without --graine the clock gives the seed; the output names it. --help or -h prints the usage.
 // Errors: the French message on stderr, exit status 1 (2 for a misused command line), an output
 // that cannot be written included.
 
+#include "core/DesignSimulation.h"
 #include "core/Errors.h"
 #include "core/MapColours.h"
 #include "core/Numbers.h"
@@ -26,11 +29,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
 const QString usage = QStringLiteral(
-    "usage : sondelio-simulation CARTE --couleur RRGGBB[,RRGGBB…] --n N --k K [--graine S]\n"
+    "usage : sondelio-simulation CARTE --couleur RRGGBB[,RRGGBB…] --n N --k K [--graine S] [--plan PLAN]…\n"
     "        sondelio-simulation CARTE --colonnes\n"
     "        sondelio-simulation --help\n");
 
@@ -44,12 +48,19 @@ const QString help = usage + QStringLiteral(
     "  --n N                 la taille de chaque échantillon, de 1 à 10000\n"
     "  --k K                 le nombre de sondages, de 1 à 100000\n"
     "  --graine S            la graine du générateur, de 0 à 4294967295 (sans elle : l'horloge)\n"
+    "  --plan PLAN           un plan de sondage, à répéter pour en comparer plusieurs sur la même\n"
+    "                        carte et la même graine : aleatoire, systematique, strates:B (B blocs)\n"
+    "                        ou grappes:C,s,e (C grappes de s × s points espacés de e pixels) ;\n"
+    "                        une ligne par plan : moyenne et écart-type des estimations, erreur\n"
+    "                        type estimée moyenne, couverture de l'intervalle du plan et de\n"
+    "                        l'intervalle aléatoire simple\n"
     "  --colonnes            les couleurs de la carte, leurs pixels, leur part vraie et leur nom\n"
     "  --help, -h            ce texte\n");
 
 struct CommandLine {
     QString map;
     QMap<QString, QString> values;  // option name → value
+    std::vector<SampleDesign> designs;  // --plan, in the order given
     bool listColours = false;
     bool help = false;
 };
@@ -62,7 +73,7 @@ public:
 
 CommandLine Parse(const QStringList& arguments)
 {
-    static const QStringList valued = {"couleur", "n", "k", "graine"};
+    static const QStringList valued = {"couleur", "n", "k", "graine", "plan"};
     CommandLine line;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -93,6 +104,14 @@ CommandLine Parse(const QStringList& arguments)
             if (++i == arguments.size())
                 throw MisusedCommandLine(QStringLiteral("L'option --%1 demande une valeur.").arg(name));
             value = arguments[i];
+        }
+        if (name == QStringLiteral("plan")) {
+            try {
+                line.designs.push_back(ParseDesign(value));
+            } catch (const EConvertError& error) {
+                throw MisusedCommandLine(error.Message);
+            }
+            continue;
         }
         line.values[name] = value;
     }
@@ -155,10 +174,23 @@ int Simulate(const CommandLine& line)
     const int32_t surveys = ParseInteger(line.values.value("k"));
     const uint32_t seed =
         SeedOrNew(line.values.contains("graine") ? std::optional(ParseUnsigned(line.values.value("graine"))) : std::nullopt);
-    SurveySimulation simulation(pixels.View(), chosen, sampleSize, surveys, seed);
     const std::atomic<bool> never = false;
-    simulation.Run(never);
-    Print(stdout, SimulationCsv(simulation, line.map, chosen, names));
+    if (line.designs.empty()) {
+        SurveySimulation simulation(pixels.View(), chosen, sampleSize, surveys, seed);
+        simulation.Run(never);
+        Print(stdout, SimulationCsv(simulation, line.map, chosen, names));
+        return 0;
+    }
+    // Every design is refused or accepted before the first runs.
+    std::vector<std::unique_ptr<DesignSimulation>> runs;
+    for (const SampleDesign& design : line.designs)
+        runs.push_back(std::make_unique<DesignSimulation>(pixels.View(), chosen, design, sampleSize, surveys, seed));
+    std::vector<const DesignSimulation*> rows;
+    for (const auto& run : runs) {
+        run->Run(never);
+        rows.push_back(run.get());
+    }
+    Print(stdout, DesignsCsv(rows, line.map, chosen, names));
     return 0;
 }
 

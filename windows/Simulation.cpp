@@ -19,6 +19,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -83,7 +84,7 @@ TSimulation::TSimulation()
     LabelColours = MakeLabel(this, QStringLiteral("&Usage du sol (une ou plusieurs couleurs) :"), 8, 64, font(),
                              palette().color(QPalette::WindowText));
     ListColours = new QListWidget(this);
-    ListColours->setGeometry(8, 84, 480, 168);
+    ListColours->setGeometry(8, 84, 480, 112);
     ListColours->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListColours->setIconSize(QSize(24, 16));
     SetToolTip(ListColours, QStringLiteral("Les couleurs de la carte, leur part vraie (pixels de la couleur sur "
@@ -91,7 +92,8 @@ TSimulation::TSimulation()
                                            "(fichier carte-legende.csv à côté). Ctrl+clic pour en choisir plusieurs."));
     LabelColours->setBuddy(ListColours);
     NameAfter(ListColours, LabelColours);
-    LabelTrueShare = MakeLabel(this, QString(), 8, 258, font(), HouseBlue);
+    LabelTrueShare = MakeLabel(this, QString(), 8, 200, font(), HouseBlue);
+    MakeDesignControls();
 
     LabelSampleSize = MakeLabel(this, QStringLiteral("Taille de l'échantillon (&n) :"), 8, 288, font(),
                                 palette().color(QPalette::WindowText));
@@ -156,6 +158,7 @@ TSimulation::TSimulation()
     GridMethods->verticalHeader()->setFixedWidth(methodWidth);
     GridMethods->horizontalHeader()->setDefaultSectionSize((GridMethods->width() - 2 * GridMethods->frameWidth()
                                                             - methodWidth) / (WidthColumn - MethodColumn));
+    MakeDesignTable();
 
     LabelRun = MakeLabel(this, QString(), 8, 568, font(), palette().color(QPalette::WindowText));
     LabelRun->setWordWrap(true);
@@ -215,6 +218,8 @@ void TSimulation::OpenMap(const QString& name, const QString& sampleSizeText)
         // The map is good: what was shown of the last one goes.
         StopRun();
         simulation.reset();
+        designRuns.clear();
+        simulatedDesigns.clear();
         simulatedColours.clear();
         mapName = shownName;
         mapPath = path;
@@ -298,17 +303,36 @@ void TSimulation::ButtLancerClick()
     const uint32_t seed = SeedOrNew(TypedSeed(EdGraine->text()));
     if (!pixels)
         throw EInvalidOperation(QStringLiteral("Aucune carte n'est ouverte."));
-    auto next = std::make_unique<SurveySimulation>(pixels->View(), chosen, sampleSize, surveys, seed);
+    // Simple random alone is the four methods' simulation; other designs are compared one after
+    // the other from the same seed, each refused or accepted before any runs.
+    const std::vector<SampleDesign> designs = ChosenDesigns();
+    const bool comparing = designs != std::vector<SampleDesign>{SampleDesign{}};
+    std::unique_ptr<SurveySimulation> next;
+    std::vector<std::unique_ptr<DesignSimulation>> nextDesigns;
+    if (comparing)
+        for (const SampleDesign& design : designs)
+            nextDesigns.push_back(
+                std::make_unique<DesignSimulation>(pixels->View(), chosen, design, sampleSize, surveys, seed));
+    else
+        next = std::make_unique<SurveySimulation>(pixels->View(), chosen, sampleSize, surveys, seed);
 
     StopRun();
     simulation = std::move(next);
+    designRuns = std::move(nextDesigns);
+    simulatedDesigns = designs;
     simulatedColours = chosen;
     intervalsDrawn = -1;
     EdGraine->setText(QString::number(seed));
     stopRequested = false;
     workerDone = false;
-    worker = std::thread([this, run = simulation.get()] {
-        run->Run(stopRequested);
+    std::vector<DesignSimulation*> runs;
+    for (const auto& run : designRuns)
+        runs.push_back(run.get());
+    worker = std::thread([this, run = simulation.get(), runs] {
+        if (run)
+            run->Run(stopRequested);
+        for (DesignSimulation* design : runs)
+            design->Run(stopRequested);
         workerDone = true;
     });
     pollTimer.start();
@@ -361,9 +385,9 @@ void TSimulation::ShowRunState()
     if (focusOnRunButtons)
         usable->setFocus();
     greyed->setEnabled(false);
-    ButtExporter->setEnabled(!running && simulation);
-    ListColours->setEnabled(!running);
-    EdN->setEnabled(!running);
-    EdK->setEnabled(!running);
-    EdGraine->setEnabled(!running);
+    ButtExporter->setEnabled(!running && Shown());
+    QWidget* const settings[] = {ListColours,   EdN,       EdK,          EdGraine, CheckAleatoire, CheckSystematique,
+                                       CheckStrates,  EdBlocs,   CheckGrappes, EdGrappes, EdCote,        EdEcart};
+    for (QWidget* setting : settings)
+        setting->setEnabled(!running);
 }

@@ -6,6 +6,7 @@
 // true shares are known from its pixels, to watch the estimates fluctuate and the intervals
 // catch or miss the truth.
 
+#include "core/DesignSimulation.h"
 #include "core/MapColours.h"
 #include "core/Simulation.h"
 #include "picture/MapPixels.h"
@@ -14,11 +15,13 @@
 #include <QWidget>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <span>
 #include <thread>
 #include <vector>
 
 class QChartView;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -45,6 +48,19 @@ public:
     QLineEdit* EdK;
     QLabel* LabelSeed;
     QLineEdit* EdGraine;
+    // The designs compared: simple random alone keeps the window to the four methods' table and
+    // the first intervals; any other shows one row and one histogram per design.
+    QLabel* LabelPlans;
+    QCheckBox* CheckAleatoire;
+    QCheckBox* CheckSystematique;
+    QCheckBox* CheckStrates;
+    QLineEdit* EdBlocs;
+    QCheckBox* CheckGrappes;
+    QLineEdit* EdGrappes;
+    QLabel* LabelCote;
+    QLineEdit* EdCote;
+    QLabel* LabelEcart;
+    QLineEdit* EdEcart;
     QPushButton* ButtLancer;
     QPushButton* ButtArreter;
     QPushButton* ButtExporter;
@@ -55,6 +71,7 @@ public:
     // have changed since.
     QLabel* LabelRun;
     TTextGrid* GridMethods;
+    TTextGrid* GridDesigns;  // in GridMethods' place when designs are compared
     QLabel* LabelReading;
     QChartView* ChartEstimates;
     QChartView* ChartIntervals;
@@ -75,6 +92,12 @@ public:
 
     // The colours picked in the list, as 0xRRGGBB, largest first.
     std::vector<uint32_t> ChosenColours() const;
+    // The designs ticked, in the boxes' order, with B, C, s and e as typed; EConvertError for a
+    // number that is none, EInvalidOperation when none is ticked.
+    std::vector<SampleDesign> ChosenDesigns() const;
+    // The designs compared in the run shown, one after the other from its seed; empty when the
+    // run shown is simple random alone (ShownSimulation).
+    std::span<const std::unique_ptr<DesignSimulation>> ShownDesigns() const { return designRuns; }
     bool Running() const { return worker.joinable(); }
     // The run shown, if any: the one going or the last one.
     const SurveySimulation* ShownSimulation() const { return simulation.get(); }
@@ -86,6 +109,8 @@ protected:
 
 private:
     enum Column { MethodColumn, CoverageColumn, CoverageLimitsColumn, ExpectedColumn, WidthColumn };
+    enum DesignTableColumn { PlanColumn = 0, PointsColumn, MeanColumn, SpreadColumn, ErrorColumn, DesignCoverageColumn,
+                        NaiveCoverageColumn, WithoutIntervalColumn };
 
     // Sets the stop flag and waits for the worker, which looks at it after each survey.
     void StopRun();
@@ -102,6 +127,23 @@ private:
     void ClearCharts();
     void ShowEstimates(std::span<const int32_t> counts);
     void ShowIntervals(std::span<const int32_t> counts);
+    // The designs compared (Simulation_Designs.cpp): their controls, their table, their
+    // estimates' histograms over one another and their coverages.
+    void MakeDesignControls();
+    void MakeDesignTable();
+    void ShowDesignFigures();
+    void ShowDesignTable(const std::vector<DesignFigures>& figures);
+    void ShowDesignEstimates();
+    void ShowDesignCoverages(const std::vector<DesignFigures>& figures);
+    // The run shown's colours and settings, whichever kind it is.
+    struct ShownRun {
+        PixelShare Share;
+        int32_t SampleSize;
+        int32_t Surveys;
+        int32_t SurveysDone;
+        uint32_t Seed;
+    };
+    std::optional<ShownRun> Shown() const;
 
     QString mapName;
     QString mapPath;  // the file read, the data folder's for the demo map
@@ -110,6 +152,8 @@ private:
     std::vector<MapColour> colours;
     ColourNames names;
     std::unique_ptr<SurveySimulation> simulation;
+    std::vector<std::unique_ptr<DesignSimulation>> designRuns;
+    std::vector<SampleDesign> simulatedDesigns;
     std::vector<uint32_t> simulatedColours;
     // How many of the run's intervals are drawn.
     int intervalsDrawn = 0;

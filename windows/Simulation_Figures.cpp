@@ -68,6 +68,12 @@ QString ReadingOfCoverage()
 void TSimulation::ShowFigures()
 {
     ShowRunCaption();
+    GridMethods->setVisible(designRuns.empty());
+    GridDesigns->setVisible(!designRuns.empty());
+    if (!designRuns.empty()) {
+        ShowDesignFigures();
+        return;
+    }
     if (!simulation) {
         ProgressRun->setFormat(QStringLiteral("Aucune enquête encore"));
         ProgressRun->setRange(0, 1);
@@ -90,17 +96,38 @@ void TSimulation::ShowFigures()
     ShowIntervals(counts);
 }
 
+std::optional<TSimulation::ShownRun> TSimulation::Shown() const
+{
+    if (simulation)
+        return ShownRun{simulation->Share(), simulation->SampleSize(), simulation->Surveys(), simulation->SurveysDone(),
+                        simulation->Seed()};
+    if (designRuns.empty())
+        return std::nullopt;
+    const DesignSimulation& first = *designRuns.front();
+    int32_t done = 0;
+    for (const auto& run : designRuns)
+        done += run->SurveysDone();
+    return ShownRun{first.Share(), first.SampleSize(), first.Surveys(), done, first.Seed()};
+}
+
 bool TSimulation::ShownRunMatchesSettings() const
 {
-    return simulation && ChosenColours() == simulatedColours
-           && BoxHolds(EdN, ParseInteger, simulation->SampleSize()) && BoxHolds(EdK, ParseInteger, simulation->Surveys())
-           && BoxHolds(EdGraine, ParseUnsigned, simulation->Seed());
+    const std::optional<ShownRun> run = Shown();
+    if (!run || ChosenColours() != simulatedColours || !BoxHolds(EdN, ParseInteger, run->SampleSize)
+        || !BoxHolds(EdK, ParseInteger, run->Surveys) || !BoxHolds(EdGraine, ParseUnsigned, run->Seed))
+        return false;
+    try {
+        return ChosenDesigns() == simulatedDesigns;
+    } catch (const Exception&) {
+        return false;
+    }
 }
 
 // The run's description under the table, and the reading of the band with its exact chance.
 void TSimulation::ShowRunCaption()
 {
-    if (!simulation) {
+    const std::optional<ShownRun> shown = Shown();
+    if (!shown) {
         LabelRun->clear();
         LabelReading->setText(QStringLiteral("Lecture : une estimation tombe dans l'intervalle de fluctuation (en "
                                              "jaune) avec une probabilité d'au moins 95 %, donnée exactement après une "
@@ -112,15 +139,16 @@ void TSimulation::ShowRunCaption()
     const bool current = ShownRunMatchesSettings();
     const QString run = QStringLiteral("%1, p = %2 ; n = %3, K = %4, graine %5")
                             .arg(ChosenColoursText(simulatedColours, names),
-                                 PercentText(simulation->Share().Chosen, simulation->Share().Total),
-                                 IntegerText(simulation->SampleSize()), IntegerText(simulation->Surveys()),
-                                 IntegerText(simulation->Seed()));
+                                 PercentText(shown->Share.Chosen, shown->Share.Total), IntegerText(shown->SampleSize),
+                                 IntegerText(shown->Surveys), IntegerText(shown->Seed));
     LabelRun->setText(current ? QStringLiteral("Simulation montrée : %1").arg(run)
                               : QStringLiteral("Simulation précédente, faite avec d'autres réglages : %1").arg(run));
     QPalette palette = LabelRun->palette();
     palette.setColor(QPalette::WindowText, current ? this->palette().color(QPalette::WindowText) : formerRunColour);
     LabelRun->setPalette(palette);
     LabelRun->adjustSize();
+    if (!simulation)
+        return;  // the designs' reading comes with their figures
     LabelReading->setText(
         QStringLiteral("Lecture : pour n = %1 et p = %2, une estimation tombe dans l'intervalle de fluctuation "
                        "(en jaune) avec une probabilité de %3. ")
@@ -135,7 +163,7 @@ QString TSimulation::ChartTitle(const QString& title) const
 {
     const QString run = QStringLiteral("%1, p = %2")
                             .arg(ChosenColoursText(simulatedColours, names),
-                                 PercentText(simulation->Share().Chosen, simulation->Share().Total))
+                                 PercentText(Shown()->Share.Chosen, Shown()->Share.Total))
                             .toHtmlEscaped();
     if (ShownRunMatchesSettings())
         return QStringLiteral("%1<br>%2").arg(title.toHtmlEscaped(), run);
@@ -162,7 +190,7 @@ void TSimulation::ShowTable(const std::vector<MethodFigures>& figures)
 
 void TSimulation::ButtExporterClick()
 {
-    if (!simulation)
+    if (!Shown())
         throw EInvalidOperation(QStringLiteral("Lancez d'abord une simulation : il n'y a rien à exporter."));
     const std::optional<QString> fileName =
         AskFileToSave(this, QStringLiteral("Exporter la simulation"),
@@ -171,8 +199,16 @@ void TSimulation::ButtExporterClick()
     if (!fileName)
         return;
     // The figures as they stand now, the surveys stopped early included.
-    const QString text = SimulationCsv(*simulation, mapName, simulatedColours, names) + QStringLiteral("\r\n")
-                         + EstimatesCsv(*simulation);
+    QString text;
+    if (simulation) {
+        text = SimulationCsv(*simulation, mapName, simulatedColours, names) + QStringLiteral("\r\n")
+               + EstimatesCsv(*simulation);
+    } else {
+        std::vector<const DesignSimulation*> runs;
+        for (const auto& run : designRuns)
+            runs.push_back(run.get());
+        text = DesignsCsv(runs, mapName, simulatedColours, names);
+    }
     SaveWholeFile(*fileName, SpreadsheetBytes(text));
     const QFileInfo csv(*fileName);
     const QString stem = csv.dir().filePath(csv.completeBaseName());

@@ -30,7 +30,8 @@ void Collect(const QWidget* parent, QList<QWidget*>& controls)
 {
     for (QObject* child : parent->children()) {
         auto* widget = qobject_cast<QWidget*>(child);
-        if (!widget || widget->isWindow())
+        // A control its window hides for now (a table shown in another's place) is not one to reach.
+        if (!widget || widget->isWindow() || widget->isHidden())
             continue;
         if (IsControl(widget))
             controls << widget;
