@@ -22,9 +22,9 @@
 #include <vector>
 
 // The curve keeps at most its first, lowest, highest and last point in each of this many equal
-// slices of p: twice a chart's pixels, so that the drawing is the same, while n = 10000 gives
+// slices of p: more than a chart's pixels, so that the drawing is the same, while n = 10000 gives
 // each method some 20000 teeth.
-constexpr int CoverageCurveSlices = 1000;
+constexpr int CoverageCurveSlices = 500;
 
 // The counts from Lowest to Highest hold p for every p strictly between From and To, two
 // consecutive limits of the method's intervals; Lowest > Highest when none does.
