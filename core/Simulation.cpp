@@ -94,6 +94,21 @@ QString MethodName(IntervalMethod method)
     return {};
 }
 
+QString TaughtMethodName(IntervalMethod method)
+{
+    switch (method) {
+    case IntervalMethod::ClopperPearson:
+        return QStringLiteral("Exact (Clopper-Pearson)");
+    case IntervalMethod::Wilson:
+        return QStringLiteral("Score (Wilson)");
+    case IntervalMethod::Wald:
+        return QStringLiteral("Asymptotique (Wald)");
+    case IntervalMethod::RootN:
+        return QStringLiteral("f ± 1/√n (seconde)");
+    }
+    return {};
+}
+
 ShareLimits MethodLimits(IntervalMethod method, int32_t count, int32_t sampleSize)
 {
     const double n = sampleSize;

@@ -30,6 +30,9 @@ constexpr std::array<IntervalMethod, 4> IntervalMethods = {IntervalMethod::Clopp
 
 // "Clopper-Pearson", "Wilson", "Wald", "f ± 1/√n".
 QString MethodName(IntervalMethod method);
+// As French teachers name them, for the window: "Exact (Clopper-Pearson)", "Score (Wilson)",
+// "Asymptotique (Wald)", "f ± 1/√n (seconde)".
+QString TaughtMethodName(IntervalMethod method);
 // The limits as drawn and as their widths are averaged, in double precision; a limit that is 0 or
 // 1 in exact arithmetic is exactly 0 or 1. Whether they hold a share is not read from them: see
 // CountsWhoseIntervalHolds.

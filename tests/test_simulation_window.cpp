@@ -16,6 +16,8 @@
 #include "windows/Fich_1.h"
 #include "windows/Simulation.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGraphicsTextItem>
@@ -23,10 +25,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -122,10 +126,22 @@ private slots:
             const std::vector<MethodFigures> figures = engine.Figures();
             for (int row = 1; row <= int(figures.size()); ++row) {
                 const MethodFigures& figure = figures[size_t(row - 1)];
-                QCOMPARE(Simulation->GridMethods->Cell(0, row), MethodName(figure.Method));
+                QCOMPARE(Simulation->GridMethods->Cell(0, row), TaughtMethodName(figure.Method));
                 QCOMPARE(Simulation->GridMethods->Cell(1, row), QString::number(double(figure.SimulatedCoverage), 'f', 3));
                 QCOMPARE(Simulation->GridMethods->Cell(3, row), QString::number(double(figure.ExpectedCoverage), 'f', 3));
             }
+            // The seconde's capacity in its own words, read from the f ± 1/√n row.
+            const QString reading = Simulation->LabelReading->text();
+            QVERIFY2(reading.contains(QStringLiteral("pour n = %1 et p = %2, ")
+                                          .arg(run.n)
+                                          .arg(PercentText(engine.Share().Chosen, engine.Share().Total))),
+                     qPrintable(reading));
+            QVERIFY2(reading.contains(QStringLiteral("Programme de seconde : sur N = %1 échantillons de taille n, la "
+                                                     "proportion des cas où l'écart entre p et f est inférieur ou égal "
+                                                     "à 1/√n est %2. ")
+                                          .arg(run.k)
+                                          .arg(double(figures[3].SimulatedCoverage), 0, 'f', 3)),
+                     qPrintable(reading));
         }
         const QString csv = folder.filePath(QStringLiteral("essai.csv"));
         ChooseFile(csv, [] { QTest::mouseClick(Simulation->ButtExporter, Qt::LeftButton); });
@@ -139,10 +155,11 @@ private slots:
         const std::span<const int32_t> counts = Simulation->ShownSimulation()->Counts();
         QCOMPARE(lines[header + 1], QStringLiteral("1;%1;%2").arg(counts[0]).arg(RealText(counts[0] / 10.0L)));
         QCOMPARE(lines[header + 50].section(';', 0, 0), QStringLiteral("50"));
-        for (const char* chart : {"essai-estimations.png", "essai-intervalles.png"}) {
+        for (const auto& [chart, height] : {std::pair{"essai-estimations.png", 340}, std::pair{"essai-intervalles.png", 314},
+                                            std::pair{"essai-couverture.png", 314}}) {
             const QImage png(folder.filePath(QString::fromLatin1(chart)));
             QVERIFY2(!png.isNull(), chart);
-            QCOMPARE(png.size(), QSize(496, 340));
+            QCOMPARE(png.size(), QSize(496, height));
         }
     }
 
@@ -396,6 +413,46 @@ private slots:
                  qPrintable(ChartTitle(1)));
         QVERIFY2(Simulation->LabelReading->text().contains("avec une probabilité de " + band + "."),
                  qPrintable(Simulation->LabelReading->text()));
+    }
+
+    // The exact coverage needs no run: n typed or colours picked, the curve follows, with the
+    // 95 % line and the line of the chosen colours' p; a box without a valid n says what it waits
+    // for. Its tab shows it in the intervals' place.
+    void theCoverageCurveFollowsNAndTheColours_data()
+    {
+        QTest::addColumn<QString>("n");
+        QTest::addColumn<QList<int>>("picked");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("blue, n = 100") << "100" << QList<int>{2} << 6
+                                       << "Couverture exacte des quatre méthodes, n = 100<br>en rouge, la part vraie p = 20.00 %";
+        QTest::newRow("no colour, n = 3") << "3" << QList<int>{} << 5 << "Couverture exacte des quatre méthodes, n = 3";
+        QTest::newRow("n = 0") << "0" << QList<int>{1} << 0 << "Couverture exacte : entrez une taille d'échantillon n de 1 à 10000";
+        QTest::newRow("no n") << "" << QList<int>{1} << 0 << "Couverture exacte : entrez une taille d'échantillon n de 1 à 10000";
+    }
+    void theCoverageCurveFollowsNAndTheColours()
+    {
+        QFETCH(QString, n);
+        QFETCH(QList<int>, picked);
+        QFETCH(int, lines);
+        QFETCH(QString, title);
+        QTemporaryDir folder;
+        OpenWithSimuler(folder, ThreeColourMap());
+        Simulation->EdN->setText("7");
+        Pick(picked);
+        Simulation->EdN->setText(n);
+        QChart* chart = Simulation->ChartCoverage->chart();
+        QTRY_COMPARE(chart->title(), title);
+        QCOMPARE(chart->series().size(), lines);
+        if (!picked.isEmpty() && lines > 0) {
+            const auto* truth = static_cast<QLineSeries*>(chart->series().back());
+            QCOMPARE(truth->at(0).x(), 0.2);
+        }
+        QTest::mouseClick(Simulation->TabCharts, Qt::LeftButton, {},
+                          Simulation->TabCharts->tabRect(1).center());
+        QVERIFY(Simulation->ChartCoverage->isVisible());
+        QVERIFY(!Simulation->ChartIntervals->isVisible());
+        Simulation->TabCharts->setCurrentIndex(0);
     }
 };
 

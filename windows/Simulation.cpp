@@ -118,7 +118,7 @@ TSimulation::TSimulation()
     ButtArreter = MakeButton(this, QStringLiteral("&Arrêter"), 128, 348, 112, 25);
     ButtArreter->setToolTip(QStringLiteral("Arrêter les enquêtes : les figures restent celles des enquêtes faites"));
     ButtExporter = MakeButton(this, QStringLiteral("E&xporter…"), 248, 348, 112, 25);
-    ButtExporter->setToolTip(QStringLiteral("Écrire les estimations et le tableau en CSV, et les deux graphiques "
+    ButtExporter->setToolTip(QStringLiteral("Écrire les estimations et le tableau en CSV, et les trois graphiques "
                                             "en PNG à côté, sous le même nom"));
     ButtFermer = new TCloseButton(this, QStringLiteral("&Fermer"), 376, 348, 112, 25);
     ButtFermer->setToolTip(QStringLiteral("Fermer la simulation ; une série en cours s'arrête (Alt+F)"));
@@ -148,13 +148,13 @@ TSimulation::TSimulation()
     GridMethods->SetCell(WidthColumn, 0, QStringLiteral("Largeur moy."));
     GridMethods->SetCellHint(WidthColumn, 0, QStringLiteral("Largeur moyenne des intervalles"));
     for (size_t row = 0; row < IntervalMethods.size(); ++row)
-        GridMethods->SetCell(MethodColumn, int(row) + 1, MethodName(IntervalMethods[row]));
+        GridMethods->SetCell(MethodColumn, int(row) + 1, TaughtMethodName(IntervalMethods[row]));
     // The method column as wide as its longest name in the fixed cells' font, the four others
     // sharing the rest.
     int methodWidth = 0;
     for (IntervalMethod method : IntervalMethods)
         methodWidth = std::max(methodWidth,
-                               GridMethods->verticalHeader()->fontMetrics().horizontalAdvance(MethodName(method)) + 8);
+                               GridMethods->verticalHeader()->fontMetrics().horizontalAdvance(TaughtMethodName(method)) + 8);
     GridMethods->verticalHeader()->setFixedWidth(methodWidth);
     GridMethods->horizontalHeader()->setDefaultSectionSize((GridMethods->width() - 2 * GridMethods->frameWidth()
                                                             - methodWidth) / (WidthColumn - MethodColumn));
@@ -171,10 +171,13 @@ TSimulation::TSimulation()
     ChartEstimates = MakeChartView(this, 496, 4, 496, 340);
     ChartEstimates->setAccessibleName(QStringLiteral("Histogramme des estimations"));
     ChartEstimates->setToolTip(QStringLiteral("Les estimations de p des K enquêtes, sur l'intervalle de fluctuation"));
-    ChartIntervals = MakeChartView(this, 496, 348, 496, 340);
+    // Its height shared with the tabs under it, which put the coverage curve in its place.
+    ChartIntervals = MakeChartView(this, 496, 348, 496, 314);
     ChartIntervals->setAccessibleName(QStringLiteral("Intervalles de confiance"));
     ChartIntervals->setToolTip(QStringLiteral("Les premiers intervalles de Clopper-Pearson : verts s'ils "
                                               "contiennent p, rouges sinon"));
+    ChartCoverage = MakeChartView(this, 496, 348, 496, 314);
+    BuildCoverageTab();
 
     pollTimer.setInterval(PollInterval);
     connect(&pollTimer, &QTimer::timeout, this, Guarded(this, &TSimulation::PollTimerTick));
@@ -193,6 +196,7 @@ TSimulation::TSimulation()
 TSimulation::~TSimulation()
 {
     StopRun();
+    StopCoverageCurve();
 }
 
 void TSimulation::OpenMap(const QString& name, const QString& sampleSizeText)
@@ -292,6 +296,7 @@ void TSimulation::SettingsChanged()
     // The figures say at once whether they are still those of the settings shown.
     intervalsDrawn = -1;
     ShowFigures();
+    ShowCoverageCurve();
 }
 
 void TSimulation::ButtLancerClick()

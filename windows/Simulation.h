@@ -27,6 +27,7 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QTabBar;
 class TCloseButton;
 class TTextGrid;
 
@@ -75,6 +76,10 @@ public:
     QLabel* LabelReading;
     QChartView* ChartEstimates;
     QChartView* ChartIntervals;
+    // In the place of the intervals when its tab is chosen: the exact coverage of the four
+    // methods for the n typed, as p goes from 0 to 1 (Simulation_Coverage.cpp).
+    QChartView* ChartCoverage;
+    QTabBar* TabCharts;
 
     // Reads the map named `mapName` (the demo map when empty) and lists its colours, named by its
     // legend when it has one. The same picture as before keeps the window as it was left, its
@@ -89,6 +94,7 @@ public:
     void ButtArreterClick();
     void ButtExporterClick();
     void PollTimerTick();
+    void TabChartsChange();
 
     // The colours picked in the list, as 0xRRGGBB, largest first.
     std::vector<uint32_t> ChosenColours() const;
@@ -144,6 +150,11 @@ private:
         uint32_t Seed;
     };
     std::optional<ShownRun> Shown() const;
+    // The coverage chart's tab and names (Simulation_Coverage.cpp); then the curve, worked out on
+    // a thread of its own when n or the colours change, and drawn when it is done.
+    void BuildCoverageTab();
+    void ShowCoverageCurve();
+    void StopCoverageCurve();
 
     QString mapName;
     QString mapPath;  // the file read, the data folder's for the demo map
@@ -161,6 +172,13 @@ private:
     std::atomic<bool> workerDone = false;
     std::thread worker;
     QTimer pollTimer;
+    // The n and share the coverage curve shows or is being worked out for (no share before a
+    // colour is chosen), and which request the curve handed over answers.
+    int32_t coverageSampleSize = 0;
+    std::optional<PixelShare> coverageShare;
+    int coverageRequest = 0;
+    std::atomic<bool> coverageStop = false;
+    std::thread coverageWorker;
 };
 
 extern TSimulation* Simulation;

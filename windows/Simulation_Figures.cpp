@@ -63,6 +63,23 @@ QString ReadingOfCoverage()
         .arg(FixedText(0.95L, 2));
 }
 
+// After a run, the coverage read as the seconde's capacity words it: the f ± 1/√n row's simulated
+// coverage is the proportion of the samples whose f lies within 1/√n of p. Shorter than the
+// reading before a run, for the note has room for five lines.
+QString ReadingOfRunCoverage(const SurveySimulation& run)
+{
+    const MethodFigures rootN = run.Figures()[size_t(
+        std::find(IntervalMethods.begin(), IntervalMethods.end(), IntervalMethod::RootN) - IntervalMethods.begin())];
+    const QString promise =
+        QStringLiteral("Une méthode tient sa promesse si sa couverture atteint %1.").arg(FixedText(0.95L, 2));
+    if (rootN.Surveys == 0)
+        return promise;
+    return QStringLiteral("Programme de seconde : sur N = %1 échantillons de taille n, la proportion des cas où "
+                          "l'écart entre p et f est inférieur ou égal à 1/√n est %2. ")
+               .arg(IntegerText(rootN.Surveys), FixedText(rootN.SimulatedCoverage, 3))
+           + promise;
+}
+
 }  // namespace
 
 void TSimulation::ShowFigures()
@@ -155,7 +172,7 @@ void TSimulation::ShowRunCaption()
             .arg(IntegerText(simulation->SampleSize()),
                  PercentText(simulation->Share().Chosen, simulation->Share().Total),
                  ChanceText(*simulation))
-        + ReadingOfCoverage());
+        + ReadingOfRunCoverage(*simulation));
     LabelReading->adjustSize();
 }
 
@@ -213,7 +230,8 @@ void TSimulation::ButtExporterClick()
     const QFileInfo csv(*fileName);
     const QString stem = csv.dir().filePath(csv.completeBaseName());
     for (const auto& [view, suffix] : {std::pair{ChartEstimates, QStringLiteral("-estimations.png")},
-                                       std::pair{ChartIntervals, QStringLiteral("-intervalles.png")}}) {
+                                       std::pair{ChartIntervals, QStringLiteral("-intervalles.png")},
+                                       std::pair{ChartCoverage, QStringLiteral("-couverture.png")}}) {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTabBar>
 
 namespace {
 
@@ -23,14 +24,16 @@ bool IsControl(const QWidget* widget)
 {
     return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
            qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QAbstractItemView*>(widget) ||
-           qobject_cast<const QProgressBar*>(widget) || qobject_cast<const QGraphicsView*>(widget);
+           qobject_cast<const QProgressBar*>(widget) || qobject_cast<const QGraphicsView*>(widget) ||
+           qobject_cast<const QTabBar*>(widget);
 }
 
 void Collect(const QWidget* parent, QList<QWidget*>& controls)
 {
     for (QObject* child : parent->children()) {
         auto* widget = qobject_cast<QWidget*>(child);
-        // A control its window hides for now (a table shown in another's place) is not one to reach.
+        // A control its window puts away for now (a table shown in another's place, a chart behind
+        // another one's tab) is met once it is shown.
         if (!widget || widget->isWindow() || widget->isHidden())
             continue;
         if (IsControl(widget))

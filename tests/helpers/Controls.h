@@ -11,6 +11,7 @@ class QWidget;
 // The six windows of the window set, the main window first.
 QList<QWidget*> ProgramWindows();
 
-// The controls of a window: every button, edit box, note, grid, list, progress bar and chart
-// in it, each once (not the parts a control is made of, such as a grid's scroll bars).
+// The controls of a window: every button, edit box, note, grid, list, progress bar, chart and tab bar
+// in it, each once (not the parts a control is made of, such as a grid's scroll bars), but not
+// those put away until the user asks for them.
 QList<QWidget*> Controls(const QWidget* window);
