@@ -4,8 +4,9 @@
 // The simulation by each sampling design on the demo map, 10^7 points placed in all, against the
 // simple random design in the same run: 1000 surveys of 9800 points (a grid of about 9800 nodes, 20
 // blocks, 98 segments of 10 × 10), then 100000 surveys of 100 points (10 blocks, 11 segments of
-// 3 × 3), where each survey's estimate weighs more. The time per point placed, as a ratio to
-// simple random's, is asked to stay under 1.5. Prints the medians and the ratios.
+// 3 × 3), where each survey's estimate weighs more; then the laying alone, without the estimates.
+// The time per point placed, as a ratio to simple random's, is asked to stay under 1.5. Prints the
+// medians and the ratios.
 //   bench_designs [BLOCKS]     default 5
 
 #include "bench/Measures.h"
@@ -58,6 +59,37 @@ int main(int argc, char** argv)
                        .arg(DesignText(setting.designs[d]), -34)
                        .arg(medians[d] / 1000, 7, 'f', 1)
                        .arg(pointsPlaced[d] / 1e6, 5, 'f', 2)
+                       .arg(medians[d] * 1000 / pointsPlaced[d], 5, 'f', 2)
+                       .arg(medians[d] / pointsPlaced[d] / reference, 0, 'f', 2);
+    }
+    // The drawing alone, each survey's points laid and their pixels counted by block or segment
+    // as the simulation counts them, without its estimate: what a design costs to lay.
+    const MarkedMap marked = MarkChosenPixels(pixels.View(), streets, std::nullopt, 1);
+    for (const Setting& setting : settings) {
+        std::vector<std::function<void()>> runs;
+        std::vector<double> pointsPlaced(setting.designs.size());
+        for (size_t d = 0; d < setting.designs.size(); ++d)
+            runs.push_back([&, d] {
+                const DesignLayout layout =
+                    LayOutDesign(setting.designs[d], setting.sampleSize, QSize(map.Width(), map.Height()));
+                std::vector<int64_t> counts(size_t(layout.Groups));
+                uint32_t state = 1;
+                int64_t placed = 0;
+                for (int32_t survey = 0; survey < setting.surveys; ++survey) {
+                    std::fill(counts.begin(), counts.end(), 0);
+                    LayPoints(layout, state, [&](QPoint place, int32_t group) {
+                        ++placed;
+                        counts[size_t(group)] += marked.At(place);
+                    });
+                }
+                pointsPlaced[d] = double(placed);
+            });
+        const std::vector<double> medians = MediansInTurn(runs, blocks, 1);
+        const double reference = medians[0] / pointsPlaced[0];
+        out << QStringLiteral("  laying only, %1 surveys of n = %2:\n").arg(setting.surveys).arg(setting.sampleSize);
+        for (size_t d = 0; d < setting.designs.size(); ++d)
+            out << QStringLiteral("    %1 %2 ns a point, %3 x simple random's\n")
+                       .arg(DesignText(setting.designs[d]), -50)
                        .arg(medians[d] * 1000 / pointsPlaced[d], 5, 'f', 2)
                        .arg(medians[d] / pointsPlaced[d] / reference, 0, 'f', 2);
     }

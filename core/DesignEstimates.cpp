@@ -6,8 +6,10 @@
 #include "core/SurveyTally.h"
 
 #include <boost/math/distributions/students_t.hpp>
+#include <boost/math/special_functions/beta.hpp>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 
 namespace {
@@ -36,27 +38,45 @@ double SettledShare(long double share, bool none, bool all)
     return none ? 0.0 : all ? 1.0 : double(share);
 }
 
-// The estimate of a design whose variance is known: its standard error, its interval and how it
-// compares with as many points drawn at random.
-DesignEstimate WithVariance(long double share, long double variance, bool none, bool all, int64_t points,
-                            int64_t degreesOfFreedom)
+DesignVariance WithoutVariance(long double share, bool none, bool all, int64_t points, QString reason)
 {
-    const double p = SettledShare(share, none, all);
-    DesignEstimate estimate{p, double(std::sqrt(variance)), std::nullopt, std::nullopt, std::nullopt, {}};
-    if (const std::optional<DesignInterval> interval = DesignLimits95(p, double(variance), points, degreesOfFreedom)) {
+    return {SettledShare(share, none, all), std::numeric_limits<long double>::quiet_NaN(), points, 0, std::move(reason)};
+}
+
+// The estimate of a design: its standard error, its interval and how it compares with as many
+// points drawn at random.
+DesignEstimate EstimateFrom(const DesignVariance& known)
+{
+    const double p = known.Share;
+    DesignEstimate estimate{p, std::nullopt, std::nullopt, std::nullopt, std::nullopt, known.Reason};
+    if (!known.Reason.isEmpty())
+        return estimate;
+    estimate.StandardError = double(std::sqrt(known.Variance));
+    if (const std::optional<DesignInterval> interval =
+            DesignLimits95(p, double(known.Variance), known.Points, known.DegreesOfFreedom)) {
         estimate.Limits = interval->Limits;
         estimate.EffectiveSize = interval->EffectiveSize;
     } else {
         estimate.Reason = QStringLiteral("Ces points ne permettent pas de donner un intervalle.");
     }
-    if (!none && !all)
-        estimate.DesignEffect = double(variance / (share * (1 - share) / points));
+    if (p > 0 && p < 1)
+        estimate.DesignEffect = double(known.Variance / (p * (1 - p) / known.Points));
     return estimate;
 }
 
-DesignEstimate WithoutVariance(long double share, bool none, bool all, QString reason)
+// The size of the simple random sample whose exact interval is the design's (see DesignLimits95).
+std::optional<double> EffectiveSize(double share, double variance, int64_t points, int64_t degreesOfFreedom)
 {
-    return {SettledShare(share, none, all), std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::move(reason)};
+    if (!(share >= 0 && share <= 1) || !(variance >= 0) || !std::isfinite(variance) || points < 1 ||
+        degreesOfFreedom < 1)
+        return std::nullopt;
+    if (variance == 0)
+        return double(points);
+    if (points < 2)
+        return std::nullopt;
+    // Fewer degrees of freedom than the points' own widen the interval; more never narrow it.
+    const double widening = StudentQuantile(points - 1) / StudentQuantile(std::min(degreesOfFreedom, points - 1));
+    return share * (1 - share) / variance * widening * widening;
 }
 
 }  // namespace
@@ -70,7 +90,7 @@ std::optional<DesignEstimate> EstimateSimple(int64_t count, int64_t points)
     return DesignEstimate{f, std::sqrt(f * (1 - f) / double(points)), limits, 1.0, double(points), {}};
 }
 
-std::optional<DesignEstimate> EstimateStratified(std::span<const StratumCounts> strata)
+std::optional<DesignVariance> StratifiedVariance(std::span<const StratumCounts> strata)
 {
     if (strata.empty())
         return std::nullopt;
@@ -90,21 +110,38 @@ std::optional<DesignEstimate> EstimateStratified(std::span<const StratumCounts> 
     }
     long double share = 0;
     long double variance = 0;
+    // Satterthwaite's degrees of freedom: when a few blocks carry all the variance, it is known
+    // from their few points only, and the interval widens as for them.
+    long double spreadOfVariance = 0;
     for (const StratumCounts& stratum : strata) {
         const long double weight = (long double)stratum.Area / area;
         const long double f = (long double)stratum.Count / stratum.Points;
         share += weight * f;
-        if (stratum.Points > 1)
-            variance += weight * weight * f * (1 - f) / (stratum.Points - 1);
+        if (stratum.Points > 1) {
+            const long double part = weight * weight * f * (1 - f) / (stratum.Points - 1);
+            variance += part;
+            spreadOfVariance += part * part / (stratum.Points - 1);
+        }
     }
     if (single)
-        return WithoutVariance(share, none, all,
+        return WithoutVariance(share, none, all, points,
                                QStringLiteral("Un bloc n'a qu'un point : il en faut deux par bloc au moins pour "
                                               "savoir combien l'estimation varie, et donner un intervalle."));
-    return WithVariance(share, variance, none, all, points, points - int64_t(strata.size()));
+    const int64_t designFreedom = points - int64_t(strata.size());
+    const int64_t freedom =
+        spreadOfVariance > 0
+            ? std::clamp<int64_t>(int64_t(std::floor(variance * variance / spreadOfVariance)), 1, designFreedom)
+            : designFreedom;
+    return DesignVariance{SettledShare(share, none, all), variance, points, freedom, {}};
 }
 
-std::optional<DesignEstimate> EstimateClustered(std::span<const ClusterCounts> clusters)
+std::optional<DesignEstimate> EstimateStratified(std::span<const StratumCounts> strata)
+{
+    const std::optional<DesignVariance> known = StratifiedVariance(strata);
+    return known ? std::optional(EstimateFrom(*known)) : std::nullopt;
+}
+
+std::optional<DesignVariance> ClusteredVariance(std::span<const ClusterCounts> clusters)
 {
     int64_t points = 0;
     int64_t count = 0;
@@ -121,7 +158,7 @@ std::optional<DesignEstimate> EstimateClustered(std::span<const ClusterCounts> c
     const bool all = count == points;
     const int64_t segments = int64_t(clusters.size());
     if (segments == 1)
-        return WithoutVariance(share, none, all,
+        return WithoutVariance(share, none, all, points,
                                QStringLiteral("Un seul segment : il en faut deux au moins pour savoir combien "
                                               "l'estimation varie, et donner un intervalle."));
     // Σ (y − p̂m)² / (C(C − 1) m̄²) with p̂ = Y / M and m̄ = M / C is C Σ (yM − Ym)² / ((C − 1) M⁴): each
@@ -133,26 +170,43 @@ std::optional<DesignEstimate> EstimateClustered(std::span<const ClusterCounts> c
     }
     const long double total = points;
     const long double variance = segments * gaps / ((segments - 1) * total * total * total * total);
-    return WithVariance(share, variance, none, all, points, segments - 1);
+    return DesignVariance{SettledShare(share, none, all), variance, points, segments - 1, {}};
+}
+
+std::optional<DesignEstimate> EstimateClustered(std::span<const ClusterCounts> clusters)
+{
+    const std::optional<DesignVariance> known = ClusteredVariance(clusters);
+    return known ? std::optional(EstimateFrom(*known)) : std::nullopt;
 }
 
 std::optional<DesignInterval> DesignLimits95(double share, double variance, int64_t points, int64_t degreesOfFreedom)
 {
-    if (!(share >= 0 && share <= 1) || !(variance >= 0) || !std::isfinite(variance) || points < 1 ||
-        degreesOfFreedom < 1)
+    const std::optional<double> size = EffectiveSize(share, variance, points, degreesOfFreedom);
+    if (!size)
         return std::nullopt;
-    const double n = double(points);
-    double size = n;
-    if (variance > 0) {
-        if (points < 2)
-            return std::nullopt;
-        const double widening = StudentQuantile(points - 1) / StudentQuantile(degreesOfFreedom);
-        size = std::min(n, std::min(n, share * (1 - share) / variance) * widening * widening);
-    }
-    const std::optional<ShareLimits> limits = FractionalLimits95(share == 1 ? size : size * share, size);
+    const std::optional<ShareLimits> limits = FractionalLimits95(share == 1 ? *size : *size * share, *size);
     if (!limits)
         return std::nullopt;
-    return DesignInterval{*limits, size};
+    return DesignInterval{*limits, *size};
+}
+
+int DesignIntervalHolds(const DesignVariance& known, double truth)
+{
+    if (!known.Reason.isEmpty())
+        return -1;
+    const double share = known.Share;
+    const std::optional<double> size = EffectiveSize(share, double(known.Variance), known.Points, known.DegreesOfFreedom);
+    if (!size)
+        return -1;
+    // The lower limit is the 2.5 % quantile of Beta(x, n − x + 1), at most the truth when that law
+    // gives the truth at least 2.5 %; the upper limit mirrors it (see FractionalLimits95).
+    // In double precision, as the limits are worked out: Boost's default, long double, takes
+    // twice as long for digits the decision does not need.
+    using InDouble = boost::math::policies::policy<boost::math::policies::promote_double<false>>;
+    const double x = share == 1 ? *size : *size * share;
+    const bool lowerHolds = x == 0 || boost::math::ibeta(x, *size - x + 1, truth, InDouble()) >= 0.025;
+    const bool upperHolds = x == *size || boost::math::ibeta(x + 1, *size - x, truth, InDouble()) <= 0.975;
+    return lowerHolds && upperHolds ? 1 : 0;
 }
 
 std::optional<DesignEstimate> LandUseEstimate(const TSurveyTally& tally, int landUse)

@@ -46,35 +46,56 @@ struct DesignEstimate {
     QString Reason;  // empty when there is an interval
 };
 
+// What a design's counts tell before any interval is worked out: the share, its variance and the
+// degrees of freedom the variance is known with, or why the points cannot tell how much the share
+// varies (Reason, the variance then NaN). The estimates are made from it; the simulation decides
+// from it whether a survey's interval holds the true share without working the limits out.
+struct DesignVariance {
+    double Share;  // exactly 0 or 1 when no point, or every point, is on the land use
+    long double Variance;
+    int64_t Points;
+    int64_t DegreesOfFreedom;
+    QString Reason;
+};
+
 // Points drawn at random or on a grid: the frequency `count` / `points`, its standard error
 // √(f(1 − f)/n), the exact interval of the results grid, a design effect of 1. Nothing without a
 // point or with a count outside 0 to `points`.
 std::optional<DesignEstimate> EstimateSimple(int64_t count, int64_t points);
 
 // Points drawn block by block: each block's frequency weighted by its share of the map's area,
-// and the variance Σ W²f(1 − f)/(n − 1) summed over the blocks. A block of a single point gives
+// and the variance Σ W²f(1 − f)/(n − 1) summed over the blocks, with Satterthwaite's degrees of
+// freedom: fewer when a few blocks carry the variance. A block of a single point gives
 // the share but no variance. Nothing without a block, with a block of no area or no point, or a
 // count outside 0 to its points.
 std::optional<DesignEstimate> EstimateStratified(std::span<const StratumCounts> strata);
+std::optional<DesignVariance> StratifiedVariance(std::span<const StratumCounts> strata);
 
 // Points taken by segments: the points on the land use over the points on the map, its variance
 // read from how far each segment's count lies from the share times its points. A segment with no
 // point on the map still counts as a segment drawn. A single segment gives the share but no
 // variance. Nothing without a point on the map or with a count outside 0 to its segment's points.
 std::optional<DesignEstimate> EstimateClustered(std::span<const ClusterCounts> clusters);
+std::optional<DesignVariance> ClusteredVariance(std::span<const ClusterCounts> clusters);
 
 // The interval of a share estimated with the variance `variance` from `points` points by a design
 // with `degreesOfFreedom` (Korn and Graubard's): the exact interval of the simple random sample
-// that estimates the share as precisely, of p(1 − p)/V points but never more than `points`, then
-// made smaller by (t(n − 1) / t(df))², so that few blocks or segments widen it as Student's law
-// widens a mean's, and again never more than `points`. A variance of 0 gives the exact interval of
-// all the points. Nothing when the share is not from 0 to 1, the variance is negative, there is no
-// point or no degree of freedom, or a variance with fewer than two points.
+// that estimates the share as precisely, of p(1 − p)/V points — more than `points` where the
+// design beats random points — made smaller by (t(n − 1) / t(df))² where df is below n − 1, so
+// that few blocks or segments widen it as Student's law widens a mean's. A variance of 0 gives the
+// exact interval of all the points. Nothing when the share is not from 0 to 1, the variance is
+// negative, there is no point or no degree of freedom, or a variance with fewer than two points.
 struct DesignInterval {
     ShareLimits Limits;
     double EffectiveSize;  // the simple random sample's size, seldom whole
 };
 std::optional<DesignInterval> DesignLimits95(double share, double variance, int64_t points, int64_t degreesOfFreedom);
+
+// Whether that interval holds `truth`: 1 or 0, read from the beta laws' tails at `truth` rather
+// than from the limits, which need the tails inverted and take several times as long; -1 when
+// there is no interval. Agrees with comparing DesignLimits95's limits with `truth` but where
+// `truth` lies within rounding of a limit.
+int DesignIntervalHolds(const DesignVariance& variance, double truth);
 
 // A land use's share (`landUse` from 1 to the land uses begun, or 0 for the points counted under
 // none, "Autres") as the survey's design estimates it from the points counted under it: by block,

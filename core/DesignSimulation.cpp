@@ -7,36 +7,16 @@
 #include "core/Errors.h"
 #include "core/Numbers.h"
 
-#include <boost/multiprecision/cpp_int.hpp>
 #include <QStringList>
 #include <cmath>
 #include <limits>
 
 namespace {
 
-using boost::multiprecision::cpp_int;
-
-// The sign of x − a/b, for a double x from 0 to 1 and a share a/b of whole pixels: x is m·2^e
-// with m whole, so both sides become whole numbers.
-int CompareWithShare(double x, PixelShare share)
-{
-    if (x > 1)
-        return 1;
-    int exponent = 0;
-    const double mantissa = std::frexp(x, &exponent);
-    const auto whole = int64_t(std::ldexp(mantissa, 53));  // x = whole · 2^(exponent − 53), exponent ≤ 1
-    const cpp_int left = cpp_int(whole) * share.Total;
-    const cpp_int right = cpp_int(share.Chosen) << (53 - exponent);
-    return left < right ? -1 : left > right ? 1 : 0;
-}
-
-// Whether a design's interval holds the true share. Korn and Graubard's limits come out of beta
-// quantiles as doubles and are not exact themselves; what is decided exactly is only where those
-// doubles lie against the exact ratio of pixels.
-bool LimitsHold(const ShareLimits& limits, PixelShare share)
-{
-    return CompareWithShare(limits.Lower, share) <= 0 && CompareWithShare(limits.Upper, share) >= 0;
-}
+// The largest number of points placed whose naive decisions are kept in a table for designs that
+// place a number of points of their own: above it a table takes longer to make than a few hundred
+// surveys' decisions.
+constexpr int32_t tabledSampleSize = 1000;
 
 CoverageFigures CoverageOf(int32_t holding, int32_t surveys)
 {
@@ -127,24 +107,31 @@ void DesignSimulation::Run(const std::atomic<bool>& stop)
     }
 }
 
-const std::vector<uint8_t>& DesignSimulation::NaiveHolds(int32_t points)
+bool DesignSimulation::NaiveHolds(int32_t points, int32_t count)
 {
+    // Random points and blocks always place as many points; a grid and small segments a few
+    // numbers of them, each table soon made. A large grid or many large segments seldom place the
+    // same number twice, and a table of every count for each would cost more than deciding the
+    // one count found.
+    const DesignKind kind = layout.Design.Kind;
+    if (points > tabledSampleSize && kind != DesignKind::SimpleRandom && kind != DesignKind::Stratified)
+        return ExactIntervalHolds(count, points, chosen.Share);
     std::vector<uint8_t>& holds = naiveHolds[size_t(points)];
     if (holds.empty())
         holds = CountsWhoseIntervalHolds(IntervalMethod::ClopperPearson, CountDistribution(points, chosen.Share));
-    return holds;
+    return holds[size_t(count)] != 0;
 }
 
 DesignSurvey DesignSimulation::Estimate(int32_t points, int32_t count)
 {
-    const bool naive = NaiveHolds(points)[size_t(count)] != 0;
-    std::optional<DesignEstimate> estimate;
+    std::optional<DesignVariance> known;
     switch (layout.Design.Kind) {
     case DesignKind::SimpleRandom:
     case DesignKind::Systematic: {
         // Points at random or on a grid are read as a simple random sample: the design's interval
-        // is the naive one, whose holding is already decided exactly, so its limits need not be
-        // computed at each survey.
+        // is the naive one, whose holding is decided exactly once for each count, so its limits
+        // need not be computed at each survey.
+        const bool naive = NaiveHolds(points, count);
         const double f = double(count) / points;
         return {points, count, f, std::sqrt(f * (1 - f) / points), int8_t(naive), naive};
     }
@@ -153,20 +140,23 @@ DesignSurvey DesignSimulation::Estimate(int32_t points, int32_t count)
         for (size_t block = 0; block < groupPoints.size(); ++block)
             strata.push_back({int64_t{layout.Blocks[block].width()} * layout.Blocks[block].height(), groupPoints[block],
                               groupCounts[block]});
-        estimate = EstimateStratified(strata);
+        known = StratifiedVariance(strata);
         break;
     case DesignKind::Clustered:
         clusters.clear();
         for (size_t segment = 0; segment < groupPoints.size(); ++segment)
             clusters.push_back({groupPoints[segment], groupCounts[segment]});
-        estimate = EstimateClustered(clusters);
+        known = ClusteredVariance(clusters);
         break;
     }
+    const bool naive = NaiveHolds(points, count);
     // The counts come from the map, within their points, and every block or segment has points on
-    // it (DesignMisfit, and a segment always keeps its first column and row on the map).
-    const int8_t holds = estimate->Limits ? int8_t(LimitsHold(*estimate->Limits, chosen.Share)) : int8_t(-1);
-    return {points, count, estimate->Share,
-            estimate->StandardError.value_or(std::numeric_limits<double>::quiet_NaN()), holds, naive};
+    // it (DesignMisfit, and a segment always keeps its first column and row on the map). Korn and
+    // Graubard's limits are not exact themselves: whether they hold the ratio of pixels is read
+    // from the beta tails in double precision.
+    return {points, count, known->Share, known->Reason.isEmpty() ? double(std::sqrt(known->Variance))
+                                                                 : std::numeric_limits<double>::quiet_NaN(),
+            int8_t(DesignIntervalHolds(*known, double(chosen.Share.Value()))), naive};
 }
 
 DesignFigures DesignSimulation::Figures() const

@@ -84,9 +84,10 @@ public:
 
 private:
     DesignSurvey Estimate(int32_t points, int32_t count);
-    // Whether Clopper and Pearson's interval of each count out of `points` holds the true share,
-    // worked out the first time that many points are placed.
-    const std::vector<uint8_t>& NaiveHolds(int32_t points);
+    // Whether Clopper and Pearson's interval of `count` out of `points` holds the true share: from
+    // a table of every count, worked out the first time that many points are placed, where the
+    // design places few numbers of points or few points; else decided for the one count.
+    bool NaiveHolds(int32_t points, int32_t count);
 
     MarkedMap chosen;
     DesignLayout layout;

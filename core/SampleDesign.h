@@ -102,9 +102,16 @@ void LayPoints(const DesignLayout& layout, uint32_t& state, Visit&& visit)
         const double spacing = layout.Spacing;
         const double startX = RandomFraction(state) * spacing;
         const double startY = RandomFraction(state) * spacing;
-        for (int64_t row = 0; startY + row * spacing < map.height(); ++row)
-            for (int64_t column = 0; startX + column * spacing < map.width(); ++column)
-                visit(QPoint(int(startX + column * spacing), int(startY + row * spacing)), 0);
+        // Every row has its nodes in the same columns: worked out once, not at each node.
+        thread_local std::vector<int> columns;
+        columns.clear();
+        for (int64_t column = 0; startX + column * spacing < map.width(); ++column)
+            columns.push_back(int(startX + column * spacing));
+        for (int64_t row = 0; startY + row * spacing < map.height(); ++row) {
+            const int y = int(startY + row * spacing);
+            for (const int x : columns)
+                visit(QPoint(x, y), 0);
+        }
         break;
     }
     case DesignKind::Stratified:

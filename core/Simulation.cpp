@@ -7,6 +7,7 @@
 #include "core/SampleGenerator.h"
 
 #include <boost/math/distributions/binomial.hpp>
+#include <boost/math/special_functions/beta.hpp>
 #include <boost/multiprecision/cpp_int.hpp>
 #include <algorithm>
 #include <cmath>
@@ -199,6 +200,22 @@ std::vector<uint8_t> CountsWhoseIntervalHolds(IntervalMethod method, const Count
             holds[size_t(count)] = HoldsInWholeNumbers(method, count, sampleSize, counts.Share());
     }
     return holds;
+}
+
+bool ExactIntervalHolds(int32_t count, int32_t sampleSize, PixelShare share)
+{
+    const long double p = share.Value();
+    // P(count ≥ c) is I_p(c, n − c + 1) and P(count ≤ c) is 1 − I_p(c + 1, n − c).
+    const long double atLeast =
+        count == 0 ? 1.0L : boost::math::ibeta((long double)count, (long double)(sampleSize - count + 1), p);
+    const long double atMost =
+        count == sampleSize ? 1.0L : boost::math::ibetac((long double)(count + 1), (long double)(sampleSize - count), p);
+    const auto nearTheLimit = [](long double tail) { return std::abs(tail - 0.025L) <= nearTie; };
+    if (nearTheLimit(atLeast) || nearTheLimit(atMost)) {
+        const CountDistribution counts(sampleSize, share);
+        return counts.CompareAtLeast(count, 1, 40) >= 0 && counts.CompareAtMost(count, 1, 40) >= 0;
+    }
+    return atLeast >= 0.025L && atMost >= 0.025L;
 }
 
 CountRange FluctuationCounts95(const CountDistribution& counts)

@@ -72,6 +72,12 @@ private:
 // 2.5 %.
 std::vector<uint8_t> CountsWhoseIntervalHolds(IntervalMethod method, const CountDistribution& counts);
 
+// Whether Clopper and Pearson's interval of `count` out of `sampleSize` holds the true share,
+// decided as CountsWhoseIntervalHolds decides it, for one count without the whole table: from the
+// binomial tails at p through the incomplete beta function, and where a tail comes within 10⁻¹² of
+// 2.5 %, from the whole-number sums. For samples whose size changes from survey to survey.
+bool ExactIntervalHolds(int32_t count, int32_t sampleSize, PixelShare share);
+
 // The counts between which a survey of n points falls at least 95 % of the time when the true
 // share is p: from the smallest count whose cumulative probability exceeds 2.5 % to the smallest
 // whose cumulative probability reaches 97.5 %, each decided exactly. Over n, the fluctuation
