@@ -8,6 +8,7 @@
 
 #include "core/DesignEstimates.h"
 #include "core/SurveyTally.h"
+#include "helpers/SurveyScript.h"
 
 #include <QTest>
 #include <cmath>
@@ -126,13 +127,7 @@ private slots:
         QFETCH(int, landUse);
         QFETCH(Estimator, expected);
         TSurveyTally tally;
-        tally.MapWidth = 20;
-        tally.MapHeight = 10;
-        tally.Design = {DesignKind(kind), 2, 2, 2, 1};
-        tally.BeginSurvey();
-        tally.BeginSample();
-        for (int point = 0; point < 6; ++point)
-            tally.AddSamplePoint(QPoint(point < 4 ? point : 10 + point, 5), 5, point < 4 ? 0 : 1);
+        LayTwoGroups(tally, DesignKind(kind));
         tally.BeginLandUse(QStringLiteral("bois"));
         tally.CountPoint(2);
         tally.FinishLandUse();

@@ -8,6 +8,7 @@
 #include "Files.h"
 #include "MapWindow.h"
 #include "Program.h"
+#include "SurveyScript.h"
 #include "FileDialog.h"
 
 #include "core/Numbers.h"
@@ -488,13 +489,7 @@ private slots:
     // it always did.
     void aDesignedSurveyShowsTheDesignsEstimate()
     {
-        SurveyTally.BeginSurvey();
-        SurveyTally.MapWidth = 20;
-        SurveyTally.MapHeight = 10;
-        SurveyTally.Design = {DesignKind::Stratified, 2};
-        SurveyTally.BeginSample();
-        for (int point = 0; point < 6; ++point)
-            SurveyTally.AddSamplePoint(QPoint(point < 4 ? point : 10 + point, 5), 5, point < 4 ? 0 : 1);
+        LayTwoGroups(SurveyTally, DesignKind::Stratified);
         SurveyTally.BeginLandUse(QStringLiteral("eau"));
         SurveyTally.CountPoint(0);  // a quarter of the first block, none of the second: p = 1/8
         PressResults();

@@ -13,6 +13,7 @@
 #include "core/ResultsCsv.h"
 #include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
+#include "helpers/SurveyScript.h"
 
 #include <QTest>
 
@@ -222,13 +223,7 @@ private slots:
         QFETCH(QStringList, hintLines);
         SetDecimalSeparator(QChar(','));
         TSurveyTally tally;
-        tally.MapWidth = 20;
-        tally.MapHeight = 10;
-        tally.Design = {DesignKind(kind), 2, 2, 2, 1};
-        tally.BeginSurvey();
-        tally.BeginSample();
-        for (int point = 0; point < 6; ++point)
-            tally.AddSamplePoint(QPoint(point < 4 ? point : 10 + point, 5), 5, point < 4 ? 0 : 1);
+        LayTwoGroups(tally, DesignKind(kind));
         tally.BeginLandUse(QStringLiteral("eau"));
         for (int point : {0, 1, 4})
             tally.CountPoint(point);

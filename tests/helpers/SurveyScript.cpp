@@ -48,3 +48,14 @@ void RunScript(TSurveyTally& tally, const QString& script, const std::function<v
             journal(operation);
     }
 }
+
+void LayTwoGroups(TSurveyTally& tally, DesignKind kind)
+{
+    tally.BeginSurvey();
+    tally.MapWidth = 20;
+    tally.MapHeight = 10;
+    tally.Design = {kind, 2, 2, 2, 1};
+    tally.BeginSample();
+    for (int point = 0; point < 6; ++point)
+        tally.AddSamplePoint(QPoint(point < 4 ? point : 10 + point, 5), 5, point < 4 ? 0 : 1);
+}

@@ -17,3 +17,8 @@
 // `journal` as the window journals it, once done.
 void RunScript(TSurveyTally& tally, const QString& script,
                const std::function<void(const QJsonArray&)>& journal = {});
+
+// A survey laid by `kind` on a 20 × 10 map, in 2 blocks or 2 segments of 2 × 2 points 1 pixel
+// apart: sample points 0 to 3 in the first block or segment, 4 and 5 in the second, no land use
+// begun yet.
+void LayTwoGroups(TSurveyTally& tally, DesignKind kind);
