@@ -5,6 +5,7 @@
 
 #include "core/Errors.h"
 #include "core/MessageText.h"
+#include "core/Results.h"
 #include "core/SystemFileName.h"
 
 #include <QDir>
@@ -279,11 +280,28 @@ QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, co
         const SampleDesign& design = tally.Design;
         const auto name = std::find_if(DesignNames.begin(), DesignNames.end(),
                                        [&](const auto& named) { return named.first == design.Kind; });
+        // What the design estimates of each land use, as the results give it, for whoever reads
+        // the file; the program works it out again from the marks and never reads it back.
+        QJsonArray estimates;
+        const auto number = [](const std::optional<double>& value) { return value ? QJsonValue(*value) : QJsonValue(); };
+        for (const ResultRow& row : ResultRows(tally)) {
+            const std::optional<DesignEstimate>& estimate = row.Estimate();
+            if (!estimate)
+                continue;
+            const std::optional<ShareLimits>& limits = estimate->Limits;
+            estimates.append(QJsonObject{{QStringLiteral("usage"), row.Use()},
+                                         {QStringLiteral("estimation"), estimate->Share},
+                                         {QStringLiteral("erreurType"), number(estimate->StandardError)},
+                                         {QStringLiteral("borneBasse"), number(limits ? std::optional(limits->Lower) : std::nullopt)},
+                                         {QStringLiteral("borneHaute"), number(limits ? std::optional(limits->Upper) : std::nullopt)},
+                                         {QStringLiteral("effetDePlan"), number(estimate->DesignEffect)}});
+        }
         root.insert(QStringLiteral("plan"), QJsonObject{{QStringLiteral("genre"), QLatin1String(name->second)},
                                                         {QStringLiteral("blocs"), design.Blocks},
                                                         {QStringLiteral("grappes"), design.Clusters},
                                                         {QStringLiteral("cote"), design.ClusterSide},
-                                                        {QStringLiteral("espacement"), design.ClusterSpacing}});
+                                                        {QStringLiteral("espacement"), design.ClusterSpacing},
+                                                        {QStringLiteral("estimations"), estimates}});
     }
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }

@@ -5,6 +5,7 @@
 // with its French message, every file the program could not have made.
 
 #include "core/Errors.h"
+#include "core/DesignEstimates.h"
 #include "core/SurveyFile.h"
 
 #include <QJsonArray>
@@ -152,6 +153,13 @@ private slots:
         // A survey drawn at random point by point is written as every version of the program reads it.
         const int version = QJsonDocument::fromJson(bytes).object().value(QStringLiteral("version")).toInt();
         QCOMPARE(version, survey.Design.Kind == DesignKind::SimpleRandom ? 1 : 2);
+        // A designed survey's file shows each land use's estimate as the results give it.
+        const QJsonArray estimates = QJsonDocument::fromJson(bytes)["plan"]["estimations"].toArray();
+        if (survey.Design.Kind != DesignKind::SimpleRandom) {
+            QCOMPARE(estimates.size(), 2);  // "eau" and "Autres"
+            QCOMPARE(estimates[0]["usage"].toString(), QStringLiteral("eau"));
+            QCOMPARE(estimates[0]["estimation"].toDouble(), LandUseEstimate(survey, 1)->Share);
+        }
         for (int n = 1; n <= TSurveyTally::MaxLandUses; ++n) {
             QCOMPARE(back.LandUse(n).Name, survey.LandUse(n).Name);
             QCOMPARE(back.LandUse(n).Count, survey.LandUse(n).Count);
