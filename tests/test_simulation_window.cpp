@@ -9,6 +9,7 @@
 #include "Files.h"
 #include "Program.h"
 
+#include "core/DesignSimulation.h"
 #include "core/Numbers.h"
 #include "ui/ApplicationFrame.h"
 #include "ui/TextGrid.h"
@@ -17,6 +18,7 @@
 #include "windows/Simulation.h"
 
 #include <QChart>
+#include <QCheckBox>
 #include <QChartView>
 #include <QElapsedTimer>
 #include <QFile>
@@ -163,6 +165,56 @@ private slots:
         }
     }
 
+    // Designs ticked run one after the other from the seed and show a row each, with the figures
+    // the simulation of each design gives, which the export writes too; a design that cannot be
+    // laid on the map is refused before any run.
+    void designsTickedAreComparedSideBySide_data()
+    {
+        QTest::addColumn<QString>("clusterSide");
+        QTest::addColumn<QString>("notice");  // empty: compared
+        QTest::newRow("random, grid and segments") << "2" << "";
+        QTest::newRow("a segment wider than the map") << "9" << "Une grappe de 25 pixels de côté ne tient pas sur la carte.";
+    }
+    void designsTickedAreComparedSideBySide()
+    {
+        QFETCH(QString, clusterSide);
+        QFETCH(QString, notice);
+        QTemporaryDir folder;
+        TBitmap map;
+        map.LoadPictureFile(OpenWithSimuler(folder, ThreeColourMap()));
+        const MapPixels pixels(map);
+        Simulation->CheckSystematique->setChecked(true);
+        Simulation->CheckGrappes->setChecked(true);
+        Simulation->EdGrappes->setText("3");
+        Simulation->EdCote->setText(clusterSide);
+        Simulation->EdEcart->setText("3");
+        boxes->Clear();
+        Launch({1}, "20", "200", "31");
+        if (!notice.isEmpty()) {
+            QCOMPARE(boxes->Notices + boxes->Errors, QStringList{notice});
+            QVERIFY(!Simulation->Running() && Simulation->ShownDesigns().empty());
+            return;
+        }
+        QVERIFY(WaitForTheRunToEnd());
+        QVERIFY(Simulation->GridDesigns->isVisible() && !Simulation->GridMethods->isVisible());
+        const TTextGrid* grid = Simulation->GridDesigns;
+        QCOMPARE(grid->RowCount(), 4);
+        const std::vector<SampleDesign> designs = Simulation->ChosenDesigns();
+        const std::atomic<bool> neverStop = false;
+        for (int row = 1; row <= 3; ++row) {
+            DesignSimulation alone(pixels.View(), Simulation->ChosenColours(), designs[size_t(row - 1)], 20, 200, 31);
+            alone.Run(neverStop);
+            QCOMPARE(grid->CellHint(0, row), DesignText(designs[size_t(row - 1)]));
+            QCOMPARE(grid->Cell(2, row), FixedText(double(alone.Figures().MeanEstimate), 4));
+        }
+        const QString csv = folder.filePath(QStringLiteral("plans.csv"));
+        ChooseFile(csv, [] { QTest::mouseClick(Simulation->ButtExporter, Qt::LeftButton); });
+        const QStringList lines = QString::fromUtf8(FileBytes(csv).mid(3)).split(QStringLiteral("\r\n"));
+        for (const SampleDesign& design : designs)
+            QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return line.startsWith(DesignText(design) + ';'); }),
+                     qPrintable(lines.join('\n')));
+    }
+
     void aRunStopsAtOnceAndTheWindowAnswersMeanwhile_data()
     {
         QTest::addColumn<QString>("how");
@@ -181,6 +233,9 @@ private slots:
         QVERIFY(Simulation->ButtArreter->isEnabled());
         // The window answers: the figures follow the surveys done.
         QVERIFY(QTest::qWaitFor([] { return Simulation->ProgressRun->value() > 0; }, 5000));
+        // The coverage curve of n = 10000 is worked out beside the run; the stop is timed once
+        // it no longer shares the two cores with them.
+        QVERIFY(QTest::qWaitFor([] { return !Simulation->ChartCoverage->chart()->title().contains("calcul"); }, 60000));
         QElapsedTimer stopping;
         stopping.start();
         if (how == "end") {
