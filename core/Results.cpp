@@ -37,18 +37,26 @@ std::vector<ResultRow> ResultRows(const TSurveyTally& tally)
     std::vector<ResultRow> rows;
     rows.reserve(std::size_t(uses) + 2);
     const bool designed = tally.Design.Kind != DesignKind::SimpleRandom && tally.SamplePoints() > 0;
+    const auto designEstimate = [&tally](int landUse) {
+        std::optional<DesignEstimate> estimate = LandUseEstimate(tally, landUse);
+        // One grid tells nothing of its own variance: its points are read as random ones, and
+        // how much better or worse the grid does is not known from them.
+        if (estimate && tally.Design.Kind == DesignKind::Systematic)
+            estimate->DesignEffect.reset();
+        return estimate;
+    };
     for (int number = 1; number <= uses; ++number) {
         const LandUseEntry& entry = tally.LandUse(number);
         rows.emplace_back(entry.Name, entry.Count, tally.ResultsSampleSize());
         if (designed)
-            rows.back().SetEstimate(LandUseEstimate(tally, number));
+            rows.back().SetEstimate(designEstimate(number));
     }
     // Formed in full: a survey beyond 255 points counts right, and more presses than points
     // show as a negative count instead of wrapping round to a plausible one.
     rows.emplace_back(QStringLiteral("Autres"), int64_t(tally.ResultsSampleSize()) - tally.PointsProbed,
                       tally.ResultsSampleSize());
     if (designed)
-        rows.back().SetEstimate(LandUseEstimate(tally, 0));
+        rows.back().SetEstimate(designEstimate(0));
     rows.emplace_back(QStringLiteral("Total"), tally.PointsProbed);
     return rows;
 }

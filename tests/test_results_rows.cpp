@@ -192,16 +192,16 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QStringList>("csvLines");
         QTest::addColumn<QStringList>("hintLines");
-        QTest::newRow("systematic: the random sample's interval")
+        QTest::newRow("systematic: the random sample's interval, no design effect")
             << int(DesignKind::Systematic)
             << QStringList{"Plan d'échantillonnage;Systématique", "Intervalle de confiance;95 % exact (Clopper-Pearson)",
                            "Usage;Nombre;Fréquence;Erreur-type;Borne basse à 95 % (Clopper-Pearson);"
                            "Borne haute à 95 % (Clopper-Pearson);Effet de plan",
-                           "eau;3;0,5;0,204124145231932;0,118117248757025;0,881882751242975;1"}
+                           "eau;3;0,5;0,204124145231932;0,118117248757025;0,881882751242975;"}
             << QStringList{"Plan : systématique", "Estimation : 50,0 % ; erreur-type : 20,4 %",
                            "Intervalle de confiance à 95 % : 11,8 % à 88,2 %",
                            "(celui d'un échantillon aléatoire simple, en général prudent",
-                           "sur une carte où les usages forment des taches)", "Effet de plan : 1,00"};
+                           "sur une carte où les usages forment des taches)"};
         // p = (2/4 + 1/2) / 2; V = ¼·¼/3 + ¼·¼/1 = 1/12, twice the random sample's ¼/6.
         QTest::newRow("two blocks: weighted, twice the variance")
             << int(DesignKind::Stratified)
