@@ -9,6 +9,7 @@
 
 #include "windows/Simulation.h"
 
+#include "windows/SimulationChartParts.h"
 #include "core/CoverageCurve.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
@@ -56,24 +57,8 @@ QLineSeries* Line(const QString& name, const QColor& colour, qreal width, Qt::Pe
 
 void ClearCoverageChart(QChart* chart, const QString& title)
 {
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
+    ClearChart(chart);
     chart->setTitle(title);
-}
-
-QValueAxis* AxisOfShares(const ShareAxis& round, const QString& title)
-{
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setRange(round.From, round.To);
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0);
-    axis->setTickInterval(round.Step);
-    axis->setLabelFormat(QStringLiteral("%.%1f").arg(round.Decimals));
-    return axis;
 }
 
 // The coverage axis goes down to the lowest coverage of p between 5 % and 95 %, where the teeth
@@ -102,8 +87,8 @@ void DrawCoverage(QChart* chart, const Curves& curves, int32_t sampleSize, std::
     ClearCoverageChart(chart, share ? QStringLiteral("%1<br>en rouge, la part vraie p = %2")
                                           .arg(title, PercentText(share->Chosen, share->Total))
                                     : title);
-    QValueAxis* x = AxisOfShares(RoundShareAxis(0.0, 1.0), QStringLiteral("Part vraie p"));
-    QValueAxis* y = AxisOfShares(CoverageAxis(curves), QStringLiteral("Couverture"));
+    QValueAxis* x = ShareAxisOf(RoundShareAxis(0.0, 1.0), QStringLiteral("Part vraie p"));
+    QValueAxis* y = ShareAxisOf(CoverageAxis(curves), QStringLiteral("Couverture"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     std::vector<QLineSeries*> lines;

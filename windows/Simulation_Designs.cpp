@@ -8,6 +8,7 @@
 
 #include "windows/Simulation.h"
 
+#include "windows/SimulationChartParts.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/SimulationCharts.h"
@@ -79,37 +80,6 @@ QLineEdit* MakeNumberBox(QWidget* parent, int left, int top, const QString& valu
     box->setAccessibleName(name);
     box->setToolTip(tip);
     return box;
-}
-
-void ClearChart(QChart* chart)
-{
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-void Attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y)
-{
-    chart->addSeries(series);
-    series->attachAxis(x);
-    series->attachAxis(y);
-}
-
-QLineSeries* Segment(QPointF from, QPointF to, const QPen& pen)
-{
-    auto* segment = new QLineSeries;
-    segment->append(from);
-    segment->append(to);
-    segment->setPen(pen);
-    return segment;
-}
-
-void HideFromLegend(QChart* chart, QAbstractSeries* series)
-{
-    for (QLegendMarker* marker : chart->legend()->markers(series))
-        marker->setVisible(false);
 }
 
 QString CoverageText(const CoverageFigures& coverage)
@@ -267,14 +237,7 @@ void TSimulation::ShowDesignEstimates()
     }
     const SharedHistogram histogram = HistogramsOfShares(shares, HistogramBars);
     const double barsEnd = histogram.From + histogram.BarWidth * double(histogram.Bars.front().size());
-    const ShareAxis round = RoundShareAxis(histogram.From, barsEnd);
-    auto* x = new QValueAxis;
-    x->setTitleText(QStringLiteral("Part estimée"));
-    x->setRange(round.From, round.To);
-    x->setTickType(QValueAxis::TicksDynamic);
-    x->setTickAnchor(0);
-    x->setTickInterval(round.Step);
-    x->setLabelFormat(QStringLiteral("%.%1f").arg(round.Decimals));
+    QValueAxis* x = ShareAxisOf(RoundShareAxis(histogram.From, barsEnd), QStringLiteral("Part estimée"));
     chart->addAxis(x, Qt::AlignBottom);
     auto* y = new QValueAxis;
     y->setTitleText(QStringLiteral("Enquêtes"));
