@@ -24,6 +24,8 @@ QString Field(const QString& text, QChar separator)
     return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
+}  // namespace
+
 QString FrequencyCell(const ResultRow& row)
 {
     if (!row.HasFrequency())
@@ -35,8 +37,6 @@ QString FrequencyCell(const ResultRow& row)
         return {};
     }
 }
-
-}  // namespace
 
 QString CsvTypedText(const QString& text)
 {

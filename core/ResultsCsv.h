@@ -5,6 +5,7 @@
 // The results as a CSV file that a French spreadsheet opens as it is: UTF-8 with a byte-order
 // mark, ';' between fields, numbers with the regional decimal separator, lines ended by CR LF.
 
+#include "core/Results.h"
 #include "core/SurveyTally.h"
 
 #include <QByteArray>
@@ -21,6 +22,9 @@
 // gives each share's standard error and design effect around its limits; by blocks or segments
 // the share is the design's estimate and the limits its own.
 QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const QDateTime& when);
+
+// A row's frequency as a cell: empty on the total, and where its division failed (no sample size).
+QString FrequencyCell(const ResultRow& row);
 
 // The bytes of a CSV file as a French spreadsheet opens it without asking: the text in UTF-8
 // behind a byte-order mark, without which the spreadsheet reads it in the system's old code page.

@@ -72,6 +72,8 @@ std::optional<QString> SurveyFault(const TSurveyTally& tally, const std::vector<
 {
     if (mapFile.isEmpty() || !IsSoundName(mapFile, MaxMapFileNameLength))
         return QStringLiteral("le nom de la carte est vide, trop long ou mal codé");
+    if (!IsSoundName(tally.Student, MaxStudentNameLength))
+        return QStringLiteral("le nom de l'élève est trop long ou mal codé");
     if (mapSha256.size() != 32)
         return QStringLiteral("l'empreinte SHA-256 de la carte n'a pas 32 octets");
     if (!Within(tally.MapWidth, 1, MaxMapExtent) || !Within(tally.MapHeight, 1, MaxMapExtent))
@@ -276,6 +278,9 @@ QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, co
                      {QStringLiteral("sondageEnCours"), tally.ProbingOn},
                      {QStringLiteral("usages"), landUses},
                      {QStringLiteral("marques"), marks}};
+    // Only when there is one, so that a session without a student's name reads as it always did.
+    if (!tally.Student.isEmpty())
+        root.insert(QStringLiteral("eleve"), tally.Student);
     if (!simpleRandom) {
         const SampleDesign& design = tally.Design;
         const auto name = std::find_if(DesignNames.begin(), DesignNames.end(),
@@ -352,6 +357,8 @@ SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
     tally.PointsThisUse = Int32(root.value(QStringLiteral("pointsUsageCourant")),
                                 QStringLiteral("le nombre de points de l'usage en cours"));
     tally.PointsProbed = Int32(root.value(QStringLiteral("pointsSondes")), QStringLiteral("le nombre de points sondés"));
+    if (root.contains(QStringLiteral("eleve")))
+        tally.Student = String(root.value(QStringLiteral("eleve")), QStringLiteral("le nom de l'élève"));
     tally.ProbingOn = Boolean(root.value(QStringLiteral("sondageEnCours")), QStringLiteral("le sondage en cours"));
 
     const QJsonArray landUses = Array(root.value(QStringLiteral("usages")), TSurveyTally::MaxLandUses,

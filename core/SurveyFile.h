@@ -34,6 +34,7 @@ constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 constexpr int MaxCountedPoints = MaxSampleSize;
 constexpr int MaxMapExtent = 65535;
 constexpr int MaxMapFileNameLength = 4096;
+constexpr int MaxStudentNameLength = 100;
 }  // namespace SurveyFileLimits
 
 // The file's bytes; EInvalidOperation, and nothing written, for a survey the reader would refuse.

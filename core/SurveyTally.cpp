@@ -207,7 +207,7 @@ bool TSurveyTally::SameSurvey(const TSurveyTally& other) const
     return SampleSize == other.SampleSize && MapWidth == other.MapWidth && MapHeight == other.MapHeight
            && PointSize == other.PointSize && LandUseCount == other.LandUseCount
            && PointsThisUse == other.PointsThisUse && PointsProbed == other.PointsProbed && Seed == other.Seed
-           && ProbingOn == other.ProbingOn && Design == other.Design
+           && ProbingOn == other.ProbingOn && Design == other.Design && Student == other.Student
            && std::equal(table.begin(), table.end(), other.table.begin(), sameEntry)
            && std::equal(marks.begin(), marks.end(), other.marks.begin(), other.marks.end(), sameMark);
 }

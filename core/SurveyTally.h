@@ -65,6 +65,9 @@ public:
     // A land use is open: begun with "Sonder" and not yet finished. Presses count only then, so
     // that none goes to a land use the panel no longer shows.
     bool ProbingOn = false;
+    // The student who made the survey, when a class's sessions need telling apart; empty when
+    // nobody said.
+    QString Student;
 
     // Entries are numbered 1 to MaxLandUses; any other number is a programming error.
     LandUseEntry& LandUse(int number);

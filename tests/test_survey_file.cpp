@@ -126,6 +126,9 @@ private slots:
         edges.CountPoint(1);
         edges.ProbingOn = false;
         QTest::newRow("edges of every field") << edges << QStringLiteral("/home/élève/x.bmp");
+        TSurveyTally named = MadeSurvey(6, {2}, true);
+        named.Student = QStringLiteral("Zoé 🌿");
+        QTest::newRow("a student's name") << named << QStringLiteral("c.bmp");
         QTest::newRow("a grid") << DesignedSurvey({DesignKind::Systematic}) << QStringLiteral("g.bmp");
         QTest::newRow("five blocks") << DesignedSurvey({DesignKind::Stratified, 5}) << QStringLiteral("s.bmp");
         QTest::newRow("segments off the edges") << DesignedSurvey({DesignKind::Clustered, 4, 30, 2, 40})
@@ -149,6 +152,9 @@ private slots:
         QCOMPARE(back.PointsProbed, survey.PointsProbed);
         QCOMPARE(back.Seed, survey.Seed);
         QCOMPARE(back.ProbingOn, survey.ProbingOn);
+        QCOMPARE(back.Student, survey.Student);
+        // Nameless, the file holds no student's field: it reads as it did before names.
+        QCOMPARE(QJsonDocument::fromJson(bytes).object().contains(QStringLiteral("eleve")), !survey.Student.isEmpty());
         QVERIFY(back.Design == survey.Design);
         // A survey drawn at random point by point is written as every version of the program reads it.
         const int version = QJsonDocument::fromJson(bytes).object().value(QStringLiteral("version")).toInt();
@@ -322,6 +328,11 @@ private slots:
         row("a later version without its design",
             WithChange([](QJsonObject& r) { r[QStringLiteral("version")] = 2; }),
             Damage(QStringLiteral("le plan d'échantillonnage manque ou n'est pas un objet")));
+        row("a student's name that is no text", WithChange([](QJsonObject& r) { r[QStringLiteral("eleve")] = 3; }),
+            Damage(QStringLiteral("le nom de l'élève manque ou n'est pas un texte")));
+        row("a student's name too long",
+            WithChange([](QJsonObject& r) { r[QStringLiteral("eleve")] = QString(101, QLatin1Char('z')); }),
+            Damage(QStringLiteral("le nom de l'élève est trop long ou mal codé")));
         row("blocks' points without their block",
             WithChange([](QJsonObject& r) { SetMark(r, 0, QJsonArray{"point", 1, 1, 5}); }, blocks),
             Damage(QStringLiteral("une marque n'a pas le nombre de champs de son genre")));
