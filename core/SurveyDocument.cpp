@@ -140,6 +140,16 @@ bool TSurveyDocument::Retrace(bool back)
     return true;
 }
 
+void TSurveyDocument::NameStudent(const QString& typed)
+{
+    const QString name = SoundStudentName(typed);
+    if (name == Tally.Student)
+        return;
+    KeepJournal();
+    Tally.Student = name;
+    Edited(JournalOperation::StudentNamed(name));
+}
+
 void TSurveyDocument::Edited(const QJsonArray& operation)
 {
     journal.Record(operation);

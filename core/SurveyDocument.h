@@ -65,6 +65,9 @@ public:
     void FinishLandUse();
     bool Undo();
     bool Redo();
+    // "Élève": the student's name, made sound for the file (SoundStudentName), kept with the
+    // survey and in its journal. A new survey keeps it: the student is the same.
+    void NameStudent(const QString& typed);
 
     // Before a survey goes: a point is counted and the survey differs from what was last saved
     // or last let go.

@@ -311,6 +311,26 @@ QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, co
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
+QString SoundStudentName(const QString& typed)
+{
+    QString name;
+    qsizetype characters = 0;
+    const QString trimmed = typed.trimmed();
+    for (qsizetype at = 0; at < trimmed.size() && characters < MaxStudentNameLength; ++at) {
+        const QChar unit = trimmed.at(at);
+        if (unit.isHighSurrogate() && at + 1 < trimmed.size() && trimmed.at(at + 1).isLowSurrogate()) {
+            name += unit;
+            name += trimmed.at(++at);
+        } else if (!unit.isSurrogate() && !unit.isNull()) {
+            name += unit;
+        } else {
+            continue;
+        }
+        ++characters;
+    }
+    return name.trimmed();
+}
+
 SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
 {
     // Before any parsing: a file far larger than any survey is refused without reading it

@@ -17,6 +17,10 @@
 #include <QByteArray>
 #include <QString>
 
+// A student's name as typed, made one the file can keep: blanks at its ends, NUL characters and
+// halves of characters dropped, at most MaxStudentNameLength characters.
+QString SoundStudentName(const QString& typed);
+
 struct SurveyFileContent {
     TSurveyTally Tally;
     QString MapFile;       // the map's file name as the survey knew it

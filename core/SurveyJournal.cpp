@@ -73,6 +73,14 @@ bool Replay(TSurveyTally& tally, const QJsonArray& operation)
         tally.FinishLandUse();
         return true;
     }
+    if (verb == QLatin1String("eleve") && operation.size() == 2 && operation.at(1).isString()) {
+        // Only a name the program itself would have made: the document writes none other.
+        const QString name = operation.at(1).toString();
+        if (SoundStudentName(name) != name)
+            return false;
+        tally.Student = name;
+        return true;
+    }
     return false;
 }
 
@@ -98,6 +106,10 @@ QJsonArray CountRedone()
 QJsonArray LandUseFinished()
 {
     return {QStringLiteral("fini")};
+}
+QJsonArray StudentNamed(const QString& name)
+{
+    return {QStringLiteral("eleve"), name};
 }
 }  // namespace JournalOperation
 

@@ -25,6 +25,7 @@ QJsonArray PointCounted(int32_t point);
 QJsonArray CountUndone();
 QJsonArray CountRedone();
 QJsonArray LandUseFinished();  // "Autre usage ou Terminer"
+QJsonArray StudentNamed(const QString& name);  // "Élève"
 }  // namespace JournalOperation
 
 // Where the journals are kept: $XDG_STATE_HOME/sondelio, or ~/.local/state/sondelio.

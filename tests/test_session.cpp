@@ -244,7 +244,7 @@ private slots:
     }
 
     // A teacher draws and saves; on a student's machine the map lies beside the session only;
-    // the student's own session opens again, the teacher's land uses first.
+    // the student's own session, named after them, opens again, the teacher's land uses first.
     void aClassShareOneSession()
     {
         SurveyInProgress(dir.filePath("prof"));
@@ -263,6 +263,8 @@ private slots:
         QCOMPARE(Page_1->EdFich->text(), dir.filePath("eleve/carte.bmp"));
         QCOMPARE(Page_1->EdNPoints->text(), QStringLiteral("30"));
         QCOMPARE(SurveyTally.Marks().size(), std::size_t(30));
+        QCOMPARE(Form2->EdEleve->text(), QString());  // the teacher's session names no student
+        QTest::keyClicks(Form2->EdEleve, QStringLiteral("Jean"));
         Probe("bâti", 0, 2);
         Save(dir.filePath("eleve/lecon-jean.sondelio"));
 
@@ -276,6 +278,7 @@ private slots:
         QCOMPARE(SurveyTally.LandUse(3).Name, QStringLiteral("bâti"));
         QCOMPARE(SurveyTally.LandUse(3).Count, 3);
         QVERIFY(Count(ShownMap(), Blue) > 0);
+        QCOMPARE(Form2->EdEleve->text(), QStringLiteral("Jean"));
     }
 
     // A file the program cannot take is refused with its reason; the survey in progress, its

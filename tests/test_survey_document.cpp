@@ -169,6 +169,8 @@ private slots:
         QTest::newRow("redo with nothing undone") << "redo" << 0 << true;
         QTest::newRow("fini") << "fini" << 1 << true;
         QTest::newRow("go drops the counts") << "go" << 1 << false;
+        QTest::newRow("saved, then the student named") << "save name" << 1 << true;
+        QTest::newRow("saved, named as before") << "name save name" << 1 << false;
     }
     void stepsAreToldAndLeavingAsksForCountsNotKept()
     {
@@ -196,6 +198,8 @@ private slots:
                 QVERIFY(document.BeginLandUse(QStringLiteral("eau")));
             else if (step == "fini")
                 document.FinishLandUse();
+            else if (step == "name")
+                document.NameStudent(QStringLiteral(" Zoé "));
             else
                 document.DrawSample(5, 7u);
         }

@@ -52,6 +52,8 @@ private slots:
         QTest::addColumn<QString>("replayed");  // what the replay must give, when not all of it
         const QString uses = QStringLiteral("sonder eau; count 0; count 2; fini; sonder bois; count 1");
         QTest::newRow("land uses and counts") << uses << QByteArray() << QString();
+        QTest::newRow("the student named, then renamed") << "eleve Zoé; " + uses + "; eleve Zoé Martin" << QByteArray() << QString();
+        QTest::newRow("a name no file can keep") << uses << QByteArray("[\"eleve\",\"  Zoé \"]\n[\"compte\",4]\n") << QString();
         QTest::newRow("undone and redone")
             << "sonder eau; count 0; count 1; undo; undo; redo; count 3" << QByteArray() << QString();
         QTest::newRow("a line cut short") << uses << QByteArray("[\"compte\",4") << QString();

@@ -87,11 +87,20 @@ TForm2::TForm2()
     Label12->setBuddy(EdGraine);
     EdGraine->setToolTip(QStringLiteral("Vide : des points nouveaux à chaque « Go » ; un nombre : les mêmes points "
                                         "pour toute la classe"));
+    // The student's name, kept in the session so that the teacher's class window knows whose
+    // work it is.
+    LabelEleve = MakeLabel(Panel3, QStringLiteral("Élè&ve :"), 8, 66, sans13, HouseBlue);
+    EdEleve = MakeEditBox(Panel3, 80, 64, 113, 21, HouseBlue);
+    EdEleve->setMaxLength(SurveyFileLimits::MaxStudentNameLength);
+    LabelEleve->setBuddy(EdEleve);
+    EdEleve->setAccessibleName(QStringLiteral("Élève"));
+    EdEleve->setToolTip(QStringLiteral("Votre nom : il est enregistré avec la séance, pour que le professeur "
+                                       "reconnaisse votre travail"));
     // The seed the sample on the map was drawn from, apart from the box: what the user typed
     // stays theirs, and an empty box draws anew at every "Go". Selectable, to be copied or read
     // out to the class.
-    LabelGraineUtilisee = MakeLabel(Panel3, QStringLiteral("Graine utilisée :"), 8, 66, sans13, HouseBlue);
-    EdGraineUtilisee = MakeEditBox(Panel3, 112, 64, 81, 21, HouseBlue);
+    LabelGraineUtilisee = MakeLabel(Panel3, QStringLiteral("Graine utilisée :"), 8, 92, sans13, HouseBlue);
+    EdGraineUtilisee = MakeEditBox(Panel3, 112, 90, 81, 21, HouseBlue);
     EdGraineUtilisee->setReadOnly(true);
     // Read only, and seen to be: the ground of a box that only shows a value.
     QPalette shownOnly = EdGraineUtilisee->palette();
@@ -101,21 +110,21 @@ TForm2::TForm2()
     EdGraineUtilisee->setToolTip(QStringLiteral("La graine dont les points de la carte sont tirés : "
                                                 "la taper dans « Graine » redonne les mêmes points"));
     LabelGraineUtilisee->setBuddy(EdGraineUtilisee);
-    LabelProgress = MakeLabel(Panel3, QString(), 8, 90, sans13, HouseBlue);
+    LabelProgress = MakeLabel(Panel3, QString(), 8, 116, sans13, HouseBlue);
     LabelProgress->setFixedSize(193, 32);
     LabelProgress->setWordWrap(true);
-    ButtAnnuler = MakeButton(Panel3, QStringLiteral("&Annuler"), 8, 122, 93, 25);
+    ButtAnnuler = MakeButton(Panel3, QStringLiteral("&Annuler"), 8, 148, 93, 23);
     ButtAnnuler->setToolTip(QStringLiteral("Annuler le dernier point classé (Ctrl+Z)"));
-    ButtRetablir = MakeButton(Panel3, QStringLiteral("&Rétablir"), 108, 122, 93, 25);
+    ButtRetablir = MakeButton(Panel3, QStringLiteral("&Rétablir"), 108, 148, 93, 23);
     ButtRetablir->setToolTip(QStringLiteral("Rétablir le dernier point annulé (Ctrl+Maj+Z ou Ctrl+Y)"));
-    ButtLoupe = MakeButton(Panel3, QStringLiteral("&Loupe (Maj)"), 8, 154, 193, 25);
+    ButtLoupe = MakeButton(Panel3, QStringLiteral("&Loupe (Maj)"), 8, 174, 193, 23);
     ButtLoupe->setCheckable(true);
     ButtLoupe->setToolTip(QStringLiteral("Une loupe suit le pointeur sur la carte (ou tenez la touche Maj)"));
-    ButtEnregistrer = MakeButton(Panel3, QStringLiteral("&Enregistrer la séance…"), 8, 186, 193, 25);
+    ButtEnregistrer = MakeButton(Panel3, QStringLiteral("&Enregistrer la séance…"), 8, 200, 193, 23);
     ButtEnregistrer->setToolTip(QStringLiteral("Enregistrer les points et leur classement dans un fichier (Ctrl+S)"));
-    ButtOuvrir = MakeButton(Panel3, QStringLiteral("&Ouvrir une séance…"), 8, 218, 193, 25);
+    ButtOuvrir = MakeButton(Panel3, QStringLiteral("&Ouvrir une séance…"), 8, 226, 193, 23);
     ButtOuvrir->setToolTip(QStringLiteral("Reprendre une séance enregistrée (Ctrl+O)"));
-    ButtExporterImage = MakeButton(Panel3, QStringLiteral("E&xporter l'image…"), 8, 250, 193, 25);
+    ButtExporterImage = MakeButton(Panel3, QStringLiteral("E&xporter l'image…"), 8, 252, 193, 23);
     ButtExporterImage->setToolTip(QStringLiteral("Enregistrer la carte avec ses points en image PNG"));
 
     // The close button first, then step 2, then step 1; in step 2 the count box comes last.
@@ -127,7 +136,8 @@ TForm2::TForm2()
     setTabOrder(TaillePt, ButtPlan);
     setTabOrder(ButtPlan, BtnCalcul);
     setTabOrder(BtnCalcul, EdGraine);
-    setTabOrder(EdGraine, EdGraineUtilisee);
+    setTabOrder(EdGraine, EdEleve);
+    setTabOrder(EdEleve, EdGraineUtilisee);
     setTabOrder(EdGraineUtilisee, ButtAnnuler);
     setTabOrder(ButtAnnuler, ButtRetablir);
     setTabOrder(ButtRetablir, ButtLoupe);
@@ -158,6 +168,7 @@ TForm2::TForm2()
     connect(ButtOuvrir, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtOuvrirClick));
     connect(ButtExporterImage, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtExporterImageClick));
     connect(ButtLoupe, &QPushButton::toggled, this, Guarded(this, &TForm2::ButtLoupeClick));
+    connect(EdEleve, &QLineEdit::textEdited, this, Guarded(this, &TForm2::EdEleveChange));
     // The lens follows the pointer without a button held. The controls tell when the pointer
     // reaches one of them, which no move on the window does, and pass on Shift.
     setMouseTracking(true);
@@ -393,6 +404,11 @@ void TForm2::Image1MouseDown(int x, int y)
     Canvas.Invalidate(dot.Visible);
 }
 
+void TForm2::EdEleveChange()
+{
+    Survey->NameStudent(EdEleve->text());
+}
+
 void TForm2::ButtFiniClick()
 {
     Survey->FinishLandUse();
@@ -438,6 +454,9 @@ void TForm2::ShowSurvey()
         progress += QStringLiteral("\nN = %1 points placés").arg(IntegerText(points));
     LabelProgress->setText(progress);
     EdGraineUtilisee->setText(points > 0 ? QString::number(SurveyTally.Seed) : QString());
+    // Only a name that differs is put back: the box keeps its cursor while the user types.
+    if (SoundStudentName(EdEleve->text()) != SurveyTally.Student)
+        EdEleve->setText(SurveyTally.Student);
     ButtAnnuler->setEnabled(SurveyTally.CanUndo());
     ButtRetablir->setEnabled(SurveyTally.CanRedo());
 }

@@ -60,6 +60,8 @@ public:
     QLabel* Label11;
     QLabel* Label12;
     QLineEdit* EdGraine;
+    QLabel* LabelEleve;
+    QLineEdit* EdEleve;
     QLabel* LabelGraineUtilisee;
     QLineEdit* EdGraineUtilisee;
     QLabel* LabelProgress;
@@ -98,6 +100,8 @@ public:
     void EdLandUseChange();
     void ButtSonderClick();
     void Image1MouseDown(int x, int y);
+    // "Élève": the name typed becomes the survey's.
+    void EdEleveChange();
     void ButtFiniClick();
     void ButtAnnulerClick();
     void ButtRetablirClick();

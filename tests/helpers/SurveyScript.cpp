@@ -37,6 +37,9 @@ void RunScript(TSurveyTally& tally, const QString& script, const std::function<v
         } else if (verb == "fini") {
             tally.FinishLandUse();
             operation = JournalOperation::LandUseFinished();
+        } else if (verb == "eleve") {
+            tally.Student = argument;
+            operation = JournalOperation::StudentNamed(argument);
         } else {
             tally.BeginSurvey();
         }
