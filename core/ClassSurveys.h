@@ -77,7 +77,7 @@ public:
     // each point's class the land use it counted for (its unclassified points have none).
     static ClassReference FromSession(const ClassSession& session);
 
-    // "la légende de la carte", "la séance de Zoé": what the sentences name.
+    // "la légende de la carte", "la séance « Zoé »": what the sentences name.
     const QString& Description() const { return description; }
     // Each land use the reference names, as named, with its part of the whole.
     struct Share {
@@ -202,7 +202,7 @@ struct ClassAnalysis {
     // With students who classified the same points.
     std::optional<ClassAgreement> Agreement;
 
-    // "17 intervalles sur 20 contiennent la part de référence de bâti (15,57 %)."; empty without
+    // "17 intervalles sur 20 contiennent la part de référence de « bâti » (15,57 %)."; empty without
     // a reference share for the chosen land use.
     QString HoldsSentence() const;
     // The index in Uses of the land use named like `name` (NameKey, merges applied); -1 if none.
