@@ -189,7 +189,8 @@ struct ClassAnalysis {
     // In French: what was pooled, how, and why.
     QString PoolingSentence;
 
-    // With a reference: its share of each land use of the table (nothing where it names none)…
+    // With a reference: its share of each land use of the table, 0 where it names none (nothing
+    // when it has no whole: a reference session without points)…
     std::optional<QString> ReferenceName;
     std::vector<std::optional<PixelShare>> ReferenceShares;
     // …the chosen land use (an index into Uses, -1 when there is none) and which students'
