@@ -84,6 +84,8 @@ private slots:
         QTest::newRow("in a chain") << QStringList{"Maisons", "Habitat", "habitat", "Bâti"} << "MAISONS" << "Bâti";
         QTest::newRow("a circle ends") << QStringList{"a", "b", "b", "a"} << "a" << "a";
         QTest::newRow("replaced") << QStringList{"Maisons", "Bâti", "maisons", "Villas"} << "Maisons" << "Villas";
+        const QString long51 = QString(50, 'b') + "🌿";
+        QTest::newRow("a long name kept as a land use's") << QStringList{"Maisons", long51} << "Maisons" << QString(50, 'b');
         QTest::newRow("taken back") << QStringList{"Maisons", "Bâti", "Maisons", ""} << "Maisons" << "Maisons";
     }
     void mergesApplyToNamesMatchedAlike()
