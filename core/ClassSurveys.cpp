@@ -214,7 +214,7 @@ ClassReference ClassReference::FromLegend(const PixelView& map, const ColourName
 ClassReference ClassReference::FromSession(const ClassSession& session)
 {
     ClassReference reference;
-    reference.description = QStringLiteral("la séance de %1").arg(session.Name);
+    reference.description = QStringLiteral("la séance « %1 »").arg(session.Name);
     const TSurveyTally& tally = session.Tally;
     for (int number = 1; number <= tally.LandUseCount; ++number)
         reference.shares.push_back({tally.LandUse(number).Name, tally.LandUse(number).Count});
@@ -284,7 +284,7 @@ QString ClassAnalysis::HoldsSentence() const
         return {};
     const int64_t holding = std::count_if(Holds.begin(), Holds.end(), [](const IntervalHold& hold) { return hold.Holds; });
     const PixelShare share = *ReferenceShares[std::size_t(ChosenUse)];
-    return QStringLiteral("%1 sur %2 %3 la part de référence de %4 (%5).")
+    return QStringLiteral("%1 sur %2 %3 la part de référence de « %4 » (%5).")
         .arg(Plural(holding, QStringLiteral("intervalle"), QStringLiteral("intervalles")), IntegerText(int64_t(Holds.size())),
              holding > 1 ? QStringLiteral("contiennent") : QStringLiteral("contient"), Uses[std::size_t(ChosenUse)],
              PercentText(share.Chosen, share.Total));

@@ -77,7 +77,7 @@ public:
     // each point's class the land use it counted for (its unclassified points have none).
     static ClassReference FromSession(const ClassSession& session);
 
-    // "la légende de la carte", "la séance de Zoé": what the sentences name.
+    // "la légende de la carte", "la séance « Zoé »": what the sentences name.
     const QString& Description() const { return description; }
     // Each land use the reference names, as named, with its part of the whole.
     struct Share {
@@ -189,7 +189,8 @@ struct ClassAnalysis {
     // In French: what was pooled, how, and why.
     QString PoolingSentence;
 
-    // With a reference: its share of each land use of the table (nothing where it names none)…
+    // With a reference: its share of each land use of the table, 0 where it names none (nothing
+    // when it has no whole: a reference session without points)…
     std::optional<QString> ReferenceName;
     std::vector<std::optional<PixelShare>> ReferenceShares;
     // …the chosen land use (an index into Uses, -1 when there is none) and which students'
@@ -202,7 +203,7 @@ struct ClassAnalysis {
     // With students who classified the same points.
     std::optional<ClassAgreement> Agreement;
 
-    // "17 intervalles sur 20 contiennent la part de référence de bâti (15,57 %)."; empty without
+    // "17 intervalles sur 20 contiennent la part de référence de « bâti » (15,57 %)."; empty without
     // a reference share for the chosen land use.
     QString HoldsSentence() const;
     // The index in Uses of the land use named like `name` (NameKey, merges applied); -1 if none.

@@ -37,8 +37,9 @@ void LandUseMerges::Merge(const QString& found, const QString& used)
 {
     const QString key = NameKey(found);
     std::erase_if(merges, [&](const auto& merge) { return NameKey(merge.first) == key; });
+    // Kept as a land use's name is, so that the class file holds nothing its reader refuses.
     if (!used.trimmed().isEmpty() && NameKey(used) != key)
-        merges.emplace_back(found, used);
+        merges.emplace_back(KeptLandUseName(found), KeptLandUseName(used));
 }
 
 QString LandUseMerges::Used(const QString& found) const
@@ -80,6 +81,9 @@ QString MergedName(const QJsonValue& value, const QString& what)
 
 QByteArray WriteClassFile(const LandUseMerges& merges)
 {
+    if (merges.Merges().size() > std::size_t(MaxMerges))
+        throw EInvalidOperation(
+            QStringLiteral("Le fichier de classe ne peut pas être enregistré : il a plus de %1 fusions.").arg(MaxMerges));
     QJsonArray list;
     for (const auto& [found, used] : merges.Merges())
         list.append(QJsonObject{{QStringLiteral("trouve"), found}, {QStringLiteral("utilise"), used}});

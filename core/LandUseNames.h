@@ -21,7 +21,7 @@ class LandUseMerges {
 public:
     // The land uses named like `found` (NameKey) are counted under `used` from now on; a
     // merge of that name made before is replaced. An empty `used`, or one named like `found`,
-    // takes the merge back.
+    // takes the merge back. Both names are kept as land uses' names are (KeptLandUseName).
     void Merge(const QString& found, const QString& used);
     // The name a land use typed `found` is counted under: the merges followed one after the
     // other (a merge into a name itself merged goes on), `found` itself when none applies.
@@ -42,7 +42,8 @@ constexpr int MaxMerges = 1000;
 }  // namespace ClassFileLimits
 
 // The class file's bytes: UTF-8 JSON, {"format": "sondelio-classe", "version": 1,
-// "fusions": [{"trouve": …, "utilise": …}, …]}.
+// "fusions": [{"trouve": …, "utilise": …}, …]}. EInvalidOperation, and nothing written, past
+// MaxMerges merges.
 QByteArray WriteClassFile(const LandUseMerges& merges);
 // The merges a class file holds; EReadError, with what is wrong in French, for a file that is no
 // class file, is damaged, or was written by a newer version.

@@ -26,14 +26,19 @@ const LandUseEntry& TSurveyTally::LandUse(int number) const
 
 // Characters outside the basic plane take two UTF-16 units; a cut between them would keep half a
 // character.
-void TSurveyTally::SetLandUseName(int number, const QString& name)
+QString KeptLandUseName(const QString& typed)
 {
     qsizetype end = 0;
-    for (int kept = 0; kept < LandUseEntry::MaxNameLength && end < name.size(); ++kept)
-        end += name.at(end).isHighSurrogate() && end + 1 < name.size() && name.at(end + 1).isLowSurrogate()
+    for (int kept = 0; kept < LandUseEntry::MaxNameLength && end < typed.size(); ++kept)
+        end += typed.at(end).isHighSurrogate() && end + 1 < typed.size() && typed.at(end + 1).isLowSurrogate()
                    ? 2
                    : 1;
-    LandUse(number).Name = name.left(end);
+    return typed.left(end);
+}
+
+void TSurveyTally::SetLandUseName(int number, const QString& name)
+{
+    LandUse(number).Name = KeptLandUseName(name);
 }
 
 void TSurveyTally::BeginSurvey()

@@ -21,6 +21,10 @@ struct LandUseEntry {
     int32_t Count = 0;
 };
 
+// A land use's name as the program keeps it: as typed, cut to its first 50 characters (code
+// points, a surrogate pair never split).
+QString KeptLandUseName(const QString& typed);
+
 // A mark the survey leaves on its map, in the order made: the sample points that "Go" placed,
 // then the points counted under a land use. Places are map pixels, (0, 0) being the map's
 // top-left pixel; a counted point lies where its sample point does.

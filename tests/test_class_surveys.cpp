@@ -84,6 +84,8 @@ private slots:
         QTest::newRow("in a chain") << QStringList{"Maisons", "Habitat", "habitat", "Bâti"} << "MAISONS" << "Bâti";
         QTest::newRow("a circle ends") << QStringList{"a", "b", "b", "a"} << "a" << "a";
         QTest::newRow("replaced") << QStringList{"Maisons", "Bâti", "maisons", "Villas"} << "Maisons" << "Villas";
+        const QString long51 = QString(50, 'b') + "🌿";
+        QTest::newRow("a long name kept as a land use's") << QStringList{"Maisons", long51} << "Maisons" << QString(50, 'b');
         QTest::newRow("taken back") << QStringList{"Maisons", "Bâti", "Maisons", ""} << "Maisons" << "Maisons";
     }
     void mergesApplyToNamesMatchedAlike()
@@ -193,7 +195,7 @@ private slots:
         const std::vector<ClassSession> referenceFile =
             ExamineSessions({SessionOf("prof.sondelio", ClassifiedSurvey({"A", "A", "B", "B", "C"}, 4, "Mme Roy"))});
         const ClassReference reference = ClassReference::FromSession(referenceFile.front());
-        QCOMPARE(reference.Description(), QStringLiteral("la séance de Mme Roy"));
+        QCOMPARE(reference.Description(), QStringLiteral("la séance « Mme Roy »"));
         const ClassAnalysis analysis =
             Analysed({{4, {"a", "B", "B", "", "A"}}, {4, {"A", "A", "B", "B", "C"}}, {8, {"A"}}}, {}, &reference, "a");
         QCOMPARE(QStringList(analysis.Uses.begin(), analysis.Uses.end()), QStringList({"a", "B", "C"}));
@@ -212,7 +214,7 @@ private slots:
         QCOMPARE(check.Disagreements[0].Reference, 0);
         QCOMPARE(analysis.Checks.back().Agreement(), 1.0L);
         // "a" is 2 of 5 in the reference: 2/5, 2/5 and 1/1 hold it, the last interval (2,5 % à 100 %) too.
-        QCOMPARE(analysis.HoldsSentence(), QStringLiteral("3 intervalles sur 3 contiennent la part de référence de a (40.00 %)."));
+        QCOMPARE(analysis.HoldsSentence(), QStringLiteral("3 intervalles sur 3 contiennent la part de référence de « a » (40.00 %)."));
     }
 
     void studentCheckedAgainstAMapsLegend()
@@ -239,7 +241,7 @@ private slots:
         QCOMPARE(analysis.Holds.size(), 2u);
         QVERIFY(analysis.Holds[0].Holds);
         QVERIFY(!analysis.Holds[1].Holds);
-        QCOMPARE(analysis.HoldsSentence(), QStringLiteral("1 intervalle sur 2 contient la part de référence de Bâti (50.00 %)."));
+        QCOMPARE(analysis.HoldsSentence(), QStringLiteral("1 intervalle sur 2 contient la part de référence de « Bâti » (50.00 %)."));
     }
 
     void refusedSessionsStayListedWithTheirReason()

@@ -39,6 +39,7 @@ QStringList InstalledFiles()
     QStringList files = {
         "bin/sondelio",
         "bin/sondelio-simulation",
+        "bin/sondelio-classe",
         "share/sondelio/rizo0346.bmp",
         "share/sondelio/rizo0346-legende.csv",
         "share/sondelio/Abaque_bon.bmp",
@@ -48,6 +49,7 @@ QStringList InstalledFiles()
         "share/icons/hicolor/scalable/apps/" + appId + ".svg",
         "share/man/man1/sondelio.1.gz",
         "share/man/man1/sondelio-simulation.1.gz",
+        "share/man/man1/sondelio-classe.1.gz",
         "share/doc/sondelio/copyright",
         "share/doc/sondelio/changelog.gz",
     };
