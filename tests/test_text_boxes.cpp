@@ -112,7 +112,7 @@ private slots:
         QMimeData empty;
         const QMimeData* data = emptyData ? &empty : nullptr;
         const QList<QWidget*> boxes = EveryTextBox();
-        QCOMPARE(boxes.size(), 8);  // EdFich, EdNPoints, EdLandUse, EdNBPoints, TaillePt, EdGraine, two notes
+        QCOMPARE(boxes.size(), 9);  // EdFich, EdNPoints, EdLandUse, EdNBPoints, TaillePt, EdGraine, EdEleve, two notes
         for (QWidget* box : boxes) {
             const QString before = TextOf(box);
             if (dropped) {

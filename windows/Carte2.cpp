@@ -91,7 +91,6 @@ TForm2::TForm2()
     // work it is.
     LabelEleve = MakeLabel(Panel3, QStringLiteral("Élè&ve :"), 8, 66, sans13, HouseBlue);
     EdEleve = MakeEditBox(Panel3, 80, 64, 113, 21, HouseBlue);
-    EdEleve->setMaxLength(SurveyFileLimits::MaxStudentNameLength);
     LabelEleve->setBuddy(EdEleve);
     EdEleve->setAccessibleName(QStringLiteral("Élève"));
     EdEleve->setToolTip(QStringLiteral("Votre nom : il est enregistré avec la séance, pour que le professeur "
