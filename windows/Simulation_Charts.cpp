@@ -9,72 +9,15 @@
 
 #include "core/Numbers.h"
 #include "core/SimulationCharts.h"
+#include "windows/ChartParts.h"
 
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <algorithm>
-
-namespace {
-
-// Series and axes of the last drawing go: a chart is drawn anew from the surveys done so far.
-void ClearChart(QChart* chart)
-{
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-QValueAxis* AddAxis(QChart* chart, Qt::Alignment side, const QString& title, qreal low, qreal high)
-{
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setRange(low, high);
-    chart->addAxis(axis, side);
-    return axis;
-}
-
-// An axis of shares over at least [low, high], within 0 and 1, its ticks on round values.
-QValueAxis* AddShareAxis(QChart* chart, const QString& title, double low, double high)
-{
-    const ShareAxis round = RoundShareAxis(low, high);
-    QValueAxis* axis = AddAxis(chart, Qt::AlignBottom, title, round.From, round.To);
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0);
-    axis->setTickInterval(round.Step);
-    axis->setLabelFormat(QStringLiteral("%.%1f").arg(round.Decimals));
-    return axis;
-}
-
-void Attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y)
-{
-    chart->addSeries(series);
-    series->attachAxis(x);
-    series->attachAxis(y);
-}
-
-QLineSeries* Segment(QPointF from, QPointF to, const QColor& colour, qreal width, Qt::PenStyle style = Qt::SolidLine)
-{
-    auto* segment = new QLineSeries;
-    segment->append(from);
-    segment->append(to);
-    segment->setPen(QPen(colour, width, style));
-    return segment;
-}
-
-void HideFromLegend(QChart* chart, QAbstractSeries* series)
-{
-    for (QLegendMarker* marker : chart->legend()->markers(series))
-        marker->setVisible(false);
-}
-
-}  // namespace
 
 void TSimulation::ClearCharts()
 {
@@ -131,7 +74,7 @@ void TSimulation::ShowEstimates(std::span<const int32_t> counts)
     bars->setBorderColor(QColor(30, 50, 120));
     Attach(chart, bars, x, y);
 
-    QLineSeries* truth = Segment({share, 0}, {share, top}, Qt::red, 2.5);
+    QLineSeries* truth = Segment({share, 0}, {share, top}, QPen(Qt::red, 2.5));
     truth->setName(QStringLiteral("Part vraie p"));
     Attach(chart, truth, x, y);
 
@@ -166,12 +109,12 @@ void TSimulation::ShowIntervals(std::span<const int32_t> counts)
     for (int survey = 0; survey < shown; ++survey) {
         const DrawnInterval& interval = first.Intervals[size_t(survey)];
         QLineSeries* bar = Segment({interval.Limits.Lower, survey + 0.5}, {interval.Limits.Upper, survey + 0.5},
-                                   interval.Holds ? QColor(0, 150, 0) : QColor(220, 0, 0), 1.5);
+                                   QPen(interval.Holds ? QColor(0, 150, 0) : QColor(220, 0, 0), 1.5));
         Attach(chart, bar, x, y);
         HideFromLegend(chart, bar);
     }
 
-    QLineSeries* truth = Segment({share, 0}, {share, double(ShownIntervals)}, Qt::black, 1.5, Qt::DashLine);
+    QLineSeries* truth = Segment({share, 0}, {share, double(ShownIntervals)}, QPen(Qt::black, 1.5, Qt::DashLine));
     truth->setName(QStringLiteral("Part vraie p"));
     Attach(chart, truth, x, y);
     chart->setTitle(ChartTitle(shown == 0 ? QStringLiteral("Les %1 premiers intervalles").arg(ShownIntervals)

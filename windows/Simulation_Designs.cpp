@@ -15,6 +15,7 @@
 #include "ui/HouseStyle.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
+#include "windows/ChartParts.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -22,7 +23,6 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QProgressBar>
@@ -79,37 +79,6 @@ QLineEdit* MakeNumberBox(QWidget* parent, int left, int top, const QString& valu
     box->setAccessibleName(name);
     box->setToolTip(tip);
     return box;
-}
-
-void ClearChart(QChart* chart)
-{
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-void Attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y)
-{
-    chart->addSeries(series);
-    series->attachAxis(x);
-    series->attachAxis(y);
-}
-
-QLineSeries* Segment(QPointF from, QPointF to, const QPen& pen)
-{
-    auto* segment = new QLineSeries;
-    segment->append(from);
-    segment->append(to);
-    segment->setPen(pen);
-    return segment;
-}
-
-void HideFromLegend(QChart* chart, QAbstractSeries* series)
-{
-    for (QLegendMarker* marker : chart->legend()->markers(series))
-        marker->setVisible(false);
 }
 
 QString CoverageText(const CoverageFigures& coverage)

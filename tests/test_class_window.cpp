@@ -1,0 +1,235 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The class window: sessions gathered by the file dialog, by a folder or dropped, listed with a
+// refusal's reason, and shown as core analyses them; a merge kept in the class file; the
+// intervals set against a reference session; a student's mistake in the confusion matrix.
+
+#include "FileDialog.h"
+#include "Files.h"
+#include "Program.h"
+#include "helpers/ClassSessions.h"
+
+#include "core/ClassCsv.h"
+#include "core/Numbers.h"
+#include "core/ResultsCsv.h"
+#include "picture/ClassFiles.h"
+#include "ui/ApplicationFrame.h"
+#include "ui/TextGrid.h"
+#include "windows/Classe.h"
+#include "windows/Fich_1.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+// Three students on the same five points; Chloé typed "Maisons" where the others say "Bâti", and
+// Bruno called the second point water.
+const QList<QPair<QString, QStringList>> students{{"Anna", {"Bâti", "Bâti", "Eau", "Prés", ""}},
+                                                  {"Bruno", {"bâti", "Eau", "Eau", "Prés", "Prés"}},
+                                                  {"Chloé", {"Maisons", "Bâti", "Eau", "Prés", "Prés"}}};
+
+// The class's sessions written in `folder`, then a file that is no session; their paths in order.
+QStringList WriteClass(const QDir& folder)
+{
+    QStringList paths;
+    for (const auto& [name, classes] : students) {
+        paths << folder.filePath(name.toLower() + ".sondelio");
+        WriteFile(paths.constLast(), SessionBytes(ClassifiedSurvey(classes, 7, name)));
+    }
+    paths << folder.filePath("zz-abime.sondelio");
+    WriteFile(paths.constLast(), "pas une séance");
+    return paths;
+}
+
+// Shown as the main window's « Classe… » shows it, emptied of an earlier class.
+void OpenClassWindow()
+{
+    QTest::mouseClick(Page_1->BtnClasse, Qt::LeftButton);
+    QVERIFY(Classe->isVisible());
+    QTest::mouseClick(Classe->ButtNouvelle, Qt::LeftButton);
+}
+
+void AddFolder(const QDir& folder)
+{
+    ChooseFile(folder.absolutePath(), [] { QTest::mouseClick(Classe->ButtDossier, Qt::LeftButton); });
+}
+
+ClassAnalysis CoreAnalysis(const QStringList& files, const LandUseMerges& merges = {},
+                           const ClassReference* reference = nullptr, const QString& chosen = {})
+{
+    return AnalyseClass(ReadClassSessions(files), ClassMapHash, merges, reference, chosen);
+}
+
+QStringList GridRow(const TTextGrid* grid, int row)
+{
+    QStringList cells;
+    for (int column = 0; column < grid->ColCount(); ++column)
+        cells << grid->Cell(column, row);
+    return cells;
+}
+
+// Shares written with the regional decimal separator, as the window writes them.
+QStringList Decimal(QStringList texts)
+{
+    for (QString& text : texts)
+        text.replace(',', DecimalSeparator());
+    return texts;
+}
+
+void ChooseReference(const QString& text)
+{
+    Classe->ComboReference->setCurrentIndex(Classe->ComboReference->findText(text));
+}
+
+}  // namespace
+
+class ClassWindowTest : public ProgramTest {
+    Q_OBJECT
+private slots:
+    // However the files come, each is listed, the refused one with core's reason, and the table
+    // holds core's counts, frequencies and pooled row; its export is core's CSV.
+    void sessionsGatheredShowTheClassAsCoreAnalysesIt_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("file dialog, several at once") << "dialog";
+        QTest::newRow("a whole folder") << "folder";
+        QTest::newRow("dropped from the file manager") << "dropped";
+    }
+    void sessionsGatheredShowTheClassAsCoreAnalysesIt()
+    {
+        QFETCH(QString, way);
+        QTemporaryDir folder;
+        const QStringList files = WriteClass(QDir(folder.path()));
+        OpenClassWindow();
+        if (way == "dialog") {
+            ChooseFile('"' + files.join("\" \"") + '"', [] { QTest::mouseClick(Classe->ButtAjouter, Qt::LeftButton); });
+        } else if (way == "folder") {
+            AddFolder(QDir(folder.path()));
+        } else {
+            QMimeData dragged;
+            QList<QUrl> urls;
+            for (const QString& file : files)
+                urls << QUrl::fromLocalFile(file);
+            dragged.setUrls(urls);
+            QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+            // Straight to the window, as the drag's end delivers it: no drag runs on the headless screen.
+            static_cast<QObject*>(Classe)->event(&drop);
+        }
+        QVERIFY2(boxes->Errors.isEmpty(), qPrintable(boxes->Errors.join('\n')));
+        const std::vector<ClassSession> read = ReadClassSessions(files);
+        QCOMPARE(Classe->GridSeances->RowCount(), 5);
+        QCOMPARE(GridRow(Classe->GridSeances, 2).mid(0, 6),
+                 QStringList({"bruno.sondelio", "Bruno", "carte.bmp", "7", "5", "5 / 5"}));
+        QVERIFY(!read[3].Refusal.isEmpty());
+        QCOMPARE(Classe->GridSeances->Cell(6, 4), "Refusée : " + read[3].Refusal);
+
+        const ClassAnalysis core = CoreAnalysis(files);
+        QCOMPARE(Classe->GridClasse->RowCount(), 5);
+        const ClassRow* rows[] = {&core.Rows[0], &core.Rows[1], &core.Rows[2], &core.Pooled};
+        for (int row = 1; row <= 4; ++row) {
+            const ClassRow& expected = *rows[row - 1];
+            QStringList cells{expected.Name, QString::number(expected.SampleSize), QString::number(expected.Classified)};
+            for (const ResultRow& cell : expected.Cells)
+                cells << QString::number(cell.Count()) << FrequencyCell(cell);
+            QCOMPARE(GridRow(Classe->GridClasse, row), cells);
+        }
+        QVERIFY(Classe->LabelCommun->text().endsWith(core.PoolingSentence));
+
+        const QString csv = folder.filePath("classe.csv");
+        ChooseFile(csv, [] { QTest::mouseClick(Classe->ButtExporterTableau, Qt::LeftButton); });
+        QCOMPARE(FileBytes(csv), SpreadsheetBytes(ClassTableCsv(core) + "\r\n" + ClassSummaryCsv(core)));
+    }
+
+    // The name typed in front of "Maisons" is written in the class file beside the sessions, and
+    // the class opened again counts Chloé's first point as built-up again.
+    void mergeTypedIsKeptInTheClassFile()
+    {
+        QTemporaryDir folder;
+        const QStringList files = WriteClass(QDir(folder.path()));
+        OpenClassWindow();
+        AddFolder(QDir(folder.path()));
+        const int maisons = int(std::find_if(Classe->Analysis().FoundNames.begin(), Classe->Analysis().FoundNames.end(),
+                                             [](const auto& each) { return each.first == "Maisons"; })
+                                - Classe->Analysis().FoundNames.begin());
+        Classe->TableNoms->item(maisons, 1)->setText("Bâti");
+        QVERIFY2(boxes->Errors.isEmpty(), qPrintable(boxes->Errors.join('\n')));
+        const QString classFile = QDir(folder.path()).filePath("classe.sondelio-classe");
+        QCOMPARE(ReadClassMerges(classFile).Used("Maisons"), "Bâti");
+
+        QTest::mouseClick(Classe->ButtNouvelle, Qt::LeftButton);
+        QCOMPARE(Classe->TableNoms->rowCount(), 0);
+        AddFolder(QDir(folder.path()));
+        QCOMPARE(Classe->TableNoms->item(maisons, 1)->text(), "Bâti");
+        LandUseMerges merged;
+        merged.Merge("Maisons", "Bâti");
+        QCOMPARE(GridRow(Classe->GridClasse, 4).mid(3, 2),
+                 QStringList({"2", FrequencyCell(CoreAnalysis(files, merged).Pooled.Cells[0])}));
+    }
+
+    // With a student's session as the reference, the sentence under the chart is core's for the
+    // land use chosen.
+    void intervalsSentenceAgainstAReferenceSession_data()
+    {
+        QTest::addColumn<int>("referenceStudent");
+        QTest::addColumn<QString>("use");
+        QTest::newRow("Anna, built-up") << 0 << "Bâti";
+        QTest::newRow("Bruno, water") << 1 << "Eau";
+        QTest::newRow("Chloé, meadows") << 2 << "Prés";
+    }
+    void intervalsSentenceAgainstAReferenceSession()
+    {
+        QFETCH(int, referenceStudent);
+        QFETCH(QString, use);
+        QTemporaryDir folder;
+        const QStringList files = WriteClass(QDir(folder.path()));
+        OpenClassWindow();
+        AddFolder(QDir(folder.path()));
+        QVERIFY(Classe->LabelContiennent->text().startsWith("Choisissez une référence"));
+        ChooseReference("La séance de " + students[referenceStudent].first);
+        Classe->ComboUsage->setCurrentIndex(Classe->ComboUsage->findText(use));
+        const ClassReference reference = ClassReference::FromSession(ReadClassSessions(files)[std::size_t(referenceStudent)]);
+        const QString sentence = CoreAnalysis(files, {}, &reference, use).HoldsSentence();
+        QVERIFY(sentence.contains("contien"));
+        QCOMPARE(Classe->LabelContiennent->text(), sentence);
+    }
+
+    // Against Anna's session, Bruno's second point is water where she says built-up: one point
+    // off the diagonal, listed, and the matrix exported as core writes it.
+    void confusionMatrixShowsAStudentsMistake()
+    {
+        QTemporaryDir folder;
+        const QStringList files = WriteClass(QDir(folder.path()));
+        OpenClassWindow();
+        AddFolder(QDir(folder.path()));
+        ChooseReference("La séance de Anna");
+        Classe->ComboEleve->setCurrentIndex(Classe->ComboEleve->findText("Bruno"));
+        // Rows Bruno's, columns Anna's: Bâti, Eau, Prés (Bruno's fifth point Anna left out).
+        QCOMPARE(GridRow(Classe->GridConfusion, 0), QStringList({"Élève \\ réf.", "Bâti", "Eau", "Prés"}));
+        QCOMPARE(GridRow(Classe->GridConfusion, 1),
+                 Decimal({"Bâti", "1 (100,0 % ; 50,0 %)", "0 (0,0 % ; 0,0 %)", "0 (0,0 % ; 0,0 %)"}));
+        QCOMPARE(GridRow(Classe->GridConfusion, 2),
+                 Decimal({"Eau", "1 (50,0 % ; 50,0 %)", "1 (50,0 % ; 100,0 %)", "0 (0,0 % ; 0,0 %)"}));
+        QCOMPARE(Classe->LabelAccordReference->text(),
+                 "Accord avec la séance de Anna : 3 points sur 4, soit " + Decimal({"75,0 %."})[0]);
+        QCOMPARE(Classe->ListDesaccords->count(), 1);
+        QVERIFY(Classe->ListDesaccords->item(0)->text().endsWith("élève « Eau », référence « Bâti »"));
+
+        const QString csv = folder.filePath("matrice.csv");
+        ChooseFile(csv, [] { QTest::mouseClick(Classe->ButtExporterMatrice, Qt::LeftButton); });
+        const ClassReference reference = ClassReference::FromSession(ReadClassSessions(files)[0]);
+        const ClassAnalysis core = CoreAnalysis(files, {}, &reference);
+        QCOMPARE(FileBytes(csv), SpreadsheetBytes(ConfusionCsv(core, core.Checks[1])));
+    }
+};
+
+QTEST_MAIN(ClassWindowTest)
+#include "test_class_window.moc"

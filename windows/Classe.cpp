@@ -1,0 +1,473 @@
+// SPDX-FileCopyrightText: 2026 Projet Sondelio
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The class window's controls, the sessions gathered and listed, the map chosen with its picture
+// and the references it offers, and the class analysed again whenever a choice changes.
+
+#include "windows/Classe.h"
+
+#include "core/Errors.h"
+#include "core/MessageText.h"
+#include "core/Numbers.h"
+#include "picture/MapPixels.h"
+#include "picture/SavedFile.h"
+#include "ui/Boxes.h"
+#include "ui/Dispatch.h"
+#include "ui/DroppedFile.h"
+#include "ui/FileDialogs.h"
+#include "ui/HouseStyle.h"
+#include "ui/MarkedMap.h"
+#include "ui/TextGrid.h"
+#include "ui/WindowFrame.h"
+#include "windows/ChartParts.h"
+
+#include <QChartView>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+
+TClasse* Classe = nullptr;
+
+namespace {
+
+const QString sessionSuffix = QStringLiteral("sondelio");
+
+enum SessionColumn { FileColumn, StudentColumn, MapColumn, SeedColumn, SizeColumn, ProgressColumn, StateColumn };
+
+QComboBox* MakeChooser(QWidget* parent, QLabel* label, int left, int top, int width, const QString& tip)
+{
+    auto* chooser = new QComboBox(parent);
+    chooser->setGeometry(left, top, width, 25);
+    chooser->setToolTip(tip);
+    label->setBuddy(chooser);
+    NameAfter(chooser, label);
+    return chooser;
+}
+
+QLabel* MakeNote(QWidget* parent, int left, int top, int width, int height)
+{
+    QLabel* note = MakeLabel(parent, QString(), left, top, parent->font(), parent->palette().color(QPalette::WindowText));
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    note->setFixedSize(width, height);
+    return note;
+}
+
+QWidget* MakePage(QTabWidget* tabs, const QString& title, const QString& tip)
+{
+    auto* page = new QWidget;
+    const int at = tabs->addTab(page, title);
+    tabs->setTabToolTip(at, tip);
+    return page;
+}
+
+// A blank map of the session's size when its picture cannot be found: the points still show
+// where they lie.
+QImage BlankMap(const TSurveyTally& tally)
+{
+    QImage blank(std::max(1, int(tally.MapWidth)), std::max(1, int(tally.MapHeight)), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    return blank;
+}
+
+}  // namespace
+
+TClasse::TClasse()
+{
+    SetUpWindow(this, QStringLiteral("Classe"), 12, 30, 1000, 720,
+                PixelFont(QStringLiteral("MS Sans Serif"), 13, false), palette().color(QPalette::WindowText));
+    const QColor text = palette().color(QPalette::WindowText);
+
+    Label1 = MakeLabel(this, QStringLiteral("Les séances de la classe"), 8, 0,
+                       PixelFont(QStringLiteral("Times New Roman"), 27, true), HouseBlue);
+
+    // Created in tab order.
+    ButtAjouter = MakeButton(this, QStringLiteral("&Ajouter des séances…"), 8, 44, 170, 25);
+    ButtAjouter->setToolTip(QStringLiteral("Choisir une ou plusieurs séances (.sondelio) des élèves ; "
+                                           "on peut aussi les déposer sur la fenêtre"));
+    ButtDossier = MakeButton(this, QStringLiteral("Ajouter un d&ossier…"), 186, 44, 170, 25);
+    ButtDossier->setToolTip(QStringLiteral("Ajouter toutes les séances (.sondelio) d'un dossier"));
+    ButtNouvelle = MakeButton(this, QStringLiteral("&Nouvelle classe"), 364, 44, 130, 25);
+    ButtNouvelle->setToolTip(QStringLiteral("Retirer toutes les séances de la fenêtre ; aucun fichier n'est effacé"));
+    LabelCarte = MakeLabel(this, QStringLiteral("&Carte :"), 508, 49, font(), text);
+    ComboCarte = MakeChooser(this, LabelCarte, 560, 44, 300, QStringLiteral("La classe est analysée carte par carte : "
+                                                                            "la carte dont les séances sont montrées"));
+    ButtFermer = new TCloseButton(this, QStringLiteral("&Fermer"), 872, 44, 112, 25);
+    ButtFermer->setToolTip(QStringLiteral("Fermer la fenêtre de la classe (Alt+F)"));
+
+    GridSeances = new TTextGrid(this, 7, {22});
+    GridSeances->setGeometry(8, 76, 976, 124);
+    GridSeances->setAccessibleName(QStringLiteral("Séances de la classe"));
+    SetToolTip(GridSeances, QStringLiteral("Chaque séance ajoutée : son élève, sa carte, sa graine, sa taille N et "
+                                           "ses points classés k ; une séance refusée dit pourquoi"));
+    GridSeances->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, false));
+    GridSeances->horizontalHeader()->setDefaultSectionSize(110);
+    GridSeances->verticalHeader()->setFixedWidth(180);
+    GridSeances->horizontalHeader()->resizeSection(StateColumn - 1, 380);
+    GridSeances->SetRowCount(2);
+    const QStringList sessionHeads{QStringLiteral("Fichier"), QStringLiteral("Élève"), QStringLiteral("Carte"),
+                                   QStringLiteral("Graine"), QStringLiteral("N"), QStringLiteral("k / N"),
+                                   QStringLiteral("État")};
+    for (int column = 0; column < sessionHeads.size(); ++column)
+        GridSeances->SetCell(column, 0, sessionHeads[column]);
+
+    TabVues = new QTabWidget(this);
+    TabVues->setGeometry(8, 208, 976, 480);
+    TabVues->tabBar()->setAccessibleName(QStringLiteral("Vues de la classe"));
+    TabVues->tabBar()->setToolTip(QStringLiteral("Le tableau, les intervalles, la référence, l'accord entre élèves "
+                                                 "et les noms des usages du sol"));
+
+    QWidget* table = MakePage(TabVues, QStringLiteral("Tableau"),
+                              QStringLiteral("Une ligne par élève et une ligne pour la classe"));
+    GridClasse = new TTextGrid(table, 3, {22});
+    GridClasse->setGeometry(4, 4, 960, 300);
+    GridClasse->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, false));
+    GridClasse->setAccessibleName(QStringLiteral("Tableau de la classe"));
+    SetToolTip(GridClasse, QStringLiteral("Pour chaque élève et chaque usage du sol : le nombre de points et la "
+                                          "fréquence ; la souris sur une fréquence donne son intervalle à 95 %"));
+    GridClasse->horizontalHeader()->setDefaultSectionSize(70);
+    GridClasse->verticalHeader()->setFixedWidth(150);
+    LabelCommun = MakeNote(table, 4, 310, 960, 90);
+    ButtExporterTableau = MakeButton(table, QStringLiteral("E&xporter le tableau…"), 4, 406, 200, 25);
+    ButtExporterTableau->setToolTip(QStringLiteral("Écrire le tableau de la classe et son estimation en CSV"));
+
+    QWidget* intervals = MakePage(TabVues, QStringLiteral("Intervalles"),
+                                  QStringLiteral("L'intervalle à 95 % de chaque élève pour un usage du sol"));
+    LabelUsage = MakeLabel(intervals, QStringLiteral("&Usage du sol :"), 4, 9, font(), text);
+    ComboUsage = MakeChooser(intervals, LabelUsage, 110, 4, 250,
+                             QStringLiteral("L'usage du sol dont les intervalles sont montrés"));
+    ButtExporterGraphique = MakeButton(intervals, QStringLiteral("Exporter le &graphique…"), 372, 4, 200, 25);
+    ButtExporterGraphique->setToolTip(QStringLiteral("Écrire le graphique des intervalles en PNG"));
+    ChartIntervalles = MakeChartView(intervals, 4, 34, 960, 366);
+    ChartIntervalles->setAccessibleName(QStringLiteral("Intervalles de la classe"));
+    ChartIntervalles->setToolTip(QStringLiteral("L'intervalle à 95 % de chaque élève et son estimation, l'estimation "
+                                                "de la classe et la part de référence"));
+    LabelContiennent = MakeNote(intervals, 4, 406, 960, 40);
+
+    QWidget* check = MakePage(TabVues, QStringLiteral("Référence"),
+                              QStringLiteral("Chaque élève comparé à une référence"));
+    LabelReference = MakeLabel(check, QStringLiteral("&Référence :"), 4, 9, font(), text);
+    ComboReference = MakeChooser(check, LabelReference, 90, 4, 300,
+                                 QStringLiteral("La légende de la carte, ou la séance d'un élève prise pour référence"));
+    LabelEleve = MakeLabel(check, QStringLiteral("Élè&ve :"), 4, 39, font(), text);
+    ComboEleve = MakeChooser(check, LabelEleve, 90, 34, 300, QStringLiteral("L'élève comparé à la référence"));
+    GridConfusion = new TTextGrid(check, 2, {22});
+    GridConfusion->setGeometry(4, 64, 386, 196);
+    GridConfusion->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, false));
+    GridConfusion->setAccessibleName(QStringLiteral("Matrice de confusion"));
+    SetToolTip(GridConfusion, QStringLiteral("En ligne, l'usage donné par l'élève ; en colonne, celui de la "
+                                             "référence : les points, puis leur part de la ligne et de la colonne"));
+    GridConfusion->horizontalHeader()->setDefaultSectionSize(120);
+    GridConfusion->verticalHeader()->setFixedWidth(100);
+    LabelAccordReference = MakeNote(check, 4, 264, 386, 36);
+    ListDesaccords = new QListWidget(check);
+    ListDesaccords->setGeometry(4, 302, 386, 100);
+    ListDesaccords->setAccessibleName(QStringLiteral("Points en désaccord"));
+    SetToolTip(ListDesaccords, QStringLiteral("Les points où l'élève et la référence diffèrent, cerclés sur la carte"));
+    ButtExporterMatrice = MakeButton(check, QStringLiteral("Exporter la &matrice…"), 4, 408, 190, 25);
+    ButtExporterMatrice->setToolTip(QStringLiteral("Écrire la matrice de confusion de l'élève en CSV"));
+    ButtExporterCarte = MakeButton(check, QStringLiteral("Exporter la car&te…"), 200, 408, 190, 25);
+    ButtExporterCarte->setToolTip(QStringLiteral("Écrire la carte des désaccords en PNG"));
+    MapReference = new TMarkedMap(check);
+    MapReference->setGeometry(400, 4, 564, 440);
+    MapReference->setAccessibleName(QStringLiteral("Carte des désaccords"));
+    MapReference->setToolTip(QStringLiteral("Les points vérifiés de l'élève : verts s'ils s'accordent avec la "
+                                            "référence, cerclés de rouge sinon ; la souris sur un point donne les deux noms"));
+
+    QWidget* agreement = MakePage(TabVues, QStringLiteral("Accord entre élèves"),
+                                  QStringLiteral("L'accord des élèves qui ont classé les mêmes points"));
+    LabelKappa = MakeNote(agreement, 4, 4, 386, 70);
+    ListDisputes = new QListWidget(agreement);
+    ListDisputes->setGeometry(4, 78, 386, 190);
+    ListDisputes->setAccessibleName(QStringLiteral("Points les plus disputés"));
+    SetToolTip(ListDisputes, QStringLiteral("Les points où les élèves s'accordent le moins ; un clic montre ce que "
+                                            "chaque élève a dit"));
+    LabelVotes = MakeNote(agreement, 4, 272, 386, 130);
+    ButtExporterAccord = MakeButton(agreement, QStringLiteral("Exporter la carte de l'accor&d…"), 4, 408, 250, 25);
+    ButtExporterAccord->setToolTip(QStringLiteral("Écrire la carte de l'accord en PNG"));
+    MapAccord = new TMarkedMap(agreement);
+    MapAccord->setGeometry(400, 4, 564, 440);
+    MapAccord->setAccessibleName(QStringLiteral("Carte de l'accord"));
+    MapAccord->setToolTip(QStringLiteral("Chaque point partagé : vert si tous s'accordent, orange pour une majorité, "
+                                         "rouge sans majorité ; le point choisi est cerclé"));
+
+    QWidget* names = MakePage(TabVues, QStringLiteral("Noms"),
+                              QStringLiteral("Les noms d'usage du sol trouvés et ceux sous lesquels ils comptent"));
+    LabelNoms = MakeNote(names, 4, 4, 960, 36);
+    LabelNoms->setText(QStringLiteral("Les noms qui ne diffèrent que par les majuscules, les accents ou les espaces "
+                                      "comptent ensemble d'eux-mêmes. Pour en réunir d'autres, tapez le nom utilisé en "
+                                      "face du nom trouvé ; la table est gardée dans le fichier de la classe."));
+    TableNoms = new QTableWidget(0, 2, names);
+    TableNoms->setGeometry(4, 44, 600, 396);
+    TableNoms->setHorizontalHeaderLabels({QStringLiteral("Nom trouvé"), QStringLiteral("Nom utilisé")});
+    TableNoms->horizontalHeader()->setDefaultSectionSize(280);
+    TableNoms->verticalHeader()->hide();
+    TableNoms->setAccessibleName(QStringLiteral("Fusions des noms"));
+    SetToolTip(TableNoms, QStringLiteral("Nom trouvé → nom utilisé : double-cliquez un nom utilisé pour le changer ; "
+                                         "vide, le nom trouvé compte sous lui-même"));
+
+    setAcceptDrops(true);
+
+    connect(ButtAjouter, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtAjouterClick));
+    connect(ButtDossier, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtDossierClick));
+    connect(ButtNouvelle, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtNouvelleClick));
+    connect(ComboCarte, &QComboBox::currentIndexChanged, this, Guarded(this, &TClasse::ComboCarteChange));
+    connect(ComboUsage, &QComboBox::currentIndexChanged, this, Guarded(this, &TClasse::ComboUsageChange));
+    connect(ComboReference, &QComboBox::currentIndexChanged, this, Guarded(this, &TClasse::ComboReferenceChange));
+    connect(ComboEleve, &QComboBox::currentIndexChanged, this, Guarded(this, &TClasse::ComboEleveChange));
+    connect(ListDisputes, &QListWidget::currentRowChanged, this, Guarded(this, &TClasse::ListDisputesChange));
+    connect(TableNoms, &QTableWidget::cellChanged, this, [this](int row, int column) {
+        RunHandler([this, row, column] { TableNomsChanged(row, column); });
+    });
+    connect(ButtExporterTableau, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterTableauClick));
+    connect(ButtExporterGraphique, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterGraphiqueClick));
+    connect(ButtExporterMatrice, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterMatriceClick));
+    connect(ButtExporterCarte, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterCarteClick));
+    connect(ButtExporterAccord, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterAccordClick));
+
+    Analyse();
+}
+
+void TClasse::AddSessionFiles(const QStringList& given)
+{
+    QStringList added;
+    QStringList emptyFolders;
+    for (const QString& name : given) {
+        const QFileInfo file(name);
+        QStringList found;
+        if (file.isDir()) {
+            const QDir folder(file.absoluteFilePath());
+            for (const QString& entry : folder.entryList({QStringLiteral("*.") + sessionSuffix}, QDir::Files, QDir::Name))
+                found << folder.filePath(entry);
+            if (found.isEmpty())
+                emptyFolders << QStringLiteral("\"%1\"").arg(MessageQuote(QDir::toNativeSeparators(name)));
+        } else {
+            found << file.absoluteFilePath();
+        }
+        for (const QString& session : std::as_const(found))
+            if (!files.contains(session) && !added.contains(session))
+                added << session;
+    }
+    if (!added.isEmpty()) {
+        // The class file is the one beside the first session: the class is where its sessions are.
+        if (files.isEmpty()) {
+            classFile = ClassFileBeside(added.constFirst());
+            classFileWritable = true;
+            try {
+                merges = ReadClassMerges(classFile);
+            } catch (const Exception& error) {
+                merges = {};
+                classFileWritable = false;
+                ShowNotice(QStringLiteral("Le fichier de la classe \"%1\" ne peut pas être lu : %2 Les noms réunis ne "
+                                          "seront pas enregistrés, pour ne pas l'écraser.")
+                               .arg(MessageQuote(QDir::toNativeSeparators(classFile)), error.Message));
+            }
+        }
+        files << added;
+        sessions = ReadClassSessions(files);
+        ShowSessions();
+        ShowMaps();
+        ChooseMap();
+    }
+    if (!emptyFolders.isEmpty())
+        ShowNotice(QStringLiteral("Aucune séance (fichier .sondelio) dans %1.").arg(emptyFolders.join(QStringLiteral(", "))));
+}
+
+void TClasse::ButtAjouterClick()
+{
+    const QStringList chosen = AskFilesToOpen(
+        this, QStringLiteral("Ajouter des séances"), files.isEmpty() ? QDir::homePath() : FolderBeside(files.constLast()),
+        {QStringLiteral("Séances Sondelio (*.sondelio)"), QStringLiteral("Tous les fichiers (*)")});
+    AddSessionFiles(chosen);
+}
+
+void TClasse::ButtDossierClick()
+{
+    if (const std::optional<QString> folder = AskFolder(
+            this, QStringLiteral("Ajouter les séances d'un dossier"),
+            files.isEmpty() ? QDir::homePath() : QFileInfo(files.constLast()).absolutePath()))
+        AddSessionFiles({*folder});
+}
+
+void TClasse::ButtNouvelleClick()
+{
+    files.clear();
+    sessions.clear();
+    merges = {};
+    classFile.clear();
+    classFileWritable = true;
+    chosenMap.clear();
+    ShowSessions();
+    ShowMaps();
+    ChooseMap();
+}
+
+void TClasse::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedLocalFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TClasse::dropEvent(QDropEvent* event)
+{
+    const QStringList dropped = DroppedLocalFiles(event->mimeData());
+    if (dropped.isEmpty())
+        return;
+    event->acceptProposedAction();
+    RunHandler([this, dropped] { AddSessionFiles(dropped); });
+}
+
+// One row per file, refused ones with their reason; nothing is hidden from the teacher.
+void TClasse::ShowSessions()
+{
+    GridSeances->SetRowCount(std::max<int>(2, int(sessions.size()) + 1));
+    for (int column = 0; column < GridSeances->ColCount(); ++column)
+        GridSeances->SetCell(column, 1, QString());
+    for (std::size_t at = 0; at < sessions.size(); ++at) {
+        const ClassSession& session = sessions[at];
+        const int row = int(at) + 1;
+        const bool read = !session.MapSha256.isEmpty();
+        GridSeances->SetCell(FileColumn, row, QFileInfo(session.File).fileName());
+        GridSeances->SetCellHint(FileColumn, row, QDir::toNativeSeparators(session.File));
+        GridSeances->SetCell(StudentColumn, row, session.Name);
+        GridSeances->SetCell(MapColumn, row, read ? QFileInfo(session.MapFile).fileName() : QString());
+        GridSeances->SetCell(SeedColumn, row, read ? QString::number(session.Seed) : QString());
+        GridSeances->SetCell(SizeColumn, row, read ? IntegerText(session.SampleSize) : QString());
+        GridSeances->SetCell(ProgressColumn, row,
+                             read ? QStringLiteral("%1 / %2").arg(IntegerText(session.Classified), IntegerText(session.SampleSize))
+                                  : QString());
+        GridSeances->SetCell(StateColumn, row, session.Usable() ? QStringLiteral("Lue") : QStringLiteral("Refusée : ") + session.Refusal);
+        GridSeances->SetCellHint(StateColumn, row, session.Refusal);
+    }
+}
+
+void TClasse::ShowMaps()
+{
+    maps = ClassMaps(sessions);
+    const QSignalBlocker quiet(ComboCarte);
+    ComboCarte->clear();
+    int chosen = 0;
+    for (std::size_t at = 0; at < maps.size(); ++at) {
+        const ClassMap& map = maps[at];
+        ComboCarte->addItem(QStringLiteral("%1 (%2 séance%3)")
+                                .arg(QFileInfo(map.MapFile).fileName(), IntegerText(int64_t(map.Sessions.size())),
+                                     map.Sessions.size() > 1 ? QStringLiteral("s") : QString()));
+        if (map.MapSha256 == chosenMap)
+            chosen = int(at);
+    }
+    ComboCarte->setCurrentIndex(maps.empty() ? -1 : chosen);
+    ComboCarte->setEnabled(maps.size() > 1);
+}
+
+void TClasse::ComboCarteChange()
+{
+    ChooseMap();
+}
+
+void TClasse::ChooseMap()
+{
+    const int at = ComboCarte->currentIndex();
+    const QByteArray map = at >= 0 && at < int(maps.size()) ? maps[std::size_t(at)].MapSha256 : QByteArray();
+    const bool sameMap = map == chosenMap && (mapPicture || !mapImage.isNull());
+    chosenMap = map;
+    if (!sameMap) {
+        reference.reset();
+        mapPicture.reset();
+        legend.clear();
+        mapImage = QImage();
+        if (!map.isEmpty()) {
+            const ClassSession& first = sessions[std::size_t(maps[std::size_t(at)].Sessions.front())];
+            // Without its picture the map is drawn blank: the table and the checks against a
+            // session need no pixels, only the legend does.
+            try {
+                mapPicture = std::make_unique<ClassMapPicture>(first);
+                const PixelView view = mapPicture->View();
+                mapImage = QImage(reinterpret_cast<const uchar*>(view.Pixels), view.Width, view.Height,
+                                  qsizetype(view.Stride) * 4, QImage::Format_RGB32).copy();
+                legend = ReadLegendBeside(mapPicture->File());
+            } catch (const Exception&) {
+                if (!mapPicture)
+                    mapImage = BlankMap(first.Tally);
+                legend.clear();
+            }
+        }
+    }
+    ShowReferences();
+    Analyse();
+}
+
+// The references the map offers: its legend when it has one beside it, and each of its sessions.
+// The one chosen stays chosen while it is still offered.
+void TClasse::ShowReferences()
+{
+    const QString kept = ComboReference->currentData().toString();
+    const QSignalBlocker quiet(ComboReference);
+    ComboReference->clear();
+    ComboReference->addItem(QStringLiteral("Aucune"), QString());
+    if (!legend.empty())
+        ComboReference->addItem(QStringLiteral("La légende de la carte"), QStringLiteral("légende"));
+    for (const ClassMap& map : maps)
+        if (map.MapSha256 == chosenMap)
+            for (int session : map.Sessions)
+                ComboReference->addItem(QStringLiteral("La séance de %1").arg(sessions[std::size_t(session)].Name),
+                                        sessions[std::size_t(session)].File);
+    ComboReference->setCurrentIndex(std::max(0, ComboReference->findData(kept)));
+    ComboReferenceChange();
+}
+
+void TClasse::ComboReferenceChange()
+{
+    const QString chosen = ComboReference->currentData().toString();
+    reference.reset();
+    if (chosen == QStringLiteral("légende") && mapPicture) {
+        // A photo has too many colours to be a map of flat colours: its legend cannot be a reference.
+        try {
+            reference = ClassReference::FromLegend(mapPicture->View(), legend);
+        } catch (const Exception& error) {
+            const QSignalBlocker quiet(ComboReference);
+            ComboReference->setCurrentIndex(0);
+            ShowNotice(error.Message);
+        }
+    } else if (!chosen.isEmpty()) {
+        for (const ClassSession& session : sessions)
+            if (session.File == chosen && session.Usable())
+                reference = ClassReference::FromSession(session);
+    }
+    if (ComboReference->signalsBlocked())
+        return;
+    Analyse();
+}
+
+void TClasse::ComboUsageChange()
+{
+    Analyse();
+}
+
+void TClasse::Analyse()
+{
+    const QString chosenUse = ComboUsage->currentText();
+    analysis = AnalyseClass(sessions, chosenMap, merges, reference ? &*reference : nullptr, chosenUse);
+    // A land use chosen before merges changed its name: the first one then.
+    if (analysis.ChosenUse < 0 && !chosenUse.isEmpty())
+        analysis = AnalyseClass(sessions, chosenMap, merges, reference ? &*reference : nullptr);
+    ShowUses();
+    ShowTable();
+    ShowIntervals();
+    ShowCheck();
+    ShowAgreement();
+    ShowNames();
+    const bool analysed = !analysis.Rows.empty();
+    for (QPushButton* button : {ButtExporterTableau, ButtExporterGraphique, ButtExporterAccord})
+        button->setEnabled(analysed);
+    ButtExporterMatrice->setEnabled(ChosenCheck() != nullptr);
+    ButtExporterCarte->setEnabled(ChosenCheck() != nullptr);
+}
