@@ -27,12 +27,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTabWidget>
+#include <QTabBar>
 #include <QTableWidget>
 
 TClasse* Classe = nullptr;
@@ -62,14 +63,6 @@ QLabel* MakeNote(QWidget* parent, int left, int top, int width, int height)
     return note;
 }
 
-QWidget* MakePage(QTabWidget* tabs, const QString& title, const QString& tip)
-{
-    auto* page = new QWidget;
-    const int at = tabs->addTab(page, title);
-    tabs->setTabToolTip(at, tip);
-    return page;
-}
-
 // A blank map of the session's size when its picture cannot be found: the points still show
 // where they lie.
 QImage BlankMap(const TSurveyTally& tally)
@@ -80,6 +73,16 @@ QImage BlankMap(const TSurveyTally& tally)
 }
 
 }  // namespace
+
+QWidget* TClasse::MakePage(const QString& title, const QString& tip)
+{
+    auto* page = new QFrame(this);
+    page->setFrameShape(QFrame::StyledPanel);
+    page->setGeometry(8, 234, 976, 454);
+    TabVues->setTabToolTip(TabVues->addTab(title), tip);
+    pages.push_back(page);
+    return page;
+}
 
 TClasse::TClasse()
 {
@@ -120,13 +123,15 @@ TClasse::TClasse()
     for (int column = 0; column < sessionHeads.size(); ++column)
         GridSeances->SetCell(column, 0, sessionHeads[column]);
 
-    TabVues = new QTabWidget(this);
-    TabVues->setGeometry(8, 208, 976, 480);
-    TabVues->tabBar()->setAccessibleName(QStringLiteral("Vues de la classe"));
-    TabVues->tabBar()->setToolTip(QStringLiteral("Le tableau, les intervalles, la référence, l'accord entre élèves "
+    TabVues = new QTabBar(this);
+    TabVues->setGeometry(8, 208, 976, 26);
+    TabVues->setExpanding(false);
+    TabVues->setUsesScrollButtons(false);
+    TabVues->setAccessibleName(QStringLiteral("Vues de la classe"));
+    SetToolTip(TabVues, QStringLiteral("Le tableau, les intervalles, la référence, l'accord entre élèves "
                                                  "et les noms des usages du sol"));
 
-    QWidget* table = MakePage(TabVues, QStringLiteral("Tableau"),
+    QWidget* table = MakePage(QStringLiteral("Tableau"),
                               QStringLiteral("Une ligne par élève et une ligne pour la classe"));
     GridClasse = new TTextGrid(table, 3, {22});
     GridClasse->setGeometry(4, 4, 960, 300);
@@ -140,7 +145,7 @@ TClasse::TClasse()
     ButtExporterTableau = MakeButton(table, QStringLiteral("E&xporter le tableau…"), 4, 406, 200, 25);
     ButtExporterTableau->setToolTip(QStringLiteral("Écrire le tableau de la classe et son estimation en CSV"));
 
-    QWidget* intervals = MakePage(TabVues, QStringLiteral("Intervalles"),
+    QWidget* intervals = MakePage(QStringLiteral("Intervalles"),
                                   QStringLiteral("L'intervalle à 95 % de chaque élève pour un usage du sol"));
     LabelUsage = MakeLabel(intervals, QStringLiteral("&Usage du sol :"), 4, 9, font(), text);
     ComboUsage = MakeChooser(intervals, LabelUsage, 110, 4, 250,
@@ -153,7 +158,7 @@ TClasse::TClasse()
                                                 "de la classe et la part de référence"));
     LabelContiennent = MakeNote(intervals, 4, 406, 960, 40);
 
-    QWidget* check = MakePage(TabVues, QStringLiteral("Référence"),
+    QWidget* check = MakePage(QStringLiteral("Référence"),
                               QStringLiteral("Chaque élève comparé à une référence"));
     LabelReference = MakeLabel(check, QStringLiteral("&Référence :"), 4, 9, font(), text);
     ComboReference = MakeChooser(check, LabelReference, 90, 4, 300,
@@ -183,7 +188,7 @@ TClasse::TClasse()
     MapReference->setToolTip(QStringLiteral("Les points vérifiés de l'élève : verts s'ils s'accordent avec la "
                                             "référence, cerclés de rouge sinon ; la souris sur un point donne les deux noms"));
 
-    QWidget* agreement = MakePage(TabVues, QStringLiteral("Accord entre élèves"),
+    QWidget* agreement = MakePage(QStringLiteral("Accord entre élèves"),
                                   QStringLiteral("L'accord des élèves qui ont classé les mêmes points"));
     LabelKappa = MakeNote(agreement, 4, 4, 386, 70);
     ListDisputes = new QListWidget(agreement);
@@ -200,7 +205,7 @@ TClasse::TClasse()
     MapAccord->setToolTip(QStringLiteral("Chaque point partagé : vert si tous s'accordent, orange pour une majorité, "
                                          "rouge sans majorité ; le point choisi est cerclé"));
 
-    QWidget* names = MakePage(TabVues, QStringLiteral("Noms"),
+    QWidget* names = MakePage(QStringLiteral("Noms"),
                               QStringLiteral("Les noms d'usage du sol trouvés et ceux sous lesquels ils comptent"));
     LabelNoms = MakeNote(names, 4, 4, 960, 36);
     LabelNoms->setText(QStringLiteral("Les noms qui ne diffèrent que par les majuscules, les accents ou les espaces "
@@ -215,11 +220,13 @@ TClasse::TClasse()
     SetToolTip(TableNoms, QStringLiteral("Nom trouvé → nom utilisé : double-cliquez un nom utilisé pour le changer ; "
                                          "vide, le nom trouvé compte sous lui-même"));
 
+    TabVuesChange();
     setAcceptDrops(true);
 
     connect(ButtAjouter, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtAjouterClick));
     connect(ButtDossier, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtDossierClick));
     connect(ButtNouvelle, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtNouvelleClick));
+    connect(TabVues, &QTabBar::currentChanged, this, Guarded(this, &TClasse::TabVuesChange));
     connect(ComboCarte, &QComboBox::currentIndexChanged, this, Guarded(this, &TClasse::ComboCarteChange));
     connect(ComboUsage, &QComboBox::currentIndexChanged, this, Guarded(this, &TClasse::ComboUsageChange));
     connect(ComboReference, &QComboBox::currentIndexChanged, this, Guarded(this, &TClasse::ComboReferenceChange));
@@ -366,6 +373,12 @@ void TClasse::ShowMaps()
     }
     ComboCarte->setCurrentIndex(maps.empty() ? -1 : chosen);
     ComboCarte->setEnabled(maps.size() > 1);
+}
+
+void TClasse::TabVuesChange()
+{
+    for (std::size_t page = 0; page < pages.size(); ++page)
+        pages[page]->setVisible(int(page) == TabVues->currentIndex());
 }
 
 void TClasse::ComboCarteChange()

@@ -25,7 +25,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
-class QTabWidget;
+class QTabBar;
 class TCloseButton;
 class TMarkedMap;
 class TTextGrid;
@@ -43,7 +43,8 @@ public:
     QComboBox* ComboCarte;
     TCloseButton* ButtFermer;
     TTextGrid* GridSeances;
-    QTabWidget* TabVues;
+    // The views one at a time, each on a page of its own under the tabs.
+    QTabBar* TabVues;
     // « Tableau »: one row per student, a last one pooling the class, and how it was pooled.
     TTextGrid* GridClasse;
     QLabel* LabelCommun;
@@ -82,6 +83,7 @@ public:
     void ButtDossierClick();
     void ButtNouvelleClick();
     void ComboCarteChange();
+    void TabVuesChange();
     void ComboUsageChange();
     void ComboReferenceChange();
     void ComboEleveChange();
@@ -126,6 +128,9 @@ private:
     void SaveWidgetPicture(QWidget* widget, const QString& title, const QString& proposed);
     QString FolderToSaveIn() const;
 
+    QWidget* MakePage(const QString& title, const QString& tip);
+
+    std::vector<QWidget*> pages;
     QStringList files;
     std::vector<ClassSession> sessions;
     std::vector<ClassMap> maps;
