@@ -52,8 +52,12 @@ void TMarkedMap::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
-    if (!map.isNull())
+    if (!map.isNull()) {
         painter.drawImage(MapArea(), map);
+        // A blank map's edge still shows where the map ends.
+        painter.setPen(Qt::gray);
+        painter.drawRect(MapArea().adjusted(0, 0, -1, -1));
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     for (const MapMark& mark : marks) {
         const QPointF at = ToBox(mark.Place);

@@ -113,9 +113,11 @@ TClasse::TClasse()
     SetToolTip(GridSeances, QStringLiteral("Chaque séance ajoutée : son élève, sa carte, sa graine, sa taille N et "
                                            "ses points classés k ; une séance refusée dit pourquoi"));
     GridSeances->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, false));
-    GridSeances->horizontalHeader()->setDefaultSectionSize(110);
-    GridSeances->verticalHeader()->setFixedWidth(180);
-    GridSeances->horizontalHeader()->resizeSection(StateColumn - 1, 380);
+    GridSeances->verticalHeader()->setFixedWidth(160);
+    // The state last, as wide as the rest leaves: a refusal's reason is read whole in its hint.
+    for (const auto& [column, width] : {std::pair{StudentColumn, 130}, std::pair{MapColumn, 130}, std::pair{SeedColumn, 96},
+                                        std::pair{SizeColumn, 60}, std::pair{ProgressColumn, 70}, std::pair{StateColumn, 300}})
+        GridSeances->horizontalHeader()->resizeSection(column - 1, width);
     GridSeances->SetRowCount(2);
     const QStringList sessionHeads{QStringLiteral("Fichier"), QStringLiteral("Élève"), QStringLiteral("Carte"),
                                    QStringLiteral("Graine"), QStringLiteral("N"), QStringLiteral("k / N"),
@@ -166,16 +168,16 @@ TClasse::TClasse()
     LabelEleve = MakeLabel(check, QStringLiteral("Élè&ve :"), 4, 39, font(), text);
     ComboEleve = MakeChooser(check, LabelEleve, 90, 34, 300, QStringLiteral("L'élève comparé à la référence"));
     GridConfusion = new TTextGrid(check, 2, {22});
-    GridConfusion->setGeometry(4, 64, 386, 196);
+    GridConfusion->setGeometry(4, 64, 476, 196);
     GridConfusion->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, false));
     GridConfusion->setAccessibleName(QStringLiteral("Matrice de confusion"));
     SetToolTip(GridConfusion, QStringLiteral("En ligne, l'usage donné par l'élève ; en colonne, celui de la "
                                              "référence : les points, puis leur part de la ligne et de la colonne"));
-    GridConfusion->horizontalHeader()->setDefaultSectionSize(120);
+    GridConfusion->horizontalHeader()->setDefaultSectionSize(124);
     GridConfusion->verticalHeader()->setFixedWidth(100);
-    LabelAccordReference = MakeNote(check, 4, 264, 386, 36);
+    LabelAccordReference = MakeNote(check, 4, 264, 476, 36);
     ListDesaccords = new QListWidget(check);
-    ListDesaccords->setGeometry(4, 302, 386, 100);
+    ListDesaccords->setGeometry(4, 302, 476, 100);
     ListDesaccords->setAccessibleName(QStringLiteral("Points en désaccord"));
     SetToolTip(ListDesaccords, QStringLiteral("Les points où l'élève et la référence diffèrent, cerclés sur la carte"));
     ButtExporterMatrice = MakeButton(check, QStringLiteral("Exporter la &matrice…"), 4, 408, 190, 25);
@@ -183,24 +185,24 @@ TClasse::TClasse()
     ButtExporterCarte = MakeButton(check, QStringLiteral("Exporter la car&te…"), 200, 408, 190, 25);
     ButtExporterCarte->setToolTip(QStringLiteral("Écrire la carte des désaccords en PNG"));
     MapReference = new TMarkedMap(check);
-    MapReference->setGeometry(400, 4, 564, 440);
+    MapReference->setGeometry(490, 4, 474, 440);
     MapReference->setAccessibleName(QStringLiteral("Carte des désaccords"));
     MapReference->setToolTip(QStringLiteral("Les points vérifiés de l'élève : verts s'ils s'accordent avec la "
                                             "référence, cerclés de rouge sinon ; la souris sur un point donne les deux noms"));
 
     QWidget* agreement = MakePage(QStringLiteral("Accord entre élèves"),
                                   QStringLiteral("L'accord des élèves qui ont classé les mêmes points"));
-    LabelKappa = MakeNote(agreement, 4, 4, 386, 70);
+    LabelKappa = MakeNote(agreement, 4, 4, 476, 70);
     ListDisputes = new QListWidget(agreement);
-    ListDisputes->setGeometry(4, 78, 386, 190);
+    ListDisputes->setGeometry(4, 78, 476, 190);
     ListDisputes->setAccessibleName(QStringLiteral("Points les plus disputés"));
     SetToolTip(ListDisputes, QStringLiteral("Les points où les élèves s'accordent le moins ; un clic montre ce que "
                                             "chaque élève a dit"));
-    LabelVotes = MakeNote(agreement, 4, 272, 386, 130);
+    LabelVotes = MakeNote(agreement, 4, 272, 476, 130);
     ButtExporterAccord = MakeButton(agreement, QStringLiteral("Exporter la carte de l'accor&d…"), 4, 408, 250, 25);
     ButtExporterAccord->setToolTip(QStringLiteral("Écrire la carte de l'accord en PNG"));
     MapAccord = new TMarkedMap(agreement);
-    MapAccord->setGeometry(400, 4, 564, 440);
+    MapAccord->setGeometry(490, 4, 474, 440);
     MapAccord->setAccessibleName(QStringLiteral("Carte de l'accord"));
     MapAccord->setToolTip(QStringLiteral("Chaque point partagé : vert si tous s'accordent, orange pour une majorité, "
                                          "rouge sans majorité ; le point choisi est cerclé"));

@@ -174,6 +174,16 @@ void TClasse::ShowIntervals()
     y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
     chart->addAxis(y, Qt::AlignLeft);
 
+    // A category ends where the next begins, from the bottom up; two students of the same name
+    // are numbered, an axis's labels being its categories' keys.
+    y->setStartValue(0);
+    for (std::size_t at = analysis.Rows.size(); at-- > 0;) {
+        QString label = analysis.Rows[at].Name;
+        for (int copy = 2; y->categoriesLabels().contains(label); ++copy)
+            label = QStringLiteral("%1 (%2)").arg(analysis.Rows[at].Name).arg(copy);
+        y->append(label, students - double(at));
+    }
+
     auto* estimates = new QScatterSeries;
     estimates->setName(QStringLiteral("Estimation de l'élève"));
     estimates->setMarkerSize(7);
@@ -182,11 +192,6 @@ void TClasse::ShowIntervals()
         const ClassRow& row = analysis.Rows[at];
         // Bottom to top in the table's order, read from the top as the table is.
         const double level = students - double(at) - 0.5;
-        // An axis's labels must differ: two students of the same name are numbered.
-        QString label = row.Name;
-        for (int copy = 2; y->categoriesLabels().contains(label); ++copy)
-            label = QStringLiteral("%1 (%2)").arg(row.Name).arg(copy);
-        y->append(label, level + 0.5);
         const ResultRow& cell = row.Cells[std::size_t(use)];
         if (!cell.Limits())
             continue;
@@ -295,9 +300,10 @@ void TClasse::ShowCheck()
 
     std::vector<MapMark> marks;
     const ClassSession& session = sessions[std::size_t(check->Session)];
+    // A point the reference does not classify is not checked: grey, neither right nor wrong.
     for (const SurveyMark& mark : session.Tally.Marks())
         if (mark.What == SurveyMark::Kind::CountedPoint)
-            marks.push_back({mark.Place, agreeing, false, {}});
+            marks.push_back({mark.Place, reference && reference->ClassAt(mark.Place) ? agreeing : QColor(Qt::gray), false, {}});
     for (const DisagreedPoint& point : check->Disagreements) {
         const QString said = QStringLiteral("%1 : élève « %2 », référence « %3 »")
                                  .arg(PlaceText(point.Place), analysis.Uses[std::size_t(point.Student)],
@@ -326,7 +332,7 @@ void TClasse::ShowAgreement()
     const ClassAgreement& agreement = *analysis.Agreement;
     QString kappa = QStringLiteral("%1 élèves ont classé les mêmes points ; %2 points classés par tous.")
                         .arg(IntegerText(int64_t(agreement.Sessions.size())), IntegerText(agreement.PointsRatedByAll));
-    kappa += agreement.Kappa ? QStringLiteral(" Kappa de Fleiss : %1.").arg(FixedText(double(*agreement.Kappa), 3))
+    kappa += agreement.Kappa ? QStringLiteral(" Kappa de Fleiss\u00a0: %1.").arg(FixedText(double(*agreement.Kappa), 3))
                              : QStringLiteral(" Le kappa de Fleiss n'a pas de valeur ici : il faut des points classés "
                                               "par tous et au moins deux noms donnés.");
     LabelKappa->setText(kappa);
