@@ -5,6 +5,7 @@
 // refusal's reason, and shown as core analyses them; a merge kept in the class file; the
 // intervals set against a reference session; a student's mistake in the confusion matrix.
 
+#include "BmpWriter.h"
 #include "FileDialog.h"
 #include "Files.h"
 #include "Program.h"
@@ -13,6 +14,8 @@
 #include "core/ClassCsv.h"
 #include "core/Numbers.h"
 #include "core/ResultsCsv.h"
+#include "core/SurveyFile.h"
+#include "picture/MapPixels.h"
 #include "picture/ClassFiles.h"
 #include "ui/ApplicationFrame.h"
 #include "ui/TextGrid.h"
@@ -20,6 +23,7 @@
 #include "windows/Fich_1.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -38,16 +42,30 @@ const QList<QPair<QString, QStringList>> students{{"Anna", {"Bâti", "Bâti", "E
                                                   {"Chloé", {"Maisons", "Bâti", "Eau", "Prés", "Prés"}}};
 
 // The class's sessions written in `folder`, then a file that is no session; their paths in order.
-QStringList WriteClass(const QDir& folder)
+QStringList WriteClass(const QDir& folder, const QByteArray& mapHash = ClassMapHash)
 {
     QStringList paths;
     for (const auto& [name, classes] : students) {
         paths << folder.filePath(name.toLower() + ".sondelio");
-        WriteFile(paths.constLast(), SessionBytes(ClassifiedSurvey(classes, 7, name)));
+        WriteFile(paths.constLast(), SessionBytes(ClassifiedSurvey(classes, 7, name), mapHash));
     }
     paths << folder.filePath("zz-abime.sondelio");
     WriteFile(paths.constLast(), "pas une séance");
     return paths;
+}
+
+// The class's map beside its sessions, with its legend: built-up on the left half, meadows on the
+// right. Its hash, for the sessions to name it by.
+QByteArray WriteMapWithLegend(const QDir& folder)
+{
+    QImage map(40, 30, QImage::Format_RGB32);
+    map.fill(qRgb(0x00, 0xA0, 0x00));
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 20; ++x)
+            map.setPixel(x, y, qRgb(0x80, 0x80, 0x80));
+    WriteBmpFile(folder.filePath("carte.bmp"), map);
+    WriteFile(folder.filePath("carte-legende.csv"), "808080;Bâti\n00A000;Prés\n");
+    return FileSha256(folder.filePath("carte.bmp"));
 }
 
 // Shown as the main window's « Classe… » shows it, emptied of an earlier class.
@@ -174,6 +192,7 @@ private slots:
                                              [](const auto& each) { return each.first == "Maisons"; })
                                 - Classe->Analysis().FoundNames.begin());
         Classe->TableNoms->item(maisons, 1)->setText("Bâti");
+        ProcessEvents();
         QVERIFY2(boxes->Errors.isEmpty(), qPrintable(boxes->Errors.join('\n')));
         LandUseMerges merged;
         merged.Merge("Maisons", "Bâti");
@@ -192,29 +211,38 @@ private slots:
         QCOMPARE(GridRow(Classe->GridClasse, 3).mid(3, 2), chloeBati);
     }
 
-    // With a student's session as the reference, the sentence under the chart is core's for the
-    // land use chosen.
+    // With the map's legend or a student's session as the reference, the sentence under the chart
+    // is core's for the land use chosen.
     void intervalsSentenceAgainstAReferenceSession_data()
     {
-        QTest::addColumn<int>("referenceStudent");
+        QTest::addColumn<int>("referenceStudent");  // -1: the map's legend
         QTest::addColumn<QString>("use");
         QTest::newRow("Anna, built-up") << 0 << "Bâti";
         QTest::newRow("Bruno, water") << 1 << "Eau";
         QTest::newRow("Chloé, meadows") << 2 << "Prés";
+        QTest::newRow("the legend, built-up") << -1 << "Bâti";
     }
     void intervalsSentenceAgainstAReferenceSession()
     {
         QFETCH(int, referenceStudent);
         QFETCH(QString, use);
         QTemporaryDir folder;
-        const QStringList files = WriteClass(QDir(folder.path()));
+        const bool legend = referenceStudent < 0;
+        const QStringList files =
+            WriteClass(QDir(folder.path()), legend ? WriteMapWithLegend(QDir(folder.path())) : ClassMapHash);
         OpenClassWindow();
         AddFolder(QDir(folder.path()));
         QVERIFY(Classe->LabelContiennent->text().startsWith("Choisissez une référence"));
-        ChooseReference("La séance de " + students[referenceStudent].first);
+        ChooseReference(legend ? "La légende de la carte" : "La séance de " + students[referenceStudent].first);
         Classe->ComboUsage->setCurrentIndex(Classe->ComboUsage->findText(use));
-        const ClassReference reference = ClassReference::FromSession(ReadClassSessions(files)[std::size_t(referenceStudent)]);
-        const QString sentence = CoreAnalysis(files, {}, &reference, use).HoldsSentence();
+        const std::vector<ClassSession> sessions = ReadClassSessions(files);
+        std::optional<ClassMapPicture> map;
+        if (legend)
+            map.emplace(sessions[0]);
+        const ClassReference reference = legend ? ClassReference::FromLegend(map->View(), ReadLegendBeside(map->File()))
+                                                : ClassReference::FromSession(sessions[std::size_t(referenceStudent)]);
+        const QString sentence =
+            AnalyseClass(sessions, sessions[0].MapSha256, {}, &reference, use).HoldsSentence();
         QVERIFY(sentence.contains("contien"));
         QCOMPARE(Classe->LabelContiennent->text(), sentence);
     }

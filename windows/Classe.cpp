@@ -234,9 +234,12 @@ TClasse::TClasse()
     connect(ComboReference, &QComboBox::currentIndexChanged, this, Guarded(this, &TClasse::ComboReferenceChange));
     connect(ComboEleve, &QComboBox::currentIndexChanged, this, Guarded(this, &TClasse::ComboEleveChange));
     connect(ListDisputes, &QListWidget::currentRowChanged, this, Guarded(this, &TClasse::ListDisputesChange));
-    connect(TableNoms, &QTableWidget::cellChanged, this, [this](int row, int column) {
-        RunHandler([this, row, column] { TableNomsChanged(row, column); });
-    });
+    // Queued: the table is filled anew from the analysis, which would delete the item being edited
+    // under the editor's feet.
+    connect(
+        TableNoms, &QTableWidget::cellChanged, this,
+        [this](int row, int column) { RunHandler([this, row, column] { TableNomsChanged(row, column); }); },
+        Qt::QueuedConnection);
     connect(ButtExporterTableau, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterTableauClick));
     connect(ButtExporterGraphique, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterGraphiqueClick));
     connect(ButtExporterMatrice, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterMatriceClick));
