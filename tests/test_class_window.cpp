@@ -274,6 +274,43 @@ private slots:
         const ClassAnalysis core = CoreAnalysis(files, {}, &reference);
         QCOMPARE(FileBytes(csv), SpreadsheetBytes(ConfusionCsv(core, core.Checks[1])));
     }
+
+    // Students on the same points: core's kappa, and a disputed point clicked tells what each
+    // student said, the names matched as the table matches them.
+    void disputedPointShowsWhatEachStudentSaid()
+    {
+        QTemporaryDir folder;
+        const QStringList files = WriteClass(QDir(folder.path()));
+        OpenClassWindow();
+        AddFolder(QDir(folder.path()));
+        const ClassAnalysis core = CoreAnalysis(files);
+        QVERIFY(Classe->LabelKappa->text().contains(FixedText(double(*core.Agreement->Kappa), 3)));
+        QCOMPARE(Classe->ListDisputes->count(), 2);
+        Classe->ListDisputes->setCurrentRow(0);
+        QCOMPARE(Classe->LabelVotes->text(),
+                 "Au point (21 ; 7) :\nAnna : « Bâti »\nBruno : « Bâti »\nChloé : « Maisons »");
+    }
+
+    // Sessions of two maps: the one with the most sessions first, the other chosen shows its own
+    // student alone and sets the rest aside.
+    void mapsAreAnalysedOneAtATime()
+    {
+        QTemporaryDir folder;
+        WriteClass(QDir(folder.path()));
+        WriteFile(folder.filePath("dora.sondelio"),
+                  SessionBytes(ClassifiedSurvey({"Eau", "Eau"}, 3, "Dora"), QByteArray(32, '\x11')));
+        OpenClassWindow();
+        AddFolder(QDir(folder.path()));
+        QCOMPARE(Classe->ComboCarte->count(), 2);
+        QVERIFY(Classe->ComboCarte->isEnabled());
+        QCOMPARE(Classe->ComboCarte->itemText(0), "carte.bmp (3 séances)");
+        QCOMPARE(Classe->GridClasse->Cell(0, 1), "Anna");
+        Classe->ComboCarte->setCurrentIndex(1);
+        QCOMPARE(Classe->ComboCarte->currentText(), "carte.bmp (1 séance)");
+        QCOMPARE(Classe->GridClasse->RowCount(), 3);
+        QCOMPARE(GridRow(Classe->GridClasse, 1).mid(0, 4), QStringList({"Dora", "2", "2", "2"}));
+        QCOMPARE(Classe->Analysis().SetAside.size(), 4u);
+    }
 };
 
 QTEST_MAIN(ClassWindowTest)
