@@ -12,12 +12,20 @@
 #include "core/MapColours.h"
 #include "picture/ClassFiles.h"
 
+#include <QColor>
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
 #include <optional>
 #include <vector>
+
+// The colours of agreement, the same on the chart and on the maps.
+namespace ClassColours {
+inline const QColor Agreeing{0, 160, 0};
+inline const QColor Disagreeing{220, 0, 0};
+inline const QColor Majority{240, 150, 0};
+}  // namespace ClassColours
 
 class QChartView;
 class QComboBox;
@@ -107,6 +115,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    enum SessionColumn { FileColumn, StudentColumn, MapColumn, SeedColumn, SizeColumn, ProgressColumn, StateColumn };
+
     // The map chosen, its picture and legend read again, the references it offers listed, then
     // Analyse.
     void ChooseMap();
@@ -116,7 +126,7 @@ private:
     void ShowSessions();
     void ShowMaps();
     void ShowReferences();
-    // The views (Classe_Views.cpp).
+    // The views (Classe_Views.cpp, the checks in Classe_Check.cpp).
     void ShowTable();
     void ShowUses();
     void ShowIntervals();
