@@ -13,6 +13,7 @@
 #include "ui/Dispatch.h"
 #include "windows/Abaquez.h"
 #include "windows/Carte2.h"
+#include "windows/Classe.h"
 #include "windows/Explic.h"
 #include "windows/Fich_1.h"
 #include "windows/Simulation.h"
@@ -31,7 +32,7 @@ namespace {
 
 QList<QWidget*> SecondaryWindows()
 {
-    return {Form2, TabRes, Form3, Abaque, Simulation};
+    return {Form2, TabRes, Form3, Abaque, Simulation, Classe};
 }
 
 // Minimising the main window minimises the program: the windows open with it go too, and
@@ -79,6 +80,7 @@ void CreateWindowSet()
     Form3 = new TForm3;
     Abaque = new TAbaque;
     Simulation = new TSimulation;
+    Classe = new TClasse;
 
     // The map window draws the file the main window names when "3)-" is pressed; a file
     // dropped on the map, or the map of a survey opened, is named in the main window in turn.
@@ -157,6 +159,8 @@ void OfferRecovery()
 
 void DestroyWindowSet()
 {
+    delete Classe;
+    Classe = nullptr;
     // First: its run stops before the windows it reads from go.
     delete Simulation;
     Simulation = nullptr;

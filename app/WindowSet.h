@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// The program's six windows, created once at start-up, hidden, in a fixed order; the first
+// The program's seven windows, created once at start-up, hidden, in a fixed order; the first
 // is the main window. The others belong to it on the desktop: they have no task-bar entry of
 // their own, stay with it, and are minimised and restored with it.
 

@@ -53,7 +53,7 @@ public:
 
 int main(int argc, char** argv)
 {
-    // Start-up as the user waits for it: settings, the six windows, the main window shown.
+    // Start-up as the user waits for it: settings, the seven windows, the main window shown.
     QElapsedTimer startUpTimer;
     startUpTimer.start();
     BenchProgram program(argc, argv);

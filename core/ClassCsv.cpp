@@ -22,6 +22,27 @@ QStringList RowCells(const ClassRow& row)
 
 }  // namespace
 
+std::vector<int> CheckedUses(const ReferenceCheck& check)
+{
+    std::vector<int> uses;
+    for (std::size_t use = 0; use < check.Counts.size(); ++use) {
+        bool named = false;
+        for (std::size_t other = 0; other < check.Counts.size(); ++other)
+            named = named || check.Counts[use][other] > 0 || check.Counts[other][use] > 0;
+        if (named)
+            uses.push_back(int(use));
+    }
+    return uses;
+}
+
+int RowOfSession(const ClassAnalysis& analysis, int session)
+{
+    for (std::size_t row = 0; row < analysis.Rows.size(); ++row)
+        if (analysis.Rows[row].Session == session)
+            return int(row);
+    return -1;
+}
+
 QString ClassTableCsv(const ClassAnalysis& analysis)
 {
     QString text = CsvLine({QStringLiteral("Carte"), CsvTypedText(analysis.MapFile)});
@@ -66,6 +87,50 @@ QString ClassSummaryCsv(const ClassAnalysis& analysis)
         text += CsvLine({QStringLiteral("Élèves aux mêmes points"), IntegerText(int64_t(agreement.Sessions.size()))});
         text += CsvLine({QStringLiteral("Points classés par tous"), IntegerText(agreement.PointsRatedByAll)});
         text += CsvLine({QStringLiteral("Kappa de Fleiss"), agreement.Kappa ? RealText(*agreement.Kappa) : QString()});
+    }
+    return text;
+}
+
+QString ConfusionCsv(const ClassAnalysis& analysis, const ReferenceCheck& check)
+{
+    const std::vector<int> uses = CheckedUses(check);
+    const auto useName = [&](int use) { return CsvTypedText(analysis.Uses[std::size_t(use)]); };
+    QString text = CsvLine({QStringLiteral("Élève"), CsvTypedText(analysis.Rows[std::size_t(RowOfSession(analysis, check.Session))].Name)});
+    text += CsvLine({QStringLiteral("Référence"), CsvTypedText(analysis.ReferenceName.value_or(QString()))});
+    text += CsvLine({QStringLiteral("Points vérifiés"), IntegerText(check.Checked)});
+    text += CsvLine({QStringLiteral("Accord"), check.Checked > 0 ? RealText(check.Agreement()) : QString()});
+    const QStringList blocks{QStringLiteral("Points"), QStringLiteral("Part de la ligne"), QStringLiteral("Part de la colonne")};
+    for (int block = 0; block < blocks.size(); ++block) {
+        text += QStringLiteral("\r\n");
+        QStringList header{blocks[block] + QStringLiteral(" (élève \\ référence)")};
+        for (int use : uses)
+            header << useName(use);
+        if (block == 0)
+            header << QStringLiteral("Total");
+        text += CsvLine(header);
+        std::vector<int64_t> columnTotals(uses.size(), 0);
+        for (int student : uses) {
+            QStringList cells{useName(student)};
+            int64_t rowTotal = 0;
+            for (std::size_t at = 0; at < uses.size(); ++at) {
+                const int64_t count = check.Counts[std::size_t(student)][std::size_t(uses[at])];
+                rowTotal += count;
+                columnTotals[at] += count;
+                const std::optional<long double> share = block == 1   ? check.RowShare(student, uses[at])
+                                                         : block == 2 ? check.ColumnShare(student, uses[at])
+                                                                      : std::nullopt;
+                cells << (block == 0 ? IntegerText(count) : share ? RealText(*share) : QString());
+            }
+            if (block == 0)
+                cells << IntegerText(rowTotal);
+            text += CsvLine(cells);
+        }
+        if (block == 0) {
+            QStringList totals{QStringLiteral("Total")};
+            for (int64_t total : columnTotals)
+                totals << IntegerText(total);
+            text += CsvLine(totals << IntegerText(check.Checked));
+        }
     }
     return text;
 }

@@ -9,6 +9,7 @@
 #include "core/ClassSurveys.h"
 
 #include <QString>
+#include <vector>
 
 // "Carte;…", then under "Élève;N;Classés" and, for each land use of the table and "Autres",
 // its points, frequency and exact 95 % limits, one row per student and a last row "Classe"
@@ -19,3 +20,15 @@ QString ClassTableCsv(const ClassAnalysis& analysis);
 // its interval and how it was made, the reference, the intervals holding its share, and Fleiss'
 // kappa when students classified the same points.
 QString ClassSummaryCsv(const ClassAnalysis& analysis);
+
+// The land uses a check meets: those the student or the reference gave at a checked point, as
+// indexes into ClassAnalysis::Uses in its order. The matrix shown and written is cut to them.
+std::vector<int> CheckedUses(const ReferenceCheck& check);
+// The class table's row of a session; -1 when the session is not in the table.
+int RowOfSession(const ClassAnalysis& analysis, int session);
+
+// A student checked against the reference: "Élève", "Référence" and "Accord" lines, then the
+// confusion matrix three times (the points, each cell's share of its row, of its column), the
+// student's classes down, the reference's across, with "Total" last both ways. Only the land
+// uses that either names at a checked point are written.
+QString ConfusionCsv(const ClassAnalysis& analysis, const ReferenceCheck& check);

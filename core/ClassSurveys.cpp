@@ -280,7 +280,8 @@ std::vector<PointAgreement> ClassAgreement::MostDisputed(int count) const
 
 QString ClassAnalysis::HoldsSentence() const
 {
-    if (ChosenUse < 0 || !ReferenceShares[std::size_t(ChosenUse)])
+    // Without a reference there are no shares at all.
+    if (ChosenUse < 0 || ChosenUse >= int(ReferenceShares.size()) || !ReferenceShares[std::size_t(ChosenUse)])
         return {};
     const int64_t holding = std::count_if(Holds.begin(), Holds.end(), [](const IntervalHold& hold) { return hold.Holds; });
     const PixelShare share = *ReferenceShares[std::size_t(ChosenUse)];

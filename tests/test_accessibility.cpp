@@ -12,6 +12,7 @@
 #include "ui/WindowFrame.h"
 #include "windows/Abaquez.h"
 #include "windows/Carte2.h"
+#include "windows/Classe.h"
 #include "windows/Explic.h"
 #include "windows/Fich_1.h"
 #include "windows/Simulation.h"
@@ -62,6 +63,12 @@ private slots:
         Simulation->TabCharts->setCurrentIndex(1);
         missing << Unexplained(Simulation);
         Simulation->TabCharts->setCurrentIndex(0);
+        // The class window's views, each behind its tab.
+        for (int view = 1; view < Classe->TabVues->count(); ++view) {
+            Classe->TabVues->setCurrentIndex(view);
+            missing << Unexplained(Classe);
+        }
+        Classe->TabVues->setCurrentIndex(0);
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
     }
 

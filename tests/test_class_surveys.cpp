@@ -151,6 +151,8 @@ private slots:
         QCOMPARE(analysis.Pooled.SampleSize, pooledSize);
         QCOMPARE(int(analysis.PooledBy), pooling);
         QCOMPARE(analysis.TiedPoints, ties);
+        // Nothing to set the intervals against.
+        QCOMPARE(analysis.HoldsSentence(), QString());
         QVERIFY(analysis.PoolingSentence.contains(QStringLiteral("%1 points").arg(pooledSize)));
         // The pooled interval is the exact one of the pooled count over the pooled n.
         const ResultRow& first = analysis.Pooled.Cells.front();

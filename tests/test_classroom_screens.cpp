@@ -263,6 +263,7 @@ private slots:
         Close(map, "Pour voir les résultats");
 
         Close(Open(main, "4)- Afficher les résultats", "Résultats"), "Fermer");
+        Close(Open(main, "Classe…", "Classe"), "Fermer");
         const Window explanations = Open(main, "Explications", "Form3");
         Close(Open(explanations, "Voir Abaque", "Abaque"), "Fermer");
         Close(Open(explanations, "Simuler…", "Simulation"), "Fermer");

@@ -15,3 +15,14 @@ std::optional<QString> DroppedLocalFile(const QMimeData* data)
         return std::nullopt;
     return first.toLocalFile();
 }
+
+QStringList DroppedLocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            files << url.toLocalFile();
+    return files;
+}

@@ -6,6 +6,7 @@
 // picture's reader tells by its content whether it is a picture).
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QMimeData;
@@ -13,3 +14,6 @@ class QMimeData;
 // The first of the dragged items when it is a local file; nothing for text, links to other
 // computers and the like.
 std::optional<QString> DroppedLocalFile(const QMimeData* data);
+
+// Every dragged item that is a local file or folder, in the order dragged; the others are left.
+QStringList DroppedLocalFiles(const QMimeData* data);

@@ -33,3 +33,25 @@ std::optional<QString> AskFileToOpen(QWidget* parent, const QString& title, cons
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
+
+QStringList AskFilesToOpen(QWidget* parent, const QString& title, const QString& folder, const QStringList& filters)
+{
+    QFileDialog dialog(parent, title, folder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+std::optional<QString> AskFolder(QWidget* parent, const QString& title, const QString& folder)
+{
+    QFileDialog dialog(parent, title, folder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}

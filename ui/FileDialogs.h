@@ -18,3 +18,9 @@ std::optional<QString> AskFileToSave(QWidget* parent, const QString& title, cons
 // An existing file to read, the dialog beginning in `folder`. Nothing when cancelled.
 std::optional<QString> AskFileToOpen(QWidget* parent, const QString& title, const QString& folder,
                                      const QStringList& filters);
+
+// Existing files to read, one or several, the dialog beginning in `folder`. Empty when cancelled.
+QStringList AskFilesToOpen(QWidget* parent, const QString& title, const QString& folder, const QStringList& filters);
+
+// An existing folder, the dialog beginning in `folder`. Nothing when cancelled.
+std::optional<QString> AskFolder(QWidget* parent, const QString& title, const QString& folder);

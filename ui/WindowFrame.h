@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// What the six windows share: their place on the screen, their background, their fonts and
+// What the seven windows share: their place on the screen, their background, their fonts and
 // labels, and the close button with its glyph and its "F" mnemonic.
 
 #include <QColor>

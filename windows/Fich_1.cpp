@@ -15,6 +15,7 @@
 #include "ui/HouseStyle.h"
 #include "ui/WindowFrame.h"
 #include "windows/Carte2.h"
+#include "windows/Classe.h"
 #include "windows/Explic.h"
 #include "windows/TabResultats.h"
 
@@ -112,8 +113,14 @@ TPage_1::TPage_1()
     // Beside the draw button, in the free space: a pupil given a session file opens it here.
     BtnOuvrirSeance = MakeButton(this, QStringLiteral("&Ouvrir une séance…"), 400, 288, 225, 25, times19);
     BtnOuvrirSeance->setToolTip(QStringLiteral("Reprendre une séance enregistrée : sa carte et ses points"));
+    // Under it, right of the results: the teacher gathers the class's sessions here.
+    BtnClasse = MakeButton(this, QStringLiteral("&Classe…"), 400, 328, 225, 25, times19);
+    BtnClasse->setToolTip(QStringLiteral("Réunir les séances des élèves : le tableau de la classe, les intervalles, "
+                                         "la comparaison à une référence"));
     setTabOrder(BtnDessine, BtnOuvrirSeance);
     setTabOrder(BtnOuvrirSeance, BitBtn1);
+    setTabOrder(Button1, BtnClasse);
+    setTabOrder(BtnClasse, ButtExplic);
 
     setAcceptDrops(true);
 
@@ -122,6 +129,7 @@ TPage_1::TPage_1()
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TPage_1::Button1Click));
     connect(ButtExplic, &QPushButton::clicked, this, Guarded(this, &TPage_1::ButtExplicClick));
     connect(BtnOuvrirSeance, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnOuvrirSeanceClick));
+    connect(BtnClasse, &QPushButton::clicked, this, Guarded(this, &TPage_1::BtnClasseClick));
 }
 
 void TPage_1::BtnChoisirCarteClick()
@@ -160,6 +168,11 @@ void TPage_1::ButtExplicClick()
 void TPage_1::BtnOuvrirSeanceClick()
 {
     Form2->ButtOuvrirClick();
+}
+
+void TPage_1::BtnClasseClick()
+{
+    ShowWindow(Classe);
 }
 
 void TPage_1::dragEnterEvent(QDragEnterEvent* event)

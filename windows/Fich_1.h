@@ -33,6 +33,7 @@ public:
     QLabel* Label3;
     QPushButton* ButtExplic;
     QPushButton* BtnOuvrirSeance;
+    QPushButton* BtnClasse;
 
     void BtnChoisirCarteClick();
     void BtnDessineClick();
@@ -40,6 +41,8 @@ public:
     void ButtExplicClick();
     // A saved survey taken up again, without first drawing a map.
     void BtnOuvrirSeanceClick();
+    // The sessions of a whole class, pooled and compared.
+    void BtnClasseClick();
 
 protected:
     // A file dropped anywhere on the window becomes the map file.

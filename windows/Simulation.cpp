@@ -16,6 +16,7 @@
 #include "ui/HouseStyle.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
+#include "windows/ChartParts.h"
 
 #include <QChart>
 #include <QChartView>
@@ -50,23 +51,6 @@ QIcon Swatch(uint32_t rgb)
     QIcon icon(swatch);
     icon.addPixmap(swatch, QIcon::Disabled);
     return icon;
-}
-
-QChartView* MakeChartView(QWidget* parent, int left, int top, int width, int height)
-{
-    auto* view = new QChartView(parent);
-    view->setGeometry(left, top, width, height);
-    view->setRenderHint(QPainter::Antialiasing);
-    view->chart()->setMargins(QMargins(4, 4, 4, 4));
-    view->chart()->legend()->setAlignment(Qt::AlignBottom);
-    // The axes' numbers with the regional decimal separator, as everywhere else, and without a
-    // thousands separator that would read as a decimal one.
-    QLocale numbers;
-    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
-    view->chart()->setLocale(numbers);
-    view->chart()->setLocalizeNumbers(true);
-    view->setFocusPolicy(Qt::NoFocus);
-    return view;
 }
 
 }  // namespace

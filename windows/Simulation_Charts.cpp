@@ -9,37 +9,15 @@
 
 #include "core/Numbers.h"
 #include "core/SimulationCharts.h"
-#include "windows/SimulationChartParts.h"
+#include "windows/ChartParts.h"
 
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <algorithm>
-
-namespace {
-
-QValueAxis* AddAxis(QChart* chart, Qt::Alignment side, const QString& title, qreal low, qreal high)
-{
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setRange(low, high);
-    chart->addAxis(axis, side);
-    return axis;
-}
-
-// An axis of shares over at least [low, high], within 0 and 1, its ticks on round values.
-QValueAxis* AddShareAxis(QChart* chart, const QString& title, double low, double high)
-{
-    QValueAxis* axis = ShareAxisOf(RoundShareAxis(low, high), title);
-    chart->addAxis(axis, Qt::AlignBottom);
-    return axis;
-}
-
-}  // namespace
 
 void TSimulation::ClearCharts()
 {

@@ -9,7 +9,7 @@
 
 #include "windows/Simulation.h"
 
-#include "windows/SimulationChartParts.h"
+#include "windows/ChartParts.h"
 #include "core/CoverageCurve.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"

@@ -8,7 +8,6 @@
 
 #include "windows/Simulation.h"
 
-#include "windows/SimulationChartParts.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/SimulationCharts.h"
@@ -16,6 +15,7 @@
 #include "ui/HouseStyle.h"
 #include "ui/TextGrid.h"
 #include "ui/WindowFrame.h"
+#include "windows/ChartParts.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -23,7 +23,6 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QProgressBar>

@@ -5,6 +5,7 @@
 
 #include "windows/Abaquez.h"
 #include "windows/Carte2.h"
+#include "windows/Classe.h"
 #include "windows/Explic.h"
 #include "windows/Fich_1.h"
 #include "windows/Simulation.h"
@@ -47,7 +48,7 @@ void Collect(const QWidget* parent, QList<QWidget*>& controls)
 
 QList<QWidget*> ProgramWindows()
 {
-    return {Page_1, Form2, TabRes, Form3, Abaque, Simulation};
+    return {Page_1, Form2, TabRes, Form3, Abaque, Simulation, Classe};
 }
 
 QList<QWidget*> Controls(const QWidget* window)

@@ -8,7 +8,7 @@
 
 class QWidget;
 
-// The six windows of the window set, the main window first.
+// The seven windows of the window set, the main window first.
 QList<QWidget*> ProgramWindows();
 
 // The controls of a window: every button, edit box, note, grid, list, progress bar, chart and tab bar

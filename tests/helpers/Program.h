@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <memory>
 
-// Start-up: settings, a fresh survey tally, the six windows, the main window shown.
+// Start-up: settings, a fresh survey tally, the seven windows, the main window shown.
 void StartProgram();
 void EndProgram();
 
