@@ -93,7 +93,7 @@ ClassAnalysis PoolAndCheck(const QStringList& files, const ColourNames& legend)
     const std::vector<ClassSession> sessions = ReadClassSessions(files);
     const ClassMap map = ClassMaps(sessions).front();
     const ClassMapPicture picture(sessions[std::size_t(map.Sessions.front())]);
-    const ClassReference reference = ClassReference::FromLegend(picture.View(), legend);
+    const ClassReference reference = ClassReference::FromLegend(picture.View(), picture.DrawnView(), legend);
     return AnalyseClass(sessions, map.MapSha256, LandUseMerges(), &reference, QStringLiteral("bati"));
 }
 

@@ -191,11 +191,11 @@ std::vector<ClassMap> ClassMaps(const std::vector<ClassSession>& sessions)
     return maps;
 }
 
-ClassReference ClassReference::FromLegend(const PixelView& map, const ColourNames& legend)
+ClassReference ClassReference::FromLegend(const PixelView& map, const PixelView& drawn, const ColourNames& legend)
 {
     ClassReference reference;
     reference.description = QStringLiteral("la légende de la carte");
-    reference.pixels = map;
+    reference.pixels = drawn;
     reference.legend = legend;
     for (const MapColour& colour : ColourCensus(map)) {
         const auto named = legend.find(colour.Rgb);

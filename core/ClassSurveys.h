@@ -72,7 +72,9 @@ public:
     // exact from the pixels, each point's class its pixel's colour's name (a colour the legend
     // does not name stands for itself, "RRGGBB"). The pixels must outlive the reference; the map's
     // colours are counted once here (EInvalidGraphic for a photo).
-    static ClassReference FromLegend(const PixelView& map, const ColourNames& legend);
+    // `drawn` is the map as the survey drew it, whose pixel under each point gives its class;
+    // `map` its picture, whose pixels give the true shares.
+    static ClassReference FromLegend(const PixelView& map, const PixelView& drawn, const ColourNames& legend);
     // A session chosen as the reference classification: a land use's share its count over its N,
     // each point's class the land use it counted for (its unclassified points have none).
     static ClassReference FromSession(const ClassSession& session);

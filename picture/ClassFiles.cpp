@@ -51,4 +51,5 @@ ClassMapPicture::ClassMapPicture(const ClassSession& session)
     TBitmap map;
     map.LoadPictureFile(file);
     pixels.emplace(map);
+    drawn.emplace(map, QSize(session.Tally.MapWidth, session.Tally.MapHeight));
 }

@@ -32,11 +32,15 @@ void SaveClassMerges(const QString& classFile, const LandUseMerges& merges);
 class ClassMapPicture {
 public:
     explicit ClassMapPicture(const ClassSession& session);
-    // Valid while this object lives.
+    // Valid while this object lives: the picture's own pixels, whose colours give the true
+    // shares, and the map as the students saw it drawn, at the size of the session's survey,
+    // under whose pixels their points lie.
     PixelView View() const { return pixels->View(); }
+    PixelView DrawnView() const { return drawn->View(); }
     const QString& File() const { return file; }
 
 private:
     QString file;
     std::optional<MapPixels> pixels;
+    std::optional<MapPixels> drawn;
 };

@@ -19,6 +19,11 @@ ColourNames ReadLegendBeside(const QString& mapFile)
 // becomes RGB32, its colours unchanged. The reader has already laid transparency on white.
 MapPixels::MapPixels(const TBitmap& map) : rgb(map.Image().convertToFormat(QImage::Format_RGB32)) {}
 
+MapPixels::MapPixels(const TBitmap& map, QSize drawnAt)
+    : rgb(map.Image().scaled(drawnAt, Qt::IgnoreAspectRatio, Qt::FastTransformation).convertToFormat(QImage::Format_RGB32))
+{
+}
+
 PixelView MapPixels::View() const
 {
     if (rgb.isNull())

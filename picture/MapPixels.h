@@ -18,6 +18,9 @@ ColourNames ReadLegendBeside(const QString& mapFile);
 class MapPixels {
 public:
     explicit MapPixels(const TBitmap& map);
+    // The map as the map window draws it at `drawnAt` (whole rows and columns dropped or
+    // repeated): the pixels under a survey's points, which lie in the map as drawn.
+    MapPixels(const TBitmap& map, QSize drawnAt);
     // Valid while this object lives.
     PixelView View() const;
 

@@ -86,7 +86,7 @@ private slots:
     {
         const std::vector<ClassSession> first = ReadClassSessions({ana});
         const ClassMapPicture picture(first.front());
-        const ClassReference legend = ClassReference::FromLegend(picture.View(), {{0xBE6E50, "bâti"}, {0x0000FF, "Eau"}});
+        const ClassReference legend = ClassReference::FromLegend(picture.View(), picture.DrawnView(), {{0xBE6E50, "bâti"}, {0x0000FF, "Eau"}});
         const ClassReference anasClassification = ClassReference::FromSession(first.front());
         const QStringList students{ana, bob, cleo};
         const ToolRun withLegend = RunClass(students + QStringList{broken, elsewhere, "--legende", "BE6E50=bâti,0000ff=Eau"});

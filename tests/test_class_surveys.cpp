@@ -221,21 +221,27 @@ private slots:
 
     void studentCheckedAgainstAMapsLegend()
     {
-        // Left half built (x < 20), right half water; one colour without a name.
-        QImage map(40, 30, QImage::Format_RGB32);
-        map.fill(0xFF0000FF);
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 20; ++x)
-                map.setPixel(x, y, 0xFFBE6E50);
-        const PixelView view{reinterpret_cast<const uint32_t*>(map.constBits()), 40, 30, map.bytesPerLine() / 4};
-        const ClassReference reference = ClassReference::FromLegend(view, {{0xBE6E50, "Bâti"}, {0x0000FF, "Eau"}});
+        // A picture twice the map's drawn size: left half built (x < 40), right half water. The
+        // points lie on the map as drawn, 40 × 30, where the built half is x < 20.
+        QImage picture(80, 60, QImage::Format_RGB32);
+        picture.fill(0xFF0000FF);
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 40; ++x)
+                picture.setPixel(x, y, 0xFFBE6E50);
+        const QImage drawn = picture.scaled(40, 30);
+        const auto viewOf = [](const QImage& image) {
+            return PixelView{reinterpret_cast<const uint32_t*>(image.constBits()), image.width(), image.height(),
+                             int(image.bytesPerLine() / 4)};
+        };
+        const ClassReference reference =
+            ClassReference::FromLegend(viewOf(picture), viewOf(drawn), {{0xBE6E50, "Bâti"}, {0x0000FF, "Eau"}});
         // Seed 1 lays ten points of which these six lie on the built half.
         const QStringList truth{"Bâti", "Bâti", "Bâti", "Eau", "Eau", "Eau", "Bâti", "Bâti", "Bâti", "Eau"};
         QStringList allBuilt(10, "bâti");
         const ClassAnalysis analysis = Analysed({{1, truth}, {1, allBuilt}}, {}, &reference, "BATI");
         QCOMPARE(analysis.ChosenUse, 0);
-        QCOMPARE(analysis.ReferenceShares[0]->Chosen, 600);
-        QCOMPARE(analysis.ReferenceShares[0]->Total, 1200);
+        QCOMPARE(analysis.ReferenceShares[0]->Chosen, 2400);
+        QCOMPARE(analysis.ReferenceShares[0]->Total, 4800);
         QCOMPARE(analysis.Checks[0].Agreeing, 10);
         QCOMPARE(analysis.Checks[1].Agreeing, 6);
         QCOMPARE(analysis.Checks[1].Disagreements.size(), 4u);

@@ -239,7 +239,7 @@ private slots:
         std::optional<ClassMapPicture> map;
         if (legend)
             map.emplace(sessions[0]);
-        const ClassReference reference = legend ? ClassReference::FromLegend(map->View(), ReadLegendBeside(map->File()))
+        const ClassReference reference = legend ? ClassReference::FromLegend(map->View(), map->DrawnView(), ReadLegendBeside(map->File()))
                                                 : ClassReference::FromSession(sessions[std::size_t(referenceStudent)]);
         const QString sentence =
             AnalyseClass(sessions, sessions[0].MapSha256, {}, &reference, use).HoldsSentence();

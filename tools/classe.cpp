@@ -179,7 +179,7 @@ int Analyse(const CommandLine& line)
     std::optional<ClassReference> reference;
     if (line.hasLegend) {
         picture = std::make_unique<ClassMapPicture>(first);
-        reference = ClassReference::FromLegend(picture->View(), legend);
+        reference = ClassReference::FromLegend(picture->View(), picture->DrawnView(), legend);
     } else if (!line.reference.isEmpty()) {
         referenceSession = ReadClassSessions({line.reference});
         const ClassSession& chosen = referenceSession.front();

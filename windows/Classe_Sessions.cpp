@@ -233,7 +233,7 @@ void TClasse::ComboReferenceChange()
     if (chosen == QStringLiteral("légende") && mapPicture) {
         // A photo has too many colours to be a map of flat colours: its legend cannot be a reference.
         try {
-            reference = ClassReference::FromLegend(mapPicture->View(), legend);
+            reference = ClassReference::FromLegend(mapPicture->View(), mapPicture->DrawnView(), legend);
         } catch (const Exception& error) {
             const QSignalBlocker quiet(ComboReference);
             ComboReference->setCurrentIndex(0);
