@@ -19,6 +19,7 @@
 #include "picture/ClassFiles.h"
 #include "ui/ApplicationFrame.h"
 #include "ui/TextGrid.h"
+#include "ui/MarkedMap.h"
 #include "windows/Classe.h"
 #include "windows/Fich_1.h"
 
@@ -55,13 +56,14 @@ QStringList WriteClass(const QDir& folder, const QByteArray& mapHash = ClassMapH
 }
 
 // The class's map beside its sessions, with its legend: built-up on the left half, meadows on the
-// right. Its hash, for the sessions to name it by.
+// right; its picture twice the size the sessions drew it at. Its hash, for the sessions to name
+// it by.
 QByteArray WriteMapWithLegend(const QDir& folder)
 {
-    QImage map(40, 30, QImage::Format_RGB32);
+    QImage map(80, 60, QImage::Format_RGB32);
     map.fill(qRgb(0x00, 0xA0, 0x00));
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 20; ++x)
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 40; ++x)
             map.setPixel(x, y, qRgb(0x80, 0x80, 0x80));
     WriteBmpFile(folder.filePath("carte.bmp"), map);
     WriteFile(folder.filePath("carte-legende.csv"), "808080;Bâti\n00A000;Prés\n");
@@ -245,6 +247,8 @@ private slots:
             AnalyseClass(sessions, sessions[0].MapSha256, {}, &reference, use).HoldsSentence();
         QVERIFY(sentence.contains("contien"));
         QCOMPARE(Classe->LabelContiennent->text(), sentence);
+        // The points are shown on the map as the students drew it.
+        QCOMPARE(Classe->MapReference->MapSize(), QSize(40, 30));
     }
 
     // Against Anna's session, Bruno's second point is water where she says built-up: one point

@@ -28,6 +28,8 @@ public:
     void SetMap(const QImage& map);
     void SetMarks(std::vector<MapMark> marks);
     const std::vector<MapMark>& Marks() const { return marks; }
+    // The map's size in pixels, the marks' coordinates.
+    QSize MapSize() const { return map.size(); }
     // Where a map pixel's centre is drawn in the box.
     QPointF ToBox(QPoint place) const;
 

@@ -192,7 +192,8 @@ void TClasse::ChooseMap()
             // session need no pixels, only the legend does.
             try {
                 mapPicture = std::make_unique<ClassMapPicture>(first);
-                const PixelView view = mapPicture->View();
+                // The map as the students saw it drawn: their points lie on its pixels.
+                const PixelView view = mapPicture->DrawnView();
                 mapImage = QImage(reinterpret_cast<const uchar*>(view.Pixels), view.Width, view.Height,
                                   qsizetype(view.Stride) * 4, QImage::Format_RGB32).copy();
                 legend = ReadLegendBeside(mapPicture->File());
