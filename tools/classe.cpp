@@ -18,11 +18,9 @@
 #include "core/MessageText.h"
 #include "core/Numbers.h"
 #include "picture/ClassFiles.h"
+#include "tools/CommandLine.h"
 
-#include <QCoreApplication>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -56,12 +54,6 @@ struct CommandLine {
     bool help = false;
 };
 
-class MisusedCommandLine : public Exception {
-public:
-    explicit MisusedCommandLine(QString message)
-        : Exception(QStringLiteral("MisusedCommandLine"), std::move(message)) {}
-};
-
 CommandLine Parse(const QStringList& arguments)
 {
     CommandLine line;
@@ -75,26 +67,15 @@ CommandLine Parse(const QStringList& arguments)
             line.sessions << argument;
             continue;
         }
-        QString name = argument.mid(2);
-        QString value;
-        const qsizetype equals = name.indexOf(QLatin1Char('='));
-        if (equals >= 0) {
-            value = name.mid(equals + 1);
-            name.truncate(equals);
-        }
-        QString* target = name == QStringLiteral("reference") ? &line.reference
-                          : name == QStringLiteral("legende") ? &line.legend
-                          : name == QStringLiteral("usage")   ? &line.use
-                                                              : nullptr;
+        const Option option = TakeOption(arguments, i, {"reference", "legende", "usage"});
+        QString* target = option.Name == QStringLiteral("reference") ? &line.reference
+                          : option.Name == QStringLiteral("legende") ? &line.legend
+                          : option.Name == QStringLiteral("usage")   ? &line.use
+                                                                     : nullptr;
         if (!target)
             throw MisusedCommandLine(QStringLiteral("Option inconnue : %1").arg(argument));
-        if (equals < 0) {
-            if (++i == arguments.size())
-                throw MisusedCommandLine(QStringLiteral("L'option --%1 demande une valeur.").arg(name));
-            value = arguments[i];
-        }
-        *target = value;
-        line.hasLegend = line.hasLegend || name == QStringLiteral("legende");
+        *target = option.Value;
+        line.hasLegend = line.hasLegend || option.Name == QStringLiteral("legende");
     }
     if (line.sessions.isEmpty())
         throw MisusedCommandLine(QStringLiteral("Quelles séances ? Donnez les fichiers .sondelio de la classe."));
@@ -122,21 +103,6 @@ ColourNames ParseLegendOption(const QString& text)
             throw MisusedCommandLine(QStringLiteral("La couleur %1 est nommée deux fois dans la légende.").arg(ColourText(colour)));
     }
     return names;
-}
-
-void Print(FILE* stream, const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-// What was printed must have reached the output: a full disk or a closed pipe is a failure, not
-// an empty result.
-void FinishOutput()
-{
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        throw EOSError(QStringLiteral("Impossible d'écrire les résultats sur la sortie : %1")
-                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
 }
 
 void TellSetAside(const QString& file, const QString& reason)
@@ -208,17 +174,5 @@ int Analyse(const CommandLine& line)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
-    ReadDecimalSeparator();
-    try {
-        const int status = Analyse(Parse(application.arguments()));
-        FinishOutput();
-        return status;
-    } catch (const MisusedCommandLine& error) {
-        Print(stderr, error.Message + QLatin1Char('\n') + usage);
-        return 2;
-    } catch (const Exception& error) {
-        Print(stderr, error.Message + QLatin1Char('\n'));
-        return 1;
-    }
+    return RunTool(argc, argv, usage, [](const QStringList& arguments) { return Analyse(Parse(arguments)); });
 }

@@ -23,12 +23,10 @@
 #include "picture/DataFolder.h"
 #include "picture/MapPixels.h"
 #include "picture/TBitmap.h"
+#include "tools/CommandLine.h"
 
-#include <QCoreApplication>
 #include <QMap>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -65,12 +63,6 @@ struct CommandLine {
     bool help = false;
 };
 
-class MisusedCommandLine : public Exception {
-public:
-    explicit MisusedCommandLine(QString message)
-        : Exception(QStringLiteral("MisusedCommandLine"), std::move(message)) {}
-};
-
 CommandLine Parse(const QStringList& arguments)
 {
     static const QStringList valued = {"couleur", "n", "k", "graine", "plan"};
@@ -87,33 +79,22 @@ CommandLine Parse(const QStringList& arguments)
             line.map = argument;
             continue;
         }
-        QString name = argument.mid(2);
-        QString value;
-        const qsizetype equals = name.indexOf(QLatin1Char('='));
-        if (equals >= 0) {
-            value = name.mid(equals + 1);
-            name.truncate(equals);
-        }
-        if (name == QStringLiteral("colonnes") && equals < 0) {
+        const Option option = TakeOption(arguments, i, valued);
+        if (option.Name == QStringLiteral("colonnes") && !option.Written) {
             line.listColours = true;
             continue;
         }
-        if (!valued.contains(name))
+        if (!valued.contains(option.Name))
             throw MisusedCommandLine(QStringLiteral("Option inconnue : %1").arg(argument));
-        if (equals < 0) {
-            if (++i == arguments.size())
-                throw MisusedCommandLine(QStringLiteral("L'option --%1 demande une valeur.").arg(name));
-            value = arguments[i];
-        }
-        if (name == QStringLiteral("plan")) {
+        if (option.Name == QStringLiteral("plan")) {
             try {
-                line.designs.push_back(ParseDesign(value));
+                line.designs.push_back(ParseDesign(option.Value));
             } catch (const EConvertError& error) {
                 throw MisusedCommandLine(error.Message);
             }
             continue;
         }
-        line.values[name] = value;
+        line.values[option.Name] = option.Value;
     }
     if (line.map.isEmpty())
         throw MisusedCommandLine(QStringLiteral("Quelle carte ? Donnez le fichier de la carte."));
@@ -122,21 +103,6 @@ CommandLine Parse(const QStringList& arguments)
             if (!line.values.contains(QString::fromLatin1(needed)))
                 throw MisusedCommandLine(QStringLiteral("L'option --%1 manque.").arg(QString::fromLatin1(needed)));
     return line;
-}
-
-void Print(FILE* stream, const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-// What was printed must have reached the output: a full disk or a closed pipe is a failure, not
-// an empty result.
-void FinishOutput()
-{
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        throw EOSError(QStringLiteral("Impossible d'écrire les résultats sur la sortie : %1")
-                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
 }
 
 // A legend that cannot be read costs only the names: the figures do not need them.
@@ -198,17 +164,5 @@ int Simulate(const CommandLine& line)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
-    ReadDecimalSeparator();
-    try {
-        const int status = Simulate(Parse(application.arguments()));
-        FinishOutput();
-        return status;
-    } catch (const MisusedCommandLine& error) {
-        Print(stderr, error.Message + QLatin1Char('\n') + usage);
-        return 2;
-    } catch (const Exception& error) {
-        Print(stderr, error.Message + QLatin1Char('\n'));
-        return 1;
-    }
+    return RunTool(argc, argv, usage, [](const QStringList& arguments) { return Simulate(Parse(arguments)); });
 }
