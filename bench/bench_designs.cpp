@@ -41,57 +41,48 @@ int main(int argc, char** argv)
           {DesignKind::Clustered, 4, 11, 3, 12}}}};
     out << QStringLiteral("demo map %1 x %2, the streets, median of %3 runs each:\n")
                .arg(map.Width()).arg(map.Height()).arg(blocks);
-    for (const Setting& setting : settings) {
+    // Each design of a setting timed in turn, `run` giving the points it placed, and its time a
+    // point against simple random's, the first.
+    const auto compare = [&](const QString& title, const Setting& setting,
+                             const std::function<double(const SampleDesign&)>& run) {
         std::vector<std::function<void()>> runs;
         std::vector<double> pointsPlaced(setting.designs.size());
         for (size_t d = 0; d < setting.designs.size(); ++d)
-            runs.push_back([&, d] {
-                DesignSimulation simulation(pixels.View(), streets, setting.designs[d], setting.sampleSize,
-                                            setting.surveys, 1);
-                simulation.Run(neverStop);
-                pointsPlaced[d] = double(simulation.Figures().MeanPoints) * setting.surveys;
-            });
+            runs.push_back([&, d] { pointsPlaced[d] = run(setting.designs[d]); });
         const std::vector<double> medians = MediansInTurn(runs, blocks, 1);
         const double reference = medians[0] / pointsPlaced[0];
-        out << QStringLiteral("  %1 surveys of n = %2:\n").arg(setting.surveys).arg(setting.sampleSize);
+        out << QStringLiteral("  %1, %2 surveys of n = %3:\n").arg(title).arg(setting.surveys).arg(setting.sampleSize);
         for (size_t d = 0; d < setting.designs.size(); ++d)
             out << QStringLiteral("    %1 %2 ms, %3 million points, %4 ns a point, %5 x simple random's\n")
-                       .arg(DesignText(setting.designs[d]), -34)
+                       .arg(DesignText(setting.designs[d]), -50)
                        .arg(medians[d] / 1000, 7, 'f', 1)
                        .arg(pointsPlaced[d] / 1e6, 5, 'f', 2)
                        .arg(medians[d] * 1000 / pointsPlaced[d], 5, 'f', 2)
                        .arg(medians[d] / pointsPlaced[d] / reference, 0, 'f', 2);
-    }
+    };
+    for (const Setting& setting : settings)
+        compare(QStringLiteral("the simulation"), setting, [&](const SampleDesign& design) {
+            DesignSimulation simulation(pixels.View(), streets, design, setting.sampleSize, setting.surveys, 1);
+            simulation.Run(neverStop);
+            return double(simulation.Figures().MeanPoints) * setting.surveys;
+        });
     // The drawing alone, each survey's points laid and their pixels counted by block or segment
     // as the simulation counts them, without its estimate: what a design costs to lay.
     const MarkedMap marked = MarkChosenPixels(pixels.View(), streets, std::nullopt, 1);
-    for (const Setting& setting : settings) {
-        std::vector<std::function<void()>> runs;
-        std::vector<double> pointsPlaced(setting.designs.size());
-        for (size_t d = 0; d < setting.designs.size(); ++d)
-            runs.push_back([&, d] {
-                const DesignLayout layout =
-                    LayOutDesign(setting.designs[d], setting.sampleSize, QSize(map.Width(), map.Height()));
-                std::vector<int64_t> counts(size_t(layout.Groups));
-                uint32_t state = 1;
-                int64_t placed = 0;
-                for (int32_t survey = 0; survey < setting.surveys; ++survey) {
-                    std::fill(counts.begin(), counts.end(), 0);
-                    LayPoints(layout, state, [&](QPoint place, int32_t group) {
-                        ++placed;
-                        counts[size_t(group)] += marked.At(place);
-                    });
-                }
-                pointsPlaced[d] = double(placed);
-            });
-        const std::vector<double> medians = MediansInTurn(runs, blocks, 1);
-        const double reference = medians[0] / pointsPlaced[0];
-        out << QStringLiteral("  laying only, %1 surveys of n = %2:\n").arg(setting.surveys).arg(setting.sampleSize);
-        for (size_t d = 0; d < setting.designs.size(); ++d)
-            out << QStringLiteral("    %1 %2 ns a point, %3 x simple random's\n")
-                       .arg(DesignText(setting.designs[d]), -50)
-                       .arg(medians[d] * 1000 / pointsPlaced[d], 5, 'f', 2)
-                       .arg(medians[d] / pointsPlaced[d] / reference, 0, 'f', 2);
-    }
+    for (const Setting& setting : settings)
+        compare(QStringLiteral("laying only"), setting, [&](const SampleDesign& design) {
+            const DesignLayout layout = LayOutDesign(design, setting.sampleSize, QSize(map.Width(), map.Height()));
+            std::vector<int64_t> counts(size_t(layout.Groups));
+            uint32_t state = 1;
+            int64_t placed = 0;
+            for (int32_t survey = 0; survey < setting.surveys; ++survey) {
+                std::fill(counts.begin(), counts.end(), 0);
+                LayPoints(layout, state, [&](QPoint place, int32_t group) {
+                    ++placed;
+                    counts[size_t(group)] += marked.At(place);
+                });
+            }
+            return double(placed);
+        });
     return 0;
 }
