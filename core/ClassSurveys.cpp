@@ -506,3 +506,14 @@ ClassAnalysis AnalyseClass(const std::vector<ClassSession>& sessions, const QByt
     }
     return analysis;
 }
+
+ClassAnalysis CheckSurvey(const TSurveyTally& survey, const ClassReference& reference)
+{
+    std::vector<ClassSession> alone(1);
+    alone.front().Tally = survey;
+    alone.front().SampleSize = survey.ResultsSampleSize();
+    alone.front().Classified = survey.PointsProbed;
+    // Any name of a map will do: the class has this one survey.
+    alone.front().MapSha256 = QByteArrayLiteral("carte");
+    return AnalyseClass(alone, alone.front().MapSha256, {}, &reference);
+}

@@ -220,6 +220,11 @@ ClassAnalysis AnalyseClass(const std::vector<ClassSession>& sessions, const QByt
                            const LandUseMerges& merges, const ClassReference* reference = nullptr,
                            const QString& chosenUse = {});
 
+// One survey checked on its own against a reference, as a student checks their points in the map
+// window: the analysis of a class of one, whose Checks hold its check when the reference
+// classifies any of its counted points.
+ClassAnalysis CheckSurvey(const TSurveyTally& survey, const ClassReference& reference);
+
 // Whether two sessions classified the same points: the same seed, size and design, and the
 // sample points at the same places in the same order.
 bool SamePoints(const TSurveyTally& one, const TSurveyTally& other);

@@ -72,6 +72,8 @@ void TSurveyDocument::BeginSurvey(const QString& name)
     keptSurvey = TSurveyTally();
     surveyDue = false;
     Tally.BeginSurvey();
+    // Its map's legend, if any, is the window's to find.
+    Tally.Legend.clear();
     emit Changed();
 }
 
@@ -148,6 +150,14 @@ void TSurveyDocument::NameStudent(const QString& typed)
     KeepJournal();
     Tally.Student = name;
     Edited(JournalOperation::StudentNamed(name));
+}
+
+void TSurveyDocument::KnowLegend(const ColourNames& legend)
+{
+    if (!Tally.Legend.empty())
+        return;
+    Tally.Legend = SoundLegend(legend);
+    emit Changed();
 }
 
 void TSurveyDocument::Edited(const QJsonArray& operation)

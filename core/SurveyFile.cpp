@@ -74,6 +74,12 @@ std::optional<QString> SurveyFault(const TSurveyTally& tally, const std::vector<
         return QStringLiteral("le nom de la carte est vide, trop long ou mal codé");
     if (!IsSoundName(tally.Student, MaxStudentNameLength))
         return QStringLiteral("le nom de l'élève est trop long ou mal codé");
+    if (tally.Legend.size() > std::size_t(MaxLegendColours))
+        return QStringLiteral("la légende a plus de %1 couleurs").arg(MaxLegendColours);
+    for (const auto& [colour, use] : tally.Legend)
+        if (colour > 0xFFFFFFu || use.trimmed().isEmpty() || use != use.trimmed()
+            || !IsSoundName(use, LandUseEntry::MaxNameLength))
+            return QStringLiteral("un nom de la légende est vide, trop long ou mal codé");
     if (mapSha256.size() != 32)
         return QStringLiteral("l'empreinte SHA-256 de la carte n'a pas 32 octets");
     if (!Within(tally.MapWidth, 1, MaxMapExtent) || !Within(tally.MapHeight, 1, MaxMapExtent))
@@ -281,6 +287,12 @@ QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, co
     // Only when there is one, so that a session without a student's name reads as it always did.
     if (!tally.Student.isEmpty())
         root.insert(QStringLiteral("eleve"), tally.Student);
+    if (!tally.Legend.empty()) {
+        QJsonObject legend;
+        for (const auto& [colour, use] : tally.Legend)
+            legend.insert(ColourText(colour), use);
+        root.insert(QStringLiteral("legende"), legend);
+    }
     if (!simpleRandom) {
         const SampleDesign& design = tally.Design;
         const auto name = std::find_if(DesignNames.begin(), DesignNames.end(),
@@ -311,12 +323,14 @@ QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, co
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
-QString SoundStudentName(const QString& typed)
+namespace {
+
+QString SoundName(const QString& typed, qsizetype maxCharacters)
 {
     QString name;
     qsizetype characters = 0;
     const QString trimmed = typed.trimmed();
-    for (qsizetype at = 0; at < trimmed.size() && characters < MaxStudentNameLength; ++at) {
+    for (qsizetype at = 0; at < trimmed.size() && characters < maxCharacters; ++at) {
         const QChar unit = trimmed.at(at);
         if (unit.isHighSurrogate() && at + 1 < trimmed.size() && trimmed.at(at + 1).isLowSurrogate()) {
             name += unit;
@@ -329,6 +343,24 @@ QString SoundStudentName(const QString& typed)
         ++characters;
     }
     return name.trimmed();
+}
+
+}  // namespace
+
+QString SoundStudentName(const QString& typed)
+{
+    return SoundName(typed, MaxStudentNameLength);
+}
+
+ColourNames SoundLegend(const ColourNames& legend)
+{
+    ColourNames sound;
+    if (legend.size() > std::size_t(MaxLegendColours))
+        return sound;
+    for (const auto& [colour, use] : legend)
+        if (const QString name = SoundName(use, LandUseEntry::MaxNameLength); !name.isEmpty())
+            sound.emplace(colour & 0xFFFFFFu, name);
+    return sound;
 }
 
 SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
@@ -379,6 +411,22 @@ SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
     tally.PointsProbed = Int32(root.value(QStringLiteral("pointsSondes")), QStringLiteral("le nombre de points sondés"));
     if (root.contains(QStringLiteral("eleve")))
         tally.Student = String(root.value(QStringLiteral("eleve")), QStringLiteral("le nom de l'élève"));
+    if (root.contains(QStringLiteral("legende"))) {
+        const QJsonObject legend = Object(root.value(QStringLiteral("legende")), QStringLiteral("la légende"));
+        if (legend.size() > MaxLegendColours)
+            Damaged(QStringLiteral("la légende a plus de %1 couleurs").arg(MaxLegendColours));
+        for (auto named = legend.begin(); named != legend.end(); ++named) {
+            // Six hexadecimal digits, as the writer puts them: "#808080" or "80a0ff" are none of its.
+            uint32_t colour = 0;
+            try {
+                colour = ParseColour(named.key());
+            } catch (const EConvertError&) {
+            }
+            if (ColourText(colour) != named.key())
+                Damaged(QStringLiteral("la légende a une couleur qui n'en est pas une"));
+            tally.Legend[colour] = String(named.value(), QStringLiteral("un nom de la légende"));
+        }
+    }
     tally.ProbingOn = Boolean(root.value(QStringLiteral("sondageEnCours")), QStringLiteral("le sondage en cours"));
 
     const QJsonArray landUses = Array(root.value(QStringLiteral("usages")), TSurveyTally::MaxLandUses,

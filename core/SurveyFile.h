@@ -20,6 +20,12 @@
 // A student's name as typed, made one the file can keep: blanks at its ends, NUL characters and
 // halves of characters dropped, at most MaxStudentNameLength characters.
 QString SoundStudentName(const QString& typed);
+// A map's legend made one the file can keep: each name as a land use's (blanks at its ends, NUL
+// characters and halves of characters dropped, at most LandUseEntry::MaxNameLength characters, as
+// the students' names are kept, so that both compare alike), a colour whose name comes out empty
+// dropped; no legend at all for one of more than MaxLegendColours colours, which no map of flat
+// colours needs.
+ColourNames SoundLegend(const ColourNames& legend);
 
 struct SurveyFileContent {
     TSurveyTally Tally;
@@ -39,6 +45,7 @@ constexpr int MaxCountedPoints = MaxSampleSize;
 constexpr int MaxMapExtent = 65535;
 constexpr int MaxMapFileNameLength = 4096;
 constexpr int MaxStudentNameLength = 100;
+constexpr int MaxLegendColours = 4 * MaxMapColours;
 }  // namespace SurveyFileLimits
 
 // The file's bytes; EInvalidOperation, and nothing written, for a survey the reader would refuse.

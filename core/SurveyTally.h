@@ -7,6 +7,7 @@
 // results window. The handlers change it through the operations below; the map window draws
 // its marks from it at every paint.
 
+#include "core/MapColours.h"
 #include "core/SampleDesign.h"
 
 #include <QPoint>
@@ -72,6 +73,9 @@ public:
     // The student who made the survey, when a class's sessions need telling apart; empty when
     // nobody said.
     QString Student;
+    // The land uses the map's flat colours stand for, when the map has a legend: the teacher's
+    // session hands it to the students with the map, so that each can check their own points.
+    ColourNames Legend;
 
     // Entries are numbered 1 to MaxLandUses; any other number is a programming error.
     LandUseEntry& LandUse(int number);

@@ -7,6 +7,7 @@
 // survey's legend under it; refused before the map is drawn, a failed write said in French.
 
 #include "app/WindowSet.h"
+#include "core/MapColours.h"
 #include "core/SurveyJournal.h"
 #include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
@@ -279,6 +280,89 @@ private slots:
         QCOMPARE(SurveyTally.LandUse(3).Count, 3);
         QVERIFY(Count(ShownMap(), Blue) > 0);
         QCOMPARE(Form2->EdEleve->text(), QStringLiteral("Jean"));
+    }
+
+    // The teacher's map has a legend beside it: the session handed out carries it, and a student
+    // who has only the session and the map checks their points against it. "Vérifier" rings the
+    // mistakes, follows an undo, and says how many points agree; names match as the class's do.
+    void aStudentChecksTheirPointsAgainstTheLegend_data()
+    {
+        QTest::addColumn<bool>("withLegend");
+        QTest::addColumn<QList<int>>("mistaken");  // the sample points classified the other way
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("all right") << true << QList<int>() << "Vos 12 points classés s'accordent tous avec la légende de la carte.";
+        QTest::newRow("three wrong")
+            << true << QList<int>{0, 5, 11}
+            << QStringLiteral("9 points classés sur 12 s'accordent avec la légende de la carte (%1). Les 3 autres sont "
+                              "entourés de rouge sur la carte : la souris dessus donne votre usage du sol et celui de la "
+                              "légende.")
+                   .arg(PercentText(9, 12));
+        QTest::newRow("no legend") << false << QList<int>{0}
+                                   << "Cette carte n'a pas de légende : rien ne dit quel usage du sol chaque couleur "
+                                      "représente. Le professeur la donne avec la séance qu'il distribue (un fichier "
+                                      "« carte-legende.csv » à côté de la carte).";
+    }
+    void aStudentChecksTheirPointsAgainstTheLegend()
+    {
+        QFETCH(bool, withLegend);
+        QFETCH(QList<int>, mistaken);
+        QFETCH(QString, notice);
+        // Water left, buildings right, drawn twice its size.
+        const QString teacher = dir.filePath(QTest::currentDataTag() + QStringLiteral("/prof"));
+        QDir().mkpath(teacher);
+        QImage picture(300, 200, QImage::Format_RGB32);
+        picture.fill(qRgb(70, 130, 210));
+        for (int y = 0; y < 200; ++y)
+            for (int x = 150; x < 300; ++x)
+                picture.setPixel(x, y, qRgb(190, 110, 80));
+        WriteBmpFile(teacher + "/carte.bmp", picture);
+        if (withLegend)
+            WriteFile(teacher + "/carte-legende.csv", "Couleur;Usage du sol\n4682D2;eau\nBE6E50;bâti\n");
+        OpenMap(teacher + "/carte.bmp", "12");
+        Draw("4242");
+        Save(teacher + "/lecon.sondelio");
+        const QString student = dir.filePath(QTest::currentDataTag() + QStringLiteral("/eleve"));
+        QDir().mkpath(student);
+        for (const char* name : {"carte.bmp", "lecon.sondelio"})
+            QVERIFY(QFile::copy(teacher + "/" + name, student + "/" + name));
+
+        EndProgram();
+        StartProgram();
+        TakeFileArgument({"sondelio", student + "/lecon.sondelio"});
+        QVERIFY(QTest::qWaitForWindowExposed(Form2));
+        // Each point named by the side it lies on, but for the mistaken ones, spelled as students do.
+        int lastCounted = -1;
+        for (const auto& [use, left] : {std::pair{"EAU ", true}, std::pair{"Bati", false}}) {
+            Form2->EdLandUse->setText(use);
+            Click(Form2->ButtSonder);
+            for (int point = 0; point < 12; ++point)
+                if ((SurveyTally.Marks()[std::size_t(point)].Place.x() < 300) == (left != mistaken.contains(point))) {
+                    PressOnMap(SamplePointOnWindow(point));
+                    lastCounted = point;
+                }
+        }
+        QCOMPARE(SurveyTally.PointsProbed, 12);
+        Click(Form2->ButtVerifier);
+        QCOMPARE(boxes->Notices, QStringList{notice});
+        QCOMPARE(Form2->ButtVerifier->isChecked(), withLegend);
+        // A ring shows beside each mistaken point, past its blue dot, and beside no other.
+        const auto ringed = [](const QList<int>& points) {
+            const QImage shown = Shown(Form2);
+            for (int point = 0; point < 12; ++point)
+                QCOMPARE(shown.pixel(SamplePointOnWindow(point) + QPoint(5, 0)) == Red, points.contains(point));
+        };
+        ringed(withLegend ? mistaken : QList<int>());
+        if (!withLegend)
+            return;
+        // The last count taken back is no longer ringed; let up, "Vérifier" rings none.
+        Click(Form2->ButtAnnuler);
+        QList<int> stillMistaken = mistaken;
+        stillMistaken.removeAll(lastCounted);
+        QCOMPARE(Form2->Mistakes().size(), std::size_t(stillMistaken.size()));
+        ringed(stillMistaken);
+        Click(Form2->ButtVerifier);
+        ringed({});
+        QCOMPARE(boxes->Errors, QStringList());
     }
 
     // A file the program cannot take is refused with its reason; the survey in progress, its

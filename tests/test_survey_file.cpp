@@ -129,6 +129,9 @@ private slots:
         TSurveyTally named = MadeSurvey(6, {2}, true);
         named.Student = QStringLiteral("Zoé 🌿");
         QTest::newRow("a student's name") << named << QStringLiteral("c.bmp");
+        TSurveyTally legend = MadeSurvey(6, {2}, true);
+        legend.Legend = {{0x808080, QStringLiteral("trafic")}, {0x0000FF, QStringLiteral("eau 🌊")}};
+        QTest::newRow("a map's legend") << legend << QStringLiteral("c.bmp");
         QTest::newRow("a grid") << DesignedSurvey({DesignKind::Systematic}) << QStringLiteral("g.bmp");
         QTest::newRow("five blocks") << DesignedSurvey({DesignKind::Stratified, 5}) << QStringLiteral("s.bmp");
         QTest::newRow("segments off the edges") << DesignedSurvey({DesignKind::Clustered, 4, 30, 2, 40})
@@ -153,6 +156,7 @@ private slots:
         QCOMPARE(back.Seed, survey.Seed);
         QCOMPARE(back.ProbingOn, survey.ProbingOn);
         QCOMPARE(back.Student, survey.Student);
+        QVERIFY(back.Legend == survey.Legend);
         // Nameless, the file holds no student's field: it reads as it did before names.
         QCOMPARE(QJsonDocument::fromJson(bytes).object().contains(QStringLiteral("eleve")), !survey.Student.isEmpty());
         QVERIFY(back.Design == survey.Design);
@@ -333,6 +337,20 @@ private slots:
         row("a student's name too long",
             WithChange([](QJsonObject& r) { r[QStringLiteral("eleve")] = QString(101, QLatin1Char('z')); }),
             Damage(QStringLiteral("le nom de l'élève est trop long ou mal codé")));
+        const auto legend = [](const QJsonValue& value) {
+            return WithChange([value](QJsonObject& r) { r[QStringLiteral("legende")] = value; });
+        };
+        for (const auto& [name, colour] : {std::pair{"a legend's colour in lower case", "80a0ff"},
+                                           std::pair{"a legend's colour with a hash", "#80A0F"},
+                                           std::pair{"a legend's colour of seven digits", "80A0FF0"}})
+            row(name, legend(QJsonObject{{QLatin1String(colour), "eau"}}),
+                Damage(QStringLiteral("la légende a une couleur qui n'en est pas une")));
+        row("a legend's name empty", legend(QJsonObject{{"80A0FF", " "}}),
+            Damage(QStringLiteral("un nom de la légende est vide, trop long ou mal codé")));
+        row("a legend's name too long", legend(QJsonObject{{"80A0FF", QString(51, QLatin1Char('e'))}}),
+            Damage(QStringLiteral("un nom de la légende est vide, trop long ou mal codé")));
+        row("a legend that is a list", legend(QJsonArray{"80A0FF", "eau"}),
+            Damage(QStringLiteral("la légende manque ou n'est pas un objet")));
         row("blocks' points without their block",
             WithChange([](QJsonObject& r) { SetMark(r, 0, QJsonArray{"point", 1, 1, 5}); }, blocks),
             Damage(QStringLiteral("une marque n'a pas le nombre de champs de son genre")));
@@ -356,6 +374,24 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EInvalidOperation, WriteSurveyFile(tally, QStringLiteral("c.bmp"), MapHash));
         QVERIFY_THROWS_EXCEPTION(EInvalidOperation,
                                  WriteSurveyFile(MadeSurvey(3, {1}, true), QStringLiteral("c.bmp"), "short"));
+    }
+
+    // A legend as a spreadsheet gives it becomes one the file keeps: names cut and trimmed as land
+    // uses' are, unnamed colours dropped, an absurd legend not kept at all.
+    void keepsALegendTheFileCanHold()
+    {
+        ColourNames many;
+        for (uint32_t colour = 0; colour <= uint32_t(SurveyFileLimits::MaxLegendColours); ++colour)
+            many[colour] = QStringLiteral("u");
+        QVERIFY(SoundLegend(many).empty());
+        const ColourNames typed{{0xFF808080, QStringLiteral("  trafic ")},
+                                {0x0000FF, QString(60, QLatin1Char('e'))},
+                                {0x00FF00, QStringLiteral(" \t")},
+                                {0xFF0000, QStringLiteral("bâti") + QChar(0xD800)}};
+        const ColourNames kept{{0x808080, QStringLiteral("trafic")},
+                               {0x0000FF, QString(50, QLatin1Char('e'))},
+                               {0xFF0000, QStringLiteral("bâti")}};
+        QVERIFY(SoundLegend(typed) == kept);
     }
 
     void hashesAFileByItsContent()

@@ -3,6 +3,7 @@
 
 #include "windows/Carte2.h"
 
+#include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/SampleGenerator.h"
 #include "picture/DataFolder.h"
@@ -116,9 +117,14 @@ TForm2::TForm2()
     ButtAnnuler->setToolTip(QStringLiteral("Annuler le dernier point classé (Ctrl+Z)"));
     ButtRetablir = MakeButton(Panel3, QStringLiteral("&Rétablir"), 108, 148, 93, 23);
     ButtRetablir->setToolTip(QStringLiteral("Rétablir le dernier point annulé (Ctrl+Maj+Z ou Ctrl+Y)"));
-    ButtLoupe = MakeButton(Panel3, QStringLiteral("&Loupe (Maj)"), 8, 174, 193, 23);
+    ButtLoupe = MakeButton(Panel3, QStringLiteral("&Loupe (Maj)"), 8, 174, 93, 23);
     ButtLoupe->setCheckable(true);
     ButtLoupe->setToolTip(QStringLiteral("Une loupe suit le pointeur sur la carte (ou tenez la touche Maj)"));
+    ButtVerifier = MakeButton(Panel3, QStringLiteral("Vér&ifier"), 108, 174, 93, 23);
+    ButtVerifier->setCheckable(true);
+    ButtVerifier->setAccessibleName(QStringLiteral("Vérifier mes points"));
+    ButtVerifier->setToolTip(QStringLiteral("Entourer de rouge vos points classés autrement que la légende de la "
+                                            "carte (la légende vient avec la séance du professeur)"));
     ButtEnregistrer = MakeButton(Panel3, QStringLiteral("&Enregistrer la séance…"), 8, 200, 193, 23);
     ButtEnregistrer->setToolTip(QStringLiteral("Enregistrer les points et leur classement dans un fichier (Ctrl+S)"));
     ButtOuvrir = MakeButton(Panel3, QStringLiteral("&Ouvrir une séance…"), 8, 226, 193, 23);
@@ -140,7 +146,8 @@ TForm2::TForm2()
     setTabOrder(EdGraineUtilisee, ButtAnnuler);
     setTabOrder(ButtAnnuler, ButtRetablir);
     setTabOrder(ButtRetablir, ButtLoupe);
-    setTabOrder(ButtLoupe, ButtEnregistrer);
+    setTabOrder(ButtLoupe, ButtVerifier);
+    setTabOrder(ButtVerifier, ButtEnregistrer);
     setTabOrder(ButtEnregistrer, ButtOuvrir);
     setTabOrder(ButtOuvrir, ButtExporterImage);
 
@@ -167,6 +174,7 @@ TForm2::TForm2()
     connect(ButtOuvrir, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtOuvrirClick));
     connect(ButtExporterImage, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtExporterImageClick));
     connect(ButtLoupe, &QPushButton::toggled, this, Guarded(this, &TForm2::ButtLoupeClick));
+    connect(ButtVerifier, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtVerifierClick));
     connect(EdEleve, &QLineEdit::textEdited, this, Guarded(this, &TForm2::EdEleveChange));
     // The lens follows the pointer without a button held. The controls tell when the pointer
     // reaches one of them, which no move on the window does, and pass on Shift.
@@ -227,6 +235,12 @@ void TForm2::FormPaint()
         if (Survey->MapDrawn(mapName, QSize(map.Width(), map.Height()))) {
             TaillePt->setText(IntegerText(5));
             ButtSonder->setEnabled(false);
+            StopChecking();
+            // A legend that cannot be read is told when "Vérifier" asks for it.
+            try {
+                Survey->KnowLegend(ReadLegendBeside(mapName));
+            } catch (const Exception&) {
+            }
         }
         MapRect = {MapOrigin.x(), MapOrigin.y(), MapOrigin.x() + SurveyTally.MapWidth,
                    MapOrigin.y() + SurveyTally.MapHeight};
@@ -458,6 +472,7 @@ void TForm2::ShowSurvey()
         EdEleve->setText(SurveyTally.Student);
     ButtAnnuler->setEnabled(SurveyTally.CanUndo());
     ButtRetablir->setEnabled(SurveyTally.CanRedo());
+    CheckPoints();
 }
 
 TFigure TForm2::FigureOf(const SurveyMark& mark) const
@@ -469,12 +484,13 @@ TFigure TForm2::FigureOf(const SurveyMark& mark) const
 
 quint64 TForm2::MarkFigures::Generation() const
 {
-    return SurveyTally.Generation();
+    // Both only grow: the sum changes whenever either does.
+    return SurveyTally.Generation() + window.checkGeneration;
 }
 
 size_t TForm2::MarkFigures::Count() const
 {
-    return SurveyTally.Marks().size();
+    return SurveyTally.Marks().size() + 2 * window.mistakes.size();
 }
 
 std::vector<QLine> TForm2::BlockBoundaries() const
@@ -501,5 +517,8 @@ std::vector<QLine> TForm2::MarkFigures::Guides() const
 
 TFigure TForm2::MarkFigures::Figure(size_t index) const
 {
-    return window.FigureOf(SurveyTally.Marks()[index]);
+    const size_t marks = SurveyTally.Marks().size();
+    if (index < marks)
+        return window.FigureOf(SurveyTally.Marks()[index]);
+    return window.RingOf(window.mistakes[(index - marks) / 2], (index - marks) % 2 == 0);
 }

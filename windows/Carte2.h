@@ -8,13 +8,16 @@
 // Carte2_Export.cpp the picture of the map, Carte2_Loupe.cpp the lens, Carte2_Layout.cpp the
 // layout on small screens.
 
+#include "core/ClassSurveys.h"
 #include "core/SurveyDocument.h"
+#include "picture/MapPixels.h"
 #include "picture/ShownPicture.h"
 #include "ui/MapLoupe.h"
 #include "ui/TCanvas.h"
 #include "ui/WindowFit.h"
 
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 class QFrame;
@@ -68,6 +71,7 @@ public:
     QPushButton* ButtAnnuler;
     QPushButton* ButtRetablir;
     QPushButton* ButtLoupe;
+    QPushButton* ButtVerifier;
     QPushButton* ButtEnregistrer;
     QPushButton* ButtOuvrir;
     QPushButton* ButtExporterImage;
@@ -119,6 +123,16 @@ public:
     // asks whether to save it. False when the user chooses to stay.
     bool ConfirmLeavingSurvey();
     void ButtLoupeClick();
+    // "Vérifier": while down, the counted points whose land use differs from the map's legend
+    // are ringed in red, following the survey as it goes on; pressed, a box sums the check up.
+    void ButtVerifierClick();
+    // The points "Vérifier" rings, in the order counted: each count, and what the student and
+    // the legend call its point.
+    struct CheckedMistake {
+        SurveyMark Count;
+        QString Said;
+    };
+    const std::vector<CheckedMistake>& Mistakes() const { return mistakes; }
     void ButtExporterImageClick();
 
 signals:
@@ -139,6 +153,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A ringed point's hint: the two names it goes by.
+    bool event(QEvent* event) override;
 
 private:
     // The survey's marks as the canvas draws them over the map, taken from the survey at each
@@ -158,6 +174,12 @@ private:
     TFigure FigureOf(const SurveyMark& mark) const;
     // The lines between the survey's blocks, faint on the map.
     std::vector<QLine> BlockBoundaries() const;
+    // The ring "Vérifier" draws around a mistaken count: a red disc under the count drawn again.
+    TFigure RingOf(const CheckedMistake& mistake, bool ring) const;
+    // The mistakes found anew against the legend, while "Vérifier" is down: the survey's check.
+    ClassAnalysis CheckPoints();
+    // "Vérifier" let up, its rings gone: the survey or its map changed under it.
+    void StopChecking();
     // MapRect as Qt's rectangle, and where the window shows it.
     QRect MapArea() const;
     QRect ShownMapArea() const;
@@ -189,6 +211,17 @@ private:
     bool pressedBefore = false;
     TMapLoupe loupe;
     SampleDesign chosenDesign;
+    // What "Vérifier" checks against, made when it is pressed: the map's pixels and the map as
+    // drawn, which the legend reference reads, and the points found mistaken. The rings change
+    // the figures' generation, so that the canvas draws them afresh.
+    struct LegendCheck {
+        MapPixels Picture;
+        MapPixels Drawn;
+        std::optional<ClassReference> Reference;  // made on the two above, once they are in place
+    };
+    std::unique_ptr<LegendCheck> legendCheck;
+    std::vector<CheckedMistake> mistakes;
+    quint64 checkGeneration = 0;
 
     // The places the constructor gave the panels and the close button, for the layout as designed.
     QList<QPoint> designedPlaces;

@@ -6,6 +6,7 @@
 
 #include "windows/Carte2.h"
 
+#include "core/Errors.h"
 #include "core/Numbers.h"
 #include "picture/PictureFile.h"
 #include "picture/SavedFile.h"
@@ -96,8 +97,14 @@ void TForm2::ShowReadSurvey(SurveyFileContent content, const QString& surveyFile
     // Everything is read and checked before anything changes: a refused file leaves the survey
     // in progress as it was.
     const QString map = FindSurveyMap(content, surveyFile);
+    StopChecking();
     Survey->Take(std::move(content), FullFileName(map), PictureFileSize(map), sessionFileName, saved);
     mapFileName = map;
+    // A session without the teacher's legend takes the one beside its map, if any.
+    try {
+        Survey->KnowLegend(ReadLegendBeside(map));
+    } catch (const Exception&) {
+    }
 
     const bool sampled = SurveyTally.SamplePoints() > 0;
     // Drawn again with the seed shown, the survey's design gives the same points.
