@@ -134,3 +134,11 @@ QString ConfusionCsv(const ClassAnalysis& analysis, const ReferenceCheck& check)
     }
     return text;
 }
+
+QString LegendCsv(const ColourNames& legend)
+{
+    QString text = CsvLine({QStringLiteral("Couleur"), QStringLiteral("Usage du sol")});
+    for (const auto& [colour, use] : legend)
+        text += CsvLine({ColourText(colour), use});
+    return text;
+}

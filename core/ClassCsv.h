@@ -32,3 +32,8 @@ int RowOfSession(const ClassAnalysis& analysis, int session);
 // student's classes down, the reference's across, with "Total" last both ways. Only the land
 // uses that either names at a checked point are written.
 QString ConfusionCsv(const ClassAnalysis& analysis, const ReferenceCheck& check);
+
+// A map's legend as the teacher names its colours in the class window, written as ParseLegend
+// reads it back, name for name: "Couleur;Usage du sol", then one "RRGGBB;name" a line. The names
+// go unguarded, unlike an export's: the program reads them back as typed.
+QString LegendCsv(const ColourNames& legend);

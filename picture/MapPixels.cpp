@@ -3,6 +3,8 @@
 
 #include "picture/MapPixels.h"
 
+#include "core/ClassCsv.h"
+#include "core/ResultsCsv.h"
 #include "picture/SavedFile.h"
 
 #include <QFileInfo>
@@ -13,6 +15,11 @@ ColourNames ReadLegendBeside(const QString& mapFile)
     if (!QFileInfo::exists(legend))
         return {};
     return ParseLegend(ReadSmallFile(legend, MaxLegendBytes), legend);
+}
+
+void SaveLegendBeside(const QString& mapFile, const ColourNames& legend)
+{
+    SaveWholeFile(LegendFileFor(mapFile), SpreadsheetBytes(LegendCsv(legend)));
 }
 
 // A picture already in RGB32 is shared, not copied; any other (indexed, 16 or 24 bits, one bit)

@@ -14,6 +14,9 @@
 // none when it has no legend. Throws, with the French message, for a legend that cannot be read
 // or is not one.
 ColourNames ReadLegendBeside(const QString& mapFile);
+// The legend written beside `mapFile`, as a spreadsheet opens it, whole or not at all
+// (SaveWholeFile): EFCreateError with the reason otherwise.
+void SaveLegendBeside(const QString& mapFile, const ColourNames& legend);
 
 class MapPixels {
 public:

@@ -5,9 +5,11 @@
 // row, Fleiss' kappa on a published example, a student against a reference session and against
 // a map's legend, the sessions refused with their reasons, the class file.
 
+#include "core/ClassCsv.h"
 #include "core/ClassSurveys.h"
 #include "core/Errors.h"
 #include "core/LandUseNames.h"
+#include "core/ResultsCsv.h"
 #include "core/SurveyFile.h"
 #include "helpers/ClassSessions.h"
 #include "picture/ClassFiles.h"
@@ -336,6 +338,13 @@ private slots:
         QCOMPARE(back.Used("MAISONS"), QStringLiteral("Bâti"));
         QCOMPARE(back.Used("flotte"), QStringLiteral("Eau 💧"));
         QCOMPARE(WriteClassFile(back), bytes);
+    }
+
+    // The legend the teacher names comes back from its file name for name, whatever the names hold.
+    void legendWrittenReadsBackAsNamed()
+    {
+        const ColourNames legend{{0x000000, "bâti; dense"}, {0x4682D2, "\"eau\" 💧"}, {0xFFFFFF, "=vide"}};
+        QVERIFY(ParseLegend(SpreadsheetBytes(LegendCsv(legend)), "carte-legende.csv") == legend);
     }
 };
 

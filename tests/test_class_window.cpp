@@ -24,6 +24,8 @@
 #include "windows/Fich_1.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QRegularExpression>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -249,6 +251,54 @@ private slots:
         QCOMPARE(Classe->LabelContiennent->text(), sentence);
         // The points are shown on the map as the students drew it.
         QCOMPARE(Classe->MapReference->MapSize(), QSize(40, 30));
+    }
+
+    // The teacher names the map's colours in the window: the legend is written beside the map, as
+    // the map window reads it, and becomes the reference. Without that file, the legend the
+    // sessions carry (the teacher's session handed it out) is the map's.
+    void legendNamedByTheTeacherBecomesTheReference_data()
+    {
+        QTest::addColumn<bool>("carried");
+        QTest::newRow("named in the window") << false;
+        QTest::newRow("carried by the sessions") << true;
+    }
+    void legendNamedByTheTeacherBecomesTheReference()
+    {
+        QFETCH(bool, carried);
+        QTemporaryDir folder;
+        const QDir dir(folder.path());
+        const QByteArray hash = WriteMapWithLegend(dir);
+        QVERIFY(QFile::remove(dir.filePath("carte-legende.csv")));
+        const ColourNames named{{0x808080, "Bâti"}, {0x00A000, "Prés"}};
+        for (const auto& [name, classes] : students) {
+            TSurveyTally survey = ClassifiedSurvey(classes, 7, name);
+            if (carried)
+                survey.Legend = named;
+            WriteFile(dir.filePath(name + ".sondelio"), SessionBytes(survey, hash));
+        }
+        OpenClassWindow();
+        AddFolder(dir);
+        // Half and half, the larger colour value last on a tie.
+        QCOMPARE(Classe->TableLegende->rowCount(), 2);
+        QCOMPARE(Classe->TableLegende->item(1, 0)->text(), "808080");
+        QCOMPARE(Classe->TableLegende->item(1, 1)->text(), PercentText(1, 2));
+        QCOMPARE(Classe->ComboReference->findText("La légende de la carte") >= 0, carried);
+        if (!carried) {
+            Classe->TableLegende->item(0, 2)->setText(" Prés");
+            Classe->TableLegende->item(1, 2)->setText("Bâti");
+            ProcessEvents();
+            QCOMPARE(FileBytes(dir.filePath("carte-legende.csv")), SpreadsheetBytes(LegendCsv(named)));
+        }
+        QCOMPARE(Classe->TableLegende->item(1, 2)->text(), "Bâti");
+        ChooseReference("La légende de la carte");
+        const std::vector<ClassSession> sessions = ReadClassSessions(dir.entryList({"*.sondelio"}).replaceInStrings(QRegularExpression("^"), dir.path() + "/"));
+        const ClassMapPicture map(sessions[0]);
+        const ClassReference reference = ClassReference::FromLegend(map.View(), map.DrawnView(), named);
+        const ClassAnalysis core = AnalyseClass(sessions, hash, {}, &reference);
+        QCOMPARE(Classe->Analysis().ReferenceName, core.ReferenceName);
+        QCOMPARE(Classe->LabelContiennent->text(), core.HoldsSentence());
+        QCOMPARE(Classe->Analysis().Checks.size(), core.Checks.size());
+        QCOMPARE(boxes->Errors, QStringList());
     }
 
     // Against Anna's session, Bruno's second point is water where she says built-up: one point

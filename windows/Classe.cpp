@@ -164,6 +164,21 @@ TClasse::TClasse()
     MapReference->setToolTip(QStringLiteral("Les points vérifiés de l'élève : verts s'ils s'accordent avec la "
                                             "référence, cerclés de rouge sinon ; la souris sur un point donne les deux noms"));
 
+    QWidget* colours = MakePage(QStringLiteral("Légende"),
+                                QStringLiteral("L'usage du sol de chaque couleur de la carte, que vous nommez"));
+    LabelLegende = MakeNote(colours, 4, 4, 960, 54);
+    TableLegende = new QTableWidget(0, 3, colours);
+    TableLegende->setGeometry(4, 62, 600, 380);
+    TableLegende->setHorizontalHeaderLabels(
+        {QStringLiteral("Couleur"), QStringLiteral("Part vraie"), QStringLiteral("Usage du sol")});
+    TableLegende->horizontalHeader()->resizeSection(0, 130);
+    TableLegende->horizontalHeader()->resizeSection(1, 110);
+    TableLegende->horizontalHeader()->setStretchLastSection(true);
+    TableLegende->verticalHeader()->hide();
+    TableLegende->setAccessibleName(QStringLiteral("Légende de la carte"));
+    SetToolTip(TableLegende, QStringLiteral("Chaque couleur de la carte et sa part vraie : double-cliquez la troisième "
+                                            "colonne pour nommer son usage du sol ; vide, la couleur n'a pas de nom"));
+
     QWidget* agreement = MakePage(QStringLiteral("Accord entre élèves"),
                                   QStringLiteral("L'accord des élèves qui ont classé les mêmes points"));
     LabelKappa = MakeNote(agreement, 4, 4, 476, 70);
@@ -213,6 +228,10 @@ TClasse::TClasse()
     connect(
         TableNoms, &QTableWidget::cellChanged, this,
         [this](int row, int column) { RunHandler([this, row, column] { TableNomsChanged(row, column); }); },
+        Qt::QueuedConnection);
+    connect(
+        TableLegende, &QTableWidget::cellChanged, this,
+        [this](int row, int column) { RunHandler([this, row, column] { TableLegendeChanged(row, column); }); },
         Qt::QueuedConnection);
     connect(ButtExporterTableau, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterTableauClick));
     connect(ButtExporterGraphique, &QPushButton::clicked, this, Guarded(this, &TClasse::ButtExporterGraphiqueClick));

@@ -74,6 +74,10 @@ public:
     QPushButton* ButtExporterMatrice;
     QPushButton* ButtExporterCarte;
     TMarkedMap* MapReference;
+    // « Légende »: the map's colours with their true shares, and the land use the teacher names
+    // each one, kept beside the map.
+    QLabel* LabelLegende;
+    QTableWidget* TableLegende;
     // « Accord entre élèves »: Fleiss' kappa and the points most disputed.
     QLabel* LabelKappa;
     QListWidget* ListDisputes;
@@ -96,6 +100,7 @@ public:
     void ComboReferenceChange();
     void ComboEleveChange();
     void TableNomsChanged(int row, int column);
+    void TableLegendeChanged(int row, int column);
     void ListDisputesChange();
     void ButtExporterTableauClick();
     void ButtExporterGraphiqueClick();
@@ -123,6 +128,8 @@ private:
     // The class analysed anew with the merges, the reference and the land use chosen, and every
     // view shown from it.
     void Analyse();
+    // The map's picture, its colours and its legend, as far as they can be read.
+    void ReadMap(const ClassMap& map);
     void ShowSessions();
     void ShowMaps();
     void ShowReferences();
@@ -133,6 +140,7 @@ private:
     void ShowCheck();
     void ShowAgreement();
     void ShowNames();
+    void ShowLegend();
     // The check of the student chosen; nothing without a reference or points to check.
     const ReferenceCheck* ChosenCheck() const;
     void SaveWidgetPicture(QWidget* widget, const QString& title, const QString& proposed);
@@ -152,7 +160,12 @@ private:
     // The map analysed as a picture: its own pixels when found, else a blank of its size.
     std::unique_ptr<ClassMapPicture> mapPicture;
     QImage mapImage;
+    // The map's legend: the file beside the map, else the one its sessions carry (the teacher's
+    // session handed it out), as the teacher names it here; and the map's colours, when it is a
+    // map of flat colours (else why not, in French).
     ColourNames legend;
+    std::vector<MapColour> census;
+    QString censusProblem;
     std::optional<ClassReference> reference;
     ClassAnalysis analysis;
 };

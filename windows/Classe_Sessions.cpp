@@ -185,27 +185,51 @@ void TClasse::ChooseMap()
         reference.reset();
         mapPicture.reset();
         legend.clear();
+        census.clear();
         mapImage = QImage();
-        if (!map.isEmpty()) {
-            const ClassSession& first = sessions[std::size_t(maps[std::size_t(at)].Sessions.front())];
-            // Without its picture the map is drawn blank: the table and the checks against a
-            // session need no pixels, only the legend does.
-            try {
-                mapPicture = std::make_unique<ClassMapPicture>(first);
-                // The map as the students saw it drawn: their points lie on its pixels.
-                const PixelView view = mapPicture->DrawnView();
-                mapImage = QImage(reinterpret_cast<const uchar*>(view.Pixels), view.Width, view.Height,
-                                  qsizetype(view.Stride) * 4, QImage::Format_RGB32).copy();
-                legend = ReadLegendBeside(mapPicture->File());
-            } catch (const Exception&) {
-                if (!mapPicture)
-                    mapImage = BlankMap(first.Tally);
-                legend.clear();
-            }
-        }
+        if (!map.isEmpty())
+            ReadMap(maps[std::size_t(at)]);
+        ShowLegend();
     }
     ShowReferences();
     Analyse();
+}
+
+void TClasse::ReadMap(const ClassMap& map)
+{
+    const ClassSession& first = sessions[std::size_t(map.Sessions.front())];
+    // Without its picture the map is drawn blank: the table and the checks against a session need
+    // no pixels, only the legend does.
+    try {
+        mapPicture = std::make_unique<ClassMapPicture>(first);
+    } catch (const Exception&) {
+        mapImage = BlankMap(first.Tally);
+        censusProblem = QStringLiteral("L'image de la carte est introuvable : ses couleurs ne peuvent pas être nommées.");
+        return;
+    }
+    // The map as the students saw it drawn: their points lie on its pixels.
+    const PixelView view = mapPicture->DrawnView();
+    mapImage = QImage(reinterpret_cast<const uchar*>(view.Pixels), view.Width, view.Height,
+                      qsizetype(view.Stride) * 4, QImage::Format_RGB32).copy();
+    try {
+        census = ColourCensus(mapPicture->View());
+        censusProblem.clear();
+    } catch (const EInvalidGraphic&) {
+        censusProblem = QStringLiteral("Cette carte a plus de %1 couleurs : c'est une photo ou un scan, dont les couleurs "
+                                       "ne disent pas l'usage du sol. Prenez pour référence la séance d'un élève ou "
+                                       "la vôtre.").arg(MaxMapColours);
+        return;
+    }
+    // A legend that cannot be read is said, and the one the sessions carry taken in its place.
+    try {
+        legend = ReadLegendBeside(mapPicture->File());
+    } catch (const Exception& error) {
+        ShowNotice(error.Message);
+    }
+    // Without a file beside the map, the legend the teacher's session handed out.
+    for (int session : map.Sessions)
+        if (legend.empty())
+            legend = sessions[std::size_t(session)].Tally.Legend;
 }
 
 // The references the map offers: its legend when it has one beside it, and each of its sessions.
