@@ -156,6 +156,34 @@ QString RealText(long double value)
     return out;
 }
 
+long double ParseDecimal(const QString& text)
+{
+    QString digits;
+    bool separated = false;
+    const auto refuse = [&text] {
+        throw EConvertError(QStringLiteral("'%1' n'est pas un nombre : tapez des chiffres, avec une virgule pour les "
+                                           "décimales (par exemple 2,5).")
+                                .arg(MessageQuote(text)));
+    };
+    for (const QChar c : text) {
+        if (c.isSpace())
+            continue;
+        if (c == QLatin1Char(',') || c == QLatin1Char('.')) {
+            if (separated)
+                refuse();
+            separated = true;
+            digits += QLatin1Char('.');
+        } else if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            digits += c;
+        } else {
+            refuse();
+        }
+    }
+    if (digits.isEmpty() || digits == QLatin1String("."))
+        refuse();
+    return std::strtold(digits.toLatin1().constData(), nullptr);
+}
+
 QString FixedText(double value, int decimals)
 {
     return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), decimalSeparator);

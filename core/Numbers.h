@@ -16,6 +16,11 @@ int32_t ParseInteger(const QString& text);
 // the range for a whole number outside it ("-1", "4294967296").
 uint32_t ParseUnsigned(const QString& text);
 
+// A decimal number as a user types it, a distance or a width: digits with at most one decimal
+// separator, the comma or the full stop whatever the region, blanks around and between groups of
+// digits ("1 250,5"); no sign, no exponent. Raises EConvertError in French.
+long double ParseDecimal(const QString& text);
+
 QString IntegerText(int64_t value);
 
 // General format with 15 significant digits, from the 80-bit extended value, with the

@@ -72,8 +72,9 @@ void TSurveyDocument::BeginSurvey(const QString& name)
     keptSurvey = TSurveyTally();
     surveyDue = false;
     Tally.BeginSurvey();
-    // Its map's legend, if any, is the window's to find.
+    // Its map's legend and georeferencing, if any, are the window's to find.
     Tally.Legend.clear();
+    Tally.Scale.reset();
     emit Changed();
 }
 
@@ -150,6 +151,15 @@ void TSurveyDocument::NameStudent(const QString& typed)
     KeepJournal();
     Tally.Student = name;
     Edited(JournalOperation::StudentNamed(name));
+}
+
+void TSurveyDocument::SetScale(const std::optional<MapScale>& scale)
+{
+    if (scale == Tally.Scale)
+        return;
+    KeepJournal();
+    Tally.Scale = scale;
+    Edited(JournalOperation::ScaleSet(scale));
 }
 
 void TSurveyDocument::KnowLegend(const ColourNames& legend)

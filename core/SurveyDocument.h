@@ -68,6 +68,9 @@ public:
     // "Élève": the student's name, made sound for the file (SoundStudentName), kept with the
     // survey and in its journal. A new survey keeps it: the student is the same.
     void NameStudent(const QString& typed);
+    // "Échelle…", or the map's georeferencing read when the map is drawn: what a pixel of the map
+    // covers, kept with the survey and in its journal; nothing for no scale.
+    void SetScale(const std::optional<MapScale>& scale);
     // The legend found beside the map: a survey that has none of its own takes it, made sound for
     // its file (SoundLegend). A session opened keeps the one it brought, the teacher's.
     void KnowLegend(const ColourNames& legend);

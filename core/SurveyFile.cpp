@@ -74,6 +74,8 @@ std::optional<QString> SurveyFault(const TSurveyTally& tally, const std::vector<
         return QStringLiteral("le nom de la carte est vide, trop long ou mal codé");
     if (!IsSoundName(tally.Student, MaxStudentNameLength))
         return QStringLiteral("le nom de l'élève est trop long ou mal codé");
+    if (tally.Scale && !IsSoundScale(*tally.Scale))
+        return QStringLiteral("l'échelle n'est pas un nombre de mètres par pixel plus grand que 0");
     if (tally.Legend.size() > std::size_t(MaxLegendColours))
         return QStringLiteral("la légende a plus de %1 couleurs").arg(MaxLegendColours);
     for (const auto& [colour, use] : tally.Legend)
@@ -253,6 +255,36 @@ QJsonArray MarkFields(const SurveyMark& mark, bool grouped)
 
 }  // namespace
 
+QJsonObject ScaleObject(const MapScale& scale)
+{
+    return {{QStringLiteral("source"), scale.From == MapScale::Source::Measured ? QStringLiteral("mesure")
+                                                                                : QStringLiteral("georeference")},
+            {QStringLiteral("metresParPixel"), scale.PixelMetres},
+            {QStringLiteral("metresCarresParPixel"), scale.PixelArea}};
+}
+
+MapScale ScaleOf(const QJsonValue& value)
+{
+    const QJsonObject object = Object(value, QStringLiteral("l'échelle"));
+    const QString source = String(object.value(QStringLiteral("source")), QStringLiteral("la source de l'échelle"));
+    MapScale scale;
+    if (source == QLatin1String("georeference"))
+        scale.From = MapScale::Source::Georeferenced;
+    else if (source != QLatin1String("mesure"))
+        Damaged(QStringLiteral("l'échelle est d'une source inconnue"));
+    const auto number = [&](const QString& key) {
+        const QJsonValue field = object.value(key);
+        if (!field.isDouble())
+            Damaged(QStringLiteral("l'échelle n'est pas un nombre de mètres par pixel plus grand que 0"));
+        return field.toDouble();
+    };
+    scale.PixelMetres = number(QStringLiteral("metresParPixel"));
+    scale.PixelArea = number(QStringLiteral("metresCarresParPixel"));
+    if (!IsSoundScale(scale))
+        Damaged(QStringLiteral("l'échelle n'est pas un nombre de mètres par pixel plus grand que 0"));
+    return scale;
+}
+
 QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, const QByteArray& mapSha256)
 {
     if (const auto fault = SurveyFault(tally, tally.Marks(), mapFile, mapSha256))
@@ -273,7 +305,7 @@ QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, co
                           {QStringLiteral("hauteur"), tally.MapHeight}};
     const bool simpleRandom = tally.Design.Kind == DesignKind::SimpleRandom;
     QJsonObject root{{QStringLiteral("format"), FormatName},
-                     {QStringLiteral("version"), simpleRandom ? 1 : FormatVersion},
+                     {QStringLiteral("version"), tally.Scale ? 3 : simpleRandom ? 1 : 2},
                      {QStringLiteral("carte"), map},
                      {QStringLiteral("echantillon"), tally.SampleSize},
                      {QStringLiteral("taillePoint"), tally.PointSize},
@@ -287,6 +319,8 @@ QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, co
     // Only when there is one, so that a session without a student's name reads as it always did.
     if (!tally.Student.isEmpty())
         root.insert(QStringLiteral("eleve"), tally.Student);
+    if (tally.Scale)
+        root.insert(QStringLiteral("echelle"), ScaleObject(*tally.Scale));
     if (!tally.Legend.empty()) {
         QJsonObject legend;
         for (const auto& [colour, use] : tally.Legend)
@@ -411,6 +445,8 @@ SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
     tally.PointsProbed = Int32(root.value(QStringLiteral("pointsSondes")), QStringLiteral("le nombre de points sondés"));
     if (root.contains(QStringLiteral("eleve")))
         tally.Student = String(root.value(QStringLiteral("eleve")), QStringLiteral("le nom de l'élève"));
+    if (version >= 3 && root.contains(QStringLiteral("echelle")))
+        tally.Scale = ScaleOf(root.value(QStringLiteral("echelle")));
     if (root.contains(QStringLiteral("legende"))) {
         const QJsonObject legend = Object(root.value(QStringLiteral("legende")), QStringLiteral("la légende"));
         if (legend.size() > MaxLegendColours)
@@ -440,7 +476,8 @@ SurveyFileContent ReadSurveyFile(const QByteArray& bytes)
                                             QStringLiteral("le nombre de points d'un usage du sol"));
     }
 
-    if (version >= 2) {
+    // Version 2 is written for a design's sake; from version 3 on a survey at random has no plan.
+    if (version == 2 || root.contains(QStringLiteral("plan"))) {
         const QJsonObject plan = Object(root.value(QStringLiteral("plan")), QStringLiteral("le plan d'échantillonnage"));
         const QString kind = String(plan.value(QStringLiteral("genre")), QStringLiteral("le genre du plan"));
         const auto name = std::find_if(DesignNames.begin(), DesignNames.end(),

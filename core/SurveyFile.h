@@ -15,6 +15,7 @@
 #include "core/SurveyTally.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 
 // A student's name as typed, made one the file can keep: blanks at its ends, NUL characters and
@@ -36,9 +37,10 @@ struct SurveyFileContent {
 // The limits a file must keep, the same for the writer and the reader: what the program can
 // make, with room to spare where it costs nothing.
 namespace SurveyFileLimits {
-// Version 1 holds surveys drawn at random point by point, version 2 those of the other designs:
-// a simple random survey is still written as version 1, which every version of the program reads.
-constexpr int FormatVersion = 2;
+// Version 1 holds surveys drawn at random point by point, version 2 those of the other designs,
+// version 3 those with a scale: each survey is written in the oldest version that holds it, so
+// that a survey without a scale opens in the programs that knew no scale.
+constexpr int FormatVersion = 3;
 constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 // Each sample point is counted once at most.
 constexpr int MaxCountedPoints = MaxSampleSize;
@@ -47,6 +49,12 @@ constexpr int MaxMapFileNameLength = 4096;
 constexpr int MaxStudentNameLength = 100;
 constexpr int MaxLegendColours = 4 * MaxMapColours;
 }  // namespace SurveyFileLimits
+
+// A scale as the file keeps it, and its journal too: {"source": "mesure" or "georeference",
+// "metresParPixel": …, "metresCarresParPixel": …}. ScaleOf raises EReadError, as for a damaged
+// session, for anything ScaleObject would not have made.
+QJsonObject ScaleObject(const MapScale& scale);
+MapScale ScaleOf(const QJsonValue& value);
 
 // The file's bytes; EInvalidOperation, and nothing written, for a survey the reader would refuse.
 QByteArray WriteSurveyFile(const TSurveyTally& tally, const QString& mapFile, const QByteArray& mapSha256);

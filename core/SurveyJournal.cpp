@@ -81,6 +81,18 @@ bool Replay(TSurveyTally& tally, const QJsonArray& operation)
         tally.Student = name;
         return true;
     }
+    if (verb == QLatin1String("echelle") && operation.size() == 2) {
+        if (operation.at(1).isNull()) {
+            tally.Scale.reset();
+            return true;
+        }
+        try {
+            tally.Scale = ScaleOf(operation.at(1));
+        } catch (const EReadError&) {
+            return false;
+        }
+        return true;
+    }
     return false;
 }
 
@@ -110,6 +122,10 @@ QJsonArray LandUseFinished()
 QJsonArray StudentNamed(const QString& name)
 {
     return {QStringLiteral("eleve"), name};
+}
+QJsonArray ScaleSet(const std::optional<MapScale>& scale)
+{
+    return {QStringLiteral("echelle"), scale ? QJsonValue(ScaleObject(*scale)) : QJsonValue()};
 }
 }  // namespace JournalOperation
 

@@ -26,6 +26,7 @@ QJsonArray CountUndone();
 QJsonArray CountRedone();
 QJsonArray LandUseFinished();  // "Autre usage ou Terminer"
 QJsonArray StudentNamed(const QString& name);  // "Élève"
+QJsonArray ScaleSet(const std::optional<MapScale>& scale);  // "Échelle…", or the map's georeferencing
 }  // namespace JournalOperation
 
 // Where the journals are kept: $XDG_STATE_HOME/sondelio, or ~/.local/state/sondelio.

@@ -8,12 +8,14 @@
 // its marks from it at every paint.
 
 #include "core/MapColours.h"
+#include "core/MapScale.h"
 #include "core/SampleDesign.h"
 
 #include <QPoint>
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct LandUseEntry {
@@ -76,6 +78,9 @@ public:
     // The land uses the map's flat colours stand for, when the map has a legend: the teacher's
     // session hands it to the students with the map, so that each can check their own points.
     ColourNames Legend;
+    // What a pixel of the map as drawn covers on the ground, when the map's georeferencing or the
+    // user's measure says: the land uses' areas follow from it.
+    std::optional<MapScale> Scale;
 
     // Entries are numbered 1 to MaxLandUses; any other number is a programming error.
     LandUseEntry& LandUse(int number);

@@ -43,6 +43,34 @@ private slots:
         QCOMPARE(ParseInteger(text), value);
     }
 
+    // Distances typed with either separator, blanks between thousands; anything else refused.
+    void parsesTypedDecimals_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");  // -1: refused
+        QTest::newRow("comma") << "2,5" << 2.5;
+        QTest::newRow("full stop") << " 2.5 " << 2.5;
+        QTest::newRow("thousands apart") << "1 250,75" << 1250.75;
+        QTest::newRow("no-break space") << "1\u00a0000" << 1000.0;
+        QTest::newRow("whole") << "300" << 300.0;
+        QTest::newRow("leading separator") << ",5" << 0.5;
+        QTest::newRow("two separators") << "1,2.5" << -1.0;
+        QTest::newRow("sign") << "-3" << -1.0;
+        QTest::newRow("exponent") << "1e3" << -1.0;
+        QTest::newRow("unit typed") << "3 km" << -1.0;
+        QTest::newRow("separator alone") << "," << -1.0;
+        QTest::newRow("empty") << "" << -1.0;
+    }
+    void parsesTypedDecimals()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        if (value >= 0)
+            QCOMPARE(double(ParseDecimal(text)), value);
+        else
+            QVERIFY_THROWS_EXCEPTION(EConvertError, ParseDecimal(text));
+    }
+
     void refusesWithQuotedText_data()
     {
         QTest::addColumn<QString>("text");

@@ -132,6 +132,12 @@ private slots:
         TSurveyTally legend = MadeSurvey(6, {2}, true);
         legend.Legend = {{0x808080, QStringLiteral("trafic")}, {0x0000FF, QStringLiteral("eau 🌊")}};
         QTest::newRow("a map's legend") << legend << QStringLiteral("c.bmp");
+        TSurveyTally measured = MadeSurvey(6, {2}, true);
+        measured.Scale = MeasuredScale(117, 300);
+        QTest::newRow("a measured scale") << measured << QStringLiteral("c.bmp");
+        TSurveyTally georeferenced = DesignedSurvey({DesignKind::Stratified, 5});
+        georeferenced.Scale = MapScale{MapScale::Source::Georeferenced, 0.1 + 0.2, 1.0 / 3};
+        QTest::newRow("a georeferenced scale, blocks") << georeferenced << QStringLiteral("c.bmp");
         QTest::newRow("a grid") << DesignedSurvey({DesignKind::Systematic}) << QStringLiteral("g.bmp");
         QTest::newRow("five blocks") << DesignedSurvey({DesignKind::Stratified, 5}) << QStringLiteral("s.bmp");
         QTest::newRow("segments off the edges") << DesignedSurvey({DesignKind::Clustered, 4, 30, 2, 40})
@@ -157,12 +163,13 @@ private slots:
         QCOMPARE(back.ProbingOn, survey.ProbingOn);
         QCOMPARE(back.Student, survey.Student);
         QVERIFY(back.Legend == survey.Legend);
+        QVERIFY(back.Scale == survey.Scale);
         // Nameless, the file holds no student's field: it reads as it did before names.
         QCOMPARE(QJsonDocument::fromJson(bytes).object().contains(QStringLiteral("eleve")), !survey.Student.isEmpty());
         QVERIFY(back.Design == survey.Design);
         // A survey drawn at random point by point is written as every version of the program reads it.
         const int version = QJsonDocument::fromJson(bytes).object().value(QStringLiteral("version")).toInt();
-        QCOMPARE(version, survey.Design.Kind == DesignKind::SimpleRandom ? 1 : 2);
+        QCOMPARE(version, survey.Scale ? 3 : survey.Design.Kind == DesignKind::SimpleRandom ? 1 : 2);
         // A designed survey's file shows each land use's estimate as the results give it.
         const QJsonArray estimates = QJsonDocument::fromJson(bytes)["plan"]["estimations"].toArray();
         if (survey.Design.Kind != DesignKind::SimpleRandom) {
@@ -351,6 +358,18 @@ private slots:
             Damage(QStringLiteral("un nom de la légende est vide, trop long ou mal codé")));
         row("a legend that is a list", legend(QJsonArray{"80A0FF", "eau"}),
             Damage(QStringLiteral("la légende manque ou n'est pas un objet")));
+        const auto scale = [](const char* source, double metres) {
+            return WithChange([=](QJsonObject& r) {
+                r[QStringLiteral("version")] = 3;
+                r[QStringLiteral("echelle")] =
+                    QJsonObject{{"source", source}, {"metresParPixel", metres}, {"metresCarresParPixel", metres * metres}};
+            });
+        };
+        row("a scale of no known source", scale("boussole", 2.5), Damage(QStringLiteral("l'échelle est d'une source inconnue")));
+        row("a negative scale", scale("mesure", -2.5),
+            Damage(QStringLiteral("l'échelle n'est pas un nombre de mètres par pixel plus grand que 0")));
+        row("a scale of 0", scale("mesure", 0),
+            Damage(QStringLiteral("l'échelle n'est pas un nombre de mètres par pixel plus grand que 0")));
         row("blocks' points without their block",
             WithChange([](QJsonObject& r) { SetMark(r, 0, QJsonArray{"point", 1, 1, 5}); }, blocks),
             Damage(QStringLiteral("une marque n'a pas le nombre de champs de son genre")));

@@ -54,6 +54,9 @@ private slots:
         QTest::newRow("land uses and counts") << uses << QByteArray() << QString();
         QTest::newRow("the student named, then renamed") << "eleve Zoé; " + uses + "; eleve Zoé Martin" << QByteArray() << QString();
         QTest::newRow("a name no file can keep") << uses << QByteArray("[\"eleve\",\"  Zoé \"]\n[\"compte\",4]\n") << QString();
+        QTest::newRow("a scale measured, measured again, then put away")
+            << "echelle 2.5; " + uses + "; echelle 3; count 3; echelle" << QByteArray() << QString();
+        QTest::newRow("a scale measured again") << "echelle 2.5; " + uses + "; echelle 0.5" << QByteArray() << QString();
         QTest::newRow("undone and redone")
             << "sonder eau; count 0; count 1; undo; undo; redo; count 3" << QByteArray() << QString();
         QTest::newRow("a line cut short") << uses << QByteArray("[\"compte\",4") << QString();
@@ -83,6 +86,7 @@ private slots:
         }
         const RecoveredSurvey recovered = ReadJournal(path);
         QVERIFY(recovered.Content.Tally.SameSurvey(live));
+        QVERIFY(recovered.Content.Tally.Scale == live.Scale);
         QCOMPARE(recovered.Content.MapFile, QStringLiteral("carte.bmp"));
         QCOMPARE(recovered.SessionFile, QStringLiteral("/classe/lecon.sondelio"));
     }

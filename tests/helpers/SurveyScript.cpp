@@ -40,6 +40,9 @@ void RunScript(TSurveyTally& tally, const QString& script, const std::function<v
         } else if (verb == "eleve") {
             tally.Student = argument;
             operation = JournalOperation::StudentNamed(argument);
+        } else if (verb == "echelle") {
+            tally.Scale = argument.isEmpty() ? std::nullopt : std::optional(MeasuredScale(1, argument.toDouble()));
+            operation = JournalOperation::ScaleSet(tally.Scale);
         } else {
             tally.BeginSurvey();
         }

@@ -3,7 +3,7 @@
 
 #pragma once
 // A survey's operations written as a script, as the handlers run them: "go N" places N points
-// 10 pixels apart, "sonder NAME" begins a land use, "eleve NAME" names the student, "count I" counts sample point I, "undo" and
+// 10 pixels apart, "sonder NAME" begins a land use, "eleve NAME" names the student, "echelle M" measures a pixel as M metres ("echelle" alone: no scale), "count I" counts sample point I, "undo" and
 // "redo", "fini" finishes the land use, "new" begins a new survey; a step written "!step" must be
 // refused. Steps are separated by "; ".
 
