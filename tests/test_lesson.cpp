@@ -3,11 +3,12 @@
 
 // A whole class lesson, as a teacher and three students give it, on a desktop of the test's own
 // (Xvfb, openbox), the program driven with xdotool and seen with import. The teacher draws a
-// sample of the demo map from a seed and saves the session; each student opens it, types a name,
-// classifies every point by the colour under it, and saves; one of them makes mistakes on
+// sample of the demo map from a seed and saves the session, which carries the map's legend from
+// then on; each student opens it, types a name, classifies every point by the colour under it,
+// checks the points against the legend ("Vérifier") and saves; one of them makes mistakes on
 // purpose, another spells a land use otherwise. The teacher gathers the three sessions in the
-// class window, the map's legend as the reference, and looks at every view (their pictures are
-// kept, the folder named on the output); the class's command line pools the same sessions.
+// class window, the legend as the reference, and looks at every view (their pictures are kept,
+// the folder named on the output); the class's command line pools the same sessions.
 // Skipped, with the reason, where the X server, the window manager or a tool is missing.
 
 #include "core/LandUseNames.h"
@@ -22,6 +23,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <map>
 
 namespace {
@@ -33,14 +35,15 @@ const QString seed = QStringLiteral("4242");
 // The class window's tabs, left to right, and where its "Référence" tab shows the map of the
 // student's points checked, as designed.
 const QStringList classTabs{QStringLiteral("Tableau"), QStringLiteral("Intervalles"), QStringLiteral("Référence"),
-                            QStringLiteral("Accord entre élèves"), QStringLiteral("Noms")};
+                            QStringLiteral("Légende"),  QStringLiteral("Accord entre élèves"), QStringLiteral("Noms")};
 const QPoint firstTab(20, 221);
 const QRect checkedMap(498, 238, 474, 440);
 
-// What a ring asking to look at a point is drawn in, give or take the antialiasing.
-const QColor ringRed(220, 0, 0);
-constexpr int ringTolerance = 40;
-constexpr int ringReach = 10;
+// What a ring asking to look at a point is drawn in: the map window's own red, and the class
+// window's, give or take its antialiasing. Neither is a colour of the demo map.
+const QColor mapRed(255, 0, 0);
+const QColor classRed(220, 0, 0);
+constexpr int classRedTolerance = 40;
 
 }  // namespace
 
@@ -51,11 +54,34 @@ class LessonTest : public QObject {
     QString pictures;  // kept after the test
     QString map;
     std::vector<LessonPoint> points;  // the teacher's sample, with the legend's land use under each
+    ColourNames legend;
     // For each student's session, by name, what the student said of each point.
     std::map<QString, QStringList> said;
     QStringList sessions;
 
     QString File(const QString& name) const { return QDir(folder.path()).filePath(name); }
+
+    // Whether the answer given to the sample point differs from the legend's land use under it.
+    bool Mistaken(const QStringList& answers, std::size_t point) const
+    {
+        return NameKey(answers[qsizetype(point)]) != NameKey(points[point].Use);
+    }
+
+    // The window's picture once the points the student got wrong are ringed, each point's centre
+    // where `place` puts it; and then, only they.
+    QImage CheckRings(const QString& window, const QStringList& answers, const std::function<QPointF(QPoint)>& place,
+                      const QColor& colour, int tolerance = 0)
+    {
+        std::vector<QPointF> wrong;
+        for (std::size_t at = 0; at < points.size(); ++at)
+            if (Mistaken(answers, at))
+                wrong.push_back(place(points[at].Place));
+        const QImage shown = AwaitRings(desktop, window, wrong, colour, tolerance);
+        for (std::size_t at = 0; at < points.size(); ++at)
+            if (RingedAt(shown, place(points[at].Place), colour, tolerance) != Mistaken(answers, at))
+                QTest::qFail(qPrintable(QStringLiteral("point %1 : %2").arg(at).arg(answers[qsizetype(at)])), __FILE__, __LINE__);
+        return shown;
+    }
 
     void KeepPicture(const QImage& picture, const QString& name)
     {
@@ -65,7 +91,7 @@ class LessonTest : public QObject {
 private slots:
     void initTestCase()
     {
-        const QString missing = MissingTool({"Xvfb", "openbox", "xdotool", "xwininfo", "wmctrl", "xmodmap", "import"});
+        const QString missing = MissingTool({"Xvfb", "openbox", "xdotool", "xwininfo", "wmctrl", "xmodmap", "import", "xclip"});
         if (!missing.isEmpty())
             QSKIP(qPrintable(missing));
         if (const QString failure = desktop.StartServer(QStringLiteral("1600x1200")); !failure.isEmpty())
@@ -103,6 +129,11 @@ private slots:
         QCOMPARE(session.Tally.SamplePoints(), sampleSize);
         QCOMPARE(QString::number(session.Tally.Seed), seed);
         QCOMPARE(session.Tally.PointsProbed, 0);
+        legend = ReadLegendBeside(map);
+        QVERIFY(session.Tally.Legend == legend);
+        // The map is handed out with the session alone: the students, and the teacher's class
+        // window after them, have only the legend the sessions carry.
+        QVERIFY(QFile::remove(LegendFileFor(map)));
         points = LegendUses(File(QStringLiteral("teacher.sondelio")), map);
         QStringList uses;
         for (const LessonPoint& point : points) {
@@ -156,10 +187,29 @@ private slots:
         desktop.Key(QStringLiteral("alt+v"));
         desktop.Type(name);
         Classify(desktop, mapWindow, classified);
+
+        // "Vérifier": the box sums the check up, and the mistakes, and only they, stay ringed.
+        desktop.Activate(mapWindow);
+        desktop.Key(QStringLiteral("alt+i"));
+        const QString box = desktop.AwaitWindow(QStringLiteral("Sondelio"));
+        QVERIFY(!box.isEmpty());
+        const QString summary = desktop.CopiedText(box);
+        const QString agreeing = mistakes == 0
+                                     ? QStringLiteral("Vos %1 points classés s'accordent tous avec la légende").arg(sampleSize)
+                                     : QStringLiteral("%1 points classés sur %2 s'accordent avec la légende")
+                                           .arg(sampleSize - mistakes)
+                                           .arg(sampleSize);
+        QVERIFY2(summary.contains(agreeing), qPrintable(summary));
+        desktop.Key(QStringLiteral("Return"));
+        QVERIFY(desktop.AwaitGone(QStringLiteral("Sondelio")));
+        KeepPicture(CheckRings(mapWindow, answers, [](QPoint place) { return QPointF(LessonPlaces::MapOrigin + place); }, mapRed),
+                    name);
+        if (QTest::currentTestFailed())
+            return;
+
         desktop.Activate(mapWindow);
         desktop.Key(QStringLiteral("alt+e"));
         QVERIFY(desktop.ChooseFiles(QStringLiteral("Enregistrer la séance"), {session}));
-        KeepPicture(desktop.Picture(mapWindow), name);
         QVERIFY(student.Close());
 
         const SurveyFileContent saved = ReadSession(session);
@@ -171,6 +221,7 @@ private slots:
             if (mark.What == SurveyMark::Kind::CountedPoint)
                 kept[mark.Point] = saved.Tally.LandUse(mark.LandUse).Name;
         QCOMPARE(kept, answers);
+        QVERIFY(saved.Tally.Legend == legend);
         said[name] = answers;
         sessions << session;
     }
@@ -190,6 +241,11 @@ private slots:
         desktop.Key(QStringLiteral("alt+a"));
         QVERIFY(desktop.ChooseFiles(QStringLiteral("Ajouter des séances"), sessions));
 
+        // The map of the checked points, as the class window places them.
+        TMarkedMap placed(nullptr);
+        placed.resize(checkedMap.size());
+        placed.SetMap(QImage(DrawnMapSize(PictureFileSize(map)), QImage::Format_RGB32));
+
         desktop.ClickAt(classWindow, firstTab);
         QImage shown = desktop.AwaitNewPicture(classWindow, empty);
         for (int tab = 0; tab < classTabs.size(); ++tab) {
@@ -199,32 +255,12 @@ private slots:
             }
             if (classTabs[tab] == QStringLiteral("Référence")) {
                 desktop.Key(QStringLiteral("alt+r"));
-                desktop.Type(QStringLiteral("La"));  // a space would open the list
+                desktop.Type(QStringLiteral("La"));  // the legend; a space would open the list
                 desktop.Key(QStringLiteral("alt+v"));
                 desktop.Type(QStringLiteral("Bruno"));
-                // The student's mistakes, and only they, ringed on the map of the checked points.
-                TMarkedMap placed(nullptr);
-                placed.resize(checkedMap.size());
-                placed.SetMap(QImage(DrawnMapSize(PictureFileSize(map)), QImage::Format_RGB32));
-                const QStringList& answers = said[QStringLiteral("Bruno")];
-                const auto ringed = [&](std::size_t at) {
-                    const QPointF ring = checkedMap.topLeft() + placed.ToBox(points[at].Place);
-                    return PixelsNear(shown, ring, ringReach, ringRed, ringTolerance) > 0;
-                };
-                const auto mistaken = [&](std::size_t at) { return NameKey(answers[int(at)]) != NameKey(points[at].Use); };
-                const bool mistakesRinged = QTest::qWaitFor(
-                    [&] {
-                        shown = desktop.Picture(classWindow);
-                        for (std::size_t at = 0; at < points.size(); ++at)
-                            if (mistaken(at) && !ringed(at))
-                                return false;
-                        return true;
-                    },
-                    patience);
-                KeepPicture(shown, QStringLiteral("classe-%1-%2").arg(tab + 1).arg(classTabs[tab]));
-                QVERIFY(mistakesRinged);
-                for (std::size_t at = 0; at < points.size(); ++at)
-                    QVERIFY2(ringed(at) == mistaken(at), qPrintable(QStringLiteral("point %1").arg(at)));
+                shown = CheckRings(
+                    classWindow, said[QStringLiteral("Bruno")],
+                    [&](QPoint place) { return checkedMap.topLeft() + placed.ToBox(place); }, classRed, classRedTolerance);
             }
             QVERIFY2(!shown.isNull(), qPrintable(classTabs[tab]));
             KeepPicture(shown, QStringLiteral("classe-%1-%2").arg(tab + 1).arg(classTabs[tab]));
@@ -235,17 +271,17 @@ private slots:
     void classCommandPoolsTheSessions()
     {
         QCOMPARE(sessions.size(), qsizetype(3));
-        QStringList legend;
-        for (const auto& [colour, name] : ReadLegendBeside(map))
-            legend << ColourText(colour) + QLatin1Char('=') + name;
+        // The command takes no legend from the sessions: the teacher types the one they carry.
+        QStringList colours;
+        for (const auto& [colour, name] : legend)
+            colours << ColourText(colour) + QLatin1Char('=') + name;
         QProcess command;
         command.start(QStringLiteral(SONDELIO_CLASSE),
-                      sessions + QStringList{QStringLiteral("--legende"), legend.join(QLatin1Char(',')),
+                      sessions + QStringList{QStringLiteral("--legende"), colours.join(QLatin1Char(',')),
                                              QStringLiteral("--usage"), QStringLiteral("bâti")});
         QVERIFY(command.waitForFinished(patience));
         const QString output = QString::fromUtf8(command.readAllStandardOutput());
         QVERIFY2(command.exitCode() == 0, qPrintable(QString::fromUtf8(command.readAllStandardError())));
-        qInfo().noquote() << output;
 
         // Each student's row: the points counted under each land use, names matched as the class
         // matches them.

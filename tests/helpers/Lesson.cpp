@@ -84,7 +84,7 @@ std::vector<LessonPoint> LegendUses(const QString& sessionFile, const QString& m
         TBitmap map;
         map.LoadPictureFile(mapFile);
         const MapPixels drawn(map, DrawnMapSize(QSize(map.Width(), map.Height())));
-        const ColourNames legend = ReadLegendBeside(mapFile);
+        const ColourNames& legend = session.Tally.Legend;
         for (const SurveyMark& mark : session.Tally.Marks()) {
             if (mark.What != SurveyMark::Kind::SamplePoint)
                 continue;
@@ -97,17 +97,30 @@ std::vector<LessonPoint> LegendUses(const QString& sessionFile, const QString& m
     return points;
 }
 
-int PixelsNear(const QImage& picture, QPointF centre, int reach, const QColor& colour, int tolerance)
+QImage AwaitRings(const TestDesktop& desktop, const QString& window, const std::vector<QPointF>& ringed,
+                  const QColor& colour, int tolerance)
+{
+    QImage shown;
+    const auto allRinged = [&] {
+        shown = desktop.Picture(window);
+        return std::all_of(ringed.begin(), ringed.end(),
+                           [&](QPointF place) { return RingedAt(shown, place, colour, tolerance); });
+    };
+    if (!QTest::qWaitFor(allRinged, patience))
+        qWarning("Les anneaux ne se montrent pas.");
+    return shown;
+}
+
+bool RingedAt(const QImage& picture, QPointF centre, const QColor& colour, int tolerance)
 {
     const auto near = [tolerance](int one, int other) { return qAbs(one - other) <= tolerance; };
-    int count = 0;
-    for (int y = int(centre.y()) - reach; y <= int(centre.y()) + reach; ++y)
-        for (int x = int(centre.x()) - reach; x <= int(centre.x()) + reach; ++x) {
+    for (int y = int(centre.y()) - RingReach; y <= int(centre.y()) + RingReach; ++y)
+        for (int x = int(centre.x()) - RingReach; x <= int(centre.x()) + RingReach; ++x) {
             if (!picture.valid(x, y))
                 continue;
             const QColor pixel = picture.pixelColor(x, y);
-            count += near(pixel.red(), colour.red()) && near(pixel.green(), colour.green()) &&
-                     near(pixel.blue(), colour.blue());
+            if (near(pixel.red(), colour.red()) && near(pixel.green(), colour.green()) && near(pixel.blue(), colour.blue()))
+                return true;
         }
-    return count;
+    return false;
 }

@@ -66,12 +66,17 @@ struct LessonPoint {
     QString Use;   // as the legend names the colour under it; empty when it names none
 };
 // The sample points of the session kept in `sessionFile`, in their order, each with the land use
-// that the legend beside `mapFile` gives the colour under it on the map as the window draws it.
+// that the session's legend gives the colour under it on `mapFile` as the window draws it.
 std::vector<LessonPoint> LegendUses(const QString& sessionFile, const QString& mapFile);
 
 // The session a file holds, read back by the program's own reader; fails the test otherwise.
 SurveyFileContent ReadSession(const QString& sessionFile);
 
-// How many pixels of the colour (each channel within `tolerance`, for antialiased rings) lie
-// within `reach` pixels of `centre` in the picture.
-int PixelsNear(const QImage& picture, QPointF centre, int reach, const QColor& colour, int tolerance = 0);
+// Whether a ring of the colour (each channel within `tolerance`, for antialiased rings) shows
+// around `centre` in the picture: a pixel of it within RingReach pixels.
+inline constexpr int RingReach = 10;
+bool RingedAt(const QImage& picture, QPointF centre, const QColor& colour, int tolerance = 0);
+// The window's picture once a ring of the colour shows around each of the `ringed` places of its
+// client area (within patience; else the last picture taken).
+QImage AwaitRings(const TestDesktop& desktop, const QString& window, const std::vector<QPointF>& ringed,
+                  const QColor& colour, int tolerance = 0);

@@ -149,6 +149,18 @@ bool TestDesktop::ChooseFiles(const QString& title, const QStringList& files)
     return AwaitGone(title);
 }
 
+QString TestDesktop::CopiedText(const QString& window) const
+{
+    const auto clipboard = [this] {
+        return Run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+    };
+    const QString before = clipboard();
+    Activate(window);
+    Key(QStringLiteral("ctrl+c"));
+    QString copied;
+    return QTest::qWaitFor([&] { return (copied = clipboard()) != before; }, patience) ? copied : QString();
+}
+
 QImage TestDesktop::Picture(const QString& window) const
 {
     QProcess import;

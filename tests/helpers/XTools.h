@@ -70,6 +70,9 @@ public:
     // Answers the file dialog titled `title` as a user does: the files' paths typed in its name box
     // (several each in quotes), then Return. False unless the dialog showed and went.
     bool ChooseFiles(const QString& title, const QStringList& files);
+    // What the window puts on the clipboard at Ctrl+C (a message box: its caption and its text),
+    // read with xclip; nothing unless the clipboard changes within patience.
+    QString CopiedText(const QString& window) const;
     // The window's client area as the screen shows it (xwd through import), or a null image.
     QImage Picture(const QString& window) const;
     // The window's picture once it differs from `before` and two pictures in a row agree: what the
