@@ -34,8 +34,9 @@ const QString seed = QStringLiteral("4242");
 
 // The class window's tabs, left to right, and where its "Référence" tab shows the map of the
 // student's points checked, as designed.
-const QStringList classTabs{QStringLiteral("Tableau"), QStringLiteral("Intervalles"), QStringLiteral("Référence"),
-                            QStringLiteral("Légende"),  QStringLiteral("Accord entre élèves"), QStringLiteral("Noms")};
+const QStringList classTabs{
+    QStringLiteral("Tableau"), QStringLiteral("Intervalles"),         QStringLiteral("Référence"),
+    QStringLiteral("Légende"), QStringLiteral("Accord entre élèves"), QStringLiteral("Noms")};
 const QPoint firstTab(20, 221);
 const QRect checkedMap(498, 238, 474, 440);
 
@@ -79,7 +80,8 @@ class LessonTest : public QObject {
         const QImage shown = AwaitRings(desktop, window, wrong, colour, tolerance);
         for (std::size_t at = 0; at < points.size(); ++at)
             if (RingedAt(shown, place(points[at].Place), colour, tolerance) != Mistaken(answers, at))
-                QTest::qFail(qPrintable(QStringLiteral("point %1 : %2").arg(at).arg(answers[qsizetype(at)])), __FILE__, __LINE__);
+                QTest::qFail(qPrintable(QStringLiteral("point %1, « %2 »").arg(at).arg(answers[qsizetype(at)])),
+                             __FILE__, __LINE__);
         return shown;
     }
 
@@ -91,7 +93,8 @@ class LessonTest : public QObject {
 private slots:
     void initTestCase()
     {
-        const QString missing = MissingTool({"Xvfb", "openbox", "xdotool", "xwininfo", "wmctrl", "xmodmap", "import", "xclip"});
+        const QString missing =
+            MissingTool({"Xvfb", "openbox", "xdotool", "xwininfo", "wmctrl", "xmodmap", "import", "xclip"});
         if (!missing.isEmpty())
             QSKIP(qPrintable(missing));
         if (const QString failure = desktop.StartServer(QStringLiteral("1600x1200")); !failure.isEmpty())
@@ -122,7 +125,8 @@ private slots:
         desktop.Type(seed);
         desktop.ClickAt(mapWindow, LessonPlaces::Go);
         desktop.Key(QStringLiteral("alt+e"));
-        QVERIFY(desktop.ChooseFiles(QStringLiteral("Enregistrer la séance"), {File(QStringLiteral("teacher.sondelio"))}));
+        QVERIFY(
+            desktop.ChooseFiles(QStringLiteral("Enregistrer la séance"), {File(QStringLiteral("teacher.sondelio"))}));
         QVERIFY(teacher.Close());
 
         const SurveyFileContent session = ReadSession(File(QStringLiteral("teacher.sondelio")));
@@ -147,7 +151,7 @@ private slots:
     void studentClassifiesEveryPoint_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("mistakes");        // the first points given the next land use's name
+        QTest::addColumn<int>("mistakes");         // the first points given the next land use's name
         QTest::addColumn<QString>("builtUpName");  // what the student types for "bâti"
         QTest::newRow("right") << QStringLiteral("Alice") << 0 << QStringLiteral("bâti");
         QTest::newRow("mistaken") << QStringLiteral("Bruno") << 2 << QStringLiteral("bâti");
@@ -172,7 +176,8 @@ private slots:
             if (answer == QStringLiteral("bâti"))
                 answer = builtUpName;
             answers << answer;
-            auto use = std::find_if(classified.begin(), classified.end(), [&](const auto& one) { return one.first == answer; });
+            auto use = std::find_if(classified.begin(), classified.end(),
+                                    [&](const auto& one) { return one.first == answer; });
             if (use == classified.end())
                 use = classified.insert(classified.end(), {answer, {}});
             use->second.push_back(points[at].Place);
@@ -194,16 +199,16 @@ private slots:
         const QString box = desktop.AwaitWindow(QStringLiteral("Sondelio"));
         QVERIFY(!box.isEmpty());
         const QString summary = desktop.CopiedText(box);
-        const QString agreeing = mistakes == 0
-                                     ? QStringLiteral("Vos %1 points classés s'accordent tous avec la légende").arg(sampleSize)
-                                     : QStringLiteral("%1 points classés sur %2 s'accordent avec la légende")
-                                           .arg(sampleSize - mistakes)
-                                           .arg(sampleSize);
+        const QString agreeing =
+            mistakes == 0 ? QStringLiteral("Vos %1 points classés s'accordent tous avec la légende").arg(sampleSize)
+                          : QStringLiteral("%1 points classés sur %2 s'accordent avec la légende")
+                                .arg(sampleSize - mistakes)
+                                .arg(sampleSize);
         QVERIFY2(summary.contains(agreeing), qPrintable(summary));
         desktop.Key(QStringLiteral("Return"));
         QVERIFY(desktop.AwaitGone(QStringLiteral("Sondelio")));
-        KeepPicture(CheckRings(mapWindow, answers, [](QPoint place) { return QPointF(LessonPlaces::MapOrigin + place); }, mapRed),
-                    name);
+        const auto onMap = [](QPoint place) { return QPointF(LessonPlaces::MapOrigin + place); };
+        KeepPicture(CheckRings(mapWindow, answers, onMap, mapRed), name);
         if (QTest::currentTestFailed())
             return;
 
@@ -258,9 +263,8 @@ private slots:
                 desktop.Type(QStringLiteral("La"));  // the legend; a space would open the list
                 desktop.Key(QStringLiteral("alt+v"));
                 desktop.Type(QStringLiteral("Bruno"));
-                shown = CheckRings(
-                    classWindow, said[QStringLiteral("Bruno")],
-                    [&](QPoint place) { return checkedMap.topLeft() + placed.ToBox(place); }, classRed, classRedTolerance);
+                const auto onCheckedMap = [&](QPoint place) { return checkedMap.topLeft() + placed.ToBox(place); };
+                shown = CheckRings(classWindow, said[QStringLiteral("Bruno")], onCheckedMap, classRed, classRedTolerance);
             }
             QVERIFY2(!shown.isNull(), qPrintable(classTabs[tab]));
             KeepPicture(shown, QStringLiteral("classe-%1-%2").arg(tab + 1).arg(classTabs[tab]));
@@ -288,7 +292,8 @@ private slots:
         const QStringList lines = output.split(QStringLiteral("\r\n"));
         const QStringList header = lines.value(1).split(QLatin1Char(';'));
         for (const auto& [name, answers] : said) {
-            const auto row = std::find_if(lines.begin(), lines.end(), [&](const QString& line) { return line.startsWith(name + ';'); });
+            const auto row = std::find_if(lines.begin(), lines.end(),
+                                          [&](const QString& line) { return line.startsWith(name + ';'); });
             QVERIFY2(row != lines.end(), qPrintable(name));
             const QStringList cells = row->split(QLatin1Char(';'));
             for (const QString& column : header) {
@@ -301,7 +306,8 @@ private slots:
                 QCOMPARE(cells.value(header.indexOf(column)).toLongLong(), expected);
             }
         }
-        QVERIFY2(QRegularExpression(QStringLiteral("\\d+ intervalles? sur 3 contien")).match(output).hasMatch(), qPrintable(output));
+        QVERIFY2(QRegularExpression(QStringLiteral("\\d+ intervalles? sur 3 contien")).match(output).hasMatch(),
+                 qPrintable(output));
         // The students share the points, and all but a few agree.
         const QRegularExpressionMatch kappa =
             QRegularExpression(QStringLiteral("Kappa de Fleiss;(\\d+)[.,](\\d+)")).match(output);

@@ -33,8 +33,9 @@ QString DesktopProgram::Start(const QString& program, const QStringList& argumen
     // Qt's own file dialog, the one the test types into, whatever desktop the machine runs.
     for (const char* desktopVariable : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "QT_QPA_PLATFORMTHEME"})
         environment.remove(QString::fromLatin1(desktopVariable));
-    for (const auto& [variable, subfolder] : {std::pair{"HOME", "maison"}, std::pair{"XDG_CONFIG_HOME", "config"},
-                                              std::pair{"XDG_STATE_HOME", "etat"}, std::pair{"XDG_RUNTIME_DIR", "run"}}) {
+    for (const auto& [variable, subfolder] :
+         {std::pair{"HOME", "maison"}, std::pair{"XDG_CONFIG_HOME", "config"}, std::pair{"XDG_STATE_HOME", "etat"},
+          std::pair{"XDG_RUNTIME_DIR", "run"}}) {
         const QString path = QDir(folder).filePath(QString::fromLatin1(subfolder));
         QDir().mkpath(path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -51,8 +52,7 @@ bool DesktopProgram::Close()
 {
     desktop.Run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"),
                                            QStringLiteral("0x") + QString::number(mainWindow.toULongLong(), 16)});
-    return process.waitForFinished(patience) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
+    return process.waitForFinished(patience) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 void Classify(TestDesktop& desktop, const QString& mapWindow, const Answers& answers)
@@ -119,7 +119,8 @@ bool RingedAt(const QImage& picture, QPointF centre, const QColor& colour, int t
             if (!picture.valid(x, y))
                 continue;
             const QColor pixel = picture.pixelColor(x, y);
-            if (near(pixel.red(), colour.red()) && near(pixel.green(), colour.green()) && near(pixel.blue(), colour.blue()))
+            if (near(pixel.red(), colour.red()) && near(pixel.green(), colour.green()) &&
+                near(pixel.blue(), colour.blue()))
                 return true;
         }
     return false;

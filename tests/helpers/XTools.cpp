@@ -111,7 +111,6 @@ void TestDesktop::Key(const QString& keys) const
 
 void TestDesktop::Type(const QString& text)
 {
-    QStringList keyings;
     for (const QChar character : text) {
         const QChar lower = character.toLower();
         if (character.unicode() < 0x80 || keyedCharacters.contains(lower))
@@ -142,7 +141,8 @@ bool TestDesktop::ChooseFiles(const QString& title, const QStringList& files)
     if (dialog.isEmpty())
         return false;
     Activate(dialog);
-    const QString typed = files.size() == 1 ? files.front() : QStringLiteral("\"%1\"").arg(files.join(QStringLiteral("\" \"")));
+    const QString typed =
+        files.size() == 1 ? files.front() : QStringLiteral("\"%1\"").arg(files.join(QStringLiteral("\" \"")));
     Key(QStringLiteral("ctrl+a"));
     Type(typed);
     Key(QStringLiteral("Return"));
@@ -152,7 +152,8 @@ bool TestDesktop::ChooseFiles(const QString& title, const QStringList& files)
 QString TestDesktop::CopiedText(const QString& window) const
 {
     const auto clipboard = [this] {
-        return Run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+        return Run(QStringLiteral("xclip"),
+                   {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
     };
     const QString before = clipboard();
     Activate(window);

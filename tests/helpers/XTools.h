@@ -7,8 +7,8 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QSet>
 #include <QRect>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -73,7 +73,7 @@ public:
     // What the window puts on the clipboard at Ctrl+C (a message box: its caption and its text),
     // read with xclip; nothing unless the clipboard changes within patience.
     QString CopiedText(const QString& window) const;
-    // The window's client area as the screen shows it (xwd through import), or a null image.
+    // The window's client area as the screen shows it (import), or a null image.
     QImage Picture(const QString& window) const;
     // The window's picture once it differs from `before` and two pictures in a row agree: what the
     // window shows once it has answered a key or a click. A null image if it never settles.
