@@ -226,6 +226,8 @@ private slots:
             if (mark.What == SurveyMark::Kind::CountedPoint)
                 kept[mark.Point] = saved.Tally.LandUse(mark.LandUse).Name;
         QCOMPARE(kept, answers);
+        for (int use = 1; use <= saved.Tally.LandUseCount; ++use)
+            QCOMPARE(saved.Tally.LandUse(use).Count, answers.count(saved.Tally.LandUse(use).Name));
         QVERIFY(saved.Tally.Legend == legend);
         said[name] = answers;
         sessions << session;
