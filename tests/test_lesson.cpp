@@ -7,8 +7,8 @@
 // then on; each student opens it, types a name, classifies every point by the colour under it,
 // checks the points against the legend ("Vérifier") and saves; one of them makes mistakes on
 // purpose, another spells a land use otherwise. The teacher gathers the three sessions in the
-// class window, the legend as the reference, and looks at every view (their pictures are kept,
-// the folder named on the output); the class's command line pools the same sessions.
+// class window, the legend as the reference, and looks at every view (their pictures are kept
+// where SONDELIO_LECON_IMAGES says); the class's command line pools the same sessions.
 // Skipped, with the reason, where the X server, the window manager or a tool is missing.
 
 #include "core/LandUseNames.h"
@@ -52,7 +52,7 @@ class LessonTest : public QObject {
     Q_OBJECT
     TestDesktop desktop{patience};
     QTemporaryDir folder;
-    QString pictures;  // kept after the test
+    QString pictures;
     QString map;
     std::vector<LessonPoint> points;  // the teacher's sample, with the legend's land use under each
     ColourNames legend;
@@ -105,9 +105,10 @@ private slots:
         map = File(QStringLiteral("rizo0346.bmp"));
         QVERIFY(QFile::copy(QStringLiteral(SONDELIO_RUN_DIR "/rizo0346.bmp"), map));
         QVERIFY(QFile::copy(QStringLiteral(SONDELIO_RUN_DIR "/rizo0346-legende.csv"), LegendFileFor(map)));
-        QTemporaryDir kept(QDir::temp().filePath(QStringLiteral("sondelio-lecon-XXXXXX")));
-        kept.setAutoRemove(false);
-        pictures = kept.path();
+        // Kept where SONDELIO_LECON_IMAGES names a folder, for a developer to look at; else they go
+        // with the test's folder.
+        pictures = qEnvironmentVariable("SONDELIO_LECON_IMAGES", File(QStringLiteral("images")));
+        QVERIFY(QDir().mkpath(pictures));
         qInfo("Les images de la leçon : %s", qPrintable(pictures));
     }
 
