@@ -8,6 +8,7 @@
 
 #include "app/WindowSet.h"
 #include "core/MapColours.h"
+#include "core/Numbers.h"
 #include "core/SurveyJournal.h"
 #include "core/SurveyLegend.h"
 #include "core/SurveyTally.h"
@@ -20,9 +21,13 @@
 #include "ui/TextGrid.h"
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
+#include "windows/ScaleDialog.h"
 #include "windows/TabResultats.h"
 
+#include <QComboBox>
 #include <QDateTime>
+#include <QDialogButtonBox>
+#include <QRadioButton>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -363,6 +368,79 @@ private slots:
         Click(Form2->ButtVerifier);
         ringed({});
         QCOMPARE(boxes->Errors, QStringList());
+    }
+
+    // The scale: a bar's two ends clicked and its length typed, the map's width typed, each
+    // wrong distance refused with the dialog left open, and a map that says where it lies; kept
+    // in the session and shown again when it opens.
+    void scaleSetByHandOrReadFromTheMap_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("typed");  // the distance, then its unit
+        QTest::addColumn<QString>("shown");  // the scale under the map, its two lines joined
+        QTest::addColumn<QString>("said");   // a notice or an error, if any
+        const QString scale = QStringLiteral("1 px = 2,5 m — carte : 150,00 ha");
+        QTest::newRow("a 300 m bar clicked") << "bar" << "300 m" << scale << QString();
+        QTest::newRow("the width, 1,5 km") << "width" << "1,5 km" << scale << QString();
+        QTest::newRow("a width of 0") << "width" << "0 m" << "Pas d'échelle"
+                                      << "La distance doit être un nombre de mètres ou de kilomètres plus grand que 0.";
+        QTest::newRow("a width no map has") << "width" << "120000 km" << "Pas d'échelle"
+                                            << "Cette échelle ferait 1 pixel = 200000 m : une carte va de 1 mm à 100 km "
+                                               "par pixel. Vérifiez la distance et son unité.";
+        QTest::newRow("a world file") << "world" << "2.5\n0\n0\n-2.5\n650000\n6860000\n"
+                                      << "1 px = 1,25 m — carte : 37,50 ha" << QString();
+        QTest::newRow("a world file with text")
+            << "world" << "2.5\n0\n0\nmoins\n650000\n6860000\n" << "Pas d'échelle"
+            << "Le géoréférencement \"carte.bpw\" ne peut pas être lu : la ligne 4, \"moins\", n'est pas un nombre. La "
+               "carte est dessinée sans échelle.";
+    }
+    void scaleSetByHandOrReadFromTheMap()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, said);
+        const QString folder = dir.filePath(QStringLiteral("echelle-") + QTest::currentDataTag());
+        QDir().mkpath(folder);
+        const QString map = WritePatternMap(folder + "/carte.bmp", QSize(300, 200));
+        if (how == "world")
+            WriteFile(folder + "/carte.bpw", typed.toUtf8());
+        OpenMap(map, "12");
+        ProcessEvents();
+        if (how != "world") {
+            const QString distance = typed.section(' ', 0, 0), unit = typed.section(' ', 1);
+            const auto fill = [&](TScaleDialog* dialog) {
+                QLineEdit* box = how == "bar" ? dialog->EdDistance : dialog->EdLargeur;
+                (how == "bar" ? dialog->RadioBarre : dialog->RadioLargeur)->click();
+                box->setText(distance);
+                (how == "bar" ? dialog->ComboUniteDistance : dialog->ComboUniteLargeur)->setCurrentText(unit);
+                dialog->Buttons->button(QDialogButtonBox::Ok)->click();
+            };
+            const auto cancel = [](TScaleDialog* dialog) { dialog->Buttons->button(QDialogButtonBox::Cancel)->click(); };
+            QList<std::function<void(TScaleDialog*)>> answers;
+            if (how == "bar")
+                answers << [](TScaleDialog* dialog) { dialog->ButtCliquer->click(); };
+            answers << fill << cancel;
+            const DialogAnswers<TScaleDialog> answer(answers);
+            Click(Form2->ButtEchelle);
+            if (how == "bar") {
+                QVERIFY(Form2->MeasuringScale());
+                // Two ends 120 px apart on the map as drawn, twice the picture's size.
+                PressOnMap(TForm2::MapOrigin + QPoint(100, 300));
+                PressOnMap(TForm2::MapOrigin + QPoint(220, 300));
+            }
+            QCOMPARE(answer.Answered(), said.isEmpty() ? answers.size() - 1 : answers.size());
+        }
+        shown.replace(',', DecimalSeparator());
+        QCOMPARE(Form2->LabelEchelle->text().replace('\n', QStringLiteral(" — ")), shown);
+        QCOMPARE(boxes->Errors + boxes->Notices, said.isEmpty() ? QStringList() : QStringList{said});
+        if (!said.isEmpty())
+            return;
+        // Kept in the session: opened again, the same scale.
+        Save(folder + "/lecon.sondelio");
+        Draw("1");
+        Open(folder + "/lecon.sondelio");
+        QCOMPARE(Form2->LabelEchelle->text().replace('\n', QStringLiteral(" — ")), shown);
     }
 
     // A file the program cannot take is refused with its reason; the survey in progress, its

@@ -132,6 +132,16 @@ TForm2::TForm2()
     ButtExporterImage = MakeButton(Panel3, QStringLiteral("E&xporter l'image…"), 8, 252, 193, 23);
     ButtExporterImage->setToolTip(QStringLiteral("Enregistrer la carte avec ses points en image PNG"));
 
+    // Under the map, its scale: what a pixel covers, and the map's area.
+    Panel4 = MakePanel(this, 10, 716, 209, 34, clSilver);
+    Panel4->setAccessibleName(QStringLiteral("Échelle de la carte"));
+    ButtEchelle = MakeButton(Panel4, QStringLiteral("É&chelle…"), 4, 4, 77, 25);
+    ButtEchelle->setToolTip(QStringLiteral("Donner l'échelle de la carte : une barre d'échelle mesurée ou sa largeur "
+                                           "réelle ; les résultats donnent alors les aires"));
+    LabelEchelle = MakeLabel(Panel4, QString(), 86, 2, PixelFont(QStringLiteral("MS Sans Serif"), 11), HouseBlue);
+    LabelEchelle->setFixedSize(119, 30);
+    LabelEchelle->setWordWrap(true);
+
     // The close button first, then step 2, then step 1; in step 2 the count box comes last.
     setTabOrder(BitBtnFermer, EdLandUse);
     setTabOrder(EdLandUse, ButtSonder);
@@ -150,6 +160,7 @@ TForm2::TForm2()
     setTabOrder(ButtVerifier, ButtEnregistrer);
     setTabOrder(ButtEnregistrer, ButtOuvrir);
     setTabOrder(ButtOuvrir, ButtExporterImage);
+    setTabOrder(ButtExporterImage, ButtEchelle);
 
     // A press on the map takes the keyboard from the boxes, so that Ctrl+Z then undoes the
     // count rather than the typing.
@@ -175,6 +186,7 @@ TForm2::TForm2()
     connect(ButtExporterImage, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtExporterImageClick));
     connect(ButtLoupe, &QPushButton::toggled, this, Guarded(this, &TForm2::ButtLoupeClick));
     connect(ButtVerifier, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtVerifierClick));
+    connect(ButtEchelle, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtEchelleClick));
     connect(EdEleve, &QLineEdit::textEdited, this, Guarded(this, &TForm2::EdEleveChange));
     // The lens follows the pointer without a button held. The controls tell when the pointer
     // reaches one of them, which no move on the window does, and pass on Shift.
@@ -236,6 +248,8 @@ void TForm2::FormPaint()
             TaillePt->setText(IntegerText(5));
             ButtSonder->setEnabled(false);
             StopChecking();
+            StopMeasuring();
+            ReadMapScale(mapName, QSize(map.Width(), map.Height()));
             // A legend that cannot be read is told when "Vérifier" asks for it.
             try {
                 Survey->KnowLegend(ReadLegendBeside(mapName));
@@ -393,6 +407,8 @@ void TForm2::dropEvent(QDropEvent* event)
 
 void TForm2::Image1MouseDown(int x, int y)
 {
+    if (measuringScale)
+        return TakeScaleEnd(Canvas.View().DesignedPixelAt(QPoint(x, y)) - MapOrigin);
     // A survey shown anew has no land use begun, even with probing on: a count would belong
     // to no land use and lower "Autres" unseen.
     if (!SurveyTally.ProbingOn || SurveyTally.LandUseCount < 1) {
@@ -473,6 +489,7 @@ void TForm2::ShowSurvey()
     ButtAnnuler->setEnabled(SurveyTally.CanUndo());
     ButtRetablir->setEnabled(SurveyTally.CanRedo());
     CheckPoints();
+    ShowScale();
 }
 
 TFigure TForm2::FigureOf(const SurveyMark& mark) const
@@ -490,7 +507,7 @@ quint64 TForm2::MarkFigures::Generation() const
 
 size_t TForm2::MarkFigures::Count() const
 {
-    return SurveyTally.Marks().size() + 2 * window.mistakes.size();
+    return SurveyTally.Marks().size() + 2 * window.mistakes.size() + window.scaleEnds.size();
 }
 
 std::vector<QLine> TForm2::BlockBoundaries() const
@@ -520,5 +537,9 @@ TFigure TForm2::MarkFigures::Figure(size_t index) const
     const size_t marks = SurveyTally.Marks().size();
     if (index < marks)
         return window.FigureOf(SurveyTally.Marks()[index]);
-    return window.RingOf(window.mistakes[(index - marks) / 2], (index - marks) % 2 == 0);
+    const size_t rings = 2 * window.mistakes.size();
+    if (index < marks + rings)
+        return window.RingOf(window.mistakes[(index - marks) / 2], (index - marks) % 2 == 0);
+    const QPoint end = window.scaleEnds[index - marks - rings] + MapOrigin;
+    return EllipseFigure(end.x() - 3, end.y() - 3, end.x() + 4, end.y() + 4, clBlack, clYellow, window.MapRect);
 }

@@ -75,6 +75,10 @@ public:
     QPushButton* ButtEnregistrer;
     QPushButton* ButtOuvrir;
     QPushButton* ButtExporterImage;
+    // The map's scale, under the map: set by hand, or read from the map's georeferencing.
+    QFrame* Panel4;
+    QPushButton* ButtEchelle;
+    QLabel* LabelEchelle;
 
     // The map's top-left corner in the window, and the side of the largest square a map is
     // drawn in: 600 wide or 700 high, so never more than 700 either way.
@@ -134,6 +138,10 @@ public:
     };
     const std::vector<CheckedMistake>& Mistakes() const { return mistakes; }
     void ButtExporterImageClick();
+    // "Échelle…": the scale typed in a dialog, by the map's width or a scale bar's length
+    // measured by two clicks on the map, which the dialog waits for.
+    void ButtEchelleClick();
+    bool MeasuringScale() const { return measuringScale; }
 
 signals:
     // A file dropped on the window, to become the map file as if typed in the main window.
@@ -180,6 +188,15 @@ private:
     ClassAnalysis CheckPoints();
     // "Vérifier" let up, its rings gone: the survey or its map changed under it.
     void StopChecking();
+    // The scale dialog, `measured` pixels between the bar's ends just clicked, if any.
+    void OpenScaleDialog(std::optional<double> measured);
+    // A press while the scale bar is measured: one of its ends, at a map pixel.
+    void TakeScaleEnd(QPoint place);
+    void StopMeasuring();
+    // The map `mapFile`, a picture of `picture` pixels, georeferenced: its scale becomes the
+    // survey's. A georeferencing that cannot be read is said once the paint is over.
+    void ReadMapScale(const QString& mapFile, QSize picture);
+    void ShowScale();
     // MapRect as Qt's rectangle, and where the window shows it.
     QRect MapArea() const;
     QRect ShownMapArea() const;
@@ -221,7 +238,13 @@ private:
     };
     std::unique_ptr<LegendCheck> legendCheck;
     std::vector<CheckedMistake> mistakes;
+    // The scale bar's ends clicked so far, in map pixels, while it is measured; they are drawn
+    // over the map like the rings, and change the figures' generation as they do.
+    bool measuringScale = false;
+    std::vector<QPoint> scaleEnds;
     quint64 checkGeneration = 0;
+    // The file that said where the map lies, for "Échelle…" to name.
+    QString georeferenceSource;
 
     // The places the constructor gave the panels and the close button, for the layout as designed.
     QList<QPoint> designedPlaces;

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The map window's lens: what the pointer, Shift and "Loupe" do reaches it from here.
+// The map window's lens: what the pointer, Shift and "Loupe" do reaches it from here; and the
+// keys the window takes itself.
 
 #include "windows/Carte2.h"
 
@@ -22,6 +23,9 @@ void TForm2::mouseMoveEvent(QMouseEvent* event)
 
 void TForm2::keyPressEvent(QKeyEvent* event)
 {
+    // Escape gives up measuring the scale bar.
+    if (event->key() == Qt::Key_Escape && measuringScale)
+        StopMeasuring();
     loupe.FollowShift(*event);
     QWidget::keyPressEvent(event);
 }

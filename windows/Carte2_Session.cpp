@@ -98,8 +98,11 @@ void TForm2::ShowReadSurvey(SurveyFileContent content, const QString& surveyFile
     // in progress as it was.
     const QString map = FindSurveyMap(content, surveyFile);
     StopChecking();
+    StopMeasuring();
     Survey->Take(std::move(content), FullFileName(map), PictureFileSize(map), sessionFileName, saved);
     mapFileName = map;
+    // Where the map says where it lies, that scale stands over the session's.
+    ReadMapScale(map, PictureFileSize(map));
     // A session without the teacher's legend takes the one beside its map, if any.
     try {
         Survey->KnowLegend(ReadLegendBeside(map));

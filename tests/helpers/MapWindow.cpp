@@ -16,7 +16,6 @@
 #include <QDialogButtonBox>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTimer>
 #include <array>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,14 +91,7 @@ void Click(QAbstractButton* button)
 
 void ChoosePlan(const SampleDesign& design, bool confirm)
 {
-    bool answered = false;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<TPlanDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll.stop();
+    const DialogAnswers<TPlanDialog> answer({[&](TPlanDialog* dialog) {
         const std::array radios{dialog->RadioAleatoire, dialog->RadioSystematique, dialog->RadioStrates,
                                 dialog->RadioGrappes};
         radios[size_t(design.Kind)]->click();
@@ -108,11 +100,9 @@ void ChoosePlan(const SampleDesign& design, bool confirm)
         dialog->SpinCote->setValue(design.ClusterSide);
         dialog->SpinEspacement->setValue(design.ClusterSpacing);
         dialog->Buttons->button(confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-        answered = true;
-    });
-    poll.start();
+    }});
     Click(Form2->ButtPlan);
-    QVERIFY2(answered, "the plan dialog never opened");
+    QVERIFY2(answer.Answered() == 1, "the plan dialog never opened");
 }
 
 QRect Extent(const QImage& image, QRgb colour, const QRect& within)

@@ -7,11 +7,14 @@
 
 #include "core/SampleDesign.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QTimer>
+#include <functional>
 
 class QAbstractButton;
 
@@ -36,6 +39,29 @@ void QuickClicksOnMap(const QList<QPoint>& places, int apart = 60);
 
 void Click(QAbstractButton* button);
 
+// While it lives, each modal dialog of type Dialog that shows is answered with the next of
+// `answers`, as a user fills it in and closes it; one left open (a value refused) gets the next
+// answer too.
+template <typename Dialog>
+class DialogAnswers {
+public:
+    explicit DialogAnswers(QList<std::function<void(Dialog*)>> answers) : answers(std::move(answers))
+    {
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [this] {
+            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()); dialog && Answered() < this->answers.size())
+                this->answers[answered++](dialog);
+        });
+        poll.start();
+    }
+    qsizetype Answered() const { return answered; }
+
+private:
+    QList<std::function<void(Dialog*)>> answers;
+    qsizetype answered = 0;
+    QTimer poll;
+};
+
 // Presses the map window's "Plan…" and chooses the design in its dialog, as a user ticks and
 // types there, then "OK"; or "Annuler" when `confirm` is false.
 void ChoosePlan(const SampleDesign& design, bool confirm = true);
@@ -45,8 +71,9 @@ void ChoosePlan(const SampleDesign& design, bool confirm = true);
 QRect Extent(const QImage& image, QRgb colour, const QRect& within = QRect());
 int Count(const QImage& image, QRgb colour, const QRect& within = QRect());
 
-// The map window's own surface left of its panels, where the labels' blue text never lies.
-inline constexpr QRect MapSurface(0, 0, 810, 752);
+// The map window's own surface left of its panels and above its scale, where the labels' blue
+// text never lies.
+inline constexpr QRect MapSurface(0, 0, 810, 712);
 
 inline constexpr QRgb Red = 0xFFFF0000;
 inline constexpr QRgb Blue = 0xFF0000FF;
