@@ -88,3 +88,22 @@ QString ResultHint(const ResultRow& row, const SampleDesign& design)
         lines << QStringLiteral("Effet de plan : %1").arg(FixedText(*estimate->DesignEffect, 2));
     return lines.join(QLatin1Char('\n'));
 }
+
+QString LandUseArea::Hint() const
+{
+    QString hint = QStringLiteral("Aire estimée : %1").arg(Text());
+    if (const QString interval = IntervalText(); !interval.isEmpty())
+        hint += QStringLiteral("\nIntervalle de confiance à 95 % : ") + interval;
+    return hint;
+}
+
+std::optional<LandUseArea> AreaOf(const ResultRow& row, const TSurveyTally& tally)
+{
+    // A row without a sample has no share to scale (its frequency failed).
+    if (!tally.Scale || !row.HasFrequency() || (!row.Estimate() && !row.Limits()))
+        return std::nullopt;
+    const long double mapArea = MapArea(*tally.Scale, QSize(tally.MapWidth, tally.MapHeight));
+    const std::optional<DesignEstimate>& estimate = row.Estimate();
+    const long double share = estimate ? (long double)estimate->Share : row.Frequency();
+    return LandUseArea{mapArea * share, estimate ? estimate->Limits : row.Limits(), mapArea, AreaUnitFor(mapArea)};
+}

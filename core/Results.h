@@ -8,6 +8,7 @@
 
 #include "core/DesignEstimates.h"
 #include "core/Interval.h"
+#include "core/MapScale.h"
 #include "core/SurveyTally.h"
 
 #include <QString>
@@ -57,3 +58,20 @@ std::vector<ResultRow> ResultRows(const TSurveyTally& tally);
 // another design, the design, the estimate and its standard error, the design's interval and the
 // design effect, or why the points give no interval. Empty for a row that is no share.
 QString ResultHint(const ResultRow& row, const SampleDesign& design);
+
+// A land use's area on a map with a scale: the map's area times the share (the design's estimate
+// of it under another design), and its interval the share's limits scaled, in the map's unit.
+struct LandUseArea {
+    long double Area;  // square metres
+    std::optional<ShareLimits> Limits;  // the share's
+    long double MapArea;
+    AreaUnit Unit;
+
+    // "12,35 ha"; "11,26 ha à 110,11 ha", limits rounded outward (empty without an interval).
+    QString Text() const { return AreaText(Area, Unit); }
+    QString IntervalText() const { return AreaIntervalText(Limits, MapArea, Unit); }
+    // "Aire estimée : 12,35 ha" and, on a second line, its interval.
+    QString Hint() const;
+};
+// Nothing without a scale, for a row that is no share (the total), and without a sample.
+std::optional<LandUseArea> AreaOf(const ResultRow& row, const TSurveyTally& tally);

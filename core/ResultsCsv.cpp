@@ -81,6 +81,12 @@ QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const Q
         text += CsvLine({QStringLiteral("Plan d'échantillonnage"), DesignText(tally.Design)});
     text += CsvLine({QStringLiteral("Intervalle de confiance"),
                      weighted ? QStringLiteral("95 % (%1)").arg(method) : QStringLiteral("95 % exact (%1)").arg(method)});
+    // With a scale, each land use's area beside its share, in the map's unit.
+    const std::optional<AreaUnit> unit =
+        tally.Scale ? std::optional(AreaUnitFor(MapArea(*tally.Scale, QSize(tally.MapWidth, tally.MapHeight)))) : std::nullopt;
+    if (unit)
+        text += CsvLine({QStringLiteral("Aire de la carte (%1)").arg(unit->Symbol),
+                         RealText(MapArea(*tally.Scale, QSize(tally.MapWidth, tally.MapHeight)) / unit->SquareMetres)});
     text += QStringLiteral("\r\n");
     QStringList columns{QStringLiteral("Usage"), QStringLiteral("Nombre"),
                         weighted ? QStringLiteral("Estimation") : QStringLiteral("Fréquence"),
@@ -90,6 +96,9 @@ QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const Q
         columns.insert(3, QStringLiteral("Erreur-type"));
         columns << QStringLiteral("Effet de plan");
     }
+    if (unit)
+        columns << QStringLiteral("Aire (%1)").arg(unit->Symbol) << QStringLiteral("Aire borne basse (%1)").arg(unit->Symbol)
+                << QStringLiteral("Aire borne haute (%1)").arg(unit->Symbol);
     text += CsvLine(columns);
     const auto optionalText = [](const std::optional<double>& value) { return value ? RealText(*value) : QString(); };
     for (const ResultRow& row : ResultRows(tally)) {
@@ -101,6 +110,13 @@ QByteArray ResultsCsv(const TSurveyTally& tally, const QString& mapFile, const Q
         if (designed) {
             cells.insert(3, estimate ? optionalText(estimate->StandardError) : QString());
             cells << (estimate ? optionalText(estimate->DesignEffect) : QString());
+        }
+        if (unit) {
+            const std::optional<LandUseArea> area = AreaOf(row, tally);
+            const auto inUnit = [&](long double squareMetres) { return RealText(squareMetres / unit->SquareMetres); };
+            cells << (area ? inUnit(area->Area) : QString())
+                  << (area && area->Limits ? inUnit(area->MapArea * area->Limits->Lower) : QString())
+                  << (area && area->Limits ? inUnit(area->MapArea * area->Limits->Upper) : QString());
         }
         text += CsvLine(cells);
     }

@@ -153,6 +153,30 @@ private slots:
         QCOMPARE(ShownRows(), table);
     }
 
+    // With a scale, a column of areas beside the shares, the window widened for it, its interval
+    // as the hint; taken away, the window as it was.
+    void areasBesideTheSharesWithAScale()
+    {
+        SetSurvey(10, {{"Rues", 3}}, 3);
+        SurveyTally.MapWidth = 600;
+        SurveyTally.MapHeight = 450;
+        SurveyTally.Scale = MeasuredScale(600, 1200);
+        PressResults();
+        const QString comma(DecimalSeparator());
+        QCOMPARE(ShownRows(), QStringList({"Usages|Nombre|Fréquence|Aire", "Rues|3|0" + comma + "3|32" + comma + "40 ha",
+                                           "Autres|7|0" + comma + "7|75" + comma + "60 ha", "Total|3||"}));
+        QCOMPARE(TabRes->GridResults->CellHint(3, 1),
+                 AreaOf(ResultRows(SurveyTally)[0], SurveyTally)->Hint());
+        QVERIFY(TabRes->GridResults->geometry().right() < TabRes->width());
+        const int wide = TabRes->width();
+        CloseResults();
+        SurveyTally.Scale.reset();
+        PressResults();
+        QCOMPARE(TabRes->GridResults->ColCount(), 3);
+        QCOMPARE(TabRes->width(), wide - TTextGrid::ColumnWidth);
+        QCOMPARE(boxes->Errors, QStringList());
+    }
+
     void fiftyCharacterNameIsKeptWholeAndClipped()
     {
         const QString name(50, QLatin1Char('W'));

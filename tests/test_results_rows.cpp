@@ -184,6 +184,36 @@ private slots:
         QCOMPARE(ResultsCsv(tally, QStringLiteral("/cartes/ville.bmp"), when), bytes);
     }
 
+    // On a map with a scale (2 m a pixel, 600 × 450: 108 ha), each share's area and its interval
+    // scaled, limits rounded outward; in the file, the map's area and each row's three areas.
+    void areasOnAMapWithAScale()
+    {
+        TSurveyTally tally = Tally(10, {{"Espaces verts", 3}, {"Rues", 2}}, 5);
+        tally.MapWidth = 600;
+        tally.MapHeight = 450;
+        QVERIFY(!AreaOf(ResultRows(tally)[0], tally));
+        tally.Scale = MeasuredScale(600, 1200);
+        QStringList areas;
+        for (const ResultRow& row : ResultRows(tally))
+            if (const std::optional<LandUseArea> area = AreaOf(row, tally))
+                areas << area->Text() + " | " + area->IntervalText();
+        QCOMPARE(areas, QStringList({"32,40 ha | 7,20 ha à 70,47 ha", "21,60 ha | 2,72 ha à 60,06 ha",
+                                     "54,00 ha | 20,20 ha à 87,80 ha"}));
+        QCOMPARE(AreaOf(ResultRows(tally)[0], tally)->Hint(),
+                 "Aire estimée : 32,40 ha\nIntervalle de confiance à 95 % : 7,20 ha à 70,47 ha");
+        const QList<QByteArray> lines = ResultsCsv(tally, "ville.bmp", QDateTime()).split('\n');
+        QVERIFY(lines.contains("Aire de la carte (ha);108\r"));
+        QVERIFY(lines.contains("Usage;Nombre;Fr\xC3\xA9quence;Borne basse \xC3\xA0 95 % (Clopper-Pearson);Borne haute "
+                               "\xC3\xA0 95 % (Clopper-Pearson);Aire (ha);Aire borne basse (ha);Aire borne haute (ha)\r"));
+        const QByteArray greens = lines[lines.indexOf("Total;5;;;;;;\r") - 3];
+        QCOMPARE(greens.split(';').mid(0, 3), QList<QByteArray>({"Espaces verts", "3", "0,3"}));
+        QCOMPARE(greens.split(';')[5], "32,4");
+        QVERIFY(greens.split(';')[6].startsWith("7,2078672"));
+        // Without a sample there is no share, and no area.
+        tally.SampleSize = 0;
+        QVERIFY(!AreaOf(ResultRows(tally)[0], tally));
+    }
+
     // A survey laid by another design names it, and gives the design's estimate, standard error,
     // limits and design effect, in the file and in the hint: on a 20 × 10 map, points 0 to 3 in
     // the first block or segment, 4 and 5 in the second, 0, 1 and 4 counted under "eau".

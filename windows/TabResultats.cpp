@@ -15,6 +15,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/HouseStyle.h"
 #include "ui/TextGrid.h"
+#include "ui/WindowFit.h"
 #include "ui/WindowFrame.h"
 
 #include <QDateTime>
@@ -26,7 +27,10 @@ TTabRes* TabRes = nullptr;
 
 namespace {
 
-enum Column { UseColumn = 0, CountColumn = 1, FrequencyColumn = 2 };
+enum Column { UseColumn = 0, CountColumn = 1, FrequencyColumn = 2, AreaColumn = 3 };
+
+// With a scale, the area column widens the grid and the window by as much.
+constexpr int AreaWidth = TTextGrid::ColumnWidth;
 
 void WriteCount(TTextGrid* grid, int gridRow, const ResultRow& row)
 {
@@ -43,6 +47,16 @@ void WriteFrequency(TTextGrid* grid, int gridRow, const ResultRow& row, const Sa
     }
     grid->SetCell(FrequencyColumn, gridRow, row.Estimate() ? RealText(row.Estimate()->Share) : RealText(row.Frequency()));
     grid->SetCellHint(FrequencyColumn, gridRow, ResultHint(row, design));
+}
+
+// Beside the share, on a map with a scale, its area, the interval as the hint.
+void WriteArea(TTextGrid* grid, int gridRow, const ResultRow& row)
+{
+    if (grid->ColCount() <= AreaColumn)
+        return;
+    const std::optional<LandUseArea> area = AreaOf(row, SurveyTally);
+    grid->SetCell(AreaColumn, gridRow, area ? area->Text() : QString());
+    grid->SetCellHint(AreaColumn, gridRow, area ? area->Hint() : QString());
 }
 
 }  // namespace
@@ -73,6 +87,8 @@ TTabRes::TTabRes()
     BitBtn1->setToolTip(QStringLiteral("Fermer les résultats (Alt+F)"));
 
     connect(BtnExporter, &QPushButton::clicked, this, Guarded(this, &TTabRes::BtnExporterClick));
+    plainGridWidth = GridResults->width();
+    plainClientWidth = DesignedClientSize(this).width();
 }
 
 void TTabRes::FormShow()
@@ -87,7 +103,19 @@ void TTabRes::FormShow()
 
     // The frame first and the land uses after it, so that a failed division leaves the header,
     // "Autres" and the total in place.
-    GridResults->SetColCount(3);
+    const bool scaled = SurveyTally.Scale.has_value();
+    GridResults->SetColCount(scaled ? 4 : 3);
+    const int widening = scaled ? AreaWidth : 0;
+    GridResults->resize(plainGridWidth + widening, GridResults->height());
+    if (DesignedClientSize(this).width() != plainClientWidth + widening) {
+        SetDesignedClientSize(this, QSize(plainClientWidth + widening, DesignedClientSize(this).height()));
+        resize(plainClientWidth + widening, height());
+    }
+    if (scaled) {
+        GridResults->SetCell(AreaColumn, 0, QStringLiteral("Aire"));
+        GridResults->SetCellHint(AreaColumn, 0,
+                                 ScaleText(*SurveyTally.Scale, QSize(SurveyTally.MapWidth, SurveyTally.MapHeight)));
+    }
     GridResults->SetRowCount(totalRow + 1);
     GridResults->SetCell(UseColumn, 0, QStringLiteral("Usages"));
     GridResults->SetCell(CountColumn, 0, QStringLiteral("Nombre"));
@@ -108,10 +136,13 @@ void TTabRes::FormShow()
         GridResults->SetCell(UseColumn, gridRow, use.Use());
         WriteCount(GridResults, gridRow, use);
         WriteFrequency(GridResults, gridRow, use, design);
+        WriteArea(GridResults, gridRow, use);
     }
 
     WriteCount(GridResults, othersRow, others);
     WriteFrequency(GridResults, othersRow, others, design);
+    WriteArea(GridResults, othersRow, others);
+    WriteArea(GridResults, totalRow, total);
 }
 
 void TTabRes::FollowSurvey()

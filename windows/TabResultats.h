@@ -28,6 +28,11 @@ public:
     void FollowSurvey();
     // Writes the survey's results, as they stand now, to a CSV file the user names.
     void BtnExporterClick();
+
+private:
+    // The grid's and the window's widths without a scale; a scale adds the area's column.
+    int plainGridWidth = 0;
+    int plainClientWidth = 0;
 };
 
 extern TTabRes* TabRes;
