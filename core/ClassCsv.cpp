@@ -72,6 +72,11 @@ QString ClassSummaryCsv(const ClassAnalysis& analysis)
         text += CsvLine({QStringLiteral("Usage du sol"), CsvTypedText(analysis.Uses[std::size_t(analysis.ChosenUse)])});
         text += CsvLine({QStringLiteral("Estimation de la classe"), FrequencyCell(pooled),
                          limits ? RealText(limits->Lower) : QString(), limits ? RealText(limits->Upper) : QString()});
+        if (const std::optional<LandUseArea> area = analysis.PooledArea()) {
+            const auto inUnit = [&](long double squareMetres) { return RealText(squareMetres / area->Unit.SquareMetres); };
+            text += CsvLine({QStringLiteral("Aire estimée (%1)").arg(area->Unit.Symbol), inUnit(area->Area),
+                             inUnit(area->MapArea * area->Limits->Lower), inUnit(area->MapArea * area->Limits->Upper)});
+        }
     }
     text += CsvLine({QStringLiteral("Mise en commun"), analysis.PoolingSentence});
     if (analysis.ReferenceName) {

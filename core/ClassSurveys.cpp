@@ -291,6 +291,17 @@ QString ClassAnalysis::HoldsSentence() const
              PercentText(share.Chosen, share.Total));
 }
 
+std::optional<LandUseArea> ClassAnalysis::PooledArea() const
+{
+    if (!Scale || ChosenUse < 0)
+        return std::nullopt;
+    const ResultRow& pooled = Pooled.Cells[std::size_t(ChosenUse)];
+    if (!pooled.Limits())
+        return std::nullopt;
+    const long double mapArea = MapArea(*Scale, Drawn);
+    return LandUseArea{mapArea * pooled.Frequency(), pooled.Limits(), mapArea, AreaUnitFor(mapArea)};
+}
+
 int ClassAnalysis::UseNamed(const QString& name, const LandUseMerges& merges) const
 {
     const QString key = NameKey(merges.Used(name));
@@ -331,6 +342,13 @@ ClassAnalysis AnalyseClass(const std::vector<ClassSession>& sessions, const QByt
     }
     if (!members.empty())
         analysis.MapFile = sessions[std::size_t(members.front())].MapFile;
+    for (int member : members) {
+        const TSurveyTally& tally = sessions[std::size_t(member)].Tally;
+        if (tally.Scale && !analysis.Scale) {
+            analysis.Scale = tally.Scale;
+            analysis.Drawn = QSize(tally.MapWidth, tally.MapHeight);
+        }
+    }
 
     // The land uses: the students' names first, in the order met, then the reference's.
     UseColumns columns(analysis, merges);

@@ -205,6 +205,13 @@ struct ClassAnalysis {
     // With students who classified the same points.
     std::optional<ClassAgreement> Agreement;
 
+    // The map's scale, as the first session that has one gives it, and the map's size as drawn:
+    // with it, the class's estimate of the chosen land use as an area (nothing without a scale,
+    // a land use chosen or a pooled sample).
+    std::optional<MapScale> Scale;
+    QSize Drawn;
+    std::optional<LandUseArea> PooledArea() const;
+
     // "17 intervalles sur 20 contiennent la part de référence de « bâti » (15,57 %)."; empty without
     // a reference share for the chosen land use.
     QString HoldsSentence() const;

@@ -6,15 +6,28 @@
 #include "core/Numbers.h"
 #include "core/ResultsCsv.h"
 
-QString ColourCensusCsv(const std::vector<MapColour>& colours, const ColourNames& names)
+QString ColourCensusCsv(const std::vector<MapColour>& colours, const ColourNames& names,
+                        std::optional<long double> pixelArea)
 {
-    QString text = CsvLine({QStringLiteral("Couleur"), QStringLiteral("Pixels"), QStringLiteral("Part vraie"),
-                            QStringLiteral("Usage du sol")});
+    QStringList header{QStringLiteral("Couleur"), QStringLiteral("Pixels"), QStringLiteral("Part vraie"),
+                       QStringLiteral("Usage du sol")};
+    if (pixelArea)
+        header << QStringLiteral("Aire (ha)");
+    QString text = CsvLine(header);
+    // Hectares from whole pixels: the map's area is the sum of its colours' exactly.
+    const auto hectares = [&](int64_t pixels) { return RealText(pixels * *pixelArea / 10000); };
+    int64_t mapPixels = 0;
     for (const MapColour& colour : colours) {
         const auto name = names.find(colour.Rgb);
-        text += CsvLine({ColourText(colour.Rgb), IntegerText(colour.Pixels), RealText(colour.Share),
-                         name != names.end() ? CsvTypedText(name->second) : QString()});
+        QStringList cells{ColourText(colour.Rgb), IntegerText(colour.Pixels), RealText(colour.Share),
+                          name != names.end() ? CsvTypedText(name->second) : QString()};
+        if (pixelArea)
+            cells << hectares(colour.Pixels);
+        text += CsvLine(cells);
+        mapPixels += colour.Pixels;
     }
+    if (pixelArea)
+        text += CsvLine({QStringLiteral("Carte"), IntegerText(mapPixels), RealText(1), QString(), hectares(mapPixels)});
     return text;
 }
 

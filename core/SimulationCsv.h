@@ -12,12 +12,15 @@
 #include "core/Simulation.h"
 
 #include <QString>
+#include <optional>
 #include <span>
 #include <vector>
 
 // The map's colours under "Couleur;Pixels;Part vraie;Usage du sol", largest first, each with the
-// name its legend gives it (empty without one).
-QString ColourCensusCsv(const std::vector<MapColour>& colours, const ColourNames& names);
+// name its legend gives it (empty without one). Given the area one pixel covers (m²), a column
+// "Aire (ha)" too, and a last row "Carte" with the map's pixels and area.
+QString ColourCensusCsv(const std::vector<MapColour>& colours, const ColourNames& names,
+                        std::optional<long double> pixelArea = std::nullopt);
 
 // A header block (the map, the chosen colours and the land use the legend names them, their true
 // share, n, the surveys done, the seed, the fluctuation interval and the exact chance of falling

@@ -9,6 +9,7 @@
 #include "core/ClassSurveys.h"
 #include "core/Errors.h"
 #include "core/LandUseNames.h"
+#include "core/Numbers.h"
 #include "core/ResultsCsv.h"
 #include "core/SurveyFile.h"
 #include "helpers/ClassSessions.h"
@@ -338,6 +339,27 @@ private slots:
         QCOMPARE(back.Used("MAISONS"), QStringLiteral("Bâti"));
         QCOMPARE(back.Used("flotte"), QStringLiteral("Eau 💧"));
         QCOMPARE(WriteClassFile(back), bytes);
+    }
+
+    // With a scale in a session (10 m a pixel on the 40 × 30 map: 12 ha), the class's estimate
+    // as an area, in the summary too; without one, none.
+    void pooledEstimateAsAnArea()
+    {
+        std::vector<SessionSource> sources;
+        const QList<QStringList> classes{{"Bâti", "Bâti", "Eau", "Prés", ""}, {"bâti", "Eau", "Eau", "Prés", "Prés"}};
+        for (int student = 0; student < classes.size(); ++student) {
+            TSurveyTally tally = ClassifiedSurvey(classes[student], 7, QString::number(student));
+            if (student == 1)
+                tally.Scale = MeasuredScale(40, 400);
+            sources.push_back(SessionOf(QString::number(student), tally));
+        }
+        const ClassAnalysis scaled = AnalyseClass(ExamineSessions(sources), ClassMapHash, {}, nullptr, "Eau");
+        // Eau: point 2 by both, point 1 a tie: 1 point of 5, a fifth of 12 ha.
+        QCOMPARE(scaled.PooledArea()->Text(), "2" + QString(DecimalSeparator()) + "40 ha");
+        QCOMPARE(scaled.PooledArea()->IntervalText(), AreaIntervalText(ExactLimits95(1, 5), 120000, AreaUnitFor(120000)));
+        QVERIFY(ClassSummaryCsv(scaled).contains("Aire estimée (ha);2" + QString(DecimalSeparator()) + "4;"));
+        sources.pop_back();
+        QVERIFY(!AnalyseClass(ExamineSessions(sources), ClassMapHash, {}).PooledArea());
     }
 
     // The legend the teacher names comes back from its file name for name, whatever the names hold.

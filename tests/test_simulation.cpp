@@ -766,6 +766,19 @@ private slots:
         QCOMPARE(withoutNames.Errors, QStringLiteral("La légende \"autre-legende.csv\", ligne 2 : 'rouge' n'est pas une couleur : "
                                                      "écrivez-la en six chiffres hexadécimaux, rouge, vert, bleu (par exemple "
                                                      "808080). Les couleurs restent sans noms.\n"));
+        // A georeferenced map's colours come with their areas: 0.5 m pixels, a quarter of a square
+        // metre each; a world file that is none costs only the areas, told.
+        const QString placed = folder.filePath("placee.bmp");
+        WriteBmpFile(placed, map);
+        WriteFile(folder.filePath("placee.bpw"), "0.5\n0\n0\n-0.5\n650000\n6860000\n");
+        const ToolRun withAreas = RunTool({placed, "--colonnes"});
+        QCOMPARE(withAreas.Output, ColourCensusCsv(ColourCensus(ViewOf(map)), {}, 0.25L));
+        QVERIFY(withAreas.Output.contains(QStringLiteral(";Aire (ha)\r\n")));
+        QVERIFY(withAreas.Output.endsWith(QStringLiteral("Carte;%1;1;;%2\r\n").arg(map.width() * map.height()).arg(RealText(map.width() * map.height() * 0.25L / 10000))));
+        WriteFile(folder.filePath("placee.bpw"), "0.5\n0\n0\n");
+        const ToolRun withoutAreas = RunTool({placed, "--colonnes"});
+        QCOMPARE(withoutAreas.Output, ColourCensusCsv(ColourCensus(ViewOf(map)), {}));
+        QVERIFY(withoutAreas.Errors.startsWith("Le géoréférencement \"placee.bpw\" ne peut pas être lu : il a 3 lignes"));
         // Without a seed the clock gives one, and the output names it so that the run can be made again.
         const QStringList unseeded{mapFile, "--couleur", "123456", "--n", "30", "--k", "100"};
         const ToolRun first = RunTool(unseeded);

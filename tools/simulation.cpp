@@ -8,7 +8,8 @@
 // width, as CSV with the results export's conventions, without a byte-order mark. Each --plan
 // runs the K surveys by that sampling design instead, one design after the other from the same
 // seed, and prints one row per design. --colonnes lists the map's colours and their shares
-// instead, named by the map's legend when it has one.
+// instead, named by the map's legend when it has one, with their areas when the map is
+// georeferenced.
 // Without --graine the clock gives the seed; the output names it. --help or -h prints the usage.
 // Errors: the French message on stderr, exit status 1 (2 for a misused command line), an output
 // that cannot be written included.
@@ -21,6 +22,7 @@
 #include "core/Simulation.h"
 #include "core/SimulationCsv.h"
 #include "picture/DataFolder.h"
+#include "picture/Georeference.h"
 #include "picture/MapPixels.h"
 #include "picture/TBitmap.h"
 #include "tools/CommandLine.h"
@@ -52,7 +54,8 @@ const QString help = usage + QStringLiteral(
     "                        une ligne par plan : moyenne et écart-type des estimations, erreur\n"
     "                        type estimée moyenne, couverture de l'intervalle du plan et de\n"
     "                        l'intervalle aléatoire simple\n"
-    "  --colonnes            les couleurs de la carte, leurs pixels, leur part vraie et leur nom\n"
+    "  --colonnes            les couleurs de la carte, leurs pixels, leur part vraie et leur nom,\n"
+    "                        et leur aire en hectares quand la carte est géoréférencée\n"
     "  --help, -h            ce texte\n");
 
 struct CommandLine {
@@ -116,6 +119,18 @@ ColourNames LegendOrNone(const QString& mapFile)
     }
 }
 
+// A georeferencing that cannot be read costs only the areas.
+std::optional<long double> PixelAreaOrNone(const QString& mapFile)
+{
+    try {
+        if (const std::optional<MapGeoreference> georeference = ReadGeoreference(mapFile))
+            return georeference->PixelArea;
+    } catch (const Exception& error) {
+        Print(stderr, error.Message + QStringLiteral("\n"));
+    }
+    return std::nullopt;
+}
+
 int Simulate(const CommandLine& line)
 {
     if (line.help) {
@@ -130,7 +145,7 @@ int Simulate(const CommandLine& line)
     const std::vector<MapColour> colours = ColourCensus(pixels.View());
     const ColourNames names = LegendOrNone(mapFile);
     if (line.listColours) {
-        Print(stdout, ColourCensusCsv(colours, names));
+        Print(stdout, ColourCensusCsv(colours, names, PixelAreaOrNone(mapFile)));
         return 0;
     }
     std::vector<uint32_t> chosen;

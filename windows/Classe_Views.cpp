@@ -94,6 +94,8 @@ void TClasse::ShowTable()
                           FrequencyCell(cell));
         if (const QString interval = IntervalText(cell.Limits()); !interval.isEmpty())
             pooled += QStringLiteral(", intervalle à 95 % : %1").arg(interval);
+        if (const std::optional<LandUseArea> area = analysis.PooledArea())
+            pooled += QStringLiteral(", soit %1 (%2)").arg(area->Text(), area->IntervalText());
         pooled += QStringLiteral(".\n");
     }
     LabelCommun->setText(pooled + analysis.PoolingSentence);
