@@ -454,7 +454,7 @@ private slots:
         QString depends;
         QCOMPARE(Run("dpkg-deb", {"--field", packageFolder.filePath(packages.first()), "Depends"}, &depends), 0);
         // From the libraries the program links, and what no library can tell.
-        for (const char* package : {"libqt6widgets6", "libc6", "fonts-liberation", "qt6-translations-l10n"})
+        for (const char* package : {"libqt6widgets6", "libc6", "libgdal32", "fonts-liberation", "qt6-translations-l10n"})
             QVERIFY2(depends.contains(package), qPrintable(depends));
 
         // Debian's checker, where it is installed: not one error or warning about the package.
