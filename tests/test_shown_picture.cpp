@@ -90,7 +90,7 @@ private slots:
                 const bool failingUse = step.startsWith("fail:");
                 QString outcome = "silent";
                 try {
-                    shown.Show(name, [&](const TBitmap& picture, const QString& absoluteName) {
+                    shown.Show(name, [&](const TBitmap& picture, QSize, const QString& absoluteName) {
                         QCOMPARE(absoluteName, name);
                         const qint64 key = picture.Image().cacheKey();
                         outcome = key == lastUsed ? "kept" : "read";
@@ -148,7 +148,7 @@ private slots:
 
         QString outcome;
         try {
-            TShownPicture().Show(name + bareName, [&](const TBitmap& picture, const QString& absoluteName) {
+            TShownPicture().Show(name + bareName, [&](const TBitmap& picture, QSize, const QString& absoluteName) {
                 outcome = absoluteName == inDataFolder && picture.Width() == 3 ? "data"
                           : absoluteName == inCurrentFolder && picture.Width() == 2 ? "current"
                                                                                     : absoluteName;
@@ -199,7 +199,7 @@ private slots:
         QVERIFY(name.contains(QChar::ReplacementCharacter));
         QString outcome;
         try {
-            TShownPicture().Show(name, [&](const TBitmap& picture, const QString&) {
+            TShownPicture().Show(name, [&](const TBitmap& picture, QSize, const QString&) {
                 outcome = picture.Width() == 5 ? "read" : "wrong picture";
             });
         } catch (const EFOpenError& error) {

@@ -209,12 +209,19 @@ void TForm2::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    // A photo still being read whole is read again when the window is shown anew.
+    shownMap.WindowClosed();
+    QWidget::closeEvent(event);
+}
+
 void TForm2::paintEvent(QPaintEvent* event)
 {
     Canvas.Paint(event->region(), [this] { FormPaint(); });
     if (!mapShown)
         return;
-    loupe.Paint(event->region(), shownMap.Picture().Image(), ShownMapArea(), [this](const QRectF& area) {
+    loupe.Paint(event->region(), shownMap.Sharpest().Image(), ShownMapArea(), [this](const QRectF& area) {
         std::vector<MagnifiedMark> marks;
         for (const SurveyMark& mark : SurveyTally.Marks()) {
             const TFigure figure = FigureOf(mark);
@@ -230,9 +237,9 @@ void TForm2::FormPaint()
 {
     // Until the map is drawn, the survey's points stay off the screen and wait for it.
     mapShown = false;
-    shownMap.Show(mapFileName, [this](const TBitmap& map, const QString& mapName) {
+    const auto drawMap = [this](const TBitmap& map, QSize mapSize, const QString& mapName) {
         // The old survey's marks go before a new map is drawn.
-        if (Survey->MapDrawn(mapName, QSize(map.Width(), map.Height()))) {
+        if (Survey->MapDrawn(mapName, mapSize)) {
             TaillePt->setText(IntegerText(5));
             ButtSonder->setEnabled(false);
             StopChecking();
@@ -247,7 +254,9 @@ void TForm2::FormPaint()
         Canvas.DrawScaled(MapRect, map, &markFigures);
         // A picture far wider than high can come out without a single row.
         mapShown = SurveyTally.MapWidth > 0 && SurveyTally.MapHeight > 0;
-    });
+    };
+    // A photo is decoded no larger than the screen shows it drawn.
+    shownMap.Show(mapFileName, drawMap, [this](QSize mapSize) { return DrawnMapSize(mapSize) * devicePixelRatioF(); });
 }
 
 QRect TForm2::MapArea() const
