@@ -69,7 +69,7 @@ private:
 }  // namespace
 
 // The whole picture read on its own thread from the file the reduced one was read from, kept
-// open meanwhile: no other program writes it while it is open (see PictureFile).
+// open until then: no other program writes it while it is open (see PictureFile).
 struct TShownPicture::WholeReading {
     std::unique_ptr<PictureFile> file;
     TBitmap picture;
@@ -139,6 +139,8 @@ void TShownPicture::ReadAnew(const QString& filePath, const ShownSize& shownSize
         } catch (...) {
             work->failure = std::current_exception();
         }
+        // A program waiting to write the file goes on now.
+        work->file.reset();
         work->ended = true;
         if (!stop.stop_requested())
             QMetaObject::invokeMethod(&receiver, [this, number] { WholeReadingEnded(number); }, Qt::QueuedConnection);
