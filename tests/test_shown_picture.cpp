@@ -7,6 +7,8 @@
 // not UTF-8 found all the same.
 
 #include "BmpWriter.h"
+#include "Files.h"
+#include "Photos.h"
 
 #include "core/Errors.h"
 #include "picture/DataFolder.h"
@@ -106,6 +108,115 @@ private slots:
                 }
                 QVERIFY2(outcome == seen, qPrintable(step + " came out " + outcome));
                 QVERIFY(!QGuiApplication::overrideCursor());
+            }
+        }
+    }
+
+    // A script like the one above on photos "a.jpg" and "b.jpg", shown in 200 x 150: an eighth
+    // of their size; each writing of a file makes a photo of another size and colour.
+    // "show:<seen>" shows the current file: "reduced" or "whole" (a picture read now, at an
+    // eighth or whole), "kept", "damaged" (a damaged file's message thrown) or "silent"; the use
+    // is given the version's own size.
+    // "whole:<seen>" asks for the whole picture: "current" (the current file's, pixel for pixel
+    // as the file reads), "thrown". "came:<n>": once the worker's word is in, the window has been
+    // told n times in all. "rewrite", "small" (a photo too small to reduce), "cut" (its last
+    // bytes gone), "garble" (bytes changed in its compressed data), "rename" and "close" change
+    // the file, the name or the window.
+    void aPhotoIsShownReducedThenReadWhole_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("reduced, then whole") << "show:reduced whole:current show:kept came:1";
+        QTest::newRow("whole comes by itself, told once") << "show:reduced came:1 whole:current show:kept came:1";
+        QTest::newRow("small photo read whole at once") << "small show:whole whole:current came:0";
+        QTest::newRow("rewritten while read whole: only the new")
+            << "show:reduced rewrite show:reduced came:1 whole:current";
+        QTest::newRow("another name while read whole: only the new")
+            << "show:reduced rename show:reduced whole:current came:1 rename show:reduced whole:current";
+        QTest::newRow("closed while read whole: read again") << "show:reduced close show:reduced whole:current";
+        QTest::newRow("closed once whole: kept") << "show:reduced whole:current close show:kept";
+        QTest::newRow("photo cut short reported once") << "cut show:damaged show:silent";
+        QTest::newRow("garbled photo reported once") << "garble show:damaged show:silent";
+        QTest::newRow("cut short while read whole") << "show:reduced cut show:damaged show:silent came:0";
+    }
+    void aPhotoIsShownReducedThenReadWhole()
+    {
+        QFETCH(QString, script);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QStringList names{dir.filePath("a.jpg"), dir.filePath("b.jpg")};
+        QList<QSize> versions;
+        const auto writePhoto = [&](const QString& path, QSize size) {
+            versions.append(size);
+            const QColor colour = QColor::fromHsv(versions.size() * 40 % 360, 200, 200);
+            WritePhoto(path, size, colour);
+        };
+        // The size each file was last written at; its versions' sizes differ.
+        QList<QSize> written;
+        for (const QString& name : names) {
+            writePhoto(name, QSize(1600 + 16 * versions.size(), 1200));
+            written.append(versions.back());
+        }
+        int current = 0;
+        int told = 0;
+        TShownPicture shown([&told] { ++told; });
+        // As a window that shows pictures in 200 x 150: a version at an eighth.
+        const auto within = [](QSize size) { return size.boundedTo(QSize(200, 150)); };
+        qint64 lastUsed = 0;
+        for (const QString& step : script.split(' ')) {
+            const QString& name = names[current];
+            const QString seen = step.section(':', 1);
+            if (step == "rewrite" || step == "small") {
+                writePhoto(name, step == "small" ? QSize(320, 240) : QSize(1600 + 16 * versions.size(), 1200));
+                written[current] = versions.back();
+            } else if (step == "cut") {
+                WriteFile(name, FileBytes(name).chopped(100));
+            } else if (step == "garble") {
+                QByteArray bytes = FileBytes(name);
+                for (qsizetype at = bytes.size() / 2; at < bytes.size() / 2 + 40; ++at)
+                    bytes[at] = char((uchar(bytes[at]) * 7 + 13) & 0xFE);
+                WriteFile(name, bytes);
+            } else if (step == "rename") {
+                current = 1 - current;
+            } else if (step == "close") {
+                shown.WindowClosed();
+            } else if (step.startsWith("came:")) {
+                QTRY_VERIFY(!shown.ReadingWhole());
+                QCOMPARE(told, seen.toInt());
+            } else if (step.startsWith("whole:")) {
+                QString outcome;
+                try {
+                    TBitmap fromFile;
+                    fromFile.LoadPictureFile(name);
+                    outcome = shown.Whole().Image() == fromFile.Image() ? "current" : "another picture";
+                } catch (const Exception&) {
+                    outcome = "thrown";
+                }
+                QVERIFY2(outcome == seen, qPrintable(step + " came out " + outcome));
+                QVERIFY(!shown.ReadingWhole());
+                QVERIFY(!QGuiApplication::overrideCursor());
+            } else {
+                QString outcome = "silent";
+                try {
+                    shown.Show(name, [&](const TBitmap& picture, QSize pictureSize, const QString&) {
+                        const qint64 key = picture.Image().cacheKey();
+                        outcome = key == lastUsed                                 ? "kept"
+                                  : picture.Image().size() == pictureSize         ? "whole"
+                                  : picture.Image().size() == pictureSize / 8     ? "reduced"
+                                                                                  : "wrong size";
+                        lastUsed = key;
+                        if (pictureSize != written[current])
+                            outcome += ", not the file's own size";
+                    }, within);
+                } catch (const Exception& error) {
+                    outcome = error.Message ==
+                                      QStringLiteral("Image illisible : le fichier \"%1\" est endommagé ou incomplet").arg(name)
+                                  ? "damaged"
+                                  : error.Message;
+                }
+                QVERIFY2(outcome == seen, qPrintable(step + " came out " + outcome));
+                // Busy while read whole, the window answering.
+                const QCursor* cursor = QGuiApplication::overrideCursor();
+                QCOMPARE(cursor ? cursor->shape() : Qt::ArrowCursor, shown.ReadingWhole() ? Qt::BusyCursor : Qt::ArrowCursor);
             }
         }
     }
