@@ -100,6 +100,13 @@ void TShownPicture::Show(const QString& fileName, const Use& use, const ShownSiz
     failureReported = stamp;
     if (pictureRead == stamp && wholeFailure)
         DropFailedPicture();
+    // A photo read reduced for a screen less dense than the one it is now shown on is read
+    // again: enlarged, it would show its pixels as blocks.
+    if (pictureRead == stamp && shownSize && shown.Image().size() != pictureSize) {
+        const QSize least = shownSize(pictureSize);
+        if (shown.Width() < least.width() || shown.Height() < least.height())
+            pictureRead.reset();
+    }
     // A picture read now may take seconds, and its first use (scaling a photo to the window)
     // too: the pointer says so until both are done.
     std::optional<BusyCursor> busy;

@@ -120,8 +120,9 @@ private slots:
     // "whole:<seen>" asks for the whole picture: "current" (the current file's, pixel for pixel
     // as the file reads), "thrown". "came:<n>": once the worker's word is in, the window has been
     // told n times in all. "rewrite", "small" (a photo too small to reduce), "cut" (its last
-    // bytes gone), "garble" (bytes changed in its compressed data), "rename" and "close" change
-    // the file, the name or the window.
+    // bytes gone), "garble" (bytes changed in its compressed data), "rename", "close" and
+    // "denser" (the window now on a screen of twice the density) change the file, the name or
+    // the window.
     void aPhotoIsShownReducedThenReadWhole_data()
     {
         QTest::addColumn<QString>("script");
@@ -134,6 +135,8 @@ private slots:
             << "show:reduced rename show:reduced whole:current came:1 rename show:reduced whole:current";
         QTest::newRow("closed while read whole: read again") << "show:reduced close show:reduced whole:current";
         QTest::newRow("closed once whole: kept") << "show:reduced whole:current close show:kept";
+        QTest::newRow("a denser screen: read again at a quarter")
+            << "show:reduced whole:current denser show:quarter came:2 whole:current show:kept";
         QTest::newRow("photo cut short reported once") << "cut show:damaged show:silent";
         QTest::newRow("garbled photo reported once") << "garble show:damaged show:silent";
         QTest::newRow("cut short while read whole") << "show:reduced cut show:damaged show:silent came:0";
@@ -159,8 +162,9 @@ private slots:
         int current = 0;
         int told = 0;
         TShownPicture shown([&told] { ++told; });
-        // As a window that shows pictures in 200 x 150: a version at an eighth.
-        const auto within = [](QSize size) { return size.boundedTo(QSize(200, 150)); };
+        // As a window that shows pictures in 200 x 150 window pixels: a version at an eighth.
+        int density = 1;
+        const auto within = [&density](QSize size) { return size.boundedTo(QSize(200, 150) * density); };
         qint64 lastUsed = 0;
         for (const QString& step : script.split(' ')) {
             const QString& name = names[current];
@@ -179,6 +183,8 @@ private slots:
                 current = 1 - current;
             } else if (step == "close") {
                 shown.WindowClosed();
+            } else if (step == "denser") {
+                density = 2;
             } else if (step.startsWith("came:")) {
                 QTRY_VERIFY(!shown.ReadingWhole());
                 QCOMPARE(told, seen.toInt());
@@ -202,6 +208,7 @@ private slots:
                         outcome = key == lastUsed                                 ? "kept"
                                   : picture.Image().size() == pictureSize         ? "whole"
                                   : picture.Image().size() == pictureSize / 8     ? "reduced"
+                                  : picture.Image().size() == pictureSize / 4     ? "quarter"
                                                                                   : "wrong size";
                         lastUsed = key;
                         if (pictureSize != written[current])
