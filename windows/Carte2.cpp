@@ -237,7 +237,8 @@ void TForm2::FormPaint()
 {
     // Until the map is drawn, the survey's points stay off the screen and wait for it.
     mapShown = false;
-    const auto drawMap = [this](const TBitmap& map, QSize mapSize, const QString& mapName) {
+    // A photo may be decoded reduced, no smaller than the screen shows it drawn.
+    shownMap.Show(mapFileName, [this](const TBitmap& map, QSize mapSize, const QString& mapName) {
         // The old survey's marks go before a new map is drawn.
         if (Survey->MapDrawn(mapName, mapSize)) {
             TaillePt->setText(IntegerText(5));
@@ -254,9 +255,7 @@ void TForm2::FormPaint()
         Canvas.DrawScaled(MapRect, map, &markFigures);
         // A picture far wider than high can come out without a single row.
         mapShown = SurveyTally.MapWidth > 0 && SurveyTally.MapHeight > 0;
-    };
-    // A photo is decoded no larger than the screen shows it drawn.
-    shownMap.Show(mapFileName, drawMap, [this](QSize mapSize) { return DrawnMapSize(mapSize) * devicePixelRatioF(); });
+    }, [this](QSize mapSize) { return DrawnMapSize(mapSize) * devicePixelRatioF(); });
 }
 
 QRect TForm2::MapArea() const
