@@ -132,6 +132,7 @@ private slots:
             << "show:1/8 rename show:1/8 whole came:1 rename show:1/8 whole";
         QTest::newRow("closed while read whole: read again") << "show:1/8 close show:1/8 whole";
         QTest::newRow("closed once whole: kept") << "show:1/8 whole close show:kept";
+        QTest::newRow("gone while read whole: stopped") << "show:1/8";
         QTest::newRow("a denser screen: read again") << "show:1/8 whole denser show:1/4 came:2 whole show:kept";
         QTest::newRow("photo cut short reported once") << "cut show:damaged show:silent";
         QTest::newRow("garbled photo reported once") << "garble show:damaged show:silent";
