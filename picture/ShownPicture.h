@@ -40,7 +40,8 @@ public:
 
     // Reads the file that the name stands for (see PictureFilePath) unless it was last read
     // under the same name and stamp, then hands the picture to use; reduced to no less than
-    // `shownSize` tells, where the format allows, when it tells. A failure of either is thrown,
+    // `shownSize` tells, where the format allows, when it tells, and read again when that asks
+    // for more than was read (the window on a denser screen). A failure of either is thrown,
     // and so is the failure of a picture to come whole; until the name, the file or the showing
     // changes, later calls then do nothing at all.
     void Show(const QString& fileName, const Use& use, const ShownSize& shownSize = {});
