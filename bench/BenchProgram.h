@@ -70,7 +70,14 @@ struct BenchProgram {
     SilentBoxes boxes;  // made before the window set, which it hears from
 };
 
-// A 6000 x 4000 photo written as a JPEG in `folder`, drawn, `points` sample points placed on it
+// Until the map window has its photo whole, read on its worker thread after the map is drawn.
+inline void WaitForWholeMap()
+{
+    while (Form2->ShownMap().ReadingWhole())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// A 6000 x 4000 photo written as a JPEG in `folder`, drawn and had whole, `points` sample points placed on it
 // and one in `step` of them counted under "bâti", as presses on the points. Returns the photo.
 inline QString SurveyOnPhoto(const QString& folder, int points, int step)
 {
@@ -82,6 +89,7 @@ inline QString SurveyOnPhoto(const QString& folder, int points, int step)
     Page_1->BtnDessine->click();
     QApplication::processEvents();
     Form2->repaint();
+    WaitForWholeMap();
     Form2->BtnCalcul->click();
     Form2->EdLandUse->setText(QStringLiteral("bâti"));
     Form2->ButtSonder->click();

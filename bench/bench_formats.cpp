@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// A 6000 x 4000 JPEG photo as a map: from "3)-" to the map drawn, against Qt's reader alone
-// decoding the same file, both measured in this run; and the peak memory of each in a fresh
-// process, against the decoded picture plus the drawn copy.
+// A 6000 x 4000 JPEG photo as a map: from "3)-" to the map drawn (from a reduced decode), and on
+// to the photo had whole (read on the window's worker thread), against Qt's reader alone
+// decoding the same file, all measured in this run; and the peak memory of each in a fresh
+// process, the photo had whole, against the decoded picture plus the reduced and drawn copies.
 //
 //   bench_formats [ROUNDS]              default 7 (runs headless unless QT_QPA_PLATFORM says
 //                                       otherwise)
@@ -42,10 +43,12 @@ namespace {
 constexpr int Width = 6000;
 constexpr int Height = 4000;
 
-void DecodeWithQt(const QString& path)
+// Whole, or reduced to the size given.
+void DecodeWithQt(const QString& path, QSize reduced = {})
 {
     QImageReader reader(path);
     reader.setAllocationLimit(0);
+    reader.setScaledSize(reduced);
     if (reader.read().isNull())
         qFatal("Qt could not read %s: %s", qPrintable(path), qPrintable(reader.errorString()));
 }
@@ -78,10 +81,12 @@ int main(int argc, char** argv)
     const QStringList args = program.application.arguments();
     if (args.size() == 4 && args[1] == QLatin1String("--peak")) {
         const qint64 baseline = StatusKiB("VmRSS:");
-        if (args[2] == QLatin1String("qt"))
+        if (args[2] == QLatin1String("qt")) {
             DecodeWithQt(args[3]);
-        else
+        } else {
             DrawMap(args[3]);
+            WaitForWholeMap();
+        }
         std::printf("%lld\n", static_cast<long long>(StatusKiB("VmHWM:") - baseline));
         return 0;
     }
@@ -98,24 +103,38 @@ int main(int argc, char** argv)
         QFile::copy(photo, copies.back());
     }
 
+    // Each round's worker has ended before the next round's timings begin.
     QList<double> qt;
+    QList<double> qtReduced;
     QList<double> read;
     QList<double> drawn;
+    QList<double> whole;
+    QList<double> ratios;
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer timer;
         timer.start();
         DecodeWithQt(photo);
         qt.append(timer.nsecsElapsed() / 1e6);
         timer.restart();
+        DecodeWithQt(photo, QSize(Width / 8, Height / 8));
+        qtReduced.append(timer.nsecsElapsed() / 1e6);
+        timer.restart();
         TBitmap().LoadPictureFile(photo);
         read.append(timer.nsecsElapsed() / 1e6);
         timer.restart();
         DrawMap(copies[i]);
         drawn.append(timer.nsecsElapsed() / 1e6);
+        WaitForWholeMap();
+        whole.append(timer.nsecsElapsed() / 1e6);
+        ratios.append(drawn.back() / qt.back());
+        if (Form2->ShownMap().Sharpest().Width() != Width)
+            qFatal("the map window did not have the photo whole");
     }
     const double qtMedian = Median(qt);
     const double drawnMedian = Median(drawn);
     const double decodedMiB = Width * 4.0 * Height / 1048576.0;
+    const QSize reduced = Form2->ShownMap().Shown().Image().size();
+    const double reducedMiB = reduced.width() * 4.0 * reduced.height() / 1048576.0;
     const double drawnCopyMiB = SurveyTally.MapWidth * 4.0 * SurveyTally.MapHeight / 1048576.0;
     const double qtPeak = PeakKiB(QStringLiteral("qt"), photo) / 1024.0;
     const double drawnPeak = PeakKiB(QStringLiteral("map"), copies[0]) / 1024.0;
@@ -124,12 +143,19 @@ int main(int argc, char** argv)
                 QFileInfo(photo).size() / 1048576.0, SurveyTally.MapWidth, SurveyTally.MapHeight,
                 rounds);
     std::printf("Qt's reader alone: %8.1f ms\n", qtMedian);
-    std::printf("the picture read as the map window reads it: %8.1f ms\n", Median(read));
-    std::printf("\"3)-\" to the map drawn: %8.1f ms\n", drawnMedian);
-    std::printf("ratio: %.3f (target: at most 1.2)\n", drawnMedian / qtMedian);
-    std::printf("peak memory beyond the baseline: Qt's reader alone %.1f MiB, \"3)-\" to the map "
-                "drawn %.1f MiB\n", qtPeak, drawnPeak);
-    std::printf("decoded picture %.1f MiB + drawn copy %.1f MiB + 10 %% = %.1f MiB (target)\n",
-                decodedMiB, drawnCopyMiB, (decodedMiB + drawnCopyMiB) * 1.1);
+    std::printf("Qt's reader alone decoding at 1/8: %8.1f ms (ratio %.3f: the compressed data is all read "
+                "whatever the scale)\n", Median(qtReduced), Median(qtReduced) / qtMedian);
+    std::printf("the photo read whole as the map window's worker reads it: %8.1f ms\n", Median(read));
+    std::printf("\"3)-\" to the map drawn, decoded %d x %d: %8.1f ms\n", reduced.width(), reduced.height(),
+                drawnMedian);
+    std::printf("\"3)-\" to the photo had whole: %8.1f ms\n", Median(whole));
+    std::printf("ratio of the map drawn to Qt's reader: %.3f (target: at most 0.25); rounds from %.3f to %.3f\n",
+                drawnMedian / qtMedian, *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()));
+    std::printf("ratio of the photo had whole to Qt's reader: %.3f\n", Median(whole) / qtMedian);
+    std::printf("peak memory beyond the baseline: Qt's reader alone %.1f MiB, \"3)-\" to the photo had "
+                "whole %.1f MiB\n", qtPeak, drawnPeak);
+    std::printf("decoded picture %.1f MiB + reduced %.1f MiB + drawn copy %.1f MiB + 10 %% = %.1f MiB (target)\n",
+                decodedMiB, reducedMiB, drawnCopyMiB, (decodedMiB + reducedMiB + drawnCopyMiB) * 1.1);
     return 0;
 }

@@ -111,9 +111,28 @@ void ReadAsAMap(QImageReader& reader)
     reader.setAutoTransform(true);
 }
 
+// JPEG's decoder scales by 1/2, 1/4 or 1/8 as it decodes, to the size rounded up. Qt's reader
+// asked for a size decodes at the largest of those scales that reaches it, then resamples to
+// it: asked for the size rounded down, it decodes at the scale meant and takes off at most a
+// row and a column. The size is the file's own, before the picture is turned. False when no
+// scale leaves enough.
+bool DecodeReduced(QImageReader& reader, QSize size, QSize leastSize)
+{
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        leastSize.transpose();
+    for (const int scale : {8, 4, 2}) {
+        const QSize reduced(size.width() / scale, size.height() / scale);
+        if (reduced.width() >= leastSize.width() && reduced.height() >= leastSize.height()) {
+            reader.setScaledSize(reduced);
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
-QImage ReadOtherFormat(QIODevice& stream, const QString& shownName)
+OtherFormatPicture ReadOtherFormat(QIODevice& stream, const QString& shownName, QSize leastSize)
 {
     const qint64 start = stream.pos();
     QImageReader reader(&stream);
@@ -141,12 +160,15 @@ QImage ReadOtherFormat(QIODevice& stream, const QString& shownName)
     if (structure.verdict == PictureStructure::Verdict::Damaged)
         FailDamaged(shownName);
     AllowPictureAllocations();
+    const bool reduced = format == "jpeg" && leastSize.isValid() && DecodeReduced(reader, size, leastSize);
+    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
     QImage image;
     const DamageWarnings warnings;
     if (!reader.read(&image) || warnings.Seen())
         FailDamaged(shownName);
     LayOnWhite(image);
-    return image;
+    const QSize seen = turned ? size.transposed() : size;
+    return {image, reduced ? seen : image.size()};
 }
 
 QSize OtherFormatSize(QIODevice& stream)

@@ -19,7 +19,16 @@
 // TIFF), EOutOfMemory when the header declares more than MaxPictureBytes of pixels as Qt counts
 // them, and "Image illisible" when the file is damaged or cut short. All but the last are
 // decided before anything is decoded, and a file cut short too, where the stream can seek.
-QImage ReadOtherFormat(QIODevice& stream, const QString& shownName);
+// Given the least size the picture is wanted at (as it is seen, turned by its tag), a JPEG at
+// least twice as large both ways is decoded reduced by 1/2, 1/4 or 1/8, as far as it may go
+// without falling below that size: its decoder leaves out the detail while decoding, and the
+// rest of the reading is the same. Every other picture is read whole.
+struct OtherFormatPicture {
+    QImage Image;
+    // The picture's own size, as it is seen: larger than the image's when it was decoded reduced.
+    QSize Size;
+};
+OtherFormatPicture ReadOtherFormat(QIODevice& stream, const QString& shownName, QSize leastSize = {});
 
 // The width and height that ReadOtherFormat would give, read from the header alone (turned by
 // the orientation tag as the picture is); empty when the header tells none.

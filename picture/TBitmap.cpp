@@ -40,7 +40,11 @@ const BmpInfoHeader& TBitmap::Header() const
 QSize PictureFileSize(const QString& fileName)
 {
     PictureFile file(fileName);
-    QIODevice& stream = file.Stream();
+    return PictureStreamSize(file.Stream());
+}
+
+QSize PictureStreamSize(QIODevice& stream)
+{
     if (!stream.peek(2).startsWith("BM"))
         return OtherFormatSize(stream);
     // The file header (14 bytes), then the bitmap header: its size, then the width and the
@@ -66,7 +70,7 @@ void TBitmap::LoadPictureFile(const QString& fileName)
     ReadPictureStream(file.Stream(), file.FullName());
 }
 
-void TBitmap::ReadPictureStream(QIODevice& stream, const QString& shownName)
+void TBitmap::ReadPictureStream(QIODevice& stream, const QString& shownName, QSize leastSize)
 {
     // "BM" opens every BMP file. A stream too short to hold those two bytes goes to our reader
     // too, which gives an empty picture for nothing at all and its read error for a lone "B".
@@ -74,10 +78,11 @@ void TBitmap::ReadPictureStream(QIODevice& stream, const QString& shownName)
         picture = ReadBmp(stream);
         return;
     }
+    OtherFormatPicture other = ReadOtherFormat(stream, shownName, leastSize);
     BmpPicture read;
-    read.image = ReadOtherFormat(stream, shownName);
-    read.header.width = read.image.width();
-    read.header.height = read.image.height();
+    read.image = std::move(other.Image);
+    read.header.width = other.Size.width();
+    read.header.height = other.Size.height();
     read.header.planes = 1;
     read.header.bitsPerPixel = quint16(read.image.depth());
     picture = std::move(read);

@@ -9,6 +9,7 @@
 #include "core/SurveyTally.h"
 #include "helpers/BoxRecorder.h"
 #include "helpers/MapWindow.h"
+#include "helpers/Photos.h"
 #include "helpers/Program.h"
 #include "picture/Magnifier.h"
 #include "windows/Carte2.h"
@@ -46,20 +47,36 @@ constexpr QRect photoMap(10, 10, 600, 400), nearMap(10, 10, 600, 450);
 constexpr QPoint pointAt(526, 101);
 constexpr QRect pointDisc(524, 99, 5, 5), pointRing(516, 91, 21, 21);
 
-struct SurveyOnScreen {
-    explicit SurveyOnScreen(const QString& folder)
+// The program started, "Go" drawing from the generator's state 0.
+struct ProgramOnScreen {
+    ProgramOnScreen()
     {
         StartProgram();
         SeedGenerator = [] { GeneratorState = 0; };
-        OpenMap(WriteMap(folder + "/map.bmp", 640, 480), "4");
-        Click(Form2->BtnCalcul);
     }
-    ~SurveyOnScreen()
+    ~ProgramOnScreen()
     {
         EndProgram();
         SeedGenerator = SeedFromClock;
     }
 };
+
+struct SurveyOnScreen : ProgramOnScreen {
+    explicit SurveyOnScreen(const QString& folder)
+    {
+        OpenMap(WriteMap(folder + "/map.bmp", 640, 480), "4");
+        Click(Form2->BtnCalcul);
+    }
+};
+
+// Where "Go" put the sample points, on the map as drawn.
+QList<QPoint> SamplePlaces()
+{
+    QList<QPoint> places;
+    for (const SurveyMark& mark : SurveyTally.Marks())
+        places.append(mark.Place);
+    return places;
+}
 
 void MovePointer(QPoint at, Qt::KeyboardModifiers modifiers = {})
 {
@@ -223,6 +240,53 @@ private slots:
         }
         QCOMPARE(RedAround(pointAt), pointDisc);
         QVERIFY(boxes.Notices.isEmpty());
+    }
+
+    // A photo far larger than its map is drawn from a reduced reading: at its own size's
+    // drawn size (the reduced picture's ratio would give another), its sample points those a
+    // picture of that size has always had; once read whole, the lens shows it at its own
+    // resolution, a point's ring as large as that zoom makes it.
+    void aPhotoIsDrawnReducedAndMagnifiedWhole_data()
+    {
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QSize>("read");
+        QTest::addColumn<QSize>("drawn");
+        QTest::addColumn<int>("ring");
+        // 600 x 450 would be drawn 600 x 450.
+        QTest::newRow("a quarter, its own ratio") << QSize(2403, 1800) << 1 << QSize(600, 450) << QSize(600, 449) << 21;
+        // 447 x 704 would be drawn 444 x 700.
+        QTest::newRow("turned by its tag") << QSize(2816, 1790) << 6 << QSize(447, 704) << QSize(445, 700) << 21;
+        // 5 times once whole; read at a quarter, the least zoom, 4 times, would do.
+        QTest::newRow("a lens 5 times") << QSize(3000, 2250) << 1 << QSize(750, 562) << QSize(600, 450) << 25;
+    }
+    void aPhotoIsDrawnReducedAndMagnifiedWhole()
+    {
+        QFETCH(QSize, stored);
+        QFETCH(int, orientation);
+        QFETCH(QSize, read);
+        QFETCH(QSize, drawn);
+        QFETCH(int, ring);
+        BoxRecorder boxes;
+        ProgramOnScreen program;
+        const QSize seen = orientation == 6 ? stored.transposed() : stored;
+        OpenMap(WriteMap(dir.filePath("carte.bmp"), seen.width(), seen.height()), "4");
+        Click(Form2->BtnCalcul);
+        const QList<QPoint> places = SamplePlaces();
+
+        OpenMap(WritePhoto(dir.filePath("photo.jpg"), stored, Qt::darkGreen, quint16(orientation)), "4");
+        QCOMPARE(Form2->ShownMap().Shown().Image().size(), read);
+        QCOMPARE(QSize(SurveyTally.MapWidth, SurveyTally.MapHeight), drawn);
+        Click(Form2->BtnCalcul);
+        QCOMPARE(SamplePlaces(), places);
+
+        QTRY_VERIFY(!Form2->ShownMap().ReadingWhole());
+        Form2->ButtLoupe->setChecked(true);
+        // The third point lies far enough from the edges for the whole lens.
+        const QPoint point = SamplePointOnWindow(2);
+        MovePointer(point);
+        QCOMPARE(RedAround(point).size(), QSize(ring, ring));
+        QCOMPARE(boxes.Notices + boxes.Errors, QStringList());
     }
 
     // A press under the lens reaches the map; the dot it leaves shows in the lens at once, 4

@@ -9,6 +9,7 @@
 #include "helpers/BmpWriter.h"
 #include "helpers/Files.h"
 #include "helpers/MeasuredRead.h"
+#include "helpers/Photos.h"
 #include "picture/TBitmap.h"
 
 #include <QBuffer>
@@ -38,33 +39,6 @@ QImage RedLeftBlueRight(QImage::Format format = QImage::Format_RGB32)
         for (int x = 16; x < 32; ++x)
             image.setPixelColor(x, y, Blue);
     return image;
-}
-
-QByteArray Encoded(const QImage& image, const QByteArray& format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setQuality(100);
-    if (!writer.write(image))
-        qFatal("cannot write %s: %s", format.constData(), qPrintable(writer.errorString()));
-    return bytes;
-}
-
-// Qt writes no orientation tag: an EXIF segment holding only the tag goes right after the
-// start-of-image marker.
-QByteArray WithOrientation(const QByteArray& jpeg, quint16 orientation)
-{
-    QByteArray exif("Exif\0\0MM\0\x2a\0\0\0\x08", 14);
-    exif += QByteArray::fromHex("0001" "0112" "0003" "00000001");
-    exif += char(orientation >> 8);
-    exif += char(orientation & 0xFF);
-    exif += QByteArray::fromHex("0000" "00000000");
-    QByteArray segment = QByteArray::fromHex("ffe1");
-    segment += char((exif.size() + 2) >> 8);
-    segment += char((exif.size() + 2) & 0xFF);
-    return jpeg.left(2) + segment + exif + jpeg.mid(2);
 }
 
 quint32 Crc32(const QByteArray& bytes)
@@ -234,6 +208,53 @@ private slots:
             QVERIFY2(Near(map.Image().pixelColor(point), colour),
                      qPrintable(QStringLiteral("(%1, %2) is %3").arg(point.x()).arg(point.y())
                                     .arg(map.Image().pixelColor(point).name())));
+    }
+
+    // Wanted at no less than `least`, a JPEG is decoded reduced by the largest of 1/2, 1/4 and 1/8
+    // that leaves enough, rounded down; its header keeps the picture's own size, turned as the
+    // picture is. It still shows red on the left, blue on the right.
+    void aPhotoIsReadReducedWhereItMay_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QSize>("least");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("ownSize");
+        const QSize photo(1600, 1200);
+        const QByteArray jpeg = Encoded(RedLeftBlueRight().scaled(photo), "jpeg");
+        QTest::newRow("an eighth") << jpeg << QSize(200, 150) << QSize(200, 150) << photo;
+        QTest::newRow("a quarter: an eighth a row short") << jpeg << QSize(200, 151) << QSize(400, 300) << photo;
+        QTest::newRow("a half") << jpeg << QSize(800, 600) << QSize(800, 600) << photo;
+        QTest::newRow("whole: a half a column short") << jpeg << QSize(801, 600) << photo << photo;
+        QTest::newRow("no size asked: whole") << jpeg << QSize() << photo << photo;
+        const QSize odd(1003, 677);
+        QTest::newRow("odd size, rounded down")
+            << Encoded(RedLeftBlueRight().scaled(odd), "jpeg") << QSize(125, 84) << QSize(125, 84) << odd;
+        // Turned upright: 1200 x 1600 as seen, 150 x 200 an eighth of that.
+        QTest::newRow("orientation 6") << WithOrientation(jpeg, 6) << QSize(150, 200) << QSize(150, 200)
+                                       << QSize(1200, 1600);
+        QTest::newRow("orientation 6, wanted wider than an eighth")
+            << WithOrientation(jpeg, 6) << QSize(200, 150) << QSize(300, 400) << QSize(1200, 1600);
+        QTest::newRow("PNG: whole") << Encoded(RedLeftBlueRight().scaled(photo), "png") << QSize(200, 150) << photo
+                                    << photo;
+    }
+    void aPhotoIsReadReducedWhereItMay()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QSize, least);
+        QFETCH(QSize, size);
+        QFETCH(QSize, ownSize);
+        QBuffer buffer(&content);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        TBitmap map;
+        map.ReadPictureStream(buffer, QStringLiteral("photo.jpg"), least);
+        QCOMPARE(map.Image().size(), size);
+        QCOMPARE(QSize(map.Header().width, map.Header().height), ownSize);
+        // Red above blue once turned.
+        const bool turned = ownSize.width() < ownSize.height();
+        const QPoint redAt(size.width() / 4, size.height() / 4);
+        const QPoint blueAt = turned ? QPoint(redAt.x(), size.height() * 3 / 4) : QPoint(size.width() * 3 / 4, redAt.y());
+        QVERIFY(Near(map.Image().pixelColor(redAt), Red));
+        QVERIFY(Near(map.Image().pixelColor(blueAt), Blue));
     }
 
     // A BMP file's header alone tells the size its picture is read at, whatever its form.

@@ -7,6 +7,8 @@
 // not UTF-8 found all the same.
 
 #include "BmpWriter.h"
+#include "Files.h"
+#include "Photos.h"
 
 #include "core/Errors.h"
 #include "picture/DataFolder.h"
@@ -90,7 +92,7 @@ private slots:
                 const bool failingUse = step.startsWith("fail:");
                 QString outcome = "silent";
                 try {
-                    shown.Show(name, [&](const TBitmap& picture, const QString& absoluteName) {
+                    shown.Show(name, [&](const TBitmap& picture, QSize, const QString& absoluteName) {
                         QCOMPARE(absoluteName, name);
                         const qint64 key = picture.Image().cacheKey();
                         outcome = key == lastUsed ? "kept" : "read";
@@ -106,6 +108,99 @@ private slots:
                 }
                 QVERIFY2(outcome == seen, qPrintable(step + " came out " + outcome));
                 QVERIFY(!QGuiApplication::overrideCursor());
+            }
+        }
+    }
+
+    // A script like the one above on photos "a.jpg" and "b.jpg", each write of a file a photo of
+    // another size, 1600 x 1200 or more, shown in 200 x 150. "show:<seen>" shows the current
+    // file: "1/8", "1/4" or "whole" (a picture read now at that scale), "kept", "damaged" (a
+    // damaged file's message thrown) or "silent"; the use must be given the file's own size.
+    // "whole" checks the whole picture pixel for pixel against the file's. "came:<n>": once the
+    // worker's word is in, the window has been told n times in all. "rewrite", "small" (320 x
+    // 240), "cut" (its last bytes gone), "garble" (bytes changed in its compressed data),
+    // "rename", "close" and "denser" (a screen twice as dense) change the file, the name or the
+    // window.
+    void aPhotoIsShownReducedThenReadWhole_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("reduced, then whole") << "show:1/8 whole show:kept came:1";
+        QTest::newRow("whole comes by itself, told once") << "show:1/8 came:1 whole show:kept came:1";
+        QTest::newRow("small photo read whole at once") << "small show:whole whole came:0";
+        QTest::newRow("rewritten while read whole: only the new") << "show:1/8 rewrite show:1/8 came:1 whole";
+        QTest::newRow("another name while read whole: only the new")
+            << "show:1/8 rename show:1/8 whole came:1 rename show:1/8 whole";
+        QTest::newRow("closed while read whole: read again") << "show:1/8 close show:1/8 whole";
+        QTest::newRow("closed once whole: kept") << "show:1/8 whole close show:kept";
+        QTest::newRow("gone while read whole: stopped") << "show:1/8";
+        QTest::newRow("a denser screen: read again") << "show:1/8 whole denser show:1/4 came:2 whole show:kept";
+        QTest::newRow("photo cut short reported once") << "cut show:damaged show:silent";
+        QTest::newRow("garbled photo reported once") << "garble show:damaged show:silent";
+        QTest::newRow("cut short while read whole") << "show:1/8 cut show:damaged show:silent came:0";
+    }
+    void aPhotoIsShownReducedThenReadWhole()
+    {
+        QFETCH(QString, script);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QStringList names{dir.filePath("a.jpg"), dir.filePath("b.jpg")};
+        int writes = 0;
+        QList<QSize> written{{1600, 1200}, {1616, 1200}};
+        for (int file = 0; file < 2; ++file)
+            WritePhoto(names[file], written[file], Qt::darkGreen);
+        int current = 0;
+        int told = 0;
+        TShownPicture shown([&told] { ++told; });
+        int density = 1;
+        const auto within = [&density](QSize size) { return size.boundedTo(QSize(200, 150) * density); };
+        qint64 lastUsed = 0;
+        for (const QString& step : script.split(' ')) {
+            const QString& name = names[current];
+            const QString seen = step.section(':', 1);
+            if (step == "rewrite" || step == "small") {
+                written[current] = step == "small" ? QSize(320, 240) : QSize(1632 + 16 * writes++, 1200);
+                WritePhoto(name, written[current], Qt::darkGreen);
+            } else if (step == "cut" || step == "garble") {
+                QByteArray bytes = FileBytes(name);
+                for (qsizetype at = bytes.size() / 2; step == "garble" && at < bytes.size() / 2 + 40; ++at)
+                    bytes[at] = char((uchar(bytes[at]) * 7 + 13) & 0xFE);
+                WriteFile(name, step == "cut" ? bytes.chopped(100) : bytes);
+            } else if (step == "rename") {
+                current = 1 - current;
+            } else if (step == "close") {
+                shown.WindowClosed();
+            } else if (step == "denser") {
+                density = 2;
+            } else if (step.startsWith("came:")) {
+                QTRY_VERIFY(!shown.ReadingWhole());
+                QCOMPARE(told, seen.toInt());
+            } else if (step == "whole") {
+                TBitmap fromFile;
+                fromFile.LoadPictureFile(name);
+                QVERIFY(shown.Whole().Image() == fromFile.Image());
+                QVERIFY(!shown.ReadingWhole() && !QGuiApplication::overrideCursor());
+            } else {
+                QString outcome = "silent";
+                try {
+                    shown.Show(name, [&](const TBitmap& picture, QSize pictureSize, const QString&) {
+                        const int scale = pictureSize.width() / picture.Width();
+                        outcome = picture.Image().cacheKey() == lastUsed ? "kept"
+                                  : scale == 1                          ? "whole"
+                                                                        : QStringLiteral("1/%1").arg(scale);
+                        lastUsed = picture.Image().cacheKey();
+                        if (pictureSize != written[current] || picture.Image().size() != pictureSize / scale)
+                            outcome += ", wrong size";
+                    }, within);
+                } catch (const Exception& error) {
+                    outcome = error.Message ==
+                                      QStringLiteral("Image illisible : le fichier \"%1\" est endommagé ou incomplet").arg(name)
+                                  ? "damaged"
+                                  : error.Message;
+                }
+                QVERIFY2(outcome == seen, qPrintable(step + " came out " + outcome));
+                // Busy while read whole, the window answering.
+                const QCursor* cursor = QGuiApplication::overrideCursor();
+                QCOMPARE(cursor ? cursor->shape() : Qt::ArrowCursor, shown.ReadingWhole() ? Qt::BusyCursor : Qt::ArrowCursor);
             }
         }
     }
@@ -148,7 +243,7 @@ private slots:
 
         QString outcome;
         try {
-            TShownPicture().Show(name + bareName, [&](const TBitmap& picture, const QString& absoluteName) {
+            TShownPicture().Show(name + bareName, [&](const TBitmap& picture, QSize, const QString& absoluteName) {
                 outcome = absoluteName == inDataFolder && picture.Width() == 3 ? "data"
                           : absoluteName == inCurrentFolder && picture.Width() == 2 ? "current"
                                                                                     : absoluteName;
@@ -199,7 +294,7 @@ private slots:
         QVERIFY(name.contains(QChar::ReplacementCharacter));
         QString outcome;
         try {
-            TShownPicture().Show(name, [&](const TBitmap& picture, const QString&) {
+            TShownPicture().Show(name, [&](const TBitmap& picture, QSize, const QString&) {
                 outcome = picture.Width() == 5 ? "read" : "wrong picture";
             });
         } catch (const EFOpenError& error) {

@@ -110,7 +110,7 @@ void TAbaque::paintEvent(QPaintEvent* event)
 
 void TAbaque::FormPaint()
 {
-    shownChart.Show(chartFileName, [this](const TBitmap& chart, const QString&) {
+    shownChart.Show(chartFileName, [this](const TBitmap& chart, QSize, const QString&) {
         Canvas.DrawScaled(chartRect, chart);
     });
 }

@@ -221,12 +221,19 @@ void TForm2::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    // A photo still being read whole is read again when the window is shown anew.
+    shownMap.WindowClosed();
+    QWidget::closeEvent(event);
+}
+
 void TForm2::paintEvent(QPaintEvent* event)
 {
     Canvas.Paint(event->region(), [this] { FormPaint(); });
     if (!mapShown)
         return;
-    loupe.Paint(event->region(), shownMap.Picture().Image(), ShownMapArea(), [this](const QRectF& area) {
+    loupe.Paint(event->region(), shownMap.Sharpest().Image(), ShownMapArea(), [this](const QRectF& area) {
         std::vector<MagnifiedMark> marks;
         for (const SurveyMark& mark : SurveyTally.Marks()) {
             const TFigure figure = FigureOf(mark);
@@ -242,14 +249,15 @@ void TForm2::FormPaint()
 {
     // Until the map is drawn, the survey's points stay off the screen and wait for it.
     mapShown = false;
-    shownMap.Show(mapFileName, [this](const TBitmap& map, const QString& mapName) {
+    // A photo may be decoded reduced, no smaller than the screen shows it drawn.
+    shownMap.Show(mapFileName, [this](const TBitmap& map, QSize mapSize, const QString& mapName) {
         // The old survey's marks go before a new map is drawn.
-        if (Survey->MapDrawn(mapName, QSize(map.Width(), map.Height()))) {
+        if (Survey->MapDrawn(mapName, mapSize)) {
             TaillePt->setText(IntegerText(5));
             ButtSonder->setEnabled(false);
             StopChecking();
             StopMeasuring();
-            ReadMapScale(mapName, QSize(map.Width(), map.Height()));
+            ReadMapScale(mapName, mapSize);
             // A legend that cannot be read is told when "Vérifier" asks for it.
             try {
                 Survey->KnowLegend(ReadLegendBeside(mapName));
@@ -261,7 +269,7 @@ void TForm2::FormPaint()
         Canvas.DrawScaled(MapRect, map, &markFigures);
         // A picture far wider than high can come out without a single row.
         mapShown = SurveyTally.MapWidth > 0 && SurveyTally.MapHeight > 0;
-    });
+    }, [this](QSize mapSize) { return DrawnMapSize(mapSize) * devicePixelRatioF(); });
 }
 
 QRect TForm2::MapArea() const

@@ -142,6 +142,8 @@ public:
     // measured by two clicks on the map, which the dialog waits for.
     void ButtEchelleClick();
     bool MeasuringScale() const { return measuringScale; }
+    // The map's picture file as the window shows it and reads it whole.
+    const TShownPicture& ShownMap() const { return shownMap; }
 
 signals:
     // A file dropped on the window, to become the map file as if typed in the main window.
@@ -151,6 +153,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -218,7 +221,8 @@ private:
     // its name, or the file itself, changed, and reports a failing file only once until the
     // file or its name changes or the window is shown anew.
     QString mapFileName;
-    TShownPicture shownMap;
+    // A photo comes whole after it is shown: the lens then shows it at its own resolution.
+    TShownPicture shownMap{[this] { update(); }};
     // Whether the last paint drew the map: "Go" and presses wait for it.
     bool mapShown = false;
     MarkFigures markFigures{*this};

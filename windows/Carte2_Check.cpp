@@ -57,7 +57,7 @@ void TForm2::ButtVerifierClick()
                               .arg(QFileInfo(LegendFileFor(mapFileName)).fileName()));
     if (SurveyTally.PointsProbed == 0)
         return ShowNotice(QStringLiteral("Aucun point n'est encore classé : classez des points, puis vérifiez-les."));
-    const TBitmap& map = shownMap.Picture();
+    const TBitmap& map = shownMap.Whole();
     auto check = std::make_unique<LegendCheck>(MapPixels(map), MapPixels(map, QSize(SurveyTally.MapWidth, SurveyTally.MapHeight)));
     try {
         check->Reference = ClassReference::FromLegend(check->Picture.View(), check->Drawn.View(), SurveyTally.Legend);
