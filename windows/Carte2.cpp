@@ -142,6 +142,12 @@ TForm2::TForm2()
     LabelEchelle->setFixedSize(119, 30);
     LabelEchelle->setWordWrap(true);
 
+    Panel5 = MakePanel(this, 225, 716, 209, 34, clSilver);
+    Panel5->setAccessibleName(QStringLiteral("Points pour un SIG"));
+    ButtExporterPoints = MakeButton(Panel5, QStringLiteral("Exporter les poin&ts…"), 4, 4, 201, 25);
+    ButtExporterPoints->setToolTip(QStringLiteral("Écrire chaque point et son usage du sol pour un SIG (GeoPackage, "
+                                                  "GeoJSON) ou un tableur (CSV)"));
+
     // The close button first, then step 2, then step 1; in step 2 the count box comes last.
     setTabOrder(BitBtnFermer, EdLandUse);
     setTabOrder(EdLandUse, ButtSonder);
@@ -161,6 +167,7 @@ TForm2::TForm2()
     setTabOrder(ButtEnregistrer, ButtOuvrir);
     setTabOrder(ButtOuvrir, ButtExporterImage);
     setTabOrder(ButtExporterImage, ButtEchelle);
+    setTabOrder(ButtEchelle, ButtExporterPoints);
 
     // A press on the map takes the keyboard from the boxes, so that Ctrl+Z then undoes the
     // count rather than the typing.
@@ -187,6 +194,7 @@ TForm2::TForm2()
     connect(ButtLoupe, &QPushButton::toggled, this, Guarded(this, &TForm2::ButtLoupeClick));
     connect(ButtVerifier, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtVerifierClick));
     connect(ButtEchelle, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtEchelleClick));
+    connect(ButtExporterPoints, &QPushButton::clicked, this, Guarded(this, &TForm2::ButtExporterPointsClick));
     connect(EdEleve, &QLineEdit::textEdited, this, Guarded(this, &TForm2::EdEleveChange));
     // The lens follows the pointer without a button held. The controls tell when the pointer
     // reaches one of them, which no move on the window does, and pass on Shift.

@@ -79,6 +79,9 @@ public:
     QFrame* Panel4;
     QPushButton* ButtEchelle;
     QLabel* LabelEchelle;
+    // Beside it, the sample points written for a GIS or a spreadsheet.
+    QFrame* Panel5;
+    QPushButton* ButtExporterPoints;
 
     // The map's top-left corner in the window, and the side of the largest square a map is
     // drawn in: 600 wide or 700 high, so never more than 700 either way.
@@ -142,6 +145,9 @@ public:
     // measured by two clicks on the map, which the dialog waits for.
     void ButtEchelleClick();
     bool MeasuringScale() const { return measuringScale; }
+    // "Exporter les points…": every sample point with its land use, as a GeoPackage, a GeoJSON or
+    // a CSV file, by the name's suffix.
+    void ButtExporterPointsClick();
     // The map's picture file as the window shows it and reads it whole.
     const TShownPicture& ShownMap() const { return shownMap; }
 

@@ -1,12 +1,14 @@
 // SPDX-FileCopyrightText: 2026 Projet Sondelio
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The map window's picture: the map with its marks, one pixel per map pixel, and a legend
-// under it, saved as PNG.
+// The map window's exports: the map with its marks, one pixel per map pixel, and a legend under
+// it, saved as PNG; and the sample points for a GIS or a spreadsheet.
 
 #include "windows/Carte2.h"
 
+#include "core/SamplePoints.h"
 #include "core/SurveyLegend.h"
+#include "picture/PointsExport.h"
 #include "picture/SavedFile.h"
 #include "ui/Boxes.h"
 #include "ui/FileDialogs.h"
@@ -36,4 +38,24 @@ void TForm2::ButtExporterImageClick()
         return;
     const QString legend = MapLegend(SurveyTally, mapName, QDateTime::currentDateTime());
     SaveWholeFile(*fileName, PngBytes(MapWithLegend(map, legend)));
+}
+
+void TForm2::ButtExporterPointsClick()
+{
+    if (SurveyTally.SamplePoints() == 0)
+        return ShowNotice(QStringLiteral("Aucun point n'est placé : appuyez d'abord sur « Go »."));
+    const QString& mapName = Survey->MapName();
+    const std::optional<QString> fileName = AskFileToSave(
+        this, QStringLiteral("Exporter les points"),
+        QDir(FolderToSaveBeside(mapName)).filePath(QFileInfo(mapName).completeBaseName() + QStringLiteral("-points.gpkg")),
+        QStringLiteral("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;Tableur CSV (*.csv)"), QStringLiteral("gpkg"));
+    if (!fileName)
+        return;
+    const QString suffix = QFileInfo(*fileName).suffix().toLower();
+    if (suffix == QLatin1String("csv"))
+        return SaveWholeFile(*fileName, SamplePointsCsv(SurveyTally));
+    const PointsFormat format = suffix == QLatin1String("geojson") || suffix == QLatin1String("json")
+                                    ? PointsFormat::GeoJson
+                                    : PointsFormat::GeoPackage;
+    SaveWholeFile(*fileName, PointsFileBytes(format, SurveyTally, ReadGeoreference(mapName)));
 }

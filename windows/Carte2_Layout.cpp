@@ -29,11 +29,11 @@ constexpr int panelGap = 5;
 
 void TForm2::LayOutWithin(QSize room)
 {
-    // In the order of the steps, the scale last; the close button under them, in the
-    // bottom-right corner.
-    const QList<QWidget*> panels{Panel2, Panel1, Panel3, Panel4};
+    // In the order of the steps, the scale and the points' export last; the close button under
+    // them, in the bottom-right corner.
+    const QList<QWidget*> panels{Panel2, Panel1, Panel3, Panel4, Panel5};
     if (designedPlaces.isEmpty())
-        designedPlaces = {Panel2->pos(), Panel1->pos(), Panel3->pos(), Panel4->pos(), BitBtnFermer->pos()};
+        designedPlaces = {Panel2->pos(), Panel1->pos(), Panel3->pos(), Panel4->pos(), Panel5->pos(), BitBtnFermer->pos()};
 
     const QSize designed = DesignedClientSize(this);
     if (FitsIn(designed, room)) {
