@@ -295,11 +295,7 @@ std::optional<LandUseArea> ClassAnalysis::PooledArea() const
 {
     if (!Scale || ChosenUse < 0)
         return std::nullopt;
-    const ResultRow& pooled = Pooled.Cells[std::size_t(ChosenUse)];
-    if (!pooled.Limits())
-        return std::nullopt;
-    const long double mapArea = MapArea(*Scale, Drawn);
-    return LandUseArea{mapArea * pooled.Frequency(), pooled.Limits(), mapArea, AreaUnitFor(mapArea)};
+    return AreaOf(Pooled.Cells[std::size_t(ChosenUse)], *Scale, Drawn);
 }
 
 int ClassAnalysis::UseNamed(const QString& name, const LandUseMerges& merges) const

@@ -99,10 +99,17 @@ QString LandUseArea::Hint() const
 
 std::optional<LandUseArea> AreaOf(const ResultRow& row, const TSurveyTally& tally)
 {
-    // A row without a sample has no share to scale (its frequency failed).
-    if (!tally.Scale || !row.HasFrequency() || (!row.Estimate() && !row.Limits()))
+    if (!tally.Scale)
         return std::nullopt;
-    const long double mapArea = MapArea(*tally.Scale, QSize(tally.MapWidth, tally.MapHeight));
+    return AreaOf(row, *tally.Scale, QSize(tally.MapWidth, tally.MapHeight));
+}
+
+std::optional<LandUseArea> AreaOf(const ResultRow& row, const MapScale& scale, QSize drawn)
+{
+    // A row without a sample has no share to scale (its frequency failed).
+    if (!row.HasFrequency() || (!row.Estimate() && !row.Limits()))
+        return std::nullopt;
+    const long double mapArea = MapArea(scale, drawn);
     const std::optional<DesignEstimate>& estimate = row.Estimate();
     const long double share = estimate ? (long double)estimate->Share : row.Frequency();
     return LandUseArea{mapArea * share, estimate ? estimate->Limits : row.Limits(), mapArea, AreaUnitFor(mapArea)};

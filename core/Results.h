@@ -75,3 +75,6 @@ struct LandUseArea {
 };
 // Nothing without a scale, for a row that is no share (the total), and without a sample.
 std::optional<LandUseArea> AreaOf(const ResultRow& row, const TSurveyTally& tally);
+// The same on a map drawn at `drawn` with that scale: a class's rows, whose survey is each
+// student's.
+std::optional<LandUseArea> AreaOf(const ResultRow& row, const MapScale& scale, QSize drawn);

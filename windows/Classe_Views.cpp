@@ -76,7 +76,11 @@ void TClasse::ShowTable()
         for (std::size_t cell = 0; cell < cells; ++cell) {
             GridClasse->SetCell(3 + 2 * int(cell), gridRow, IntegerText(row.Cells[cell].Count()));
             GridClasse->SetCell(4 + 2 * int(cell), gridRow, FrequencyCell(row.Cells[cell]));
-            GridClasse->SetCellHint(4 + 2 * int(cell), gridRow, IntervalHint(row.Cells[cell].Limits()));
+            // With a scale, the area too: the share's interval scaled.
+            const std::optional<LandUseArea> area =
+                analysis.Scale ? AreaOf(row.Cells[cell], *analysis.Scale, analysis.Drawn) : std::nullopt;
+            GridClasse->SetCellHint(4 + 2 * int(cell), gridRow,
+                                    IntervalHint(row.Cells[cell].Limits()) + (area ? QLatin1Char('\n') + area->Hint() : QString()));
         }
     }
 
