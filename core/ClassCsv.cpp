@@ -9,13 +9,20 @@
 
 namespace {
 
-QStringList RowCells(const ClassRow& row)
+// With a scale, each land use's area after its share, in the map's unit.
+QStringList RowCells(const ClassRow& row, const ClassAnalysis& analysis)
 {
     QStringList cells{CsvTypedText(row.Name), IntegerText(row.SampleSize), IntegerText(row.Classified)};
     for (const ResultRow& cell : row.Cells) {
         const std::optional<ShareLimits>& limits = cell.Limits();
         cells << IntegerText(cell.Count()) << FrequencyCell(cell) << (limits ? RealText(limits->Lower) : QString())
               << (limits ? RealText(limits->Upper) : QString());
+        if (!analysis.Scale)
+            continue;
+        const std::optional<LandUseArea> area = AreaOf(cell, *analysis.Scale, analysis.Drawn);
+        const auto inUnit = [&](long double squareMetres) { return RealText(squareMetres / area->Unit.SquareMetres); };
+        cells << (area ? inUnit(area->Area) : QString()) << (area ? inUnit(area->MapArea * area->Limits->Lower) : QString())
+              << (area ? inUnit(area->MapArea * area->Limits->Upper) : QString());
     }
     return cells;
 }
@@ -55,11 +62,16 @@ QString ClassTableCsv(const ClassAnalysis& analysis)
         columns << QStringLiteral("%1 : points").arg(shown) << QStringLiteral("%1 : fréquence").arg(shown)
                 << QStringLiteral("%1 : borne basse à 95 %").arg(shown)
                 << QStringLiteral("%1 : borne haute à 95 %").arg(shown);
+        if (analysis.Scale) {
+            const QString unit = AreaUnitFor(MapArea(*analysis.Scale, analysis.Drawn)).Symbol;
+            columns << QStringLiteral("%1 : aire (%2)").arg(shown, unit) << QStringLiteral("%1 : aire basse (%2)").arg(shown, unit)
+                    << QStringLiteral("%1 : aire haute (%2)").arg(shown, unit);
+        }
     }
     text += CsvLine(columns);
     for (const ClassRow& row : analysis.Rows)
-        text += CsvLine(RowCells(row));
-    text += CsvLine(RowCells(analysis.Pooled));
+        text += CsvLine(RowCells(row, analysis));
+    text += CsvLine(RowCells(analysis.Pooled, analysis));
     return text;
 }
 

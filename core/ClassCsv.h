@@ -12,8 +12,9 @@
 #include <vector>
 
 // "Carte;…", then under "Élève;N;Classés" and, for each land use of the table and "Autres",
-// its points, frequency and exact 95 % limits, one row per student and a last row "Classe"
-// pooling them; a cell with nothing to give is empty.
+// its points, frequency and exact 95 % limits (and, on a map with a scale, its area and the
+// area's limits), one row per student and a last row "Classe" pooling them; a cell with nothing
+// to give is empty.
 QString ClassTableCsv(const ClassAnalysis& analysis);
 
 // What the class says together, one line each: the pooled estimate of the chosen land use with

@@ -358,6 +358,11 @@ private slots:
         QCOMPARE(scaled.PooledArea()->Text(), "2" + QString(DecimalSeparator()) + "40 ha");
         QCOMPARE(scaled.PooledArea()->IntervalText(), AreaIntervalText(ExactLimits95(1, 5), 120000, AreaUnitFor(120000)));
         QVERIFY(ClassSummaryCsv(scaled).contains("Aire estimée (ha);2" + QString(DecimalSeparator()) + "4;"));
+        // The table too: after each land use's limits, its area and the area's limits.
+        const QStringList table = ClassTableCsv(scaled).split("\r\n");
+        QVERIFY(table[2].contains(";Bâti : borne haute à 95 %;Bâti : aire (ha);Bâti : aire basse (ha);Bâti : aire haute (ha);"));
+        QCOMPARE(table[3].split(';').mid(3, 5), QStringList({"2", RealText(0.4L), RealText(ExactLimits95(2, 5)->Lower),
+                                                             RealText(ExactLimits95(2, 5)->Upper), RealText(0.4L * 12)}));
         sources.pop_back();
         QVERIFY(!AnalyseClass(ExamineSessions(sources), ClassMapHash, {}).PooledArea());
     }
