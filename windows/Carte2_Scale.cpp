@@ -12,6 +12,7 @@
 #include "ui/HouseStyle.h"
 #include "windows/ScaleDialog.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineF>
@@ -60,8 +61,9 @@ void TForm2::OpenScaleDialog(std::optional<double> measured)
 
 void TForm2::TakeScaleEnd(QPoint place)
 {
+    // A bar's end lies on the map: a press beside it is a slip, heard as a missed count is.
     if (place.x() < 0 || place.y() < 0 || place.x() >= SurveyTally.MapWidth || place.y() >= SurveyTally.MapHeight)
-        return;
+        return QApplication::beep();
     scaleEnds.push_back(place);
     ++checkGeneration;
     Canvas.Invalidate(MapArea());
