@@ -70,18 +70,6 @@ std::array<double, 6> ReadWorldFile(const QString& file)
     return transform;
 }
 
-void RegisterGdal()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { GDALAllRegister(); });
-}
-
-// GDAL's warnings go to no terminal: what the user needs to know is said in French.
-struct QuietGdal {
-    QuietGdal() { CPLPushErrorHandler(CPLQuietErrorHandler); }
-    ~QuietGdal() { CPLPopErrorHandler(); }
-};
-
 // What one pixel covers in metres, from the transform and the reference system: a projected
 // system's units made metres; a geographic one's degrees measured on an equal-area projection
 // centred on the map; no system, metres taken as they are.
@@ -122,6 +110,22 @@ void MeasurePixels(MapGeoreference& map, const OGRSpatialReference* system)
 }
 
 }  // namespace
+
+void RegisterGdal()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { GDALAllRegister(); });
+}
+
+QuietGdal::QuietGdal()
+{
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+}
+
+QuietGdal::~QuietGdal()
+{
+    CPLPopErrorHandler();
+}
 
 QStringList WorldFilesFor(const QString& mapFile)
 {

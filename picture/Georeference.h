@@ -33,6 +33,17 @@ struct MapGeoreference {
 // then drawn without a scale.
 std::optional<MapGeoreference> ReadGeoreference(const QString& mapFile);
 
+// GDAL made ready once for the whole program, for whoever reads or writes with it.
+void RegisterGdal();
+
+// GDAL's warnings go to no terminal while it lives: what the user needs to know is said in French.
+struct QuietGdal {
+    QuietGdal();
+    ~QuietGdal();
+    QuietGdal(const QuietGdal&) = delete;
+    QuietGdal& operator=(const QuietGdal&) = delete;
+};
+
 // The world files GDAL looks for beside `mapFile`, in its order: "carte.pgw", "carte.pngw" and
 // "carte.wld" for "carte.png".
 QStringList WorldFilesFor(const QString& mapFile);

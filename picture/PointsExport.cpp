@@ -13,7 +13,6 @@
 #include <cpl_vsi.h>
 #include <gdal_priv.h>
 #include <memory>
-#include <mutex>
 #include <ogrsf_frmts.h>
 
 namespace {
@@ -65,8 +64,8 @@ QByteArray PointsFileBytes(PointsFormat format, const TSurveyTally& tally, const
         throw EConvertError(QStringLiteral("Le géoréférencement de cette carte ne donne pas son système de coordonnées "
                                            "(un fichier .prj à côté d'elle) : un GeoJSON, toujours en longitude et "
                                            "latitude (WGS 84), ne peut pas en placer les points."));
-    static std::once_flag registered;
-    std::call_once(registered, [] { GDALAllRegister(); });
+    RegisterGdal();
+    const QuietGdal quiet;
     CPLErrorReset();
 
     OGRSpatialReference mapSystem;
