@@ -8,35 +8,13 @@
 #include "core/SurveyFile.h"
 #include "helpers/BmpWriter.h"
 #include "helpers/ClassSessions.h"
+#include "helpers/CommandTool.h"
 #include "helpers/Files.h"
 #include "picture/ClassFiles.h"
 
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-struct ToolRun {
-    int Status;
-    QString Output, Errors;
-};
-
-ToolRun RunClass(const QStringList& arguments)
-{
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LC_ALL", "C.UTF-8");
-    program.setProcessEnvironment(environment);
-    program.start(SONDELIO_CLASSE, arguments);
-    if (!program.waitForFinished(10000))
-        return {-1, {}, {}};
-    return {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
-            QString::fromUtf8(program.readAllStandardError())};
-}
-
-}  // namespace
 
 class ClassCommandTest : public QObject {
     Q_OBJECT
@@ -89,7 +67,7 @@ private slots:
         const ClassReference legend = ClassReference::FromLegend(picture.View(), picture.DrawnView(), {{0xBE6E50, "bâti"}, {0x0000FF, "Eau"}});
         const ClassReference anasClassification = ClassReference::FromSession(first.front());
         const QStringList students{ana, bob, cleo};
-        const ToolRun withLegend = RunClass(students + QStringList{broken, elsewhere, "--legende", "BE6E50=bâti,0000ff=Eau"});
+        const ToolRun withLegend = RunTool(SONDELIO_CLASSE, students + QStringList{broken, elsewhere, "--legende", "BE6E50=bâti,0000ff=Eau"});
         QCOMPARE(withLegend.Status, 0);
         QCOMPARE(withLegend.Output, Expected(students, &legend));
         // The merge kept beside the sessions counts Cléo's "Maisons" as built: 2 of her 2 points
@@ -103,7 +81,7 @@ private slots:
                                                    "\"%2\" : Cette séance est faite sur une autre carte (\"carte.bmp\") : "
                                                    "la classe est analysée carte par carte.\n")
                                         .arg(broken, elsewhere));
-        const ToolRun againstAna = RunClass({ana, bob, "--reference", ana, "--usage", "EAU"});
+        const ToolRun againstAna = RunTool(SONDELIO_CLASSE, {ana, bob, "--reference", ana, "--usage", "EAU"});
         QCOMPARE(againstAna.Status, 0);
         QCOMPARE(againstAna.Output, Expected({ana, bob}, &anasClassification, "EAU"));
         QVERIFY(againstAna.Output.contains("\r\nKappa de Fleiss;"));
@@ -133,15 +111,15 @@ private slots:
             {{broken, folder.filePath("absente.sondelio")}, 1, QStringLiteral("\"%1\" : Ce fichier n'est pas une séance de Sondelio.").arg(broken)},
         };
         for (const auto& c : cases) {
-            const ToolRun run = RunClass(c.arguments);
+            const ToolRun run = RunTool(SONDELIO_CLASSE, c.arguments);
             QCOMPARE(run.Status, c.status);
             QCOMPARE(run.Errors.section('\n', 0, 0), c.errors);
             QVERIFY(run.Output.isEmpty());
         }
-        const ToolRun none = RunClass({broken});
+        const ToolRun none = RunTool(SONDELIO_CLASSE, {broken});
         QVERIFY(none.Errors.endsWith("Aucune séance utilisable : la classe ne peut pas être analysée.\n"));
         for (const QStringList& help : {QStringList{"--help"}, {ana, "-h"}}) {
-            const ToolRun run = RunClass(help);
+            const ToolRun run = RunTool(SONDELIO_CLASSE, help);
             QCOMPARE(run.Status, 0);
             QVERIFY(run.Output.startsWith("usage : sondelio-classe SEANCE.sondelio…"));
         }

@@ -14,6 +14,7 @@
 #include "core/SimulationCharts.h"
 #include "core/SimulationCsv.h"
 #include "helpers/BmpWriter.h"
+#include "helpers/CommandTool.h"
 #include "helpers/Files.h"
 #include "picture/MapPixels.h"
 #include "picture/TBitmap.h"
@@ -25,7 +26,6 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <thread>
@@ -146,23 +146,6 @@ QString Message(const std::function<void()>& action)
         return error.ClassName + QStringLiteral(": ") + error.Message;
     }
     return {};
-}
-
-struct ToolRun { int Status; QString Output, Errors; };
-
-ToolRun RunTool(const QStringList& arguments, const QString& outputFile = {})
-{
-    QProcess program;
-    if (!outputFile.isEmpty())
-        program.setStandardOutputFile(outputFile);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LC_ALL", "C.UTF-8");
-    program.setProcessEnvironment(environment);
-    program.start(SONDELIO_SIMULATION, arguments);
-    if (!program.waitForFinished(10000))
-        return {-1, {}, {}};
-    return {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
-            QString::fromUtf8(program.readAllStandardError())};
 }
 
 }  // namespace
@@ -737,20 +720,20 @@ private slots:
             {{"--couleur", "123456", "--n", "5"}, 2, "L'option --k manque."},
             {{"--aide"}, 2, "Option inconnue : --aide"}};
         for (const auto& c : cases) {
-            const ToolRun run = RunTool(QStringList{mapFile} + c.arguments);
+            const ToolRun run = RunTool(SONDELIO_SIMULATION, QStringList{mapFile} + c.arguments);
             QCOMPARE(run.Status, c.status);
             QCOMPARE(c.status == 0 ? run.Output : run.Errors.section('\n', 0, 0), c.output);
             QVERIFY(c.status == 0 || run.Output.isEmpty());
         }
         // The usage on its output, with or without a map.
         for (const QStringList& help : {QStringList{"--help"}, {"-h"}, {mapFile, "--help"}}) {
-            const ToolRun run = RunTool(help);
+            const ToolRun run = RunTool(SONDELIO_SIMULATION, help);
             QCOMPARE(run.Status, 0);
             QVERIFY2(run.Output.startsWith("usage : sondelio-simulation CARTE") && run.Output.contains("--graine S"),
                      qPrintable(run.Output));
         }
         // An output that cannot be written is a failure, told.
-        const ToolRun full = RunTool({mapFile, "--colonnes"}, "/dev/full");
+        const ToolRun full = RunTool(SONDELIO_SIMULATION, {mapFile, "--colonnes"}, "/dev/full");
         QCOMPARE(full.Status, 1);
         QCOMPARE(full.Errors, QStringLiteral("Impossible d'écrire les résultats sur la sortie : No space left on device\n"));
         // A legend that is no legend costs only the names.
@@ -760,7 +743,7 @@ private slots:
         QVERIFY(badLegend.open(QIODevice::WriteOnly));
         badLegend.write("123456;rues\nrouge;bâti\n");
         badLegend.close();
-        const ToolRun withoutNames = RunTool({unnamed, "--colonnes"});
+        const ToolRun withoutNames = RunTool(SONDELIO_SIMULATION, {unnamed, "--colonnes"});
         QCOMPARE(withoutNames.Status, 0);
         QCOMPARE(withoutNames.Output, ColourCensusCsv(ColourCensus(ViewOf(map)), {}));
         QCOMPARE(withoutNames.Errors, QStringLiteral("La légende \"autre-legende.csv\", ligne 2 : 'rouge' n'est pas une couleur : "
@@ -771,21 +754,21 @@ private slots:
         const QString placed = folder.filePath("placee.bmp");
         WriteBmpFile(placed, map);
         WriteFile(folder.filePath("placee.bpw"), "0.5\n0\n0\n-0.5\n650000\n6860000\n");
-        const ToolRun withAreas = RunTool({placed, "--colonnes"});
+        const ToolRun withAreas = RunTool(SONDELIO_SIMULATION, {placed, "--colonnes"});
         QCOMPARE(withAreas.Output, ColourCensusCsv(ColourCensus(ViewOf(map)), {}, 0.25L));
         QVERIFY(withAreas.Output.contains(QStringLiteral(";Aire (ha)\r\n")));
         QVERIFY(withAreas.Output.endsWith(QStringLiteral("Carte;%1;1;;%2\r\n").arg(map.width() * map.height()).arg(RealText(map.width() * map.height() * 0.25L / 10000))));
         WriteFile(folder.filePath("placee.bpw"), "0.5\n0\n0\n");
-        const ToolRun withoutAreas = RunTool({placed, "--colonnes"});
+        const ToolRun withoutAreas = RunTool(SONDELIO_SIMULATION, {placed, "--colonnes"});
         QCOMPARE(withoutAreas.Output, ColourCensusCsv(ColourCensus(ViewOf(map)), {}));
         QVERIFY(withoutAreas.Errors.startsWith("Le géoréférencement \"placee.bpw\" ne peut pas être lu : il a 3 lignes"));
         // Without a seed the clock gives one, and the output names it so that the run can be made again.
         const QStringList unseeded{mapFile, "--couleur", "123456", "--n", "30", "--k", "100"};
-        const ToolRun first = RunTool(unseeded);
+        const ToolRun first = RunTool(SONDELIO_SIMULATION, unseeded);
         QCOMPARE(first.Status, 0);
         const QString seedLine = first.Output.split("\r\n").filter(QRegularExpression("^Graine;")).value(0);
         QVERIFY2(!seedLine.isEmpty(), qPrintable(first.Output));
-        QCOMPARE(RunTool(unseeded + QStringList{"--graine", seedLine.mid(7)}).Output, first.Output);
+        QCOMPARE(RunTool(SONDELIO_SIMULATION, unseeded + QStringList{"--graine", seedLine.mid(7)}).Output, first.Output);
     }
 };
 
