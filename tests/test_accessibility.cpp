@@ -15,6 +15,8 @@
 #include "windows/Classe.h"
 #include "windows/Explic.h"
 #include "windows/Fich_1.h"
+#include "windows/PlanDialog.h"
+#include "windows/ScaleDialog.h"
 #include "windows/Simulation.h"
 
 #include <QAccessible>
@@ -69,6 +71,9 @@ private slots:
             missing << Unexplained(Classe);
         }
         Classe->TabVues->setCurrentIndex(0);
+        // The map window's dialogs.
+        missing << Unexplained(std::make_unique<TPlanDialog>(SampleDesign(), Form2).get())
+                << Unexplained(std::make_unique<TScaleDialog>(std::nullopt, 600, std::nullopt, Form2).get());
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
     }
 

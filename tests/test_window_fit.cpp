@@ -20,6 +20,8 @@
 #include "ui/WindowFrame.h"
 #include "windows/Carte2.h"
 #include "windows/Fich_1.h"
+#include "windows/PlanDialog.h"
+#include "windows/ScaleDialog.h"
 
 #include <QApplication>
 #include <QHash>
@@ -151,6 +153,28 @@ private slots:
             if (window != Page_1)
                 window->hide();
         }
+    }
+
+    // The map window's dialogs open whole on its monitor, every control within reach.
+    void dialogsWithinReach_data() { everyControlWithinReach_data(); }
+    void dialogsWithinReach()
+    {
+        QFETCH(QString, monitor);
+        WorkOn(monitor);
+        ShowFromMainWindow(Form2);
+        const std::unique_ptr<QDialog> dialogs[] = {std::make_unique<TPlanDialog>(SampleDesign(), Form2),
+                                                    std::make_unique<TScaleDialog>(std::nullopt, 600, std::nullopt, Form2)};
+        for (const std::unique_ptr<QDialog>& dialog : dialogs) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+            QVERIFY2(Monitor(monitor)->availableGeometry().contains(dialog->frameGeometry()),
+                     qPrintable(dialog->windowTitle()));
+            for (QWidget* control : Controls(dialog.get())) {
+                QWidget* pressed = dialog->childAt(OnWindow(control).center());
+                QVERIFY2(pressed == control || control->isAncestorOf(pressed), qPrintable(control->accessibleName()));
+            }
+        }
+        Form2->hide();
     }
 
     // Scrolled, a window keeps the order Tab visits its controls in, and takes its layout as

@@ -13,6 +13,8 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QGraphicsView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,6 +26,7 @@ namespace {
 bool IsControl(const QWidget* widget)
 {
     return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
+           qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget) ||
            qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QAbstractItemView*>(widget) ||
            qobject_cast<const QProgressBar*>(widget) || qobject_cast<const QGraphicsView*>(widget) ||
            qobject_cast<const QTabBar*>(widget);
