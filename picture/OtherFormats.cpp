@@ -6,11 +6,14 @@
 #include "core/Errors.h"
 #include "core/MessageText.h"
 #include "picture/DamageWarnings.h"
+#include "picture/JpegEighth.h"
 #include "picture/PictureStructure.h"
 
 #include <QImageReader>
+#include <QTransform>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -114,9 +117,9 @@ void ReadAsAMap(QImageReader& reader)
 // JPEG's decoder scales by 1/2, 1/4 or 1/8 as it decodes, to the size rounded up. Qt's reader
 // asked for a size decodes at the largest of those scales that reaches it, then resamples to
 // it: asked for the size rounded down, it decodes at the scale meant and takes off at most a
-// row and a column. The size is the file's own, before the picture is turned. False when no
-// scale leaves enough.
-bool DecodeReduced(QImageReader& reader, QSize size, QSize leastSize)
+// row and a column. The size is the file's own, before the picture is turned. The scale's
+// denominator, 1 when no scale leaves enough.
+int DecodeReduced(QImageReader& reader, QSize size, QSize leastSize)
 {
     if (reader.transformation() & QImageIOHandler::TransformationRotate90)
         leastSize.transpose();
@@ -124,10 +127,33 @@ bool DecodeReduced(QImageReader& reader, QSize size, QSize leastSize)
         const QSize reduced(size.width() / scale, size.height() / scale);
         if (reduced.width() >= leastSize.width() && reduced.height() >= leastSize.height()) {
             reader.setScaledSize(reduced);
-            return true;
+            return scale;
         }
     }
-    return false;
+    return 1;
+}
+
+// The picture turned by its orientation tag as Qt's reader turns it: mirrored first, then turned
+// a quarter clockwise, but for the quarter anticlockwise.
+QImage Turned(QImage image, QImageIOHandler::Transformations turn)
+{
+    if (turn == QImageIOHandler::TransformationRotate270)
+        return image.transformed(QTransform().rotate(270));
+    image = image.mirrored(turn & QImageIOHandler::TransformationMirror, turn & QImageIOHandler::TransformationFlip);
+    return turn & QImageIOHandler::TransformationRotate90 ? image.transformed(QTransform().rotate(90)) : image;
+}
+
+// A JPEG wanted at an eighth, by the program's own decoder of DC coefficients where it takes the
+// file; its size rounded down as Qt's reader gives it.
+std::optional<QImage> DecodeEighth(QIODevice& stream, qint64 start, QSize size, QImageIOHandler::Transformations turn)
+{
+    const qint64 readerAt = stream.pos();
+    stream.seek(start);
+    std::optional<QImage> eighth = DecodeJpegEighth(stream.readAll());
+    stream.seek(readerAt);
+    if (!eighth)
+        return std::nullopt;
+    return Turned(eighth->copy(0, 0, size.width() / 8, size.height() / 8), turn);
 }
 
 }  // namespace
@@ -160,15 +186,18 @@ OtherFormatPicture ReadOtherFormat(QIODevice& stream, const QString& shownName, 
     if (structure.verdict == PictureStructure::Verdict::Damaged)
         FailDamaged(shownName);
     AllowPictureAllocations();
-    const bool reduced = format == "jpeg" && leastSize.isValid() && DecodeReduced(reader, size, leastSize);
+    const int scale = format == "jpeg" && leastSize.isValid() ? DecodeReduced(reader, size, leastSize) : 1;
     const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QSize seen = turned ? size.transposed() : size;
+    if (scale == 8 && !stream.isSequential())
+        if (std::optional<QImage> eighth = DecodeEighth(stream, start, size, reader.transformation()))
+            return {*eighth, seen};
     QImage image;
     const DamageWarnings warnings;
     if (!reader.read(&image) || warnings.Seen())
         FailDamaged(shownName);
     LayOnWhite(image);
-    const QSize seen = turned ? size.transposed() : size;
-    return {image, reduced ? seen : image.size()};
+    return {image, scale > 1 ? seen : image.size()};
 }
 
 QSize OtherFormatSize(QIODevice& stream)

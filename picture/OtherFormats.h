@@ -22,7 +22,8 @@
 // Given the least size the picture is wanted at (as it is seen, turned by its tag), a JPEG at
 // least twice as large both ways is decoded reduced by 1/2, 1/4 or 1/8, as far as it may go
 // without falling below that size: its decoder leaves out the detail while decoding, and the
-// rest of the reading is the same. Every other picture is read whole.
+// rest of the reading is the same. At 1/8 the program's own decoder does it where it takes the
+// file, with the same pixels. Every other picture is read whole.
 struct OtherFormatPicture {
     QImage Image;
     // The picture's own size, as it is seen: larger than the image's when it was decoded reduced.

@@ -6,6 +6,7 @@
 // map2png, which writes what the map window would draw.
 
 #include "core/Errors.h"
+#include "bench/PhotoLike.h"
 #include "helpers/BmpWriter.h"
 #include "helpers/Files.h"
 #include "helpers/MeasuredRead.h"
@@ -13,6 +14,7 @@
 #include "picture/TBitmap.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
@@ -255,6 +257,30 @@ private slots:
         const QPoint blueAt = turned ? QPoint(redAt.x(), size.height() * 3 / 4) : QPoint(size.width() * 3 / 4, redAt.y());
         QVERIFY(Near(map.Image().pixelColor(redAt), Red));
         QVERIFY(Near(map.Image().pixelColor(blueAt), Blue));
+    }
+
+    // A photo read at an eighth by the program's own decoder: the pixels Qt's reader gives at
+    // that scale, turned as it turns them by each orientation tag.
+    void anEighthAsQtsReaderGivesIt_data()
+    {
+        QTest::addColumn<int>("orientation");
+        for (int orientation = 1; orientation <= 8; ++orientation)
+            QTest::addRow("orientation %d", orientation) << orientation;
+    }
+    void anEighthAsQtsReaderGivesIt()
+    {
+        QFETCH(int, orientation);
+        QByteArray content = WithOrientation(Encoded(PhotoLikePicture(1600, 1200), "jpeg"), quint16(orientation));
+        QBuffer buffer(&content);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(true);
+        reader.setScaledSize(QSize(200, 150));
+        const QImage qt = reader.read();
+        buffer.seek(0);
+        TBitmap map;
+        map.ReadPictureStream(buffer, QStringLiteral("photo.jpg"), qt.size());
+        QCOMPARE(map.Image(), qt);
     }
 
     // A BMP file's header alone tells the size its picture is read at, whatever its form.

@@ -8,6 +8,10 @@
 #include <QBuffer>
 #include <QImageWriter>
 
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
+
 QByteArray Encoded(const QImage& image, const QByteArray& format)
 {
     QByteArray bytes;
@@ -40,4 +44,101 @@ QString WritePhoto(const QString& path, QSize size, const QColor& colour, quint1
     const QByteArray jpeg = Encoded(image, "jpeg");
     WriteFile(path, orientation == 1 ? jpeg : WithOrientation(jpeg, orientation));
     return path;
+}
+
+namespace {
+
+// libjpeg's errors end the test rather than the process.
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf back;
+};
+
+void ThrowBack(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->back, 1);
+}
+
+}  // namespace
+
+QByteArray EncodedByLibjpeg(const QImage& image, const JpegLayout& layout)
+{
+    jpeg_compress_struct info{};
+    JpegErrors errors{};
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = ThrowBack;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(errors.back)) {
+        jpeg_destroy_compress(&info);
+        std::free(buffer);
+        qFatal("libjpeg could not write the picture");
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(image.width());
+    info.image_height = JDIMENSION(image.height());
+    info.input_components = layout.grey ? 1 : layout.cmyk ? 4 : 3;
+    info.in_color_space = layout.grey ? JCS_GRAYSCALE : layout.cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&info);
+    if (layout.adobeRgb)
+        jpeg_set_colorspace(&info, JCS_RGB);
+    jpeg_set_quality(&info, layout.quality, TRUE);
+    if (!layout.grey && !layout.cmyk) {
+        info.comp_info[0].h_samp_factor = layout.across;
+        info.comp_info[0].v_samp_factor = layout.down;
+    }
+    info.restart_interval = JDIMENSION(layout.restartInterval);
+    info.optimize_coding = layout.optimized;
+    info.arith_code = layout.arithmetic;
+    if (layout.progressive)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    std::vector<JSAMPLE> row(size_t(image.width()) * size_t(info.input_components));
+    while (info.next_scanline < info.image_height) {
+        const uchar* pixels = rgb.constScanLine(int(info.next_scanline));
+        for (int x = 0; x < image.width(); ++x) {
+            const uchar* pixel = pixels + 3 * x;
+            if (layout.grey)
+                row[size_t(x)] = JSAMPLE(qGray(pixel[0], pixel[1], pixel[2]));
+            else
+                for (int c = 0; c < info.input_components; ++c)
+                    row[size_t(x * info.input_components + c)] = c < 3 ? pixel[c] : JSAMPLE(255 - pixel[0]);
+        }
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return bytes;
+}
+
+QImage DecodedByLibjpegAtAnEighth(const QByteArray& jpeg)
+{
+    jpeg_decompress_struct info{};
+    JpegErrors errors{};
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = ThrowBack;
+    if (setjmp(errors.back)) {
+        jpeg_destroy_decompress(&info);
+        return {};
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&info, TRUE);
+    info.scale_num = 1;
+    info.scale_denom = 8;
+    jpeg_start_decompress(&info);
+    const bool grey = info.output_components == 1;
+    QImage image(int(info.output_width), int(info.output_height), grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW rows[] = {image.scanLine(int(info.output_scanline))};
+        jpeg_read_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return grey ? image : image.convertToFormat(QImage::Format_RGB32);
 }
