@@ -111,9 +111,9 @@ void TShownPicture::Show(const QString& fileName, const Use& use, const ShownSiz
     // too: the pointer says so until both are done.
     std::optional<BusyCursor> busy;
     if (pictureRead != stamp) {
-        Forget();
+        std::vector<TBitmap> before = Forget();
         busy.emplace();
-        ReadAnew(filePath, shownSize);
+        ReadAnew(filePath, shownSize, std::move(before));
         pictureRead = stamp;
     }
     use(shown, pictureSize, stamp.AbsoluteName);
@@ -123,13 +123,16 @@ void TShownPicture::Show(const QString& fileName, const Use& use, const ShownSiz
     failureReported.reset();
 }
 
-void TShownPicture::ReadAnew(const QString& filePath, const ShownSize& shownSize)
+void TShownPicture::ReadAnew(const QString& filePath, const ShownSize& shownSize, std::vector<TBitmap> before)
 {
     auto file = std::make_unique<PictureFile>(filePath);
     QIODevice& stream = file->Stream();
     // The size the window shows the picture at follows from its own, which its header tells.
     const QSize size = shownSize ? PictureStreamSize(stream) : QSize();
     stream.seek(0);
+    // Only a JPEG is read reduced.
+    if (size.isEmpty() || !stream.peek(2).startsWith("\xFF\xD8"))
+        before.clear();
     shown.ReadPictureStream(stream, file->FullName(), size.isEmpty() ? QSize() : shownSize(size));
     pictureSize = QSize(shown.Header().width, std::abs(shown.Header().height));
     if (pictureSize == shown.Image().size()) {
@@ -139,7 +142,8 @@ void TShownPicture::ReadAnew(const QString& filePath, const ShownSize& shownSize
     reading = std::make_unique<WholeReading>();
     reading->file = std::move(file);
     const quint64 number = ++readingsStarted;
-    reading->thread = std::jthread([this, number, work = reading.get()](std::stop_token stop) {
+    reading->thread = std::jthread([this, number, work = reading.get(), before = std::move(before)](std::stop_token stop) mutable {
+        before.clear();
         try {
             StoppableStream whole(work->file->Stream(), stop);
             work->picture.ReadPictureStream(whole, work->file->FullName());
@@ -196,14 +200,16 @@ void TShownPicture::DropFailedPicture()
     std::rethrow_exception(failure);
 }
 
-void TShownPicture::Forget()
+std::vector<TBitmap> TShownPicture::Forget()
 {
     reading.reset();
-    shown = TBitmap();
-    whole = TBitmap();
+    std::vector<TBitmap> pictures;
+    pictures.push_back(std::exchange(shown, TBitmap()));
+    pictures.push_back(std::exchange(whole, TBitmap()));
     pictureSize = QSize();
     wholeFailure = nullptr;
     pictureRead.reset();
+    return pictures;
 }
 
 void TShownPicture::ShownAnew()

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class TShownPicture {
 public:
@@ -66,15 +67,17 @@ private:
     struct WholeReading;
 
     // The file read anew: the picture shown, and the reading of the whole started if that is
-    // reduced.
-    void ReadAnew(const QString& filePath, const ShownSize& shownSize);
+    // reduced. The pictures before it are let go before it is read, or, for a photo that may be
+    // read reduced, by the reading of the whole before it begins: a large photo's memory takes
+    // milliseconds to free, which would slow the reduced reading sharing the cores.
+    void ReadAnew(const QString& filePath, const ShownSize& shownSize, std::vector<TBitmap> before);
     // The whole picture taken from its reading, once that has ended (waited for); true when
     // there was one.
     bool TakeWhole();
     // A picture that did not come whole goes, as if it had failed at once; its failure is thrown.
     [[noreturn]] void DropFailedPicture();
-    // Everything read goes, a reading under way stopped first.
-    void Forget();
+    // Everything read goes, a reading under way stopped first: the pictures are handed back.
+    std::vector<TBitmap> Forget();
     void WholeReadingEnded(quint64 readingNumber);
 
     std::function<void()> wholePictureCame;
