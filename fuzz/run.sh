@@ -6,14 +6,15 @@
 # number of seconds on one core, starting from its kept corpus. Afterwards the kept corpus is
 # replaced by the minimal set of inputs that covers everything found so far, plus the hand-made
 # inputs (edge-*: for the BMP reader, the values at the edges of the header's fields; for the
-# structural checks, small pictures of each format, whole and cut; for the survey reader, files
-# the writer makes and hostile ones).
+# structural checks, small pictures of each format, whole and cut; for the decoding at an
+# eighth, small JPEGs of each layout; for the survey reader, files the writer makes and hostile
+# ones).
 #   fuzz/run.sh [SECONDS]            the BMP reader, default 60 seconds
-#   fuzz/run.sh bitmap|structure|survey [SECONDS]
+#   fuzz/run.sh bitmap|structure|jpeg|survey [SECONDS]
 set -euo pipefail
 target=bitmap
 case "${1:-}" in
-  bitmap|structure|survey) target="$1"; shift ;;
+  bitmap|structure|jpeg|survey) target="$1"; shift ;;
 esac
 seconds="${1:-60}"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -26,6 +27,8 @@ if [ "$target" = bitmap ]; then
   corpus="$here/corpus"; max_len=4096; dict="$here/bmp.dict"
 elif [ "$target" = structure ]; then
   corpus="$here/corpus-structure"; max_len=4096; dict="$here/structure.dict"
+elif [ "$target" = jpeg ]; then
+  corpus="$here/corpus-jpeg"; max_len=8192; dict="$here/structure.dict"
 else
   corpus="$here/corpus-survey"; max_len=16384; dict="$here/survey.dict"
 fi

@@ -104,6 +104,9 @@ bool EndsBlock(int symbol)
 // The canonical codes of a table segment's counts and symbols; false for counts libjpeg refuses.
 bool BuildTable(HuffmanTable& table, const uint8_t* counts, const uint8_t* symbols, int total, bool ac)
 {
+    // A DC symbol is a difference's number of bits.
+    if (!ac && std::any_of(symbols, symbols + total, [](uint8_t symbol) { return symbol > 15; }))
+        return false;
     table.defined = true;
     std::copy(symbols, symbols + total, table.symbols.begin());
     table.look.assign(1 << LookBits, 0);
@@ -310,32 +313,36 @@ std::optional<Frame> ReadHeaders(const uint8_t* bytes, size_t size)
             frame.height = qFromBigEndian<quint16>(segment + 1);
             frame.width = qFromBigEndian<quint16>(segment + 3);
             const size_t count = segment[5];
-            if ((count != 1 && count != 3) || rest < 6 + count * 3 || frame.width == 0 || frame.height == 0)
+            if ((count != 1 && count != 3) || rest != 6 + count * 3 || frame.width == 0 || frame.height == 0)
                 return std::nullopt;
             for (size_t c = 0; c < count; ++c) {
                 const uint8_t* part = segment + 6 + c * 3;
+                // A lone component's MCU is one block, whatever its factors say.
+                const auto sound = [](int blocks) { return blocks == 1 || blocks == 2 || blocks == 4; };
+                if (part[2] > 3 || !sound(part[1] >> 4) || !sound(part[1] & 15))
+                    return std::nullopt;
                 Component component;
                 component.id = part[0];
                 component.across = count == 1 ? 1 : part[1] >> 4;
                 component.down = count == 1 ? 1 : part[1] & 15;
                 component.quantTable = part[2];
-                const auto sound = [](int blocks) { return blocks == 1 || blocks == 2 || blocks == 4; };
-                if (component.quantTable > 3 || !sound(component.across) || !sound(component.down))
-                    return std::nullopt;
+                for (const Component& before : frame.components)
+                    if (before.id == component.id)
+                        return std::nullopt;
                 frame.components.push_back(component);
             }
         } else if (marker == 0xDD) {
-            if (rest < 2)
+            if (rest != 2)
                 return std::nullopt;
             frame.restartInterval = qFromBigEndian<quint16>(segment);
         } else if (marker == 0xEE) {
             adobe = true;
         } else if (marker == 0xE0) {
-            jfif = jfif || (rest >= 5 && std::memcmp(segment, "JFIF", 5) == 0);
+            jfif = jfif || (rest >= 14 && std::memcmp(segment, "JFIF", 5) == 0);
         } else if (marker == 0xDA) {
             // One scan of every component, all coefficients at once.
             const size_t count = frame.components.size();
-            if (count == 0 || rest < 4 + count * 2 || segment[0] != count)
+            if (count == 0 || rest != 4 + count * 2 || segment[0] != count)
                 return std::nullopt;
             for (size_t c = 0; c < count; ++c) {
                 Component& component = frame.components[c];
@@ -350,9 +357,9 @@ std::optional<Frame> ReadHeaders(const uint8_t* bytes, size_t size)
             if (spectrum[0] != 0 || spectrum[1] != 63 || spectrum[2] != 0)
                 return std::nullopt;
             frame.scanStart = at;
-        } else if ((marker >= 0xC2 && marker <= 0xCF) || marker == 0xDC || marker < 0xC0 || marker == 0xD8 ||
-                   marker == 0xD9 || (marker >= 0xD0 && marker <= 0xD7)) {
-            // Other frames (progressive, arithmetic, lossless), a height given later, or no scan.
+        } else if ((marker < 0xE1 || marker > 0xEF) && marker != 0xFE) {
+            // Other frames (progressive, arithmetic, lossless), a height given later, no scan, or
+            // markers libjpeg does not know; applications' segments and comments are stepped over.
             return std::nullopt;
         }
     }

@@ -2,13 +2,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Replays the inputs that fuzzing found interesting: each one must give a picture or one of
-// the BMP reader's own errors, or a verdict of the checks of other pictures' structure, and (in
-// the sanitizer build) touch no memory it does not own. The hand-made pictures among the latter,
-// whole and cut, must get the verdict they stand for.
+// the BMP reader's own errors, a verdict of the checks of other pictures' structure, or, decoded
+// at an eighth, libjpeg's own pixels unless declined, and (in the sanitizer build) touch no
+// memory it does not own. The hand-made pictures among the structure's inputs, whole and cut,
+// must get the verdict they stand for.
 
 #include "core/Errors.h"
 #include "helpers/Files.h"
+#include "helpers/Photos.h"
 #include "picture/BmpReader.h"
+#include "picture/JpegEighth.h"
 #include "picture/PictureStructure.h"
 
 #include <QBuffer>
@@ -57,6 +60,27 @@ private slots:
             QCOMPARE(verdict, Verdict::Damaged);
         else if (name.startsWith(QStringLiteral("edge-whole-")))
             QCOMPARE(verdict, name.endsWith(QStringLiteral("cmyk16")) ? Verdict::Unsupported : Verdict::Whole);
+    }
+
+    // The first byte tells how many cores share the data, as in the fuzz target. libjpeg is held
+    // to its plain C code, which the program's decoder follows even for coefficients no encoder
+    // writes, where its 16-bit SIMD transforms wrap otherwise.
+    void everyJpegInputIsDeclinedOrDecodedAsLibjpegDecodesIt_data()
+    {
+        qputenv("JSIMD_FORCENONE", "1");
+        AddCorpusRows(Corpus("corpus-jpeg"));
+    }
+    void everyJpegInputIsDeclinedOrDecodedAsLibjpegDecodesIt()
+    {
+        QFETCH(QString, path);
+        const QByteArray bytes = FileBytes(path);
+        QBuffer buffer;
+        buffer.setData(bytes.mid(1));
+        buffer.open(QIODevice::ReadOnly);
+        if (CheckStructure("jpeg", buffer).verdict != PictureStructure::Verdict::Whole)
+            return;
+        if (const std::optional<QImage> eighth = DecodeJpegEighth(bytes.mid(1), 1 + uchar(bytes[0]) % 3))
+            QVERIFY(*eighth == DecodedByLibjpegAtAnEighth(bytes.mid(1)));
     }
 };
 
