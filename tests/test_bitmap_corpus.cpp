@@ -9,7 +9,7 @@
 
 #include "core/Errors.h"
 #include "helpers/Files.h"
-#include "helpers/Photos.h"
+#include "helpers/LibjpegEighth.h"
 #include "picture/BmpReader.h"
 #include "picture/JpegEighth.h"
 #include "picture/PictureStructure.h"

@@ -6,6 +6,7 @@
 // whatever it does not take, or finds amiss, left to Qt's reader.
 
 #include "bench/PhotoLike.h"
+#include "helpers/LibjpegEighth.h"
 #include "helpers/Photos.h"
 #include "picture/JpegEighth.h"
 

@@ -115,30 +115,3 @@ QByteArray EncodedByLibjpeg(const QImage& image, const JpegLayout& layout)
     std::free(buffer);
     return bytes;
 }
-
-QImage DecodedByLibjpegAtAnEighth(const QByteArray& jpeg)
-{
-    jpeg_decompress_struct info{};
-    JpegErrors errors{};
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = ThrowBack;
-    if (setjmp(errors.back)) {
-        jpeg_destroy_decompress(&info);
-        return {};
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&info, TRUE);
-    info.scale_num = 1;
-    info.scale_denom = 8;
-    jpeg_start_decompress(&info);
-    const bool grey = info.output_components == 1;
-    QImage image(int(info.output_width), int(info.output_height), grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW rows[] = {image.scanLine(int(info.output_scanline))};
-        jpeg_read_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return grey ? image : image.convertToFormat(QImage::Format_RGB32);
-}

@@ -4,7 +4,7 @@
 #pragma once
 // Pictures in the formats other than BMP as the tests make them: encoded at their best quality,
 // JPEG photos as a camera tags them, to be seen turned, and JPEGs laid out every way libjpeg
-// can, with what libjpeg itself decodes of them.
+// can.
 
 #include <QByteArray>
 #include <QColor>
@@ -39,7 +39,3 @@ struct JpegLayout {
     bool adobeRgb = false;
 };
 QByteArray EncodedByLibjpeg(const QImage& image, const JpegLayout& layout);
-
-// The JPEG as libjpeg decodes it at an eighth of its size, with Qt's reader's settings: grey
-// for one component, else RGB32.
-QImage DecodedByLibjpegAtAnEighth(const QByteArray& jpeg);
