@@ -514,11 +514,14 @@ public:
 private:
     // Where a stretch that begins in the middle of the data first reads a few MCUs in a row as
     // an encoder writes them, byte after byte from its beginning: from the middle of a code,
-    // codes come that no table has, or that no encoder writes. Nothing when no byte will do.
+    // codes come that no table has, or that no encoder writes. A photo's data gives footing
+    // within a few bytes; where a few thousand give none, the data is damaged and the stretch
+    // before reads on alone.
     std::optional<uint64_t> Footing(const Stretch& stretch) const
     {
         constexpr int Footed = 8;
-        for (uint64_t from = stretch.from; from < data.bits; from += 8) {
+        constexpr uint64_t Search = 4096 * 8;
+        for (uint64_t from = stretch.from; from < std::min(data.bits, stretch.from + Search); from += 8) {
             BitReader bits(data.bytes.data(), from);
             int mcu = 0;
             while (mcu < Footed && bits.Position() < data.bits && AsWritten(bits) && bits.Position() <= data.bits)
