@@ -16,26 +16,10 @@ Q_DECLARE_METATYPE(JpegLayout)
 
 namespace {
 
-JpegLayout Layout(int across, int down, int quality = 85)
-{
-    JpegLayout layout;
-    layout.across = across;
-    layout.down = down;
-    layout.quality = quality;
-    return layout;
-}
-
-template <typename Change>
-JpegLayout With(JpegLayout layout, Change change)
-{
-    change(layout);
-    return layout;
-}
-
 // The good JPEG the damaged ones are made from, 4:2:0 with a restart marker every 10 MCUs.
 QByteArray Sound()
 {
-    return EncodedByLibjpeg(PhotoLikePicture(320, 240), With(Layout(2, 2), [](JpegLayout& l) { l.restartInterval = 10; }));
+    return EncodedByLibjpeg(PhotoLikePicture(320, 240), JpegLayout{.restartInterval = 10});
 }
 
 // Where the compressed data of a JPEG written by libjpeg begins: after its one scan's header.
@@ -58,18 +42,18 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<JpegLayout>("layout");
         QTest::addColumn<int>("most");  // stretches it may be shared in: one more than its restart markers
-        QTest::newRow("4:2:0") << QSize(640, 480) << Layout(2, 2) << 5;
-        QTest::newRow("4:2:0, an odd size") << QSize(1003, 677) << Layout(2, 2) << 5;
-        QTest::newRow("4:2:0 at quality 100: long codes") << QSize(320, 240) << Layout(2, 2, 100) << 5;
-        QTest::newRow("4:4:4") << QSize(648, 488) << Layout(1, 1, 95) << 5;
-        QTest::newRow("4:2:2") << QSize(600, 400) << Layout(2, 1) << 5;
-        QTest::newRow("4:4:0") << QSize(600, 400) << Layout(1, 2) << 5;
-        QTest::newRow("4:1:1") << QSize(640, 64) << Layout(4, 1) << 5;
-        QTest::newRow("grey") << QSize(605, 397) << With(Layout(1, 1), [](JpegLayout& l) { l.grey = true; }) << 5;
-        QTest::newRow("tables made for the picture") << QSize(640, 480) << With(Layout(2, 2), [](JpegLayout& l) { l.optimized = true; }) << 5;
-        QTest::newRow("a restart every MCU row") << QSize(640, 480) << With(Layout(2, 2), [](JpegLayout& l) { l.restartInterval = 40; }) << 5;
-        QTest::newRow("a restart every 7 MCUs") << QSize(1003, 677) << With(Layout(1, 1), [](JpegLayout& l) { l.restartInterval = 7; }) << 5;
-        QTest::newRow("one restart, after the first MCU") << QSize(16, 32) << With(Layout(2, 2), [](JpegLayout& l) { l.restartInterval = 1; }) << 2;
+        QTest::newRow("4:2:0") << QSize(640, 480) << JpegLayout{} << 5;
+        QTest::newRow("4:2:0, an odd size") << QSize(1003, 677) << JpegLayout{} << 5;
+        QTest::newRow("4:2:0 at quality 100: long codes") << QSize(320, 240) << JpegLayout{.quality = 100} << 5;
+        QTest::newRow("4:4:4") << QSize(648, 488) << JpegLayout{.across = 1, .down = 1, .quality = 95} << 5;
+        QTest::newRow("4:2:2") << QSize(600, 400) << JpegLayout{.down = 1} << 5;
+        QTest::newRow("4:4:0") << QSize(600, 400) << JpegLayout{.across = 1} << 5;
+        QTest::newRow("4:1:1") << QSize(640, 64) << JpegLayout{.across = 4, .down = 1} << 5;
+        QTest::newRow("grey") << QSize(605, 397) << JpegLayout{.across = 1, .down = 1, .grey = true} << 5;
+        QTest::newRow("tables made for the picture") << QSize(640, 480) << JpegLayout{.optimized = true} << 5;
+        QTest::newRow("a restart every MCU row") << QSize(640, 480) << JpegLayout{.restartInterval = 40} << 5;
+        QTest::newRow("a restart every 7 MCUs") << QSize(1003, 677) << JpegLayout{.across = 1, .down = 1, .restartInterval = 7} << 5;
+        QTest::newRow("one restart, after the first MCU") << QSize(16, 32) << JpegLayout{.restartInterval = 1} << 2;
     }
     void theSamePixelsAsLibjpeg()
     {
@@ -95,10 +79,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("jpeg");
         const QImage photo = PhotoLikePicture(320, 240);
-        QTest::newRow("progressive") << EncodedByLibjpeg(photo, With(Layout(2, 2), [](JpegLayout& l) { l.progressive = true; }));
-        QTest::newRow("arithmetic coded") << EncodedByLibjpeg(photo, With(Layout(2, 2), [](JpegLayout& l) { l.arithmetic = true; }));
-        QTest::newRow("CMYK") << EncodedByLibjpeg(photo, With(Layout(1, 1), [](JpegLayout& l) { l.cmyk = true; }));
-        QTest::newRow("RGB told by an Adobe segment") << EncodedByLibjpeg(photo, With(Layout(1, 1), [](JpegLayout& l) { l.adobeRgb = true; }));
+        QTest::newRow("progressive") << EncodedByLibjpeg(photo, JpegLayout{.progressive = true});
+        QTest::newRow("arithmetic coded") << EncodedByLibjpeg(photo, JpegLayout{.arithmetic = true});
+        QTest::newRow("CMYK") << EncodedByLibjpeg(photo, JpegLayout{.across = 1, .down = 1, .cmyk = true});
+        QTest::newRow("RGB told by an Adobe segment") << EncodedByLibjpeg(photo, JpegLayout{.across = 1, .down = 1, .adobeRgb = true});
         const QByteArray sound = Sound();
         const qsizetype data = ScanData(sound);
         QTest::newRow("cut short") << sound.left(sound.size() * 2 / 3) + "\xFF\xD9";

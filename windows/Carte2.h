@@ -174,6 +174,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // The file an export of the map goes to, asked of the user; nothing when refused.
+    std::optional<QString> AskExportFile(const QString& title, const QString& filters, const QString& suffix);
     // The survey's marks as the canvas draws them over the map, taken from the survey at each
     // paint that needs them.
     class MarkFigures : public TFigureSource {

@@ -18,6 +18,15 @@
 #include <QDir>
 #include <QFileInfo>
 
+std::optional<QString> TForm2::AskExportFile(const QString& title, const QString& filters, const QString& suffix)
+{
+    // Beside the map where that folder can be written, named after it.
+    const QString& mapName = Survey->MapName();
+    return AskFileToSave(this, title,
+                         QDir(FolderToSaveBeside(mapName)).filePath(QFileInfo(mapName).completeBaseName() + "-points." + suffix),
+                         filters, suffix);
+}
+
 void TForm2::ButtExporterImageClick()
 {
     // The map as the window shows it now, marks made since the last paint included, taken
@@ -30,10 +39,8 @@ void TForm2::ButtExporterImageClick()
     }
     const QImage map = Canvas.Drawn(mapArea);
     const QString& mapName = Survey->MapName();
-    const std::optional<QString> fileName = AskFileToSave(
-        this, QStringLiteral("Exporter l'image de la carte"),
-        QDir(FolderToSaveBeside(mapName)).filePath(QFileInfo(mapName).completeBaseName() + QStringLiteral("-points.png")),
-        QStringLiteral("Image PNG (*.png)"), QStringLiteral("png"));
+    const std::optional<QString> fileName =
+        AskExportFile(QStringLiteral("Exporter l'image de la carte"), QStringLiteral("Image PNG (*.png)"), QStringLiteral("png"));
     if (!fileName)
         return;
     const QString legend = MapLegend(SurveyTally, mapName, QDateTime::currentDateTime());
@@ -44,11 +51,9 @@ void TForm2::ButtExporterPointsClick()
 {
     if (SurveyTally.SamplePoints() == 0)
         return ShowNotice(QStringLiteral("Aucun point n'est placé : appuyez d'abord sur « Go »."));
-    const QString& mapName = Survey->MapName();
-    const std::optional<QString> fileName = AskFileToSave(
-        this, QStringLiteral("Exporter les points"),
-        QDir(FolderToSaveBeside(mapName)).filePath(QFileInfo(mapName).completeBaseName() + QStringLiteral("-points.gpkg")),
-        QStringLiteral("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;Tableur CSV (*.csv)"), QStringLiteral("gpkg"));
+    const std::optional<QString> fileName =
+        AskExportFile(QStringLiteral("Exporter les points"),
+                      QStringLiteral("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;Tableur CSV (*.csv)"), QStringLiteral("gpkg"));
     if (!fileName)
         return;
     const QString suffix = QFileInfo(*fileName).suffix().toLower();
@@ -57,5 +62,5 @@ void TForm2::ButtExporterPointsClick()
     const PointsFormat format = suffix == QLatin1String("geojson") || suffix == QLatin1String("json")
                                     ? PointsFormat::GeoJson
                                     : PointsFormat::GeoPackage;
-    SaveWholeFile(*fileName, PointsFileBytes(format, SurveyTally, ReadGeoreference(mapName)));
+    SaveWholeFile(*fileName, PointsFileBytes(format, SurveyTally, ReadGeoreference(Survey->MapName())));
 }
