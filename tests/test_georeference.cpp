@@ -22,7 +22,7 @@ namespace {
 QString WritePicture(const QString& path, const char* format, const std::array<double, 6>* transform = nullptr,
                      int epsg = 0)
 {
-    GDALAllRegister();
+    RegisterGdal();
     GDALDriver* memory = GetGDALDriverManager()->GetDriverByName("MEM");
     GDALDatasetUniquePtr grey(memory->Create("", 40, 30, 1, GDT_Byte, nullptr));
     grey->GetRasterBand(1)->Fill(128);

@@ -45,7 +45,7 @@ TSurveyTally FivePoints()
 // Each point read back: its fields, "number;land use;counted;order;seed", and where it lies.
 std::vector<std::pair<QString, QPointF>> ReadBack(const QString& file)
 {
-    GDALAllRegister();
+    RegisterGdal();
     GDALDatasetUniquePtr data(GDALDataset::Open(QFile::encodeName(file).constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
     std::vector<std::pair<QString, QPointF>> points;
     if (!data || data->GetLayerCount() != 1)
